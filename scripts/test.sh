@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite headless. With --sanitize, builds in
+# build-asan with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+build=build
+options=()
+if [ "${1:-}" = "--sanitize" ]; then
+  build=build-asan
+  options=(-DELVARINE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+cmake -S . -B "$build" "${options[@]}" > /dev/null
+cmake --build "$build" -j"$(nproc)"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+
+// Loads Qt's French translations so its own dialogs and buttons speak French; false when the
+// translation file is missing.
+bool installFrenchTranslations(QCoreApplication& app);
+
+// The whole program: real services, program-wide state, the main window, the event loop.
+int runElvarine(int argc, char** argv);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/search/searchstate.h"
+#include "envelopes/senderprofile.h"
+#include "labels/addressoptions.h"
+#include "labels/printparams.h"
+#include "output/copybuffer.h"
+#include "phone/dialersettings.h"
+
+#include <QString>
+
+// Program-wide state, owned by the application and handed to every window. It lives for the
+// whole run; nothing in it is saved on the way out.
+struct AppState {
+    QString CheminAppli;  // the program's folder
+    QString FicAdresses;  // address file last chosen or opened
+    int FicAnOuvre = 0;   // 1 once an address file is open
+
+    SearchState search;
+    CopyBuffer copy;
+
+    AddressOptions address;
+    PrintParams print;
+    QString FicParam; // last parameters file chosen
+    LabelPrintState label;
+
+    SenderProfile sender;
+    QString FicUtil; // last sender profile saved
+
+    DialerSettings dialer;
+    QString NumeroAppel; // number proposed to the modem dialer
+};

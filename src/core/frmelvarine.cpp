@@ -1,0 +1,1148 @@
+#include "core/frmelvarine.h"
+
+#include "core/appstate.h"
+#include "core/dosshell.h"
+#include "core/helpwindow.h"
+#include "core/namelist.h"
+#include "core/services.h"
+#include "envelopes/senderprofilefile.h"
+#include "labels/printparamsfile.h"
+#include "phone/dialersettingsfile.h"
+#include "platform/commondialog.h"
+#include "platform/dialogs.h"
+#include "platform/programfolder.h"
+#include "printer/printersurface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Elvarine");
+constexpr int kNotesBox = 11;
+// Enter or Down arrow moves to the next box in this order; Notes has no successor.
+constexpr int kEnterOrder[16] = {0, 1, 2, 3, 4, 5, 6, 12, 7, 8, 9, 15, 13, 14, 10, 11};
+
+int nextBox(int box)
+{
+    for (int i = 0; i + 1 < 16; ++i) {
+        if (kEnterOrder[i] == box)
+            return kEnterOrder[i + 1];
+    }
+    return -1;
+}
+
+// The multi-line Notes box keeps to its maximum length like the one-line boxes.
+class NotesEdit : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+    int maxLength = 255;
+    QString lastAccepted;
+    void enforce()
+    {
+        const QString t = toPlainText();
+        if (t.size() <= maxLength) {
+            lastAccepted = t;
+            return;
+        }
+        const QSignalBlocker block(this);
+        const int pos = std::min(textCursor().position(), int(lastAccepted.size()));
+        setPlainText(lastAccepted);
+        QTextCursor c = textCursor();
+        c.setPosition(pos);
+        setTextCursor(c);
+    }
+};
+
+QString captionName(const QString& caption)
+{
+    QString n = caption;
+    if (n.endsWith(QLatin1String(" :")))
+        n.chop(2);
+    return n;
+}
+
+} // namespace
+
+frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* parent)
+    : QMainWindow(parent), state(appState), services(appServices), m_data1(*this)
+{
+    setObjectName(QStringLiteral("frmElvarine"));
+    setWindowTitle(kTitle);
+    m_commonDialog = std::make_unique<CommonDialog>(*services.dialogs);
+    m_data1.Validate = [this](int action, int& save) { Data1_Validate(action, save); };
+    m_data1.Reposition = [this] { Data1_Reposition(); };
+    m_data1.Error = [this](int err, const QString& text, int& response) {
+        Data1_Error(err, text, response);
+    };
+    buildForm();
+    buildMenus();
+    buildToolbar();
+    resize(760, 580);
+    // Until an address file is open, only the toolbar and the menus show.
+    m_frame2->setVisible(false);
+    m_frame1->setVisible(false);
+    m_statusBar->setVisible(false);
+    m_list->setVisible(false);
+    m_mnuEdition->menuAction()->setEnabled(false);
+    m_mnuImpression->menuAction()->setEnabled(false);
+    qApp->installEventFilter(this);
+}
+
+frmElvarine::~frmElvarine()
+{
+    qApp->removeEventFilter(this);
+}
+
+// ------------------------------------------------------------------------------ building
+
+void frmElvarine::buildForm()
+{
+    auto* central = new QWidget(this);
+    auto* outer = new QHBoxLayout(central);
+
+    m_listModel = new NameListModel(this);
+    m_list = new QListView(central);
+    m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setModel(m_listModel);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setAccessibleName(QStringLiteral("Liste des noms"));
+    m_list->setMinimumWidth(160);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    List1_Click();
+            });
+    outer->addWidget(m_list, 2);
+
+    auto* right = new QVBoxLayout;
+    outer->addLayout(right, 3);
+
+    m_frame2 = new QGroupBox(QStringLiteral("Fiche "), central);
+    m_frame2->setObjectName(QStringLiteral("Frame2"));
+    QFont bold = m_frame2->font();
+    bold.setBold(true);
+    m_frame2->setFont(bold);
+    auto* grid = new QGridLayout(m_frame2);
+
+    for (int c = 0; c < kColumnCount; ++c) {
+        const int box = kColumns[c].box;
+        QWidget* w = nullptr;
+        if (box == kNotesBox) {
+            auto* notes = new NotesEdit(m_frame2);
+            notes->maxLength = kColumns[c].boxLength;
+            notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            notes->setTabChangesFocus(true);
+            notes->setMinimumHeight(60);
+            connect(notes, &QPlainTextEdit::textChanged, this, [this, notes] {
+                notes->enforce();
+                txtFields_Change(kNotesBox);
+            });
+            w = notes;
+        } else {
+            auto* edit = new QLineEdit(m_frame2);
+            edit->setMaxLength(kColumns[c].boxLength);
+            connect(edit, &QLineEdit::textChanged, this, [this, box] { txtFields_Change(box); });
+            w = edit;
+        }
+        w->setObjectName(QStringLiteral("txtFields_%1").arg(box));
+        w->setFont(font());
+        w->installEventFilter(this);
+        const QString caption = QString::fromUtf16(kColumns[c].caption);
+        auto* label = new QLabel(caption, m_frame2);
+        label->setFont(font());
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setObjectName(box < 12 ? QStringLiteral("lblLabels_%1").arg(box)
+                                      : QStringLiteral("Label%1").arg(box - 11));
+        label->setBuddy(w);
+        w->setAccessibleName(captionName(caption));
+        m_fields[size_t(box)] = w;
+        m_captions[size_t(box)] = label;
+    }
+    auto place = [&](int row, int box, int col, int span = 3) {
+        grid->addWidget(m_captions[size_t(box)], row, col);
+        grid->addWidget(m_fields[size_t(box)], row, col + 1, 1, span);
+    };
+    place(0, 0, 0);
+    place(1, 1, 0);
+    place(2, 2, 0);
+    place(3, 3, 0);
+    place(4, 4, 0);
+    place(5, 5, 0, 1);
+    place(5, 6, 2, 1);
+    place(6, 12, 0);
+    place(7, 7, 0, 1);
+    place(7, 8, 2, 1);
+    place(8, 9, 0, 1);
+    place(8, 15, 2, 1);
+    place(9, 13, 0);
+    place(10, 14, 0);
+    place(11, 10, 0);
+    place(12, 11, 0);
+    m_captions[size_t(kNotesBox)]->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 2);
+    grid->setRowStretch(12, 1);
+    static_cast<QLineEdit*>(m_fields[5])->setMaximumWidth(70);
+
+    m_cmdAnnul = new QPushButton(QStringLiteral("&Annuler"), m_frame2);
+    m_cmdAnnul->setObjectName(QStringLiteral("CmdAnnul"));
+    m_cmdAnnul->setFont(font());
+    m_cmdAnnul->setVisible(false);
+    connect(m_cmdAnnul, &QPushButton::clicked, this, &frmElvarine::CmdAnnul_Click);
+    grid->addWidget(m_cmdAnnul, 13, 0);
+
+    for (int i = 0; i + 1 < 16; ++i)
+        setTabOrder(m_fields[size_t(kEnterOrder[i])], m_fields[size_t(kEnterOrder[i + 1])]);
+    right->addWidget(m_frame2, 1);
+
+    m_frame1 = new QGroupBox(central);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* buttons = new QHBoxLayout(m_frame1);
+    auto makeButton = [&](const QString& name, const QString& caption) {
+        auto* b = new QPushButton(caption, m_frame1);
+        b->setObjectName(name);
+        buttons->addWidget(b);
+        return b;
+    };
+    m_cmdAdd = makeButton(QStringLiteral("cmdAdd"), QStringLiteral("&Ajouter"));
+    m_cmdDelete = makeButton(QStringLiteral("cmdDelete"), QStringLiteral("&Supprimer"));
+    m_cmdRefresh = makeButton(QStringLiteral("cmdRefresh"), QStringLiteral("A&ctualiser"));
+    m_cmdUpdate = makeButton(QStringLiteral("cmdUpdate"), QStringLiteral("&Modifier"));
+    m_cmdClose = makeButton(QStringLiteral("cmdClose"), QStringLiteral("&Quitter"));
+    connect(m_cmdAdd, &QPushButton::clicked, this, &frmElvarine::cmdAdd_Click);
+    connect(m_cmdDelete, &QPushButton::clicked, this, &frmElvarine::cmdDelete_Click);
+    connect(m_cmdRefresh, &QPushButton::clicked, this, &frmElvarine::cmdRefresh_Click);
+    connect(m_cmdUpdate, &QPushButton::clicked, this, &frmElvarine::cmdUpdate_Click);
+    connect(m_cmdClose, &QPushButton::clicked, this, &frmElvarine::cmdClose_Click);
+    right->addWidget(m_frame1);
+
+    setCentralWidget(central);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(m_statusBar);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFixedWidth(2540 / 15);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_statusBar->addWidget(panel);
+        m_panels[size_t(i)] = panel;
+    }
+    setStatusBar(m_statusBar);
+}
+
+void frmElvarine::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto menu = [&](QWidget* parent, const QString& name, const QString& caption) {
+        auto* m = new QMenu(caption, parent);
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(name + QStringLiteral("_menu"));
+        if (auto* mb = qobject_cast<QMenuBar*>(parent))
+            mb->addMenu(m);
+        else
+            static_cast<QMenu*>(parent)->addMenu(m);
+        return m;
+    };
+    auto item = [&](QMenu* m, const QString& name, const QString& caption,
+                    const QKeySequence& key = QKeySequence()) {
+        auto* a = m->addAction(caption);
+        a->setObjectName(name);
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        a->setEnabled(false); // enabled once its command is connected
+        return a;
+    };
+    auto command = [&](QAction* a, void (frmElvarine::*slot)()) {
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, slot);
+    };
+
+    m_mnuFichier = menu(bar, QStringLiteral("Mnu_Fichier"), QStringLiteral("&Fichier"));
+    connect(m_mnuFichier, &QMenu::aboutToShow, this, &frmElvarine::Mnu_Fichier_Click);
+    command(item(m_mnuFichier, QStringLiteral("Mnu_Nouveau"), QStringLiteral("&Nouveau"),
+                 QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &frmElvarine::Mnu_Nouveau_Click);
+    command(item(m_mnuFichier, QStringLiteral("Mnu_Ouvrir"), QStringLiteral("&Ouvrir"),
+                 QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &frmElvarine::Mnu_Ouvrir_Click);
+    m_mnuFichier->addSeparator();
+    m_mnuImpression = menu(m_mnuFichier, QStringLiteral("Mnu_Impression"),
+                           QStringLiteral("Impression"));
+    item(m_mnuImpression, QStringLiteral("Mnu_ImpEnv"),
+         QStringLiteral("Imprimer enveloppe pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    item(m_mnuImpression, QStringLiteral("Mnu_ImprimEtiq"),
+         QStringLiteral("Imprimer &étiquette pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    item(m_mnuImpression, QStringLiteral("Mnu_imprimFICHE"),
+         QStringLiteral("Imprimer la &fiche en cours"));
+    item(m_mnuImpression, QStringLiteral("Mnu_imprimTOUTESFICHES"),
+         QStringLiteral("Imprimer l'&état du fichier"));
+    item(m_mnuFichier, QStringLiteral("Mnu_ConfIMP"), QStringLiteral("&Configurer l'imprimante"),
+         QKeySequence(Qt::CTRL | Qt::Key_C));
+    item(m_mnuFichier, QStringLiteral("Mnu_ImpPort"), QStringLiteral("Imprimante en mode Portrait"))
+        ->setCheckable(true);
+    item(m_mnuFichier, QStringLiteral("Mnu_ImpPays"), QStringLiteral("Imprimante en mode Paysage"))
+        ->setCheckable(true);
+    m_mnuFichier->addSeparator();
+    item(m_mnuFichier, QStringLiteral("Mnu_Utilisateur"),
+         QStringLiteral("Définition de l'utilisateur"));
+    m_mnuFichier->addSeparator();
+    command(item(m_mnuFichier, QStringLiteral("Mnu_Fermer"), QStringLiteral("&Quitter"),
+                 QKeySequence(Qt::CTRL | Qt::Key_F4)),
+            &frmElvarine::Mnu_Fermer_Click);
+
+    m_mnuEdition = menu(bar, QStringLiteral("Mnu_Edition"), QStringLiteral("&Edition"));
+    connect(m_mnuEdition, &QMenu::aboutToShow, this, &frmElvarine::Mnu_Edition_Click);
+    item(m_mnuEdition, QStringLiteral("Mnu_CopieFiche"), QStringLiteral("&Copier la fiche en cours"),
+         QKeySequence(Qt::Key_F4));
+    item(m_mnuEdition, QStringLiteral("Mnu_CollerFiche"),
+         QStringLiteral("Co&ller la sélection dans une nouvelle fiche"), QKeySequence(Qt::Key_F5));
+    m_mnuEdition->addSeparator();
+    item(m_mnuEdition, QStringLiteral("Mnu_Rechercher"), QStringLiteral("&Rechercher"),
+         QKeySequence(Qt::Key_F2));
+    item(m_mnuEdition, QStringLiteral("Mnu_Suivant"), QStringLiteral("&Suivant"),
+         QKeySequence(Qt::Key_F3));
+    item(m_mnuEdition, QStringLiteral("Mnu_OptionR"), QStringLiteral("Options de recherche..."));
+    m_mnuEdition->addSeparator();
+    QMenu* copier = menu(m_mnuEdition, QStringLiteral("Mnu_Copier"),
+                         QStringLiteral("Copier dans le presse papier"));
+    item(copier, QStringLiteral("Mnu_CopierAdresse"), QStringLiteral("&Nom et Adresse"));
+    item(copier, QStringLiteral("Mnu_CopierEMail"), QStringLiteral("&E-Mail"));
+    item(copier, QStringLiteral("Mnu_CopierURL"), QStringLiteral("&Accès URL"));
+    item(copier, QStringLiteral("Mnu_CopierTel1"), QStringLiteral("N° Téléphone 1"));
+    item(copier, QStringLiteral("Mnu_CopierTel2"), QStringLiteral("N° Téléphone 2"));
+    item(copier, QStringLiteral("Mnu_CopierTel3"), QStringLiteral("N° Portable"));
+    item(copier, QStringLiteral("Mnu_CopierFAX"), QStringLiteral("N° FAX"));
+    m_mnuEdition->addSeparator();
+    item(m_mnuEdition, QStringLiteral("Mnu_ConnectInternet"),
+         QStringLiteral("Se connecter à Internet"));
+    m_mnuEdition->addSeparator();
+    item(m_mnuEdition, QStringLiteral("Mnu_Mail"), QStringLiteral("Envoyer un courrier :"));
+    item(m_mnuEdition, QStringLiteral("Mnu_ConnectURL"), QStringLiteral("Se connecter URL :"));
+
+    m_mnuTel = menu(bar, QStringLiteral("Mnu_Tel"), QStringLiteral("&Composer"));
+    item(m_mnuTel, QStringLiteral("Mnu_Tel1"), QStringLiteral("N° Tel 1 : ") + QString(14, QLatin1Char('_')));
+    item(m_mnuTel, QStringLiteral("Mnu_Tel2"), QStringLiteral("N° Tel 2 : ") + QString(14, QLatin1Char('_')));
+    item(m_mnuTel, QStringLiteral("Mnu_Tel3"),
+         QStringLiteral("N° Portable : ") + QString(12, QLatin1Char('_')));
+    m_mnuTel->addSeparator();
+    QMenu* choix = menu(m_mnuTel, QStringLiteral("Mnu_ChoixNum"),
+                        QStringLiteral("Choix du numéroteur d'appel"));
+    item(choix, QStringLiteral("Mnu_TelElvarine"), QStringLiteral("Numéroteur de Elvarine"))
+        ->setCheckable(true);
+    item(choix, QStringLiteral("Mnu_TelWindows"), QStringLiteral("Numéroteur de Windows"))
+        ->setCheckable(true);
+
+    QMenu* help = menu(bar, QStringLiteral("Mnu_Help"), QStringLiteral("?"));
+    command(item(help, QStringLiteral("Mnu_Aide"), QStringLiteral("Aide"),
+                 QKeySequence(Qt::Key_F1)),
+            &frmElvarine::Mnu_Aide_Click);
+    help->addSeparator();
+    command(item(help, QStringLiteral("Mnu_Apropos"), QStringLiteral("A propos...")),
+            &frmElvarine::Mnu_Apropos_Click);
+}
+
+void frmElvarine::buildToolbar()
+{
+    m_toolbar = new QToolBar(QStringLiteral("Barre d'outils"), this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    struct Button {
+        int index;
+        const char* tooltip;
+        const char* icon;
+        QStyle::StandardPixmap fallback;
+        bool built;
+    };
+    const Button buttons[] = {
+        {1, "Nouveau Fichier", "document-new", QStyle::SP_FileIcon, true},
+        {2, "Ouvrir un fichier", "document-open", QStyle::SP_DialogOpenButton, true},
+        {3, "Imprimer Enveloppe", "mail-message-new", QStyle::SP_FileDialogContentsView, false},
+        {4, "Imprimer Etiquette", "document-print", QStyle::SP_FileDialogDetailedView, false},
+        {5, "Configurer l'imprimante", "document-properties", QStyle::SP_ComputerIcon, false},
+        {6, "Quitter le programme", "application-exit", QStyle::SP_DialogCloseButton, true},
+        {8, "Copier la fiche en cours", "edit-copy", QStyle::SP_FileLinkIcon, false},
+        {9, "Coller dans une nouvelle fiche", "edit-paste", QStyle::SP_DialogSaveButton, false},
+        {11, "Rechercher", "edit-find", QStyle::SP_FileDialogContentsView, false},
+        {12, "Rechercher suivant", "go-next", QStyle::SP_ArrowForward, false},
+        {14, "Ajouter une fiche", "list-add", QStyle::SP_FileDialogNewFolder, true},
+        {15, "Supprimer la fiche en cours", "edit-delete", QStyle::SP_TrashIcon, true},
+        {16, "Actualiser la liste", "view-refresh", QStyle::SP_BrowserReload, true},
+        {17, "Modifier la fiche en cours", "document-edit", QStyle::SP_FileDialogInfoView, true},
+        {19, "Aide", "help-contents", QStyle::SP_DialogHelpButton, true},
+        {20, "A Propos", "help-about", QStyle::SP_MessageBoxInformation, true},
+    };
+    int next = 0;
+    for (int index = 1; index <= 20; ++index) {
+        if (next < int(std::size(buttons)) && buttons[next].index == index) {
+            const Button& b = buttons[next++];
+            const QString tip = QString::fromUtf8(b.tooltip);
+            QAction* a = m_toolbar->addAction(
+                QIcon::fromTheme(QString::fromLatin1(b.icon), style()->standardIcon(b.fallback)),
+                tip);
+            a->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+            a->setToolTip(tip);
+            a->setEnabled(b.built);
+            connect(a, &QAction::triggered, this, [this, index] { onToolbarButton(index); });
+            m_buttons[size_t(index)] = a;
+        } else {
+            QAction* sep = m_toolbar->addSeparator();
+            sep->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+            m_buttons[size_t(index)] = sep;
+        }
+    }
+}
+
+void frmElvarine::onToolbarButton(int index)
+{
+    switch (index) {
+    case 1:
+        Mnu_Nouveau_Click();
+        break;
+    case 2:
+        Mnu_Ouvrir_Click();
+        break;
+    case 6:
+        Mnu_Fermer_Click();
+        break;
+    case 14:
+        cmdAdd_Click();
+        break;
+    case 15:
+        cmdDelete_Click();
+        break;
+    case 16:
+        cmdRefresh_Click();
+        break;
+    case 17:
+        cmdUpdate_Click();
+        break;
+    case 19:
+        Mnu_Aide_Click();
+        break;
+    case 20:
+        Mnu_Apropos_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+QAction* frmElvarine::toolbarButton(int index) const
+{
+    return index >= 1 && index <= 20 ? m_buttons[size_t(index)] : nullptr;
+}
+
+QString frmElvarine::panelText(int panel) const
+{
+    return panel >= 1 && panel <= 3 ? m_panels[size_t(panel - 1)]->text() : QString();
+}
+
+// ------------------------------------------------------------------------------ start-up
+
+QString frmElvarine::programFile(const QString& name) const
+{
+    return AjoutSlash(state.CheminAppli) + name;
+}
+
+void frmElvarine::Form_Load()
+{
+    state.CheminAppli = services.folder ? services.folder->path()
+                                        : QCoreApplication::applicationDirPath();
+    state.label.NbEtiquettes = 8;
+    state.print.FontUnderline = false;
+    state.print.FontStrikethru = false;
+    // Keys reach the window first (Escape stops a search): see eventFilter.
+    loadStartupSenderProfile(state, services);
+    loadStartupPrintParams(state, services);
+    loadStartupDialerSettings(state, services);
+
+    m_cmdAdd->setToolTip(QStringLiteral("Ajouter une fiche"));
+    m_cmdDelete->setToolTip(QStringLiteral("Supprimer la fiche en cours"));
+    m_cmdRefresh->setToolTip(QStringLiteral("Actualiser la liste"));
+    m_cmdUpdate->setToolTip(QStringLiteral("Modifier la fiche en cours"));
+    m_cmdClose->setToolTip(QStringLiteral("Quitter l'elvarine"));
+    if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb"))))
+        return;
+    bindStartupDatabase();
+    m_frame2->setVisible(false);
+    m_frame1->setVisible(false);
+    m_statusBar->setVisible(false);
+    m_list->setVisible(false);
+    m_mnuEdition->menuAction()->setEnabled(false);
+    m_mnuImpression->menuAction()->setEnabled(false);
+}
+
+void frmElvarine::bindStartupDatabase()
+{
+    const QString path = programFile(QStringLiteral("Elvarine.mdb"));
+    try {
+        auto db = Database::OpenDatabase(path);
+        auto rs = db->OpenRecordset(QString::fromUtf16(kTableName));
+        m_data1.DatabaseName = db->Name();
+        m_data1.RecordSource = QString::fromUtf16(kTableName);
+        m_data1.attach(std::move(db), std::move(rs));
+    } catch (const EngineError& e) {
+        int response = 1;
+        Data1_Error(e.number, e.text, response);
+    }
+}
+
+void frmElvarine::Form_Activate()
+{
+    if (m_buttons[12])
+        m_buttons[12]->setEnabled(false);
+    if (m_buttons[9])
+        m_buttons[9]->setEnabled(false);
+    if (state.FicAnOuvre == 1)
+        return;
+    if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb")))) {
+        services.dialogs->msgBox(QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine."),
+                                 vbCritical, QStringLiteral("Erreur"));
+        return;
+    }
+    const QString adb = programFile(QStringLiteral("Elvarine.adb"));
+    if (FichierExiste(adb)) {
+        state.FicAdresses = adb;
+        openAddressFile(adb);
+    }
+}
+
+int frmElvarine::runModal(QDialog& dialog)
+{
+    const int result = dialog.exec();
+    Form_Activate();
+    return result;
+}
+
+// ------------------------------------------------------------------------------ files
+
+bool frmElvarine::openAddressFile(const QString& path)
+{
+    // The file is checked completely before anything of the window changes, so a file that is
+    // not an address file leaves the open one in place.
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Recordset> rs;
+    try {
+        db = Database::OpenDatabase(path);
+        rs = db->OpenRecordset(QString::fromUtf16(kTableName));
+    } catch (const EngineError& e) {
+        QString text;
+        if (e.number == errReadOnly)
+            text = QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
+                                  "seule ou verrouillé.\rIl n'a pas été ouvert.")
+                       .arg(path);
+        else
+            text = QStringLiteral("Le fichier %1 n'est pas un fichier d'adresses valide.\r%2")
+                       .arg(path, e.text);
+        services.dialogs->msgBox(text, vbCritical, QStringLiteral("Erreur"));
+        return false;
+    }
+    setWindowTitle(kTitle + QLatin1Char(' ') + path);
+    m_data1.RecordSource.clear();
+    ActualPosition = 1;
+    m_data1.DatabaseName = db->Name();
+    try {
+        if (rs->RecordCount() == 0) {
+            rs->AddNew();
+            rs->Update();
+        }
+    } catch (const EngineError&) {
+        // An empty file that refuses its first record still opens; the list stays empty.
+    }
+    m_data1.attach(std::move(db), std::move(rs));
+    m_data1.RecordSource = QString::fromUtf16(kTableName);
+    m_frame2->setVisible(true);
+    m_frame1->setVisible(true);
+    m_statusBar->setVisible(true);
+    m_list->setVisible(true);
+    m_mnuEdition->menuAction()->setEnabled(true);
+    m_mnuImpression->menuAction()->setEnabled(true);
+    state.FicAnOuvre = 1;
+    cmdRefresh_Click();
+    return true;
+}
+
+void frmElvarine::Mnu_Ouvrir_Click()
+{
+    QDir::setCurrent(state.CheminAppli);
+    if (m_buttons[12])
+        m_buttons[12]->setEnabled(false);
+    CommonDialog& dlg = *m_commonDialog;
+    dlg.CancelError = true;
+    dlg.DialogTitle = QStringLiteral("Ouvrir le fichier");
+    dlg.Filter = QStringLiteral("Elvarine (*.adb)|*.adb");
+    dlg.FilterIndex = 1;
+    dlg.Flags = 0;
+    if (!dlg.ShowOpen()) {
+        dlg.CancelError = false;
+        return;
+    }
+    state.FicAdresses = dlg.FileName;
+    if (state.FicAdresses.isEmpty())
+        return;
+    if (!FichierExiste(state.FicAdresses)) {
+        services.dialogs->msgBox(QStringLiteral("Fichier ") + state.FicAdresses +
+                                     QStringLiteral(" introuvable !"),
+                                 vbExclamation, QStringLiteral("Erreur"));
+        return;
+    }
+    openAddressFile(state.FicAdresses);
+}
+
+void frmElvarine::Mnu_Nouveau_Click()
+{
+    QDir::setCurrent(state.CheminAppli);
+    CommonDialog& dlg = *m_commonDialog;
+    dlg.CancelError = true;
+    dlg.FileName = QStringLiteral("Nouveau.adb");
+    dlg.DialogTitle = QStringLiteral("Créer un fichier d'adresses");
+    dlg.Filter = QStringLiteral("Elvarine (*.adb)|*.adb");
+    dlg.FilterIndex = 1;
+    dlg.Flags = 0;
+    if (!dlg.ShowSave()) {
+        dlg.CancelError = false;
+        return;
+    }
+    state.FicAdresses = dlg.FileName;
+    if (FichierExiste(state.FicAdresses)) {
+        services.dialogs->msgBox(QStringLiteral("Le fichier ") + state.FicAdresses +
+                                     QStringLiteral(" existe !\r") + QString(21, QLatin1Char(' ')) +
+                                     QStringLiteral("Ouvir le fichier."),
+                                 vbExclamation, QStringLiteral("Avertissement"));
+        return;
+    }
+    if (state.FicAdresses.isEmpty())
+        return;
+    try {
+        auto db = Database::CreateDatabase(state.FicAdresses);
+        try {
+            db->CreerDATA();
+        } catch (const EngineError&) {
+            db->Close();
+            QFile::remove(state.FicAdresses);
+            throw;
+        }
+        db->Close();
+    } catch (const EngineError& e) {
+        // Nothing was made: say so rather than leave the user believing the file exists.
+        services.dialogs->msgBox(QStringLiteral("Impossible de créer le fichier %1.\r%2")
+                                     .arg(state.FicAdresses, e.text),
+                                 vbCritical, QStringLiteral("Erreur"));
+        return;
+    }
+    Mnu_Ouvrir_Click();
+    cmdUpdate_Click();
+    m_fields[0]->setFocus();
+}
+
+// ------------------------------------------------------------------------------ workflow
+
+void frmElvarine::setBrowseControls(bool browsing)
+{
+    m_list->setEnabled(browsing);
+    m_cmdAdd->setEnabled(browsing);
+    m_cmdDelete->setEnabled(browsing);
+    m_cmdUpdate->setEnabled(browsing);
+    m_cmdClose->setEnabled(browsing);
+}
+
+void frmElvarine::cmdAdd_Click()
+{
+    m_frame2->setEnabled(true);
+    m_list->setEnabled(false);
+    m_cmdAdd->setEnabled(false);
+    m_cmdDelete->setEnabled(false);
+    m_cmdRefresh->setEnabled(true);
+    m_buttons[16]->setEnabled(true);
+    m_cmdUpdate->setEnabled(false);
+    m_cmdClose->setEnabled(false);
+    NewMode = 1;
+    try {
+        if (m_data1.hasRecordset())
+            m_data1.AddNew();
+    } catch (const EngineError&) {
+    }
+    m_fields[0]->setFocus();
+}
+
+void frmElvarine::cmdUpdate_Click()
+{
+    m_frame2->setEnabled(true);
+    m_list->setEnabled(false);
+    m_cmdAdd->setEnabled(false);
+    m_cmdDelete->setEnabled(false);
+    m_cmdRefresh->setEnabled(true);
+    m_buttons[16]->setEnabled(true);
+    m_cmdUpdate->setEnabled(false);
+    m_cmdClose->setEnabled(false);
+    m_cmdAnnul->setVisible(true);
+}
+
+void frmElvarine::CmdAnnul_Click()
+{
+    m_cmdAnnul->setVisible(false);
+    m_list->setEnabled(true);
+    m_cmdAdd->setEnabled(true);
+    m_cmdDelete->setEnabled(true);
+    m_cmdRefresh->setEnabled(false);
+    m_buttons[16]->setEnabled(false);
+    m_cmdUpdate->setEnabled(true);
+    m_cmdClose->setEnabled(true);
+    m_frame2->setEnabled(false);
+    m_list->setFocus();
+}
+
+void frmElvarine::cmdDelete_Click()
+{
+    if (!m_data1.hasRecordset())
+        return;
+    try {
+        Recordset& rs = m_data1.recordset();
+        if (rs.RecordCount() > 1) {
+            const int answer = services.dialogs->msgBox(
+                QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\r") + fieldText(0) +
+                    QLatin1Char(' ') + fieldText(1),
+                vbYesNo + vbQuestion, QStringLiteral("Supprimer la fiche"));
+            if (answer == vbNo)
+                return;
+            try {
+                rs.Delete();
+            } catch (const EngineError&) {
+            }
+            try {
+                m_data1.MoveNext();
+            } catch (const EngineError&) {
+            }
+            cmdRefresh_Click();
+        } else {
+            services.dialogs->msgBox(QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
+                                         QString(9, QLatin1Char(' ')) +
+                                         QStringLiteral("Vous ne pouvez que la modifier ."),
+                                     vbInformation, QStringLiteral("Avertissement"));
+            rs.Edit();
+            rs.Update();
+        }
+    } catch (const EngineError&) {
+    }
+}
+
+void frmElvarine::cmdRefresh_Click()
+{
+    // A store the file refused leaves the record in the form, so the user can correct it.
+    if (!m_data1.Refresh())
+        return;
+    m_frame2->setEnabled(false);
+    m_list->setEnabled(true);
+    m_cmdAdd->setEnabled(true);
+    m_cmdDelete->setEnabled(true);
+    m_cmdRefresh->setEnabled(true);
+    m_buttons[16]->setEnabled(true);
+    m_cmdUpdate->setEnabled(true);
+    m_cmdClose->setEnabled(true);
+    m_cmdAnnul->setVisible(false);
+    m_listModel->clear();
+    m_data1.Refresh();
+    MAJList();
+    if (m_listModel->rowCount() > 0) {
+        {
+            const QSignalBlocker block(m_list->selectionModel());
+            m_list->setCurrentIndex(m_listModel->index(0));
+        }
+        List1_Click();
+    }
+    m_list->setFocus();
+}
+
+bool frmElvarine::recordPending() const
+{
+    if (!m_frame2->isEnabled() || !m_data1.hasRecordset())
+        return false;
+    for (int box = 0; box < 16; ++box) {
+        if (m_changed[size_t(box)])
+            return true;
+    }
+    return false;
+}
+
+// ------------------------------------------------------------------------------ name list
+
+void frmElvarine::MAJList()
+{
+    try {
+        Recordset& rs = m_data1.recordset();
+        Counter = rs.RecordCount();
+        m_listModel->fill(rs);
+        if (rs.RecordCount() > 0)
+            m_data1.MoveFirst();
+    } catch (const EngineError&) {
+        services.dialogs->msgBox(QStringLiteral("Fichier Elvarine.mdb non trouvé !"), vbCritical,
+                                 QStringLiteral("Erreur"));
+        endProgram();
+    }
+}
+
+void frmElvarine::List1_Click()
+{
+    m_frame2->setEnabled(false);
+    m_cmdRefresh->setEnabled(false);
+    m_buttons[16]->setEnabled(false);
+    const int index = listIndex();
+    if (index < 0 || !m_data1.hasRecordset())
+        return;
+    ChaineARechercher = m_listModel->line(index);
+    // The entry's own record: found through the list, not by stepping through the file.
+    const int position = m_listModel->recordPosition(index);
+    ActualPosition = position + 1;
+    if (position > 0)
+        state.search.IndexTrouve = index;
+    try {
+        m_data1.MoveTo(position);
+    } catch (const EngineError&) {
+    }
+    ActualPosition = position + 1;
+    ChaineATrouver = listLine(fieldText(0), fieldText(1));
+}
+
+QString frmElvarine::listText(int index) const
+{
+    return m_listModel->line(index);
+}
+
+int frmElvarine::listCount() const
+{
+    return m_listModel->rowCount();
+}
+
+int frmElvarine::listIndex() const
+{
+    const QModelIndex current = m_list->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void frmElvarine::setListIndex(int index)
+{
+    if (index < 0 || index >= m_listModel->rowCount())
+        return;
+    if (listIndex() == index) {
+        // Already selected: the selection does not change, nothing runs.
+        return;
+    }
+    m_list->setCurrentIndex(m_listModel->index(index));
+}
+
+// ------------------------------------------------------------------------------ binding
+
+void frmElvarine::Data1_Validate(int action, int&)
+{
+    if (NewMode) {
+        try {
+            Counter = m_data1.recordset().RecordCount() + 1;
+        } catch (const EngineError&) {
+        }
+    }
+    switch (action) {
+    case RecordBinding::vbDataActionMoveFirst:
+        ActualPosition = 1;
+        break;
+    case RecordBinding::vbDataActionMovePrevious:
+        if (ActualPosition > 1)
+            --ActualPosition;
+        break;
+    case RecordBinding::vbDataActionMoveNext:
+        if (ActualPosition < Counter)
+            ++ActualPosition;
+        break;
+    case RecordBinding::vbDataActionMoveLast:
+        ActualPosition = Counter;
+        break;
+    default:
+        break;
+    }
+    NewMode = 0;
+}
+
+void frmElvarine::Data1_Reposition()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    try {
+        Counter = m_data1.recordset().RecordCount();
+        if (Counter < ActualPosition)
+            ActualPosition = Counter;
+    } catch (const EngineError&) {
+    }
+    m_panels[0]->setText(fieldText(0) + QLatin1Char(' ') + fieldText(1) + QLatin1Char(' '));
+    m_panels[1]->setText(fieldText(5) + QLatin1Char(' ') + fieldText(6) + QLatin1Char(' '));
+    m_panels[2]->setText(QStringLiteral("Tel 1 : ") + fieldText(7) + QStringLiteral("  Fax : ") +
+                         fieldText(9) + QLatin1Char(' '));
+}
+
+void frmElvarine::Data1_Error(int, const QString& text, int& response)
+{
+    services.dialogs->msgBox(
+        QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:") + text,
+        vbOKOnly, kTitle);
+    response = 0;
+}
+
+// ------------------------------------------------------------------------------ field boxes
+
+QString frmElvarine::fieldText(int box) const
+{
+    if (box < 0 || box >= 16)
+        return QString();
+    QWidget* w = m_fields[size_t(box)];
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    return static_cast<QPlainTextEdit*>(w)->toPlainText();
+}
+
+void frmElvarine::setFieldText(int box, const QString& text)
+{
+    if (box < 0 || box >= 16)
+        return;
+    QWidget* w = m_fields[size_t(box)];
+    const int design = kColumns[columnOfBox(box)].boxLength;
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        e->setMaxLength(std::max(design, int(text.size())));
+        e->setText(text);
+    } else {
+        auto* notes = static_cast<NotesEdit*>(w);
+        notes->maxLength = std::max(design, int(text.size()));
+        notes->setPlainText(text);
+    }
+}
+
+void frmElvarine::showField(int box, const QString& text)
+{
+    m_showing = true;
+    QString shown = text;
+    if (box == kNotesBox)
+        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    setFieldText(box, shown);
+    m_showing = false;
+}
+
+bool frmElvarine::fieldChanged(int box) const
+{
+    return m_changed[size_t(box)];
+}
+
+void frmElvarine::clearChanged()
+{
+    m_changed.fill(false);
+}
+
+void frmElvarine::txtFields_Change(int box)
+{
+    if (m_showing)
+        return;
+    m_changed[size_t(box)] = true;
+    m_cmdAnnul->setVisible(false);
+}
+
+void frmElvarine::txtFields_GotFocus(int box)
+{
+    if (fieldText(box) == QLatin1String(" "))
+        setFieldText(box, QString());
+}
+
+void frmElvarine::txtFields_LostFocus(int box)
+{
+    bool nameMissing = false;
+    if (!m_inFocusRule && fieldText(0).isEmpty()) {
+        m_inFocusRule = true;
+        services.dialogs->msgBox(QStringLiteral("Saisie obligatoire pour le nom !"), vbCritical,
+                                 QStringLiteral("Erreur"));
+        m_inFocusRule = false;
+        nameMissing = true;
+    }
+    if (fieldText(box).isEmpty())
+        setFieldText(box, QStringLiteral(" "));
+    if (nameMissing)
+        m_fields[0]->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmElvarine::txtFields_KeyDown(int box, int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Down)
+        return false;
+    const int next = nextBox(box);
+    if (next < 0)
+        return false; // Notes: Enter makes a new line
+    m_fields[size_t(next)]->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+int frmElvarine::boxIndex(QObject* object) const
+{
+    for (int box = 0; box < 16; ++box) {
+        if (m_fields[size_t(box)] == object)
+            return box;
+    }
+    return -1;
+}
+
+bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_Escape && widget && widget->window() == this)
+            state.search.DemandeArret = 1;
+    }
+    const int box = boxIndex(watched);
+    if (box < 0)
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            m_frame2->isEnabled())
+            txtFields_GotFocus(box);
+        break;
+    }
+    case QEvent::FocusOut: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            m_frame2->isEnabled() && m_fields[size_t(box)]->isEnabled() && !m_quitting)
+            txtFields_LostFocus(box);
+        break;
+    }
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            break;
+        if (box == kNotesBox && key->key() != Qt::Key_Down)
+            break;
+        if (txtFields_KeyDown(box, key->key()))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------------------------ menus
+
+void frmElvarine::Mnu_Fichier_Click()
+{
+    if (!services.printer)
+        return;
+    try {
+        const int orientation = services.printer->orientation();
+        findChild<QAction*>(QStringLiteral("Mnu_ImpPort"))->setChecked(orientation == 1);
+        findChild<QAction*>(QStringLiteral("Mnu_ImpPays"))->setChecked(orientation == 2);
+    } catch (const PrinterError&) {
+    }
+}
+
+void frmElvarine::Mnu_Edition_Click()
+{
+    // Enabling of the Edition menu's entries; each entry is only enabled once its command is
+    // available.
+}
+
+void frmElvarine::Mnu_Aide_Click()
+{
+    const QString path = programFile(QStringLiteral("Elvarine.HLP"));
+    if (!FichierExiste(path)) {
+        services.dialogs->msgBox(QStringLiteral("Fichier d'aide ") + path +
+                                     QStringLiteral(" introuvable !"),
+                                 vbExclamation, QStringLiteral("Erreur"));
+        return;
+    }
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(path, this);
+    static_cast<HelpWindow*>(m_helpWindow.data())->showContents();
+}
+
+void frmElvarine::Mnu_Apropos_Click()
+{
+    services.dialogs->msgBox(
+        QStringLiteral("Elvarine : Version 1.3.2\r\rGestion d'Elvarine Personnel"), vbInformation,
+        QStringLiteral("A propos"));
+}
+
+// ------------------------------------------------------------------------------ quitting
+
+bool frmElvarine::confirmQuit()
+{
+    if (!recordPending())
+        return true;
+    const int answer = services.dialogs->msgBox(
+        QStringLiteral("Enregistrer les modifications de la fiche en cours ?"),
+        vbYesNoCancel + vbQuestion, kTitle);
+    if (answer == vbCancel)
+        return false;
+    if (answer == vbYes) {
+        cmdRefresh_Click();
+        return !recordPending() && !m_frame2->isEnabled();
+    }
+    return true;
+}
+
+void frmElvarine::Mnu_Fermer_Click()
+{
+    cmdClose_Click();
+}
+
+void frmElvarine::cmdClose_Click()
+{
+    if (!confirmQuit())
+        return;
+    state.FicAnOuvre = 0;
+    endProgram();
+}
+
+void frmElvarine::endProgram()
+{
+    m_quitting = true;
+    if (m_helpWindow)
+        m_helpWindow->close();
+    close();
+    emit programEnded();
+}
+
+void frmElvarine::closeEvent(QCloseEvent* event)
+{
+    if (!m_quitting) {
+        if (!confirmQuit()) {
+            event->ignore();
+            return;
+        }
+        state.FicAnOuvre = 0;
+        m_quitting = true;
+        if (m_helpWindow)
+            m_helpWindow->close();
+        emit programEnded();
+    }
+    event->accept();
+}

@@ -1,0 +1,143 @@
+#include "core/recordbinding.h"
+
+Recordset& RecordBinding::recordset()
+{
+    if (!m_recordset)
+        throw EngineError(errNoCurrentRecord, QStringLiteral("Aucun fichier d'adresses ouvert."));
+    return *m_recordset;
+}
+
+void RecordBinding::attach(std::unique_ptr<Database> database,
+                           std::unique_ptr<Recordset> recordset)
+{
+    m_recordset = std::move(recordset);
+    m_database = std::move(database);
+    if (m_recordset && m_recordset->RecordCount() > 0)
+        m_recordset->MoveFirst();
+    showCurrent();
+}
+
+bool RecordBinding::anyChanged() const
+{
+    for (int box = 0; box < kColumnCount; ++box) {
+        if (m_fields.fieldChanged(box))
+            return true;
+    }
+    return false;
+}
+
+void RecordBinding::report(const EngineError& e)
+{
+    int response = 1;
+    if (Error)
+        Error(e.number, e.text, response);
+}
+
+bool RecordBinding::store(int action)
+{
+    if (!m_recordset)
+        return true;
+    int save = 1;
+    if (Validate)
+        Validate(action, save);
+    Recordset& rs = *m_recordset;
+    const bool changed = anyChanged();
+    try {
+        if (rs.EditMode() == Recordset::dbEditAdd && !changed) {
+            rs.CancelUpdate();
+            return true;
+        }
+        if (!changed && rs.EditMode() == Recordset::dbEditNone)
+            return true;
+        if (rs.EditMode() == Recordset::dbEditNone)
+            rs.Edit();
+        for (int box = 0; box < kColumnCount; ++box) {
+            if (m_fields.fieldChanged(box))
+                rs.setField(columnOfBox(box), m_fields.fieldText(box));
+        }
+        rs.Update();
+        m_fields.clearChanged();
+        return true;
+    } catch (const EngineError& e) {
+        report(e);
+        return false;
+    }
+}
+
+bool RecordBinding::move(int action, const std::function<void(Recordset&)>& step)
+{
+    if (!store(action))
+        return false;
+    step(recordset());
+    showCurrent();
+    if (Reposition)
+        Reposition();
+    return true;
+}
+
+bool RecordBinding::MoveFirst()
+{
+    return move(vbDataActionMoveFirst, [](Recordset& rs) { rs.MoveFirst(); });
+}
+
+bool RecordBinding::MoveNext()
+{
+    return move(vbDataActionMoveNext, [](Recordset& rs) { rs.MoveNext(); });
+}
+
+bool RecordBinding::MovePrevious()
+{
+    return move(vbDataActionMovePrevious, [](Recordset& rs) { rs.MovePrevious(); });
+}
+
+bool RecordBinding::MoveLast()
+{
+    return move(vbDataActionMoveLast, [](Recordset& rs) { rs.MoveLast(); });
+}
+
+bool RecordBinding::MoveTo(int position)
+{
+    return move(vbDataActionBookmark, [position](Recordset& rs) { rs.MoveTo(position); });
+}
+
+bool RecordBinding::AddNew()
+{
+    return move(vbDataActionAddNew, [](Recordset& rs) { rs.AddNew(); });
+}
+
+bool RecordBinding::Refresh()
+{
+    if (!m_recordset)
+        return true;
+    if (!store(vbDataActionMoveFirst))
+        return false;
+    try {
+        if (m_recordset->stale())
+            m_recordset->Requery();
+        if (m_recordset->RecordCount() > 0)
+            m_recordset->MoveFirst();
+    } catch (const EngineError& e) {
+        report(e);
+    }
+    showCurrent();
+    if (Reposition)
+        Reposition();
+    return true;
+}
+
+void RecordBinding::showCurrent()
+{
+    for (int box = 0; box < kColumnCount; ++box) {
+        QString text;
+        if (m_recordset && (m_recordset->EditMode() == Recordset::dbEditAdd ||
+                            m_recordset->AbsolutePosition() >= 0)) {
+            try {
+                text = m_recordset->Field(columnOfBox(box)).toString();
+            } catch (const EngineError&) {
+                text.clear();
+            }
+        }
+        m_fields.showField(box, text);
+    }
+    m_fields.clearChanged();
+}

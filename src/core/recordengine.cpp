@@ -1,0 +1,453 @@
+#include "core/recordengine.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QAtomicInt g_connections;
+
+QString quoted(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+[[noreturn]] void fail(int number, const QString& text)
+{
+    throw EngineError(number, text);
+}
+
+[[noreturn]] void sqlFail(int number, const QString& what, const QSqlError& error)
+{
+    QString detail = error.databaseText();
+    if (detail.isEmpty())
+        detail = error.text();
+    fail(number, detail.isEmpty() ? what : what + QLatin1String(" (") + detail + QLatin1Char(')'));
+}
+
+void exec(QSqlQuery& q, const QString& what, int number = errDisk)
+{
+    if (!q.exec())
+        sqlFail(number, what, q.lastError());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------- Database
+
+Database::Database(QString path) : m_path(std::move(path))
+{
+    m_connection = QStringLiteral("elvarine-%1").arg(g_connections.fetchAndAddRelaxed(1));
+}
+
+Database::~Database()
+{
+    Close();
+}
+
+void Database::Close()
+{
+    if (m_connection.isEmpty())
+        return;
+    if (m_db.isValid())
+        m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+    m_connection.clear();
+}
+
+void Database::open(bool mustExist)
+{
+    const QFileInfo info(m_path);
+    if (mustExist && !(info.exists() && info.isFile()))
+        fail(errNotFound, QStringLiteral("Fichier « %1 » introuvable.").arg(m_path));
+    if (!mustExist && info.exists())
+        fail(errExists, QStringLiteral("Le fichier « %1 » existe déjà.").arg(m_path));
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!m_db.isValid())
+        fail(errCannotOpen, QStringLiteral("Le pilote SQLite de Qt est absent."));
+    m_db.setDatabaseName(m_path);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!m_db.open())
+        sqlFail(errCannotOpen, QStringLiteral("Impossible d'ouvrir le fichier « %1 ».").arg(m_path),
+                m_db.lastError());
+    // Reading the schema tells a database from any other file.
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        sqlFail(errNotDatabase,
+                QStringLiteral("Le fichier « %1 » n'est pas une base de données reconnue.").arg(m_path),
+                q.lastError());
+}
+
+std::unique_ptr<Database> Database::CreateDatabase(const QString& path)
+{
+    std::unique_ptr<Database> db(new Database(path));
+    db->open(false);
+    return db;
+}
+
+std::unique_ptr<Database> Database::OpenDatabase(const QString& path)
+{
+    std::unique_ptr<Database> db(new Database(path));
+    db->open(true);
+    return db;
+}
+
+void Database::CreerDATA()
+{
+    QStringList columns;
+    for (int c = 0; c < kColumnCount; ++c)
+        columns << QStringLiteral("%1 TEXT(%2)").arg(quoted(columnName(c))).arg(kColumns[c].size);
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("CREATE TABLE %1 (%2)")
+                  .arg(quoted(QString::fromUtf16(kTableName)), columns.join(QLatin1String(", "))));
+    exec(q, QStringLiteral("Impossible de créer la table des adresses."));
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
+{
+    const QString notValid =
+        QStringLiteral("Le fichier « %1 » n'est pas un fichier d'adresses").arg(m_path);
+    // The table, whatever the case of its name.
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    exec(q, notValid, errNotDatabase);
+    QString tableName;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (name.compare(table, Qt::CaseInsensitive) == 0) {
+            tableName = name;
+            break;
+        }
+    }
+    if (tableName.isEmpty())
+        fail(errNoTable, notValid + QStringLiteral(" : la table « %1 » est absente.").arg(table));
+
+    // Its columns, matched by name without regard to case, in whatever order the file has them.
+    std::array<QString, kColumnCount> sqlNames;
+    std::array<int, kColumnCount> sizes{};
+    QSqlQuery info(m_db);
+    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(tableName))))
+        sqlFail(errNotDatabase, notValid, info.lastError());
+    static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+    while (info.next()) {
+        const QString name = info.value(1).toString();
+        const int c = columnIndex(name);
+        if (c < 0 || !sqlNames[size_t(c)].isEmpty())
+            continue;
+        sqlNames[size_t(c)] = quoted(name);
+        const auto m = sizePattern.match(info.value(2).toString());
+        sizes[size_t(c)] = m.hasMatch() ? m.captured(1).toInt() : kColumns[c].size;
+        if (sizes[size_t(c)] <= 0)
+            sizes[size_t(c)] = kColumns[c].size;
+    }
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (sqlNames[size_t(c)].isEmpty())
+            fail(errNoColumn,
+                 notValid + QStringLiteral(" : la colonne « %1 » est absente.").arg(columnName(c)));
+    }
+
+    // Every store is written at once: a file that cannot be written is refused here, not later.
+    QSqlQuery probe(m_db);
+    if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        sqlFail(errReadOnly,
+                QStringLiteral("Le fichier « %1 » ne peut pas être modifié (lecture seule ou "
+                               "verrouillé).")
+                    .arg(m_path),
+                probe.lastError());
+    probe.exec(QStringLiteral("ROLLBACK"));
+
+    std::unique_ptr<Recordset> rs(new Recordset(*this, quoted(tableName), sqlNames, sizes));
+    rs->load();
+    return rs;
+}
+
+// ---------------------------------------------------------------------------- Recordset
+
+Recordset::Recordset(Database& db, QString table, std::array<QString, kColumnCount> sqlNames,
+                     std::array<int, kColumnCount> sizes)
+    : m_db(db), m_table(std::move(table)), m_sqlNames(std::move(sqlNames)), m_sizes(sizes)
+{
+}
+
+int Recordset::dataVersion()
+{
+    QSqlQuery q(m_db.sql());
+    if (q.exec(QStringLiteral("PRAGMA data_version")) && q.next())
+        return q.value(0).toInt();
+    return -1;
+}
+
+void Recordset::load()
+{
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT rowid, %1, %2 FROM %3 ORDER BY rowid")
+                    .arg(m_sqlNames[0], m_sqlNames[1], m_table)))
+        sqlFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    std::vector<qint64> rowids;
+    std::vector<QString> nom;
+    std::vector<QString> prenom;
+    while (q.next()) {
+        rowids.push_back(q.value(0).toLongLong());
+        nom.push_back(q.value(1).toString());
+        prenom.push_back(q.value(2).toString());
+    }
+    if (q.lastError().isValid())
+        sqlFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    m_rowids = std::move(rowids);
+    m_nom = std::move(nom);
+    m_prenom = std::move(prenom);
+    m_pos = 0;
+    m_onDeleted = false;
+    m_editMode = dbEditNone;
+    m_currentRowid = -1;
+    m_changedHere = false;
+    m_dataVersion = dataVersion();
+}
+
+void Recordset::Requery()
+{
+    load();
+}
+
+bool Recordset::stale()
+{
+    // Stores made here keep the rows read in step; only another program's changes count.
+    return dataVersion() != m_dataVersion;
+}
+
+int Recordset::AbsolutePosition() const
+{
+    if (m_pos < 0 || m_pos >= RecordCount() || m_onDeleted)
+        return -1;
+    return m_pos;
+}
+
+void Recordset::MoveFirst()
+{
+    if (m_rowids.empty())
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+    m_editMode = dbEditNone;
+    m_onDeleted = false;
+    m_pos = 0;
+}
+
+void Recordset::MoveLast()
+{
+    if (m_rowids.empty())
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+    m_editMode = dbEditNone;
+    m_onDeleted = false;
+    m_pos = RecordCount() - 1;
+}
+
+void Recordset::MoveNext()
+{
+    if (isEOF())
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+    m_editMode = dbEditNone;
+    if (m_onDeleted)
+        m_onDeleted = false; // the rows after the deleted one have moved up already
+    else
+        ++m_pos;
+}
+
+void Recordset::MovePrevious()
+{
+    if (isBOF())
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+    m_editMode = dbEditNone;
+    m_onDeleted = false;
+    --m_pos;
+}
+
+void Recordset::MoveTo(int position)
+{
+    if (position < 0 || position >= RecordCount())
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+    m_editMode = dbEditNone;
+    m_onDeleted = false;
+    m_pos = position;
+}
+
+void Recordset::checkCurrent() const
+{
+    if (m_onDeleted)
+        fail(errDeleted, QStringLiteral("Enregistrement supprimé."));
+    if (m_pos < 0 || m_pos >= RecordCount())
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+}
+
+void Recordset::loadCurrent() const
+{
+    checkCurrent();
+    const qint64 rowid = m_rowids[size_t(m_pos)];
+    if (rowid == m_currentRowid)
+        return;
+    QStringList cols;
+    for (const QString& n : m_sqlNames)
+        cols << n;
+    QSqlQuery q(m_db.sql());
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                  .arg(cols.join(QLatin1String(", ")), m_table));
+    q.addBindValue(rowid);
+    if (!q.exec())
+        sqlFail(errNotDatabase, QStringLiteral("Lecture impossible de la fiche."), q.lastError());
+    if (!q.next())
+        fail(errDeleted, QStringLiteral("Enregistrement supprimé."));
+    for (int c = 0; c < kColumnCount; ++c) {
+        const QVariant v = q.value(c);
+        m_current[size_t(c)] = v.isNull() ? QVariant() : QVariant(v.toString());
+    }
+    m_currentRowid = rowid;
+}
+
+void Recordset::AddNew()
+{
+    m_posBeforeAdd = m_pos;
+    m_editMode = dbEditAdd;
+    m_buffer = RowValues();
+    m_bufferSet.fill(false);
+}
+
+void Recordset::Edit()
+{
+    loadCurrent();
+    m_editMode = dbEditInProgress;
+    m_buffer = m_current;
+    m_bufferSet.fill(false);
+}
+
+void Recordset::CancelUpdate()
+{
+    if (m_editMode == dbEditAdd)
+        m_pos = m_posBeforeAdd;
+    m_editMode = dbEditNone;
+}
+
+void Recordset::checkLengths(const RowValues& values) const
+{
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (!m_bufferSet[size_t(c)] || values[size_t(c)].isNull())
+            continue;
+        if (values[size_t(c)].toString().size() > m_sizes[size_t(c)])
+            fail(errTooLong, QStringLiteral("Le champ « %1 » est trop petit pour accepter la "
+                                            "quantité de données que vous essayez d'ajouter "
+                                            "(%2 caractères au plus).")
+                                 .arg(columnName(c))
+                                 .arg(m_sizes[size_t(c)]));
+    }
+}
+
+void Recordset::Update()
+{
+    if (m_editMode == dbEditNone)
+        fail(errNoEdit, QStringLiteral("Mise à jour sans ajout ni modification en cours."));
+    checkLengths(m_buffer);
+    QSqlQuery q(m_db.sql());
+    if (m_editMode == dbEditAdd) {
+        QStringList cols;
+        QStringList marks;
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (!m_bufferSet[size_t(c)])
+                continue;
+            cols << m_sqlNames[size_t(c)];
+            marks << QStringLiteral("?");
+        }
+        if (cols.isEmpty())
+            q.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table));
+        else
+            q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(m_table, cols.join(QLatin1String(", ")),
+                               marks.join(QLatin1String(", "))));
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (m_bufferSet[size_t(c)])
+                q.addBindValue(m_buffer[size_t(c)]);
+        }
+        exec(q, QStringLiteral("Impossible d'enregistrer la fiche."));
+        const qint64 rowid = q.lastInsertId().toLongLong();
+        m_rowids.push_back(rowid);
+        m_nom.push_back(m_buffer[0].toString());
+        m_prenom.push_back(m_buffer[1].toString());
+        m_pos = m_posBeforeAdd;
+    } else {
+        checkCurrent();
+        QStringList sets;
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (m_bufferSet[size_t(c)])
+                sets << m_sqlNames[size_t(c)] + QLatin1String(" = ?");
+        }
+        if (!sets.isEmpty()) {
+            q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                          .arg(m_table, sets.join(QLatin1String(", "))));
+            for (int c = 0; c < kColumnCount; ++c) {
+                if (m_bufferSet[size_t(c)])
+                    q.addBindValue(m_buffer[size_t(c)]);
+            }
+            q.addBindValue(m_rowids[size_t(m_pos)]);
+            exec(q, QStringLiteral("Impossible d'enregistrer la fiche."));
+            if (m_bufferSet[0])
+                m_nom[size_t(m_pos)] = m_buffer[0].toString();
+            if (m_bufferSet[1])
+                m_prenom[size_t(m_pos)] = m_buffer[1].toString();
+        }
+        m_currentRowid = -1;
+    }
+    m_editMode = dbEditNone;
+    m_changedHere = true;
+}
+
+void Recordset::Delete()
+{
+    // A row being added is not in the file yet: there is nothing to delete.
+    if (m_editMode == dbEditAdd)
+        fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
+    checkCurrent();
+    QSqlQuery q(m_db.sql());
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table));
+    q.addBindValue(m_rowids[size_t(m_pos)]);
+    exec(q, QStringLiteral("Impossible de supprimer la fiche."));
+    m_rowids.erase(m_rowids.begin() + m_pos);
+    m_nom.erase(m_nom.begin() + m_pos);
+    m_prenom.erase(m_prenom.begin() + m_pos);
+    m_onDeleted = true;
+    m_editMode = dbEditNone;
+    m_currentRowid = -1;
+    m_changedHere = true;
+}
+
+QVariant Recordset::Field(int column) const
+{
+    if (column < 0 || column >= kColumnCount)
+        fail(errNoColumn, QStringLiteral("Élément non trouvé dans cette collection."));
+    if (m_editMode != dbEditNone)
+        return m_buffer[size_t(column)];
+    loadCurrent();
+    return m_current[size_t(column)];
+}
+
+QVariant Recordset::Field(const QString& name) const
+{
+    return Field(columnIndex(name));
+}
+
+void Recordset::setField(int column, const QVariant& value)
+{
+    if (column < 0 || column >= kColumnCount)
+        fail(errNoColumn, QStringLiteral("Élément non trouvé dans cette collection."));
+    if (m_editMode == dbEditNone)
+        fail(errNoEdit, QStringLiteral("Mise à jour sans ajout ni modification en cours."));
+    m_buffer[size_t(column)] = value.isNull() ? QVariant() : QVariant(value.toString());
+    m_bufferSet[size_t(column)] = true;
+}
+
+void Recordset::setField(const QString& name, const QVariant& value)
+{
+    setField(columnIndex(name), value);
+}

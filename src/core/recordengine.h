@@ -1,0 +1,147 @@
+#pragma once
+
+#include "core/addressschema.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+// An error of the record engine, with its number and its French text.
+class EngineError : public std::runtime_error
+{
+public:
+    EngineError(int number, const QString& text)
+        : std::runtime_error(text.toStdString()), number(number), text(text)
+    {
+    }
+    int number;
+    QString text;
+};
+
+// Error numbers the engine reports.
+enum EngineErrors {
+    errNoCurrentRecord = 3021,
+    errNoEdit = 3020,
+    errCannotOpen = 3051,
+    errNotFound = 3024,
+    errExists = 3204,
+    errNoTable = 3078,
+    errNoColumn = 3265,
+    errTooLong = 3163,
+    errDeleted = 3167,
+    errReadOnly = 3027,
+    errNotDatabase = 3343,
+    errDisk = 3043,
+};
+
+using RowValues = std::array<QVariant, kColumnCount>; // a null QVariant is a null column
+
+class Recordset;
+
+// One open address file (an SQLite database).
+class Database
+{
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Creates a new empty file and returns it open; fails when the file exists.
+    static std::unique_ptr<Database> CreateDatabase(const QString& path);
+    // Opens an existing file for reading and writing.
+    static std::unique_ptr<Database> OpenDatabase(const QString& path);
+
+    QString Name() const { return m_path; }
+    // Creates the address table with the sixteen text columns in creation order.
+    void CreerDATA();
+    // All rows of the address table in stored order. Fails when the file is not an address
+    // file (no such table, a column missing, not a database) or cannot be written.
+    std::unique_ptr<Recordset> OpenRecordset(const QString& table);
+    void Close();
+
+    QSqlDatabase& sql() { return m_db; }
+
+private:
+    explicit Database(QString path);
+    void open(bool mustExist);
+    QString m_path;
+    QString m_connection;
+    QSqlDatabase m_db;
+};
+
+// The rows of the address table, in stored order, with one current row.
+class Recordset
+{
+public:
+    enum EditModes { dbEditNone = 0, dbEditInProgress = 1, dbEditAdd = 2 };
+
+    int RecordCount() const { return int(m_rowids.size()); }
+    bool isEOF() const { return m_pos >= RecordCount(); }
+    bool isBOF() const { return m_pos < 0; }
+    // 0-based place of the current row in stored order; -1 when there is none.
+    int AbsolutePosition() const;
+    int EditMode() const { return m_editMode; }
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    // Makes the row at `position` (0-based, stored order) current.
+    void MoveTo(int position);
+
+    void AddNew();
+    void Edit();
+    // Stores the pending addition or edit; the file is committed at once.
+    void Update();
+    void CancelUpdate();
+    // Deletes the current row; the position stays on it until the next move.
+    void Delete();
+
+    // Value of a column of the current row (or of the row being edited), by name without
+    // regard to case. A null column gives a null QVariant.
+    QVariant Field(const QString& name) const;
+    QVariant Field(int column) const;
+    void setField(const QString& name, const QVariant& value);
+    void setField(int column, const QVariant& value);
+
+    // Nom and Prénom of row `position`, as kept for the name list.
+    // (null columns as empty texts).
+    const QString& nomAt(int position) const { return m_nom[size_t(position)]; }
+    const QString& prenomAt(int position) const { return m_prenom[size_t(position)]; }
+    // Reads the rows again when the file changed since they were read.
+    void Requery();
+    // True when the file was changed (here or by another program) since the rows were read.
+    bool stale();
+
+private:
+    friend class Database;
+    Recordset(Database& db, QString table, std::array<QString, kColumnCount> sqlNames,
+              std::array<int, kColumnCount> sizes);
+    void load();
+    void loadCurrent() const;
+    void checkCurrent() const;
+    void checkLengths(const RowValues& values) const;
+    int dataVersion();
+
+    Database& m_db;
+    QString m_table;
+    std::array<QString, kColumnCount> m_sqlNames; // quoted names as the file spells them
+    std::array<int, kColumnCount> m_sizes;
+    std::vector<qint64> m_rowids;
+    std::vector<QString> m_nom;
+    std::vector<QString> m_prenom;
+    int m_pos = 0;
+    bool m_onDeleted = false;
+    int m_editMode = dbEditNone;
+    int m_posBeforeAdd = 0;
+    RowValues m_buffer;
+    std::array<bool, kColumnCount> m_bufferSet{};
+    mutable RowValues m_current;
+    mutable qint64 m_currentRowid = -1;
+    bool m_changedHere = false;
+    int m_dataVersion = -1;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// What the other windows use of the main window's record form and name list: the texts of the
+// sixteen field boxes of the current record, and the name list, whose selection makes the
+// matching record current.
+class RecordForm
+{
+public:
+    virtual ~RecordForm() = default;
+    // Text of field box `box` (0..15) as displayed.
+    virtual QString fieldText(int box) const = 0;
+    virtual int listCount() const = 0;
+    // Selected entry of the name list, -1 when none.
+    virtual int listIndex() const = 0;
+    // Selects entry `index` of the name list; its record becomes current and shows.
+    virtual void setListIndex(int index) = 0;
+};

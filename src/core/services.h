@@ -1,0 +1,21 @@
+#pragma once
+
+class Dialogs;
+class Clipboard;
+class DesktopServices;
+class ProgramFolder;
+class PrinterSurface;
+class PrinterSettingsStore;
+class SerialPortFactory;
+
+// The platform services the windows reach, real ones in the program, fakes in tests.
+// Services a window does not use may be left null in its tests.
+struct Services {
+    Dialogs* dialogs = nullptr;
+    Clipboard* clipboard = nullptr;
+    DesktopServices* desktop = nullptr;
+    ProgramFolder* folder = nullptr;
+    PrinterSurface* printer = nullptr;
+    PrinterSettingsStore* printerSettings = nullptr;
+    SerialPortFactory* serial = nullptr;
+};

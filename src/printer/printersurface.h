@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+// Raised by any printer operation that fails (no printer, driver or spooler error).
+class PrinterError : public std::runtime_error
+{
+public:
+    explicit PrinterError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// The current printer's drawing surface. It keeps a current position, font, colour, line style
+// and scale between calls. A document opens at the first drawing call and ends with endDoc()
+// (handed to the printer) or killDoc() (dropped). Coordinates are measured from the top-left
+// corner of the printable area, in the current scale unit. Every operation may throw
+// PrinterError.
+class PrinterSurface
+{
+public:
+    enum ScaleModes { Twips = 1, Millimetres = 6 };
+    enum DrawStyles { Solid = 0, DashDot = 3 };
+    enum Orientations { Portrait = 1, Landscape = 2 };
+
+    virtual ~PrinterSurface() = default;
+
+    virtual void setScaleMode(int mode) = 0;
+    virtual int scaleMode() const = 0;
+    virtual void setCurrentX(double x) = 0;
+    virtual void setCurrentY(double y) = 0;
+    virtual double currentX() const = 0;
+    virtual double currentY() const = 0;
+
+    virtual void setFontName(const QString& name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void setFontBold(bool bold) = 0;
+    virtual void setFontItalic(bool italic) = 0;
+    virtual void setForeColor(quint32 colorRef) = 0;
+    virtual void setDrawStyle(int style) = 0;
+
+    // Draws `text` at the current position, then moves to the start of the next line; a new
+    // page is started when that line would not fit. An empty text only moves down a line.
+    virtual void print(const QString& text) = 0;
+    // A straight line in `colorRef` with the current draw style.
+    virtual void line(double x1, double y1, double x2, double y2, quint32 colorRef) = 0;
+    // Height of `text` in the current font and unit; a text ending in a line break measures
+    // two lines.
+    virtual double textHeight(const QString& text) = 0;
+
+    virtual void endDoc() = 0;
+    virtual void killDoc() = 0;
+
+    // 1 portrait, 2 landscape.
+    virtual int orientation() = 0;
+    virtual QString deviceName() = 0;
+    virtual void setDuplex(int duplex) = 0;
+    // The system's printers, by name, and the choice of the current one.
+    virtual QStringList printerNames() = 0;
+    virtual bool selectPrinter(const QString& name) = 0;
+};

@@ -1,0 +1,50 @@
+#include "addressfiles.h"
+
+#include "core/recordengine.h"
+
+#include <QProcess>
+#include <QTest>
+
+void makeAddressFile(const QString& path, const QList<QVariantList>& rows)
+{
+    auto db = Database::CreateDatabase(path);
+    db->CreerDATA();
+    if (!rows.isEmpty()) {
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        for (const QVariantList& row : rows) {
+            rs->AddNew();
+            for (int c = 0; c < row.size() && c < kColumnCount; ++c) {
+                if (!row[c].isNull())
+                    rs->setField(c, row[c]);
+            }
+            rs->Update();
+        }
+    }
+    db->Close();
+}
+
+QList<QVariantList> readAddressFile(const QString& path)
+{
+    QList<QVariantList> out;
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    for (int i = 0; i < rs->RecordCount(); ++i) {
+        rs->MoveTo(i);
+        QVariantList row;
+        for (int c = 0; c < kColumnCount; ++c)
+            row << rs->Field(c);
+        out << row;
+    }
+    return out;
+}
+
+QString runSqlite3(const QString& path, const QString& sql, int* exitCode)
+{
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {path, sql});
+    if (!p.waitForFinished(20000))
+        qWarning("sqlite3 did not finish");
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}

@@ -58,4 +58,7 @@ public:
     // The system's printers, by name, and the choice of the current one.
     virtual QStringList printerNames() = 0;
     virtual bool selectPrinter(const QString& name) = 0;
+    // The desktop's print-setup dialog on this surface's printer; its choice becomes the current
+    // printer and settings. False when cancelled or when it cannot be shown.
+    virtual bool showPrintSetup() = 0;
 };

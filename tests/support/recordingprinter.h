@@ -52,6 +52,12 @@ public:
     void setDuplex(int duplex) override { calls << QStringLiteral("Duplex %1").arg(duplex); }
     QStringList printerNames() override { return names; }
     bool selectPrinter(const QString& name) override;
+    bool showPrintSetup() override
+    {
+        calls << QStringLiteral("PrintSetup");
+        return printSetupAnswer;
+    }
+    bool printSetupAnswer = true;
 
     // Height of one line in the current font, mm.
     double lineHeight() const { return m_fontSize * 25.4 / 72.0; }

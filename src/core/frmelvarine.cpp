@@ -32,6 +32,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -146,6 +147,9 @@ void frmElvarine::buildForm()
     bold.setBold(true);
     m_frame2->setFont(bold);
     auto* grid = new QGridLayout(m_frame2);
+    // Only the frame's own caption is bold.
+    QFont normal = font();
+    normal.setBold(false);
 
     for (int c = 0; c < kColumnCount; ++c) {
         const int box = kColumns[c].box;
@@ -168,11 +172,11 @@ void frmElvarine::buildForm()
             w = edit;
         }
         w->setObjectName(QStringLiteral("txtFields_%1").arg(box));
-        w->setFont(font());
+        w->setFont(normal);
         w->installEventFilter(this);
         const QString caption = QString::fromUtf16(kColumns[c].caption);
         auto* label = new QLabel(caption, m_frame2);
-        label->setFont(font());
+        label->setFont(normal);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setObjectName(box < 12 ? QStringLiteral("lblLabels_%1").arg(box)
                                       : QStringLiteral("Label%1").arg(box - 11));
@@ -203,13 +207,19 @@ void frmElvarine::buildForm()
     place(12, 11, 0);
     m_captions[size_t(kNotesBox)]->setAlignment(Qt::AlignRight | Qt::AlignTop);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(3, 1);
+    // While the form is closed to input its fields stay readable.
+    QPalette readable = m_frame2->palette();
+    for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        readable.setColor(QPalette::Disabled, role, readable.color(QPalette::Active, role));
+    readable.setColor(QPalette::Disabled, QPalette::Base, readable.color(QPalette::Active, QPalette::Window));
+    m_frame2->setPalette(readable);
     grid->setRowStretch(12, 1);
     static_cast<QLineEdit*>(m_fields[5])->setMaximumWidth(70);
 
     m_cmdAnnul = new QPushButton(QStringLiteral("&Annuler"), m_frame2);
     m_cmdAnnul->setObjectName(QStringLiteral("CmdAnnul"));
-    m_cmdAnnul->setFont(font());
+    m_cmdAnnul->setFont(normal);
     m_cmdAnnul->setVisible(false);
     connect(m_cmdAnnul, &QPushButton::clicked, this, &frmElvarine::CmdAnnul_Click);
     grid->addWidget(m_cmdAnnul, 13, 0);
@@ -246,9 +256,9 @@ void frmElvarine::buildForm()
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(m_statusBar);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        panel->setFixedWidth(2540 / 15);
+        panel->setMinimumWidth(2540 / 15);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        m_statusBar->addWidget(panel);
+        m_statusBar->addWidget(panel, 1);
         m_panels[size_t(i)] = panel;
     }
     setStatusBar(m_statusBar);
@@ -602,6 +612,7 @@ void frmElvarine::Mnu_Ouvrir_Click()
         dlg.CancelError = false;
         return;
     }
+    const QString previous = state.FicAdresses;
     state.FicAdresses = dlg.FileName;
     if (state.FicAdresses.isEmpty())
         return;
@@ -611,7 +622,9 @@ void frmElvarine::Mnu_Ouvrir_Click()
                                  vbExclamation, QStringLiteral("Erreur"));
         return;
     }
-    openAddressFile(state.FicAdresses);
+    // A refused file leaves the open one in place, and its name with it.
+    if (!openAddressFile(state.FicAdresses) && state.FicAnOuvre == 1)
+        state.FicAdresses = previous;
 }
 
 void frmElvarine::Mnu_Nouveau_Click()
@@ -984,8 +997,9 @@ void frmElvarine::txtFields_LostFocus(int box)
     }
     if (fieldText(box).isEmpty())
         setFieldText(box, QStringLiteral(" "));
+    // The focus goes back to the name once the focus change under way has ended.
     if (nameMissing)
-        m_fields[0]->setFocus(Qt::OtherFocusReason);
+        QTimer::singleShot(0, this, [this] { m_fields[0]->setFocus(Qt::OtherFocusReason); });
 }
 
 bool frmElvarine::txtFields_KeyDown(int box, int key)

@@ -79,8 +79,7 @@ void Database::open(bool mustExist)
     // Reading the schema tells a database from any other file.
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        sqlFail(errNotDatabase,
-                QStringLiteral("Le fichier « %1 » n'est pas une base de données reconnue.").arg(m_path),
+        sqlFail(errNotDatabase, QStringLiteral("Ce n'est pas une base de données SQLite."),
                 q.lastError());
 }
 
@@ -111,8 +110,7 @@ void Database::CreerDATA()
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
 {
-    const QString notValid =
-        QStringLiteral("Le fichier « %1 » n'est pas un fichier d'adresses").arg(m_path);
+    const QString notValid = QStringLiteral("Ce n'est pas une base de données SQLite.");
     // The table, whatever the case of its name.
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
@@ -126,7 +124,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
         }
     }
     if (tableName.isEmpty())
-        fail(errNoTable, notValid + QStringLiteral(" : la table « %1 » est absente.").arg(table));
+        fail(errNoTable, QStringLiteral("La table « %1 » est absente.").arg(table));
 
     // Its columns, matched by name without regard to case, in whatever order the file has them.
     std::array<QString, kColumnCount> sqlNames;
@@ -148,19 +146,29 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
     }
     for (int c = 0; c < kColumnCount; ++c) {
         if (sqlNames[size_t(c)].isEmpty())
-            fail(errNoColumn,
-                 notValid + QStringLiteral(" : la colonne « %1 » est absente.").arg(columnName(c)));
+            fail(errNoColumn, QStringLiteral("La colonne « %1 » de la table est absente.")
+                                  .arg(columnName(c)));
     }
 
     // Every store is written at once: a file that cannot be written is refused here, not later.
+    // (a header write inside a transaction that is rolled back: nothing reaches the file).
     QSqlQuery probe(m_db);
-    if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE")))
+    int userVersion = 0;
+    if (probe.exec(QStringLiteral("PRAGMA user_version")) && probe.next())
+        userVersion = probe.value(0).toInt();
+    probe.finish();
+    bool writable = probe.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    QSqlError writeError = probe.lastError();
+    if (writable) {
+        writable = probe.exec(QStringLiteral("PRAGMA user_version = %1").arg(userVersion));
+        if (!writable)
+            writeError = probe.lastError();
+        probe.exec(QStringLiteral("ROLLBACK"));
+    }
+    if (!writable)
         sqlFail(errReadOnly,
-                QStringLiteral("Le fichier « %1 » ne peut pas être modifié (lecture seule ou "
-                               "verrouillé).")
-                    .arg(m_path),
-                probe.lastError());
-    probe.exec(QStringLiteral("ROLLBACK"));
+                QStringLiteral("Le fichier ne peut pas être modifié (lecture seule ou verrouillé)."),
+                writeError);
 
     std::unique_ptr<Recordset> rs(new Recordset(*this, quoted(tableName), sqlNames, sizes));
     rs->load();

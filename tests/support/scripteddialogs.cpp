@@ -59,6 +59,14 @@ ScriptedDialogs& ScriptedDialogs::expectMessage(const QString& text, int style,
     return *this;
 }
 
+ScriptedDialogs& ScriptedDialogs::expectMessageStartingWith(const QString& prefix, int style,
+                                                            const QString& title, int answer)
+{
+    expectMessage(prefix, style, title, answer);
+    m_script.last().prefixOnly = true;
+    return *this;
+}
+
 ScriptedDialogs& ScriptedDialogs::expectInput(const QString& prompt, const QString& title,
                                               const QString& answer,
                                               std::optional<QString> expectedDefault)
@@ -158,7 +166,8 @@ int ScriptedDialogs::msgBox(const QString& text, int style, const QString& title
     const auto s = take(Message, what);
     if (!s)
         return (style & 7) == vbYesNo ? vbNo : ((style & 7) == vbOKOnly ? vbOK : vbCancel);
-    if (s->text != text || s->title != title || s->style != style)
+    const bool sameText = s->prefixOnly ? text.startsWith(s->text) : s->text == text;
+    if (!sameText || s->title != title || s->style != style)
         fail(QStringLiteral("message box differs: expected \"%1\" title \"%2\" style %3, got %4")
                  .arg(visible(s->text), s->title)
                  .arg(s->style)

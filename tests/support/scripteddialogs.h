@@ -17,6 +17,9 @@ public:
 
     ScriptedDialogs& expectMessage(const QString& text, int style, const QString& title,
                                    int answer = vbOK);
+    // A message box whose text starts with `prefix`.
+    ScriptedDialogs& expectMessageStartingWith(const QString& prefix, int style,
+                                               const QString& title, int answer = vbOK);
     // `expectedDefault` is checked when given.
     ScriptedDialogs& expectInput(const QString& prompt, const QString& title,
                                  const QString& answer,
@@ -57,6 +60,7 @@ private:
         QString text;
         QString title;
         int style = 0;
+        bool prefixOnly = false;
         int answer = vbOK;
         QString answerText;
         std::optional<QString> expectedDefault;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Writes a new address file of `count` records with French-looking names (accents, letter-case
+// variants and duplicates included), in one transaction. The same seed gives the same file.
+void generateAddressFile(const QString& path, int count, unsigned seed = 1);
+
+// Generates the file once and keeps it in the temporary folder; returns its path.
+QString cachedAddressFile(int count);
+
+// Milliseconds since `start` (steady clock), and the process's resident memory in kilobytes.
+double elapsedMs(qint64 startNs);
+qint64 nowNs();
+long residentKb();

@@ -1,0 +1,285 @@
+#include "mainwindowfixture.h"
+
+#include "core/dosshell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+const QString kFilter = QStringLiteral("Elvarine (*.adb)|*.adb");
+
+FileDialogRequest openRequest(const QString& fileName = QString())
+{
+    FileDialogRequest r;
+    r.title = QStringLiteral("Ouvrir le fichier");
+    r.filter = kFilter;
+    r.fileName = fileName;
+    return r;
+}
+
+FileDialogRequest saveRequest()
+{
+    FileDialogRequest r;
+    r.title = QStringLiteral("Créer un fichier d'adresses");
+    r.filter = kFilter;
+    r.fileName = QStringLiteral("Nouveau.adb");
+    return r;
+}
+
+QVariantList person(const QString& nom, const QString& prenom)
+{
+    return {nom, prenom};
+}
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nouveauCreatesOpensAndWaitsForTheFirstRecord();
+    void nouveauRefusesAnExistingName();
+    void nouveauCancelledChangesNothing();
+    void nouveauThenCancelledOpenModifiesTheRecordShown();
+    void ouvrirReportsAMissingFile();
+    void ouvrirOpensAnotherFileInPlaceOfTheFirst();
+    void damagedFileKeepsTheOpenOne_data();
+    void damagedFileKeepsTheOpenOne();
+    void readOnlyFileIsRefused();
+    void emptyTableGetsItsFirstEmptyRecord();
+    void ajoutSlashNeverDoubles();
+};
+
+void TestFileCommands::nouveauCreatesOpensAndWaitsForTheFirstRecord()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine"));
+    QVERIFY(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isHidden());
+    const QString created = f.path(QStringLiteral("Amis.adb"));
+    f.dialogs.expectSaveFile(saveRequest(), created, true);
+    f.dialogs.expectOpenFile(openRequest(created), created, true);
+    w.Mnu_Nouveau_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + created);
+    QCOMPARE(f.state.FicAnOuvre, 1);
+    QCOMPARE(f.state.FicAdresses, created);
+    // One empty record, its line a single space, and the form open for typing it.
+    QCOMPARE(listLines(w), QStringList{QStringLiteral(" ")});
+    auto* frame2 = w.findChild<QGroupBox*>(QStringLiteral("Frame2"));
+    QVERIFY(!frame2->isHidden());
+    QVERIFY(frame2->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("CmdAnnul"))->isHidden());
+    QVERIFY(w.field(0)->hasFocus() || QApplication::focusWidget() == w.field(0));
+    const auto rows = readAddressFile(created);
+    QCOMPARE(rows.size(), 1);
+    for (const QVariant& v : rows.first())
+        QVERIFY(v.isNull());
+    QCOMPARE(runSqlite3(created, QStringLiteral("SELECT count(*) FROM Elvarine;")).trimmed(),
+             QStringLiteral("1"));
+}
+
+void TestFileCommands::nouveauRefusesAnExistingName()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    const QString existing = f.path(QStringLiteral("Deja.adb"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("garder");
+    file.close();
+    f.dialogs.expectSaveFile(saveRequest(), existing);
+    f.dialogs.expectMessage(QStringLiteral("Le fichier ") + existing + QStringLiteral(" existe !\r") +
+                                QString(21, QLatin1Char(' ')) + QStringLiteral("Ouvir le fichier."),
+                            48, QStringLiteral("Avertissement"));
+    w.Mnu_Nouveau_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("garder"));
+    QCOMPARE(f.state.FicAnOuvre, 0);
+}
+
+void TestFileCommands::nouveauCancelledChangesNothing()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    f.dialogs.expectSaveFile(saveRequest(), std::nullopt);
+    w.Mnu_Nouveau_Click();
+    QVERIFY(f.dialogs.done());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine"));
+    QCOMPARE(QDir(f.dir.path()).entryList({QStringLiteral("*.adb")}).size(), 0);
+}
+
+void TestFileCommands::nouveauThenCancelledOpenModifiesTheRecordShown()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    const QString created = f.path(QStringLiteral("Autre.adb"));
+    f.dialogs.expectSaveFile(saveRequest(), created);
+    f.dialogs.expectOpenFile(openRequest(created), std::nullopt, true);
+    w.Mnu_Nouveau_Click();
+    QVERIFY(f.dialogs.done());
+    QVERIFY(QFile::exists(created)); // made, not opened
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + f.path(QStringLiteral("Elvarine.adb")));
+    QCOMPARE(w.fieldText(0), QStringLiteral("Durand"));
+    QVERIFY(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("CmdAnnul"))->isHidden());
+}
+
+void TestFileCommands::ouvrirReportsAMissingFile()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    const QString missing = f.path(QStringLiteral("Absent.adb"));
+    f.dialogs.expectOpenFile(openRequest(), missing);
+    f.dialogs.expectMessage(QStringLiteral("Fichier ") + missing + QStringLiteral(" introuvable !"),
+                            48, QStringLiteral("Erreur"));
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.state.FicAnOuvre, 0);
+    QVERIFY(!QFile::exists(missing));
+}
+
+void TestFileCommands::ouvrirOpensAnotherFileInPlaceOfTheFirst()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    const QString other = f.path(QStringLiteral("Travail.adb"));
+    makeAddressFile(other, {person(QStringLiteral("Zola"), QStringLiteral("Émile")),
+                            person(QStringLiteral("Arnaud"), QStringLiteral("Luc"))});
+    f.dialogs.expectOpenFile(openRequest(), other);
+    w.Mnu_Ouvrir_Click();
+    QVERIFY(f.dialogs.done());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + other);
+    QCOMPARE(listLines(w), (QStringList{QStringLiteral("Arnaud Luc"), QStringLiteral("Zola Émile")}));
+    QCOMPARE(w.fieldText(0), QStringLiteral("Arnaud"));
+}
+
+void TestFileCommands::damagedFileKeepsTheOpenOne_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QByteArray noise;
+    for (int i = 0; i < 2048; ++i)
+        noise.append(char((i * 131 + 7) % 256));
+    QTest::newRow("random bytes") << noise << QString();
+    QTest::newRow("no address table") << QByteArray() << "CREATE TABLE t (x TEXT);";
+    QTest::newRow("column missing")
+        << QByteArray() << "CREATE TABLE Elvarine (Nom TEXT, \"Prénom\" TEXT);";
+}
+
+void TestFileCommands::damagedFileKeepsTheOpenOne()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, sql);
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    const QString good = f.path(QStringLiteral("Elvarine.adb"));
+    const QString bad = f.path(QStringLiteral("Abime.adb"));
+    if (sql.isEmpty()) {
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    } else {
+        runSqlite3(bad, sql);
+    }
+    f.dialogs.expectOpenFile(openRequest(), bad);
+    f.dialogs.expectMessageStartingWith(QStringLiteral("Le fichier ") + bad +
+                                            QStringLiteral(" n'est pas un fichier d'adresses "
+                                                           "valide.\r"),
+                                        16, QStringLiteral("Erreur"));
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + good);
+    QCOMPARE(f.state.FicAnOuvre, 1);
+    QCOMPARE(f.state.FicAdresses, good);
+    QCOMPARE(w.Data1().DatabaseName, good);
+    QCOMPARE(listLines(w), QStringList{QStringLiteral("Durand Marie")});
+    // The file already open still takes records.
+    w.cmdUpdate_Click();
+    w.setFieldText(1, QStringLiteral("Marie-Anne"));
+    w.cmdRefresh_Click();
+    QCOMPARE(readAddressFile(good).first().at(1).toString(), QStringLiteral("Marie-Anne"));
+}
+
+void TestFileCommands::readOnlyFileIsRefused()
+{
+    if (::geteuid() == 0) {
+        // File permissions do not bind root: run this case again as an ordinary user.
+        const QString runuser = QStandardPaths::findExecutable(QStringLiteral("runuser"));
+        if (runuser.isEmpty())
+            QSKIP("running as root without runuser: a read-only file cannot be made here");
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), QDir::tempPath());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(QDir::tempPath());
+        child.start(runuser, {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                              QCoreApplication::applicationFilePath(),
+                              QStringLiteral("readOnlyFileIsRefused")});
+        QVERIFY(child.waitForFinished(60000));
+        const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
+        if (child.exitCode() != 0 && !out.contains(QStringLiteral("Totals")))
+            QSKIP("the test program cannot run as an ordinary user here");
+        QVERIFY2(child.exitCode() == 0, qPrintable(out));
+        QVERIFY2(out.contains(QStringLiteral("PASS   : TestFileCommands::readOnlyFileIsRefused")),
+                 qPrintable(out));
+        return;
+    }
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    const QString locked = f.path(QStringLiteral("Lecture.adb"));
+    makeAddressFile(locked, {person(QStringLiteral("Autre"), QString())});
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup);
+    f.dialogs.expectOpenFile(openRequest(), locked);
+    f.dialogs.expectMessage(QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
+                                           "seule ou verrouillé.\rIl n'a pas été ouvert.")
+                                .arg(locked),
+                            16, QStringLiteral("Erreur"));
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + f.path(QStringLiteral("Elvarine.adb")));
+}
+
+void TestFileCommands::emptyTableGetsItsFirstEmptyRecord()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    const QString outside = f.path(QStringLiteral("Vide.adb"));
+    // A table made by another program, with no row.
+    runSqlite3(outside,
+               QStringLiteral("CREATE TABLE Elvarine (Nom TEXT(50), \"Prénom\" TEXT(50), "
+                              "\"Société\" TEXT(50), Adresse TEXT(50), Adresse1 TEXT(50), "
+                              "\"Code postal\" TEXT(5), Ville TEXT(40), \"Téléphone\" TEXT(20), "
+                              "\"Téléphone1\" TEXT(20), Fax TEXT(20), \"Référence\" TEXT(50), "
+                              "Notes TEXT(255), \"E-mail\" TEXT(50), Pays TEXT(50), URL TEXT(50), "
+                              "Portable TEXT(50));"));
+    f.dialogs.expectOpenFile(openRequest(), outside);
+    w.Mnu_Ouvrir_Click();
+    QVERIFY(f.dialogs.done());
+    QCOMPARE(listLines(w), QStringList{QStringLiteral(" ")});
+    QCOMPARE(runSqlite3(outside, QStringLiteral("SELECT count(*), count(Nom) FROM Elvarine;")).trimmed(),
+             QStringLiteral("1|0"));
+}
+
+void TestFileCommands::ajoutSlashNeverDoubles()
+{
+    QCOMPARE(AjoutSlash(QStringLiteral("/opt/elvarine")), QStringLiteral("/opt/elvarine/"));
+    QCOMPARE(AjoutSlash(QStringLiteral("/opt/elvarine/")), QStringLiteral("/opt/elvarine/"));
+    QTemporaryDir dir;
+    QVERIFY(!FichierExiste(dir.path())); // a folder is not a file
+    QVERIFY(!FichierExiste(dir.filePath(QStringLiteral("rien"))));
+    QVERIFY(!FichierExiste(QString()));
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"

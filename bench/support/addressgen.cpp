@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <chrono>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -138,4 +139,11 @@ long residentKb()
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return -1;
+}
+
+double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }

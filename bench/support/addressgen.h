@@ -13,3 +13,5 @@ QString cachedAddressFile(int count);
 double elapsedMs(qint64 startNs);
 qint64 nowNs();
 long residentKb();
+// Processor time used by the process so far, in milliseconds.
+double cpuMs();

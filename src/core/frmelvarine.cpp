@@ -4,6 +4,9 @@
 #include "core/dosshell.h"
 #include "core/helpwindow.h"
 #include "core/namelist.h"
+#include "core/search/optionrec.h"
+#include "core/search/search.h"
+#include "output/clipboardcopy.h"
 #include "core/services.h"
 #include "envelopes/senderprofilefile.h"
 #include "labels/printparamsfile.h"
@@ -18,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -288,6 +292,7 @@ void frmElvarine::buildMenus()
     };
     auto command = [&](QAction* a, void (frmElvarine::*slot)()) {
         a->setEnabled(true);
+        a->setProperty("built", true);
         connect(a, &QAction::triggered, this, slot);
     };
 
@@ -326,26 +331,40 @@ void frmElvarine::buildMenus()
 
     m_mnuEdition = menu(bar, QStringLiteral("Mnu_Edition"), QStringLiteral("&Edition"));
     connect(m_mnuEdition, &QMenu::aboutToShow, this, &frmElvarine::Mnu_Edition_Click);
-    item(m_mnuEdition, QStringLiteral("Mnu_CopieFiche"), QStringLiteral("&Copier la fiche en cours"),
-         QKeySequence(Qt::Key_F4));
-    item(m_mnuEdition, QStringLiteral("Mnu_CollerFiche"),
-         QStringLiteral("Co&ller la sélection dans une nouvelle fiche"), QKeySequence(Qt::Key_F5));
+    command(item(m_mnuEdition, QStringLiteral("Mnu_CopieFiche"),
+                 QStringLiteral("&Copier la fiche en cours"), QKeySequence(Qt::Key_F4)),
+            &frmElvarine::Mnu_CopieFiche_Click);
+    command(item(m_mnuEdition, QStringLiteral("Mnu_CollerFiche"),
+                 QStringLiteral("Co&ller la sélection dans une nouvelle fiche"),
+                 QKeySequence(Qt::Key_F5)),
+            &frmElvarine::Mnu_CollerFiche_Click);
     m_mnuEdition->addSeparator();
-    item(m_mnuEdition, QStringLiteral("Mnu_Rechercher"), QStringLiteral("&Rechercher"),
-         QKeySequence(Qt::Key_F2));
-    item(m_mnuEdition, QStringLiteral("Mnu_Suivant"), QStringLiteral("&Suivant"),
-         QKeySequence(Qt::Key_F3));
-    item(m_mnuEdition, QStringLiteral("Mnu_OptionR"), QStringLiteral("Options de recherche..."));
+    command(item(m_mnuEdition, QStringLiteral("Mnu_Rechercher"), QStringLiteral("&Rechercher"),
+                 QKeySequence(Qt::Key_F2)),
+            &frmElvarine::Mnu_Rechercher_Click);
+    command(item(m_mnuEdition, QStringLiteral("Mnu_Suivant"), QStringLiteral("&Suivant"),
+                 QKeySequence(Qt::Key_F3)),
+            &frmElvarine::Mnu_Suivant_Click);
+    command(item(m_mnuEdition, QStringLiteral("Mnu_OptionR"),
+                 QStringLiteral("Options de recherche...")),
+            &frmElvarine::Mnu_OptionR_Click);
     m_mnuEdition->addSeparator();
     QMenu* copier = menu(m_mnuEdition, QStringLiteral("Mnu_Copier"),
                          QStringLiteral("Copier dans le presse papier"));
-    item(copier, QStringLiteral("Mnu_CopierAdresse"), QStringLiteral("&Nom et Adresse"));
-    item(copier, QStringLiteral("Mnu_CopierEMail"), QStringLiteral("&E-Mail"));
-    item(copier, QStringLiteral("Mnu_CopierURL"), QStringLiteral("&Accès URL"));
-    item(copier, QStringLiteral("Mnu_CopierTel1"), QStringLiteral("N° Téléphone 1"));
-    item(copier, QStringLiteral("Mnu_CopierTel2"), QStringLiteral("N° Téléphone 2"));
-    item(copier, QStringLiteral("Mnu_CopierTel3"), QStringLiteral("N° Portable"));
-    item(copier, QStringLiteral("Mnu_CopierFAX"), QStringLiteral("N° FAX"));
+    command(item(copier, QStringLiteral("Mnu_CopierAdresse"), QStringLiteral("&Nom et Adresse")),
+            &frmElvarine::Mnu_CopierAdresse_Click);
+    command(item(copier, QStringLiteral("Mnu_CopierEMail"), QStringLiteral("&E-Mail")),
+            &frmElvarine::Mnu_CopierEMail_Click);
+    command(item(copier, QStringLiteral("Mnu_CopierURL"), QStringLiteral("&Accès URL")),
+            &frmElvarine::Mnu_CopierURL_Click);
+    command(item(copier, QStringLiteral("Mnu_CopierTel1"), QStringLiteral("N° Téléphone 1")),
+            &frmElvarine::Mnu_CopierTel1_Click);
+    command(item(copier, QStringLiteral("Mnu_CopierTel2"), QStringLiteral("N° Téléphone 2")),
+            &frmElvarine::Mnu_CopierTel2_Click);
+    command(item(copier, QStringLiteral("Mnu_CopierTel3"), QStringLiteral("N° Portable")),
+            &frmElvarine::Mnu_CopierTel3_Click);
+    command(item(copier, QStringLiteral("Mnu_CopierFAX"), QStringLiteral("N° FAX")),
+            &frmElvarine::Mnu_CopierFAX_Click);
     m_mnuEdition->addSeparator();
     item(m_mnuEdition, QStringLiteral("Mnu_ConnectInternet"),
          QStringLiteral("Se connecter à Internet"));
@@ -395,10 +414,10 @@ void frmElvarine::buildToolbar()
         {4, "Imprimer Etiquette", "document-print", QStyle::SP_FileDialogDetailedView, false},
         {5, "Configurer l'imprimante", "document-properties", QStyle::SP_ComputerIcon, false},
         {6, "Quitter le programme", "application-exit", QStyle::SP_DialogCloseButton, true},
-        {8, "Copier la fiche en cours", "edit-copy", QStyle::SP_FileLinkIcon, false},
-        {9, "Coller dans une nouvelle fiche", "edit-paste", QStyle::SP_DialogSaveButton, false},
-        {11, "Rechercher", "edit-find", QStyle::SP_FileDialogContentsView, false},
-        {12, "Rechercher suivant", "go-next", QStyle::SP_ArrowForward, false},
+        {8, "Copier la fiche en cours", "edit-copy", QStyle::SP_FileLinkIcon, true},
+        {9, "Coller dans une nouvelle fiche", "edit-paste", QStyle::SP_DialogSaveButton, true},
+        {11, "Rechercher", "edit-find", QStyle::SP_FileDialogContentsView, true},
+        {12, "Rechercher suivant", "go-next", QStyle::SP_ArrowForward, true},
         {14, "Ajouter une fiche", "list-add", QStyle::SP_FileDialogNewFolder, true},
         {15, "Supprimer la fiche en cours", "edit-delete", QStyle::SP_TrashIcon, true},
         {16, "Actualiser la liste", "view-refresh", QStyle::SP_BrowserReload, true},
@@ -438,6 +457,18 @@ void frmElvarine::onToolbarButton(int index)
         break;
     case 6:
         Mnu_Fermer_Click();
+        break;
+    case 8:
+        Mnu_CopieFiche_Click();
+        break;
+    case 9:
+        Mnu_CollerFiche_Click();
+        break;
+    case 11:
+        Mnu_Rechercher_Click();
+        break;
+    case 12:
+        Mnu_Suivant_Click();
         break;
     case 14:
         cmdAdd_Click();
@@ -675,15 +706,6 @@ void frmElvarine::Mnu_Nouveau_Click()
 
 // ------------------------------------------------------------------------------ workflow
 
-void frmElvarine::setBrowseControls(bool browsing)
-{
-    m_list->setEnabled(browsing);
-    m_cmdAdd->setEnabled(browsing);
-    m_cmdDelete->setEnabled(browsing);
-    m_cmdUpdate->setEnabled(browsing);
-    m_cmdClose->setEnabled(browsing);
-}
-
 void frmElvarine::cmdAdd_Click()
 {
     m_frame2->setEnabled(true);
@@ -779,6 +801,7 @@ void frmElvarine::cmdRefresh_Click()
     m_cmdClose->setEnabled(true);
     m_cmdAnnul->setVisible(false);
     m_listModel->clear();
+    ++m_listGeneration;
     m_data1.Refresh();
     MAJList();
     if (m_listModel->rowCount() > 0) {
@@ -810,6 +833,7 @@ void frmElvarine::MAJList()
         Recordset& rs = m_data1.recordset();
         Counter = rs.RecordCount();
         m_listModel->fill(rs);
+        ++m_listGeneration;
         if (rs.RecordCount() > 0)
             m_data1.MoveFirst();
     } catch (const EngineError&) {
@@ -1078,10 +1102,222 @@ void frmElvarine::Mnu_Fichier_Click()
     }
 }
 
+QAction* frmElvarine::action(const char* name) const
+{
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void frmElvarine::enableCommand(const char* name, bool condition)
+{
+    QAction* a = action(name);
+    a->setEnabled(condition && a->property("built").toBool());
+}
+
 void frmElvarine::Mnu_Edition_Click()
 {
-    // Enabling of the Edition menu's entries; each entry is only enabled once its command is
-    // available.
+    const bool pasteReady = state.copy.FicheCopieeOK == 1;
+    enableCommand("Mnu_CollerFiche", pasteReady);
+    m_buttons[9]->setEnabled(pasteReady);
+    const bool again = !state.search.Chaine.isEmpty();
+    enableCommand("Mnu_Suivant", again);
+    m_buttons[12]->setEnabled(again);
+    const QString email = fieldText(13);
+    enableCommand("Mnu_CopierEMail", isFilled(email));
+    QAction* mail = action("Mnu_Mail");
+    if (isFilled(email)) {
+        mail->setText(QStringLiteral("Envoyer un courrier : ") + email.trimmed());
+        enableCommand("Mnu_Mail", true);
+    } else {
+        mail->setText(QStringLiteral("Envoyer un courrier :"));
+        mail->setEnabled(false);
+    }
+    const QString url = fieldText(14);
+    enableCommand("Mnu_CopierURL", isFilled(url));
+    QAction* connectUrl = action("Mnu_ConnectURL");
+    if (isFilled(url)) {
+        connectUrl->setText(QStringLiteral("Se connecter URL : ") + url.trimmed());
+        enableCommand("Mnu_ConnectURL", true);
+    } else {
+        connectUrl->setText(QStringLiteral("Se connecter URL :"));
+        connectUrl->setEnabled(false);
+    }
+    enableCommand("Mnu_CopierTel1", isFilled(fieldText(7)));
+    enableCommand("Mnu_CopierTel2", isFilled(fieldText(8)));
+    enableCommand("Mnu_CopierTel3", isFilled(fieldText(15)));
+    enableCommand("Mnu_CopierFAX", isFilled(fieldText(9)));
+}
+
+// ------------------------------------------------------------------------------ search
+
+void frmElvarine::Mnu_Rechercher_Click()
+{
+    if (m_searching || !m_data1.hasRecordset())
+        return;
+    state.search.DemandeArret = 0;
+    state.search.Chaine = services.dialogs->inputBox(
+        QStringLiteral("Entrez la chaîne de caractères à rechercher"),
+        QStringLiteral("Chaîne de caractère à rechercher"), state.search.Chaine);
+    if (state.search.Chaine.isEmpty()) {
+        m_buttons[12]->setEnabled(false);
+        return;
+    }
+    m_buttons[12]->setEnabled(true);
+    state.search.Chaine = state.search.Chaine.toLower();
+    state.search.IndexTrouve = listIndex();
+    scanList(0, QStringLiteral("Rechercher chaîne"));
+}
+
+void frmElvarine::Mnu_Suivant_Click()
+{
+    if (m_searching || !m_data1.hasRecordset() || state.search.Chaine.isEmpty())
+        return;
+    state.search.DemandeArret = 0;
+    scanList(state.search.IndexTrouve + 1, QStringLiteral("Rechercher suivant"));
+}
+
+void frmElvarine::scanList(int from, const QString& notFoundTitle)
+{
+    m_searching = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_list->setFocus();
+    const int generation = m_listGeneration;
+    const std::vector<int> positions = m_listModel->positions();
+    const int criterion = state.search.CritereRech;
+    const auto groups = criterionColumnGroups(criterion);
+    const QString chaine = state.search.Chaine;
+
+    // One pass over the records in list order. Each entry passed counts as selected: an entry
+    // whose record is not the first stored one becomes the remembered index.
+    int indexTrouve = state.search.IndexTrouve;
+    int found = -1;
+    int cancelledAt = -1;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    auto stopRequested = [&] {
+        QCoreApplication::processEvents();
+        sinceEvents.restart();
+        return state.search.DemandeArret == 1;
+    };
+    if (from < int(positions.size()) && stopRequested())
+        cancelledAt = from;
+    if (cancelledAt < 0) {
+        try {
+            m_data1.recordset().scanInOrder(
+                positions, from, groups, [&](int i, const QString& text) {
+                    if (sinceEvents.elapsed() >= 25 && stopRequested()) {
+                        cancelledAt = i;
+                        return false;
+                    }
+                    if (positions[size_t(i)] > 0)
+                        indexTrouve = i;
+                    if (textMatches(text, chaine, QChar(Recordset::kGroupSeparator))) {
+                        found = i;
+                        return false;
+                    }
+                    return true;
+                });
+        } catch (const EngineError&) {
+        }
+    }
+    m_searching = false;
+    if (generation != m_listGeneration) {
+        // The list was rebuilt meanwhile: its entries are no longer the ones scanned.
+        QApplication::restoreOverrideCursor();
+        return;
+    }
+    if (cancelledAt >= 0) {
+        services.dialogs->msgBox(QStringLiteral("Recherche annulée"), vbInformation,
+                                 QStringLiteral("Annulation"));
+        state.search.DemandeArret = 0;
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        state.search.IndexTrouve = indexTrouve;
+        setListIndex(cancelledAt);
+        List1_Click();
+        return;
+    }
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (found >= 0) {
+        state.search.IndexTrouve = indexTrouve;
+        setListIndex(found);
+        state.search.IndexTrouve = found;
+        return;
+    }
+    services.dialogs->msgBox(QStringLiteral("Chaîne < ") + state.search.Chaine +
+                                 QStringLiteral(" > non trouvée"),
+                             vbInformation, notFoundTitle);
+    state.search.IndexTrouve = indexTrouve;
+    setListIndex(indexTrouve);
+    List1_Click();
+}
+
+void frmElvarine::Mnu_OptionR_Click()
+{
+    OptionRec window(state, this);
+    runModal(window);
+}
+
+// ------------------------------------------------------------------------------ copies
+
+void frmElvarine::Mnu_CopieFiche_Click()
+{
+    for (int box = 0; box < 16; ++box)
+        state.copy.FicheCopiee[box] = fieldText(box);
+    state.copy.FicheCopieeOK = 1;
+    m_buttons[9]->setEnabled(true);
+}
+
+void frmElvarine::Mnu_CollerFiche_Click()
+{
+    if (state.copy.FicheCopieeOK != 1 || !m_data1.hasRecordset())
+        return;
+    cmdAdd_Click();
+    for (int box = 0; box < 16; ++box)
+        setFieldText(box, state.copy.FicheCopiee[box]);
+    cmdRefresh_Click();
+}
+
+void frmElvarine::Mnu_CopierAdresse_Click()
+{
+    if (services.clipboard)
+        copyToClipboard(*services.clipboard, NomEtAdresse(*this));
+}
+
+void frmElvarine::copyBox(int box)
+{
+    if (services.clipboard)
+        copyToClipboard(*services.clipboard, fieldText(box));
+}
+
+void frmElvarine::Mnu_CopierEMail_Click()
+{
+    copyBox(13);
+}
+
+void frmElvarine::Mnu_CopierURL_Click()
+{
+    copyBox(14);
+}
+
+void frmElvarine::Mnu_CopierTel1_Click()
+{
+    copyBox(7);
+}
+
+void frmElvarine::Mnu_CopierTel2_Click()
+{
+    copyBox(8);
+}
+
+void frmElvarine::Mnu_CopierTel3_Click()
+{
+    copyBox(15);
+}
+
+void frmElvarine::Mnu_CopierFAX_Click()
+{
+    copyBox(9);
 }
 
 void frmElvarine::Mnu_Aide_Click()

@@ -58,6 +58,23 @@ public:
     void MAJList();
     void List1_Click();
 
+    // Search
+    void Mnu_Rechercher_Click();
+    void Mnu_Suivant_Click();
+    void Mnu_OptionR_Click();
+    bool searching() const { return m_searching; }
+
+    // Copies
+    void Mnu_CopieFiche_Click();
+    void Mnu_CollerFiche_Click();
+    void Mnu_CopierAdresse_Click();
+    void Mnu_CopierEMail_Click();
+    void Mnu_CopierURL_Click();
+    void Mnu_CopierTel1_Click();
+    void Mnu_CopierTel2_Click();
+    void Mnu_CopierTel3_Click();
+    void Mnu_CopierFAX_Click();
+
     // Edition and help menus
     void Mnu_Edition_Click();
     void Mnu_Aide_Click();
@@ -122,7 +139,11 @@ private:
     bool confirmQuit();
     void endProgram();
     int boxIndex(QObject* object) const;
-    void setBrowseControls(bool browsing);
+    void scanList(int from, const QString& notFoundTitle);
+    void copyBox(int box);
+    QAction* action(const char* name) const;
+    // Enables a menu entry when `condition` holds and its command is available.
+    void enableCommand(const char* name, bool condition);
 
     RecordBinding m_data1;
     std::unique_ptr<CommonDialog> m_commonDialog;
@@ -153,4 +174,6 @@ private:
     bool m_showing = false;      // boxes being filled by the binding, not by the user
     bool m_inFocusRule = false;  // the mandatory-name message is up
     bool m_quitting = false;
+    bool m_searching = false;
+    int m_listGeneration = 0; // counts the fillings of the name list
 };

@@ -459,3 +459,47 @@ void Recordset::setField(const QString& name, const QVariant& value)
 {
     setField(columnIndex(name), value);
 }
+
+void Recordset::scanInOrder(const std::vector<int>& positions, int from,
+                            const std::vector<std::vector<int>>& columnGroups,
+                            const std::function<bool(int, const QString&)>& visit)
+{
+    if (from < 0)
+        from = 0;
+    if (from >= int(positions.size()))
+        return;
+    // The wanted rows, in the wanted order, as a JSON array of row numbers: SQLite walks it and
+    // fetches each row by its number.
+    QByteArray order;
+    order.reserve(int(positions.size() - size_t(from)) * 8 + 2);
+    order.append('[');
+    for (size_t i = size_t(from); i < positions.size(); ++i) {
+        if (i > size_t(from))
+            order.append(',');
+        const int pos = positions[i];
+        order.append(QByteArray::number(pos >= 0 && pos < RecordCount() ? m_rowids[size_t(pos)] : -1));
+    }
+    order.append(']');
+    // The whole text of a row is put together by SQLite: one value per row to hand over.
+    QStringList groups;
+    for (const std::vector<int>& group : columnGroups) {
+        QStringList parts;
+        for (int c : group)
+            parts << QStringLiteral("ifnull(e.%1, '')").arg(m_sqlNames[size_t(c)]);
+        groups << parts.join(QLatin1String(" || "));
+    }
+    const QString text = groups.isEmpty() ? QStringLiteral("''")
+                                          : groups.join(QLatin1String(" || char(1) || "));
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT j.key, %1 FROM json_each(?) AS j JOIN %2 AS e ON e.rowid = "
+                             "j.value ORDER BY j.key")
+                  .arg(text, m_table));
+    q.addBindValue(QString::fromLatin1(order));
+    if (!q.exec())
+        sqlFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    while (q.next()) {
+        if (!visit(from + q.value(0).toInt(), q.value(1).toString()))
+            break;
+    }
+}

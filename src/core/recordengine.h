@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -112,6 +113,15 @@ public:
     // (null columns as empty texts).
     const QString& nomAt(int position) const { return m_nom[size_t(position)]; }
     const QString& prenomAt(int position) const { return m_prenom[size_t(position)]; }
+    // Reads, in one query, the rows at `positions[from]`, `positions[from + 1]`... in that order,
+    // giving `visit` each one's index in `positions` and one text made of the given column
+    // groups: the columns of a group joined without separator, the groups separated by
+    // kGroupSeparator (null columns count as empty texts). Stops when `visit` returns false.
+    // Rows deleted meanwhile are skipped.
+    static constexpr char16_t kGroupSeparator = u'\x01';
+    void scanInOrder(const std::vector<int>& positions, int from,
+                     const std::vector<std::vector<int>>& columnGroups,
+                     const std::function<bool(int index, const QString& text)>& visit);
     // Reads the rows again when the file changed since they were read.
     void Requery();
     // True when the file was changed (here or by another program) since the rows were read.

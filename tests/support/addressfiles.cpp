@@ -11,6 +11,7 @@ void makeAddressFile(const QString& path, const QList<QVariantList>& rows)
     db->CreerDATA();
     if (!rows.isEmpty()) {
         auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        db->sql().transaction(); // one commit for the whole file
         for (const QVariantList& row : rows) {
             rs->AddNew();
             for (int c = 0; c < row.size() && c < kColumnCount; ++c) {
@@ -19,6 +20,7 @@ void makeAddressFile(const QString& path, const QList<QVariantList>& rows)
             }
             rs->Update();
         }
+        db->sql().commit();
     }
     db->Close();
 }

@@ -9,7 +9,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // An item that holds a whole number within the range of the stored values.
 bool readInteger(SettingsReader& reader, int& value)

@@ -5,7 +5,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 const char CR = '\r';
 // How often the wait looks at the port even when nothing signalled.

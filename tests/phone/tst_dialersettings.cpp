@@ -11,7 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 QByteArray fileBytes(const QString& path)
 {

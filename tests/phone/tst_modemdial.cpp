@@ -7,7 +7,8 @@
 
 Q_DECLARE_METATYPE(ModemDial::Result)
 
-namespace {
+namespace
+{
 
 const QByteArray SetUp = "ATZ\rATQ0V1E1S0=0\r";
 
@@ -89,12 +90,12 @@ void TestModemDial::dialsThroughPseudoTerminal_data()
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("device");
     QTest::addColumn<QByteArray>("dialLine");
-    QTest::newRow("tone on COM2") << 0 << 2 << "0123456789" << "/dev/ttyS1"
-                                  << QByteArray("ATDT0123456789;\r");
-    QTest::newRow("pulse on COM1") << 1 << 1 << "0123456789" << "/dev/ttyS0"
-                                   << QByteArray("ATDP0123456789;\r");
-    QTest::newRow("spaces kept on COM4") << 0 << 4 << "01 23 45" << "/dev/ttyS3"
-                                         << QByteArray("ATDT01 23 45;\r");
+    QTest::newRow("tone on COM2") << 0 << 2 << "0123456789"
+                                  << "/dev/ttyS1" << QByteArray("ATDT0123456789;\r");
+    QTest::newRow("pulse on COM1") << 1 << 1 << "0123456789"
+                                   << "/dev/ttyS0" << QByteArray("ATDP0123456789;\r");
+    QTest::newRow("spaces kept on COM4") << 0 << 4 << "01 23 45"
+                                         << "/dev/ttyS3" << QByteArray("ATDT01 23 45;\r");
 }
 
 void TestModemDial::dialsThroughPseudoTerminal()
@@ -223,8 +224,8 @@ void TestModemDial::setUpFailures_data()
         << false << true << done << -1 << ModemDial::Result::PortError << QByteArray();
     QTest::newRow("line settings refused")
         << true << false << done << -1 << ModemDial::Result::PortError << QByteArray();
-    QTest::newRow("DTR refused")
-        << true << true << failed << -1 << ModemDial::Result::PortError << QByteArray();
+    QTest::newRow("DTR refused") << true << true << failed << -1 << ModemDial::Result::PortError
+                                 << QByteArray();
     QTest::newRow("line without DTR")
         << true << true << unsupported << -1 << ModemDial::Result::Answered << all;
     QTest::newRow("first command not sent")

@@ -95,8 +95,8 @@ public:
     bool openResult = true;
     bool settingsResult = true;
     SerialPort::Outcome dtrResult = SerialPort::Outcome::Done;
-    int failWriteAt = -1;         // index (from 0, over all ports) of the write that fails
-    QByteArray dialReply;         // delivered after a command starting with "ATD"
+    int failWriteAt = -1; // index (from 0, over all ports) of the write that fails
+    QByteArray dialReply; // delivered after a command starting with "ATD"
     int dialReplyDelayMs = 0;
 
     // What happened.

@@ -71,7 +71,11 @@ PortCom::PortCom(AppState& state, Services& services, QWidget* parent)
     Form_Load();
 
     for (int i = 1; i <= 6; ++i)
-        connect(option(i), &QRadioButton::clicked, this, [this, i] { optionClicked(i); });
+        connect(option(i), &QRadioButton::toggled, this, [this, i](bool on) {
+            // By mouse or by the arrow keys.
+            if (on)
+                optionClicked(i);
+        });
     connect(Command1, &QPushButton::clicked, this, &PortCom::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &PortCom::Command2_Click);
 }

@@ -94,16 +94,9 @@ void TestDialer::checkIdle(DIALER& window)
 void TestDialer::controls()
 {
     DIALER window(m_state, m_services);
-    QCOMPARE(window.objectName(), QStringLiteral("DIALER"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Numéroteur téléphonique"));
-    QCOMPARE(window.DialButton->text(), QStringLiteral("Composer"));
-    QCOMPARE(window.CancelButton->text(), QStringLiteral("Annuler"));
-    QCOMPARE(window.QuitButton->text(), QStringLiteral("Quitter"));
-    QCOMPARE(window.Mnu_Configurer->text(), QStringLiteral("Configurer"));
-    QCOMPARE(window.Mnu_Compose->text(), QStringLiteral("Composer"));
-    QCOMPARE(window.Mnu_Quitter->text(), QStringLiteral("&Quitter"));
-    for (const char* name : {"Status", "DialButton", "CancelButton", "QuitButton", "Image1",
-                             "Image2", "Frame1", "Mnu_Communication"})
+    for (const char* name :
+         {"Status", "DialButton", "CancelButton", "QuitButton", "Image1", "Image2", "Frame1",
+          "Mnu_Communication", "Mnu_Configurer", "Mnu_Compose", "Mnu_Quitter"})
         QVERIFY2(window.findChild<QObject*>(QString::fromLatin1(name)), name);
     QVERIFY(!window.Image1->pixmap().isNull());
     QVERIFY(!window.Image2->pixmap().isNull());

@@ -26,8 +26,6 @@ class TestModemDial : public QObject
 {
     Q_OBJECT
 private slots:
-    void comDevices_data();
-    void comDevices();
     void dialCommand_data();
     void dialCommand();
     void dialsThroughPseudoTerminal_data();
@@ -43,25 +41,6 @@ private slots:
     void stopEndsPauseOrWait();
     void realPortThatCannotBeOpened();
 };
-
-void TestModemDial::comDevices_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("device");
-    QTest::newRow("COM1") << 1 << "/dev/ttyS0";
-    QTest::newRow("COM2") << 2 << "/dev/ttyS1";
-    QTest::newRow("COM4") << 4 << "/dev/ttyS3";
-    QTest::newRow("COM7 from a file") << 7 << "/dev/ttyS6";
-    QTest::newRow("zero") << 0 << "";
-    QTest::newRow("negative") << -3 << "";
-}
-
-void TestModemDial::comDevices()
-{
-    QFETCH(int, number);
-    QFETCH(QString, device);
-    QCOMPARE(comDevicePath(number), device);
-}
 
 void TestModemDial::dialCommand_data()
 {

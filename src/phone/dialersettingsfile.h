@@ -1,7 +1,29 @@
 #pragma once
 
+#include "phone/dialersettings.h"
+
+#include <QByteArray>
+#include <QString>
+
 struct AppState;
 struct Services;
 
-// Start-up: the dialer settings from "Telephon.cfg" in the program folder, or the defaults.
+// "Telephon.cfg": the three dialer settings, one per line in decimal, CR LF line ends.
+QString telephonCfgPath(const AppState& state);
+QByteArray telephonCfgBytes(const DialerSettings& settings);
+// Reads the settings from the file's bytes; values that cannot be read keep the defaults.
+DialerSettings parseTelephonCfg(const QByteArray& bytes);
+
+// Start-up: the settings from the program folder's "Telephon.cfg", or the defaults when there is
+// no such file (or it cannot be read).
+void ChargeTelephonCfg(AppState& state);
+// Rewrites "Telephon.cfg" whole with the current settings. A failure is reported with a message
+// and gives false; the settings in memory stay as they are.
+bool SauveTelephonCfg(const AppState& state, Services& services);
+
+// Start-up step of the main window.
 void loadStartupDialerSettings(AppState& state, Services& services);
+
+// Dialer choice of the "&Composer" menu: the program's own modem dialer, or the desktop's.
+void Mnu_TelElvarine_Click(AppState& state, Services& services);
+void Mnu_TelWindows_Click(AppState& state, Services& services);

@@ -1,0 +1,340 @@
+#include "core/appstate.h"
+#include "core/recordform.h"
+#include "core/services.h"
+#include "fakemodem.h"
+#include "fakes.h"
+#include "phone/dialer.h"
+#include "phone/phonecommands.h"
+#include "scripteddialogs.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace
+{
+
+class FakeRecordForm : public RecordForm
+{
+public:
+    QString fieldText(int box) const override { return boxes[size_t(box)]; }
+    int listCount() const override { return 0; }
+    int listIndex() const override { return -1; }
+    void setListIndex(int) override {}
+    std::array<QString, 16> boxes;
+};
+
+// The "&Composer" menu as the main window builds it.
+struct TelMenu {
+    QMenu menu;
+    QAction* tel[3];
+    QAction* elvarine;
+    QAction* windows;
+    TelMenu()
+    {
+        tel[0] = menu.addAction(QStringLiteral("N° Tel 1 : ") + QString(14, QLatin1Char('_')));
+        tel[0]->setObjectName(QStringLiteral("Mnu_Tel1"));
+        tel[1] = menu.addAction(QStringLiteral("N° Tel 2 : ") + QString(14, QLatin1Char('_')));
+        tel[1]->setObjectName(QStringLiteral("Mnu_Tel2"));
+        tel[2] = menu.addAction(QStringLiteral("N° Portable : ") + QString(12, QLatin1Char('_')));
+        tel[2]->setObjectName(QStringLiteral("Mnu_Tel3"));
+        menu.addSeparator();
+        QMenu* choice = menu.addMenu(QStringLiteral("Choix du numéroteur d'appel"));
+        elvarine = choice->addAction(QStringLiteral("Numéroteur de Elvarine"));
+        elvarine->setObjectName(QStringLiteral("Mnu_TelElvarine"));
+        elvarine->setCheckable(true);
+        windows = choice->addAction(QStringLiteral("Numéroteur de Windows"));
+        windows->setObjectName(QStringLiteral("Mnu_TelWindows"));
+        windows->setCheckable(true);
+    }
+};
+
+// Catches the tel: addresses the desktop would hand to its telephony program.
+class TelHandler : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void handle(const QUrl& url) { urls << url; }
+};
+
+const QString Number = QStringLiteral("01 23 45 67 89");
+
+} // namespace
+
+class TestPhoneCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void menuCaptions_data();
+    void menuCaptions();
+    void menuOpeningSetsItemsAndCheckMarks_data();
+    void menuOpeningSetsItemsAndCheckMarks();
+    void telephonyHandlerGetsNumberWithSpaces_data();
+    void telephonyHandlerGetsNumberWithSpaces();
+    void desktopHandlerReceivesAddress();
+    void refusedCallNamesNumber();
+    void modemDialerOpensWithNumberPreset();
+    void otherChoiceDoesNothing();
+    void missingDialerWarns_data();
+    void missingDialerWarns();
+
+private:
+    AppState m_state;
+    ScriptedDialogs m_dialogs;
+    FakeDesktopServices m_desktop;
+    FakeSerialPortFactory m_ports;
+    Services m_services;
+    FakeRecordForm m_form;
+};
+
+void TestPhoneCommands::init()
+{
+    m_state = AppState();
+    m_dialogs.clear();
+    m_dialogs.shown.clear();
+    m_desktop = FakeDesktopServices();
+    m_ports = FakeSerialPortFactory();
+    m_services = Services();
+    m_services.dialogs = &m_dialogs;
+    m_services.desktop = &m_desktop;
+    m_services.serial = &m_ports;
+    m_form = FakeRecordForm();
+    m_form.boxes[0] = QStringLiteral("Martin");
+    m_form.boxes[1] = QStringLiteral("Louise");
+}
+
+void TestPhoneCommands::cleanup()
+{
+    QVERIFY2(m_dialogs.done(), qPrintable(m_dialogs.pending()));
+}
+
+void TestPhoneCommands::menuCaptions_data()
+{
+    QTest::addColumn<QString>("tel1");
+    QTest::addColumn<QString>("tel2");
+    QTest::addColumn<QString>("mobile");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QList<bool>>("enabled");
+    const QString none19(19, QLatin1Char('_'));
+    const QString none16(16, QLatin1Char('_'));
+    QTest::newRow("all filled") << Number << "02.40.12.34.56"
+                                << " 06 12 "
+                                << QStringList{"N° Tel 1 : " + Number, "N° Tel 2 : 02.40.12.34.56",
+                                               "N° Portable :  06 12 "}
+                                << QList<bool>{true, true, true};
+    QTest::newRow("empty fields") << " "
+                                  << ""
+                                  << "7"
+                                  << QStringList{"N° Tel 1 : " + none19, "N° Tel 2 : " + none19,
+                                                 "N° Portable : " + none16}
+                                  << QList<bool>{false, false, false};
+    QTest::newRow("two characters count")
+        << "12"
+        << " "
+        << "  " << QStringList{"N° Tel 1 : 12", "N° Tel 2 : " + none19, "N° Portable :   "}
+        << QList<bool>{true, false, true};
+}
+
+void TestPhoneCommands::menuCaptions()
+{
+    QFETCH(QString, tel1);
+    QFETCH(QString, tel2);
+    QFETCH(QString, mobile);
+    QFETCH(QStringList, captions);
+    QFETCH(QList<bool>, enabled);
+    m_form.boxes[7] = tel1;
+    m_form.boxes[8] = tel2;
+    m_form.boxes[15] = mobile;
+    const TelMenuState menu = telMenuState(m_state.dialer, m_form);
+    const QStringList names{"Mnu_Tel1", "Mnu_Tel2", "Mnu_Tel3"};
+    const QList<int> boxes{7, 8, 15};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(menu.items[size_t(i)].name, names[i]);
+        QCOMPARE(menu.items[size_t(i)].box, boxes[i]);
+        QCOMPARE(menu.items[size_t(i)].caption, captions[i]);
+        QCOMPARE(menu.items[size_t(i)].enabled, enabled[i]);
+    }
+}
+
+void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("elvarineBefore");
+    QTest::addColumn<bool>("windowsBefore");
+    QTest::addColumn<bool>("elvarineAfter");
+    QTest::addColumn<bool>("windowsAfter");
+    QTest::newRow("own dialer") << 0 << false << true << true << false;
+    QTest::newRow("desktop dialer") << 1 << true << false << false << true;
+    QTest::newRow("other value leaves both") << 3 << true << true << true << true;
+}
+
+void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks()
+{
+    QFETCH(int, choice);
+    QFETCH(bool, elvarineBefore);
+    QFETCH(bool, windowsBefore);
+    QFETCH(bool, elvarineAfter);
+    QFETCH(bool, windowsAfter);
+    TelMenu menu;
+    menu.elvarine->setChecked(elvarineBefore);
+    menu.windows->setChecked(windowsBefore);
+    m_state.dialer.ChoixNumeroteur = choice;
+    m_form.boxes[7] = Number;
+    m_form.boxes[15] = QStringLiteral("x");
+
+    Mnu_Tel_Click(menu.menu, m_state, m_form);
+    QCOMPARE(menu.elvarine->isChecked(), elvarineAfter);
+    QCOMPARE(menu.windows->isChecked(), windowsAfter);
+    QCOMPARE(menu.tel[0]->text(), "N° Tel 1 : " + Number);
+    QVERIFY(menu.tel[0]->isEnabled());
+    QCOMPARE(menu.tel[1]->text(), "N° Tel 2 : " + QString(19, QLatin1Char('_')));
+    QVERIFY(!menu.tel[1]->isEnabled());
+    QCOMPARE(menu.tel[2]->text(), "N° Portable : " + QString(16, QLatin1Char('_')));
+    QVERIFY(!menu.tel[2]->isEnabled());
+
+    // The next record's numbers replace the captions.
+    m_form.boxes[7] = QStringLiteral(" ");
+    m_form.boxes[15] = QStringLiteral("06");
+    Mnu_Tel_Click(menu.menu, m_state, m_form);
+    QVERIFY(!menu.tel[0]->isEnabled());
+    QCOMPARE(menu.tel[2]->text(), QStringLiteral("N° Portable : 06"));
+    QVERIFY(menu.tel[2]->isEnabled());
+}
+
+void TestPhoneCommands::telephonyHandlerGetsNumberWithSpaces_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QByteArray>("address");
+    QTest::newRow("Tel 1 with spaces") << 7 << Number << QByteArray("tel:01%2023%2045%2067%2089");
+    QTest::newRow("Tel 2 international")
+        << 8 << "+33 1 23 45 67 89" << QByteArray("tel:+33%201%2023%2045%2067%2089");
+    QTest::newRow("mobile with dots") << 15 << "06.12.34.56.78" << QByteArray("tel:06.12.34.56.78");
+    QTest::newRow("mobile odd characters") << 15 << " 06/12#3" << QByteArray("tel:%2006%2F12%233");
+}
+
+void TestPhoneCommands::telephonyHandlerGetsNumberWithSpaces()
+{
+    QFETCH(int, box);
+    QFETCH(QString, number);
+    QFETCH(QByteArray, address);
+    m_state.dialer.ChoixNumeroteur = 1;
+    m_form.boxes[size_t(box)] = number;
+    if (box == 7)
+        Mnu_Tel1_Click(m_state, m_services, m_form, nullptr);
+    else if (box == 8)
+        Mnu_Tel2_Click(m_state, m_services, m_form, nullptr);
+    else
+        Mnu_Tel3_Click(m_state, m_services, m_form, nullptr);
+    QCOMPARE(m_desktop.opened.size(), 1);
+    const QUrl url = m_desktop.opened.first();
+    QCOMPARE(url.toEncoded(), address);
+    QCOMPARE(url.scheme(), QStringLiteral("tel"));
+    QCOMPARE(url.path(), number); // decoded, it is the number as displayed
+    QVERIFY(m_ports.requested.isEmpty());
+}
+
+void TestPhoneCommands::desktopHandlerReceivesAddress()
+{
+    // Through Qt's own desktop services, as the program asks.
+    TelHandler handler;
+    QDesktopServices::setUrlHandler(QStringLiteral("tel"), &handler, "handle");
+    QtDesktopServices desktop;
+    m_services.desktop = &desktop;
+    m_state.dialer.ChoixNumeroteur = 1;
+    m_form.boxes[8] = Number;
+    Mnu_Tel2_Click(m_state, m_services, m_form, nullptr);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("tel"));
+    QCOMPARE(handler.urls.size(), 1);
+    QCOMPARE(handler.urls.first().toEncoded(), QByteArray("tel:01%2023%2045%2067%2089"));
+}
+
+void TestPhoneCommands::refusedCallNamesNumber()
+{
+    const QString version = sqliteVersionText();
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^\\d+\\.\\d+(\\.\\d+)*$")).match(version).hasMatch(),
+        qPrintable(version));
+    m_state.dialer.ChoixNumeroteur = 1;
+    m_desktop.openResult = false;
+    m_form.boxes[15] = Number;
+    m_dialogs.expectMessage(QStringLiteral("Ce numéro n'a pas pu être appelé : ") + Number +
+                                QStringLiteral("\r\n\r\nVérifier qu'aucune autre application ne "
+                                               "mobilise le port de communication."),
+                            vbCritical, QStringLiteral("Erreur de numérotation, ") + version);
+    Mnu_Tel3_Click(m_state, m_services, m_form, nullptr);
+    QCOMPARE(m_desktop.opened.size(), 1);
+}
+
+void TestPhoneCommands::modemDialerOpensWithNumberPreset()
+{
+    m_state.dialer.ChoixNumeroteur = 0;
+    m_state.NumeroAppel = QStringLiteral("99");
+    m_form.boxes[7] = Number;
+    int runs = 0;
+    Mnu_Tel1_Click(m_state, m_services, m_form, nullptr, [&](QDialog& dialog) {
+        ++runs;
+        auto* dialer = qobject_cast<DIALER*>(&dialog);
+        if (!dialer) {
+            qWarning("not the modem dialer");
+            return 0;
+        }
+        [&] {
+            QCOMPARE(m_state.NumeroAppel, Number);
+            QVERIFY(m_ports.requested.isEmpty()); // nothing until "Composer"
+            // The input box proposes the number with its spaces.
+            m_dialogs.expectInput(QStringLiteral("Tapez le numéro de téléphone:"),
+                                  QStringLiteral("Numéro de téléphone"), QString(), Number);
+            dialer->DialButton->click();
+        }();
+        return 0;
+    });
+    QCOMPARE(runs, 1);
+    QVERIFY(m_ports.requested.isEmpty());
+    QVERIFY(m_desktop.opened.isEmpty());
+}
+
+void TestPhoneCommands::otherChoiceDoesNothing()
+{
+    m_state.dialer.ChoixNumeroteur = 2;
+    m_form.boxes[7] = Number;
+    int runs = 0;
+    Mnu_Tel1_Click(m_state, m_services, m_form, nullptr, [&](QDialog&) { return ++runs; });
+    QCOMPARE(runs, 0);
+    QVERIFY(m_desktop.opened.isEmpty());
+    QVERIFY(m_state.NumeroAppel.isEmpty());
+    QVERIFY(m_dialogs.shown.isEmpty());
+}
+
+void TestPhoneCommands::missingDialerWarns_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::newRow("modem dialer") << 0;
+    QTest::newRow("desktop dialer") << 1;
+}
+
+void TestPhoneCommands::missingDialerWarns()
+{
+    QFETCH(int, choice);
+    m_state.dialer.ChoixNumeroteur = choice;
+    m_services.serial = nullptr;
+    m_services.desktop = nullptr;
+    m_form.boxes[7] = Number;
+    m_dialogs.expectMessage(QStringLiteral("Numéroteur d'appel Dialer.exe non trouvé !\r"
+                                           "Installer le numéroteur d'appel de Windows."),
+                            vbExclamation, QStringLiteral("Avertissement"));
+    int runs = 0;
+    Mnu_Tel1_Click(m_state, m_services, m_form, nullptr, [&](QDialog&) { return ++runs; });
+    QCOMPARE(runs, 0);
+}
+
+QTEST_MAIN(TestPhoneCommands)
+#include "tst_phonecommands.moc"

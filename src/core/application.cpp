@@ -7,6 +7,7 @@
 #include "platform/desktopservices.h"
 #include "platform/programfolder.h"
 #include "platform/qtdialogs.h"
+#include "platform/serialport.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -37,11 +38,13 @@ int runElvarine(int argc, char** argv)
     QtClipboard clipboard;
     QtDesktopServices desktop;
     ExecutableFolder folder;
+    QtSerialPortFactory serial;
     Services services;
     services.dialogs = &dialogs;
     services.clipboard = &clipboard;
     services.desktop = &desktop;
     services.folder = &folder;
+    services.serial = &serial;
 
     AppState state;
     frmElvarine window(state, services);

@@ -11,6 +11,7 @@
 #include "envelopes/senderprofilefile.h"
 #include "labels/printparamsfile.h"
 #include "phone/dialersettingsfile.h"
+#include "phone/phonecommands.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
@@ -373,17 +374,27 @@ void frmElvarine::buildMenus()
     item(m_mnuEdition, QStringLiteral("Mnu_ConnectURL"), QStringLiteral("Se connecter URL :"));
 
     m_mnuTel = menu(bar, QStringLiteral("Mnu_Tel"), QStringLiteral("&Composer"));
-    item(m_mnuTel, QStringLiteral("Mnu_Tel1"), QStringLiteral("N° Tel 1 : ") + QString(14, QLatin1Char('_')));
-    item(m_mnuTel, QStringLiteral("Mnu_Tel2"), QStringLiteral("N° Tel 2 : ") + QString(14, QLatin1Char('_')));
-    item(m_mnuTel, QStringLiteral("Mnu_Tel3"),
-         QStringLiteral("N° Portable : ") + QString(12, QLatin1Char('_')));
+    connect(m_mnuTel, &QMenu::aboutToShow, this, &frmElvarine::Mnu_Tel_Click);
+    command(item(m_mnuTel, QStringLiteral("Mnu_Tel1"),
+                 QStringLiteral("N° Tel 1 : ") + QString(14, QLatin1Char('_'))),
+            &frmElvarine::Mnu_Tel1_Click);
+    command(item(m_mnuTel, QStringLiteral("Mnu_Tel2"),
+                 QStringLiteral("N° Tel 2 : ") + QString(14, QLatin1Char('_'))),
+            &frmElvarine::Mnu_Tel2_Click);
+    command(item(m_mnuTel, QStringLiteral("Mnu_Tel3"),
+                 QStringLiteral("N° Portable : ") + QString(12, QLatin1Char('_'))),
+            &frmElvarine::Mnu_Tel3_Click);
     m_mnuTel->addSeparator();
     QMenu* choix = menu(m_mnuTel, QStringLiteral("Mnu_ChoixNum"),
                         QStringLiteral("Choix du numéroteur d'appel"));
-    item(choix, QStringLiteral("Mnu_TelElvarine"), QStringLiteral("Numéroteur de Elvarine"))
-        ->setCheckable(true);
-    item(choix, QStringLiteral("Mnu_TelWindows"), QStringLiteral("Numéroteur de Windows"))
-        ->setCheckable(true);
+    QAction* telElvarine =
+        item(choix, QStringLiteral("Mnu_TelElvarine"), QStringLiteral("Numéroteur de Elvarine"));
+    telElvarine->setCheckable(true);
+    command(telElvarine, &frmElvarine::Mnu_TelElvarine_Click);
+    QAction* telWindows =
+        item(choix, QStringLiteral("Mnu_TelWindows"), QStringLiteral("Numéroteur de Windows"));
+    telWindows->setCheckable(true);
+    command(telWindows, &frmElvarine::Mnu_TelWindows_Click);
 
     QMenu* help = menu(bar, QStringLiteral("Mnu_Help"), QStringLiteral("?"));
     command(item(help, QStringLiteral("Mnu_Aide"), QStringLiteral("Aide"),
@@ -1339,6 +1350,38 @@ void frmElvarine::Mnu_Apropos_Click()
     services.dialogs->msgBox(
         QStringLiteral("Elvarine : Version 1.3.2\r\rGestion d'Elvarine Personnel"), vbInformation,
         QStringLiteral("A propos"));
+}
+
+// ------------------------------------------------------------------------------ dialing
+
+void frmElvarine::Mnu_Tel_Click()
+{
+    ::Mnu_Tel_Click(*m_mnuTel, state, *this);
+}
+
+void frmElvarine::Mnu_Tel1_Click()
+{
+    ::Mnu_Tel1_Click(state, services, *this, this, [this](QDialog& d) { return runModal(d); });
+}
+
+void frmElvarine::Mnu_Tel2_Click()
+{
+    ::Mnu_Tel2_Click(state, services, *this, this, [this](QDialog& d) { return runModal(d); });
+}
+
+void frmElvarine::Mnu_Tel3_Click()
+{
+    ::Mnu_Tel3_Click(state, services, *this, this, [this](QDialog& d) { return runModal(d); });
+}
+
+void frmElvarine::Mnu_TelElvarine_Click()
+{
+    ::Mnu_TelElvarine_Click(state, services);
+}
+
+void frmElvarine::Mnu_TelWindows_Click()
+{
+    ::Mnu_TelWindows_Click(state, services);
 }
 
 // ------------------------------------------------------------------------------ quitting

@@ -75,6 +75,14 @@ public:
     void Mnu_CopierTel3_Click();
     void Mnu_CopierFAX_Click();
 
+    // Composer menu
+    void Mnu_Tel_Click();
+    void Mnu_Tel1_Click();
+    void Mnu_Tel2_Click();
+    void Mnu_Tel3_Click();
+    void Mnu_TelElvarine_Click();
+    void Mnu_TelWindows_Click();
+
     // Edition and help menus
     void Mnu_Edition_Click();
     void Mnu_Aide_Click();

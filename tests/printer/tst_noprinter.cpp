@@ -41,8 +41,6 @@ class TestNoPrinter : public QObject
     Q_OBJECT
 private slots:
     void surfaceReportsNoPrinterQuickly();
-    void drawingFailsInsteadOfPrintingNowhere_data();
-    void drawingFailsInsteadOfPrintingNowhere();
     void recordSheetShowsThePrinterError();
     void orientationCommandSaysNoPrinter();
     void printingToAFileStillWorks();
@@ -56,31 +54,16 @@ void TestNoPrinter::surfaceReportsNoPrinterQuickly()
     QVERIFY(f.surface.printerNames().isEmpty());
     QCOMPARE(f.surface.deviceName(), QString());
     QVERIFY_THROWS_EXCEPTION(NoPrinterError, f.surface.orientation());
+    // Drawing fails instead of printing nowhere.
+    QVERIFY_THROWS_EXCEPTION(NoPrinterError, f.surface.print(QStringLiteral("Perdu")));
+    QVERIFY_THROWS_EXCEPTION(NoPrinterError, f.surface.line(0, 0, 10, 10, 0));
+    QVERIFY(!f.surface.documentOpen());
     QVERIFY(f.surface.textHeight(QStringLiteral("x")) > 0);
     f.surface.endDoc();
     f.surface.killDoc();
     QVERIFY(!f.settings.orientation(QStringLiteral("Absente")).has_value());
     QVERIFY(!f.settings.store(QStringLiteral("Absente"), 2, 1));
     QVERIFY2(timer.elapsed() < 5000, "asking for printers must not hang");
-}
-
-void TestNoPrinter::drawingFailsInsteadOfPrintingNowhere_data()
-{
-    QTest::addColumn<bool>("line");
-    QTest::newRow("print") << false;
-    QTest::newRow("line") << true;
-}
-
-void TestNoPrinter::drawingFailsInsteadOfPrintingNowhere()
-{
-    QFETCH(bool, line);
-    Fixture f;
-    if (line)
-        QVERIFY_THROWS_EXCEPTION(NoPrinterError, f.surface.line(0, 0, 10, 10, 0));
-    else
-        QVERIFY_THROWS_EXCEPTION(NoPrinterError, f.surface.print(QStringLiteral("Perdu")));
-    QVERIFY(!f.surface.documentOpen());
-    f.surface.endDoc(); // nothing to end
 }
 
 void TestNoPrinter::recordSheetShowsThePrinterError()

@@ -90,10 +90,7 @@ private slots:
     void otherFailuresAreSilent();
     void emptyPrinterNameChangesNothing();
     void hourglassDuringTheCommandOnly();
-    void marks_data();
-    void marks();
     void menuOpeningIgnoresErrors();
-    void printSetupErrorsAreSilent();
 };
 
 void TestOrientation::commandStoresThenReadsBack_data()
@@ -202,37 +199,6 @@ void TestOrientation::hourglassDuringTheCommandOnly()
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 
-void TestOrientation::marks_data()
-{
-    QTest::addColumn<int>("orientation");
-    QTest::addColumn<bool>("port");
-    QTest::addColumn<bool>("pays");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("portrait") << 1 << true << false << "En cours : Portrait";
-    QTest::newRow("landscape") << 2 << false << true << "En cours : Paysage";
-    QTest::newRow("other value") << 0 << false << false << "avant";
-}
-
-void TestOrientation::marks()
-{
-    QFETCH(int, orientation);
-    QFETCH(bool, port);
-    QFETCH(bool, pays);
-    QFETCH(QString, status);
-    QAction mnuImpPort, mnuImpPays;
-    mnuImpPort.setCheckable(true);
-    mnuImpPays.setCheckable(true);
-    mnuImpPort.setChecked(!port);
-    mnuImpPays.setChecked(!pays);
-    QLabel label(QStringLiteral("avant"));
-    showOrientation(orientation, &mnuImpPort, &mnuImpPays, &label);
-    QCOMPARE(mnuImpPort.isChecked(), port);
-    QCOMPARE(mnuImpPays.isChecked(), pays);
-    QCOMPARE(label.text(), status);
-    showOrientation(orientation, &mnuImpPort, &mnuImpPays); // the main window has no label
-    QCOMPARE(orientationStatusText(orientation), orientation == 0 ? QString() : label.text());
-}
-
 void TestOrientation::menuOpeningIgnoresErrors()
 {
     Fixture f;
@@ -245,24 +211,6 @@ void TestOrientation::menuOpeningIgnoresErrors()
     refreshOrientationMarks(f.services, &f.port, &f.pays, &f.status);
     QVERIFY(f.pays.isChecked());
     QCOMPARE(f.status.text(), QStringLiteral("En cours :"));
-    QVERIFY(f.dialogs.shown.isEmpty());
-}
-
-void TestOrientation::printSetupErrorsAreSilent()
-{
-    Fixture f;
-    QVERIFY(configurePrinter(f.services));
-    QCOMPARE(f.printer.calls, QStringList{QStringLiteral("PrintSetup")});
-    f.printer.printSetupAnswer = false;
-    QVERIFY(!configurePrinter(f.services));
-
-    class FailingSetup : public RecordingPrinter
-    {
-    public:
-        bool showPrintSetup() override { throw PrinterError("no dialog"); }
-    } failing;
-    f.services.printer = &failing;
-    QVERIFY(!configurePrinter(f.services));
     QVERIFY(f.dialogs.shown.isEmpty());
 }
 

@@ -8,6 +8,7 @@
 #include "platform/programfolder.h"
 #include "platform/qtdialogs.h"
 #include "platform/serialport.h"
+#include "printer/printerservices.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -45,6 +46,8 @@ int runElvarine(int argc, char** argv)
     services.desktop = &desktop;
     services.folder = &folder;
     services.serial = &serial;
+    // An open document is printed when these go, so they go before the application.
+    const auto printing = installPrinterServices(services);
 
     AppState state;
     frmElvarine window(state, services);

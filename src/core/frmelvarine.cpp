@@ -15,6 +15,8 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "output/recordsheet.h"
+#include "printer/orientationcommands.h"
 #include "printer/printersurface.h"
 
 #include <QAction>
@@ -312,16 +314,23 @@ void frmElvarine::buildMenus()
          QStringLiteral("Imprimer enveloppe pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_I));
     item(m_mnuImpression, QStringLiteral("Mnu_ImprimEtiq"),
          QStringLiteral("Imprimer &étiquette pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    item(m_mnuImpression, QStringLiteral("Mnu_imprimFICHE"),
-         QStringLiteral("Imprimer la &fiche en cours"));
-    item(m_mnuImpression, QStringLiteral("Mnu_imprimTOUTESFICHES"),
-         QStringLiteral("Imprimer l'&état du fichier"));
-    item(m_mnuFichier, QStringLiteral("Mnu_ConfIMP"), QStringLiteral("&Configurer l'imprimante"),
-         QKeySequence(Qt::CTRL | Qt::Key_C));
-    item(m_mnuFichier, QStringLiteral("Mnu_ImpPort"), QStringLiteral("Imprimante en mode Portrait"))
-        ->setCheckable(true);
-    item(m_mnuFichier, QStringLiteral("Mnu_ImpPays"), QStringLiteral("Imprimante en mode Paysage"))
-        ->setCheckable(true);
+    command(item(m_mnuImpression, QStringLiteral("Mnu_imprimFICHE"),
+                 QStringLiteral("Imprimer la &fiche en cours")),
+            &frmElvarine::Mnu_imprimFICHE_Click);
+    command(item(m_mnuImpression, QStringLiteral("Mnu_imprimTOUTESFICHES"),
+                 QStringLiteral("Imprimer l'&état du fichier")),
+            &frmElvarine::Mnu_imprimTOUTESFICHES_Click);
+    command(item(m_mnuFichier, QStringLiteral("Mnu_ConfIMP"),
+                 QStringLiteral("&Configurer l'imprimante"), QKeySequence(Qt::CTRL | Qt::Key_C)),
+            &frmElvarine::Mnu_ConfIMP_Click);
+    QAction* port = item(m_mnuFichier, QStringLiteral("Mnu_ImpPort"),
+                         QStringLiteral("Imprimante en mode Portrait"));
+    port->setCheckable(true);
+    command(port, &frmElvarine::Mnu_ImpPort_Click);
+    QAction* pays = item(m_mnuFichier, QStringLiteral("Mnu_ImpPays"),
+                         QStringLiteral("Imprimante en mode Paysage"));
+    pays->setCheckable(true);
+    command(pays, &frmElvarine::Mnu_ImpPays_Click);
     m_mnuFichier->addSeparator();
     item(m_mnuFichier, QStringLiteral("Mnu_Utilisateur"),
          QStringLiteral("Définition de l'utilisateur"));
@@ -423,7 +432,7 @@ void frmElvarine::buildToolbar()
         {2, "Ouvrir un fichier", "document-open", QStyle::SP_DialogOpenButton, true},
         {3, "Imprimer Enveloppe", "mail-message-new", QStyle::SP_FileDialogContentsView, false},
         {4, "Imprimer Etiquette", "document-print", QStyle::SP_FileDialogDetailedView, false},
-        {5, "Configurer l'imprimante", "document-properties", QStyle::SP_ComputerIcon, false},
+        {5, "Configurer l'imprimante", "document-properties", QStyle::SP_ComputerIcon, true},
         {6, "Quitter le programme", "application-exit", QStyle::SP_DialogCloseButton, true},
         {8, "Copier la fiche en cours", "edit-copy", QStyle::SP_FileLinkIcon, true},
         {9, "Coller dans une nouvelle fiche", "edit-paste", QStyle::SP_DialogSaveButton, true},
@@ -465,6 +474,9 @@ void frmElvarine::onToolbarButton(int index)
         break;
     case 2:
         Mnu_Ouvrir_Click();
+        break;
+    case 5:
+        Mnu_ConfIMP_Click();
         break;
     case 6:
         Mnu_Fermer_Click();
@@ -1103,14 +1115,40 @@ bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
 
 void frmElvarine::Mnu_Fichier_Click()
 {
-    if (!services.printer)
-        return;
-    try {
-        const int orientation = services.printer->orientation();
-        findChild<QAction*>(QStringLiteral("Mnu_ImpPort"))->setChecked(orientation == 1);
-        findChild<QAction*>(QStringLiteral("Mnu_ImpPays"))->setChecked(orientation == 2);
-    } catch (const PrinterError&) {
-    }
+    if (services.printer)
+        refreshOrientationMarks(services, action("Mnu_ImpPort"), action("Mnu_ImpPays"));
+}
+
+void frmElvarine::Mnu_imprimFICHE_Click()
+{
+    if (services.printer)
+        ::Mnu_imprimFICHE(state, services, *this);
+}
+
+void frmElvarine::Mnu_imprimTOUTESFICHES_Click()
+{
+    if (services.printer)
+        ::Mnu_imprimTOUTESFICHES(state, services, *this, [this] { cmdRefresh_Click(); });
+}
+
+void frmElvarine::Mnu_ConfIMP_Click()
+{
+    if (services.printer)
+        configurePrinter(services);
+}
+
+void frmElvarine::Mnu_ImpPort_Click()
+{
+    if (services.printer)
+        showOrientation(changeOrientation(services, PrinterSurface::Portrait),
+                        action("Mnu_ImpPort"), action("Mnu_ImpPays"));
+}
+
+void frmElvarine::Mnu_ImpPays_Click()
+{
+    if (services.printer)
+        showOrientation(changeOrientation(services, PrinterSurface::Landscape),
+                        action("Mnu_ImpPort"), action("Mnu_ImpPays"));
 }
 
 QAction* frmElvarine::action(const char* name) const

@@ -1,0 +1,76 @@
+// The print commands as the main window runs them, on its own name list and record form.
+#include "mainwindowfixture.h"
+
+#include <QAction>
+#include <QTest>
+
+class TestMainWindowPrinting : public QObject
+{
+    Q_OBJECT
+private slots:
+    void currentRecordSheet();
+    void allRecordsInListOrderEachOnce();
+    void orientationMarksFollowThePrinter();
+};
+
+void TestMainWindowPrinting::currentRecordSheet()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), "69003",
+                                   "Lyon", QVariant(), QVariant(), QVariant(), QVariant(),
+                                   QVariant(), QVariant(), "France"}});
+    f.dialogs.expectMessage(QStringLiteral("Imprimer la fiche Durand Marie ?\r           Confirmez"),
+                            4 + 32 + 256, QStringLiteral("Impression de la fiche en cours"), vbYes);
+    f.dialogs.expectMessage(QStringLiteral("Imprimer une autre fiche à la suite ?\r         Confirmez"),
+                            4 + 32 + 256, QStringLiteral("Impression d'une autre fiche"), vbNo);
+    w.findChild<QAction*>(QStringLiteral("Mnu_imprimFICHE"))->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.printer.printed.size(), 13);
+    QCOMPARE(f.printer.printed.value(1), QStringLiteral("Nom : Durand Prénom : Marie"));
+    QCOMPARE(f.printer.printed.value(6), QStringLiteral("Pays :France"));
+    QCOMPARE(f.printer.documents, 1);
+}
+
+void TestMainWindowPrinting::allRecordsInListOrderEachOnce()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({{"Dupont", "Jean", QVariant(), QVariant(), QVariant(), QVariant(),
+                                   "Lyon"},
+                                  {"Abel", "Paul"},
+                                  {"Dupont", "Jean", QVariant(), QVariant(), QVariant(), QVariant(),
+                                   "Metz"}});
+    w.setListIndex(2);
+    f.dialogs.expectMessage(QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"),
+                            4 + 32 + 256, QStringLiteral("Impression de toutes les fiches"), vbYes);
+    w.findChild<QAction*>(QStringLiteral("Mnu_imprimTOUTESFICHES"))->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QStringList villes;
+    for (const QString& line : f.printer.printed) {
+        if (line.startsWith(QStringLiteral("Code postal : ")))
+            villes << line.section(QStringLiteral(" Ville : "), 1);
+    }
+    QCOMPARE(villes, (QStringList{QString(), "Lyon", "Metz"}));
+    QCOMPARE(f.printer.documents, 1);
+    // Actualiser ran: the first line is selected again.
+    QCOMPARE(w.listIndex(), 0);
+    QCOMPARE(w.fieldText(0), QStringLiteral("Abel"));
+}
+
+void TestMainWindowPrinting::orientationMarksFollowThePrinter()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({{"Durand", "Marie"}});
+    auto* port = w.findChild<QAction*>(QStringLiteral("Mnu_ImpPort"));
+    auto* pays = w.findChild<QAction*>(QStringLiteral("Mnu_ImpPays"));
+    f.printer.orientationValue = 2;
+    w.Mnu_Fichier_Click();
+    QVERIFY(!port->isChecked());
+    QVERIFY(pays->isChecked());
+    f.printer.orientationValue = 1;
+    w.Mnu_Fichier_Click();
+    QVERIFY(port->isChecked());
+    QVERIFY(!pays->isChecked());
+}
+
+QTEST_MAIN(TestMainWindowPrinting)
+#include "tst_mainwindowprinting.moc"

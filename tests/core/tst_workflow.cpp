@@ -1,3 +1,4 @@
+#include "core/helpwindow.h"
 #include "mainwindowfixture.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
@@ -73,6 +75,7 @@ private slots:
     void quitWithPendingRecord();
     void quitWithoutPendingRecordIsImmediate();
     void menusAndToolbar();
+    void helpOpensAtItsContents();
 };
 
 void TestWorkflow::stateTable_data()
@@ -553,6 +556,31 @@ void TestWorkflow::menusAndToolbar()
     QCOMPARE(w.field(13)->accessibleName(), QStringLiteral("E-Mail"));
     QCOMPARE(static_cast<QLineEdit*>(w.field(15))->maxLength(), 20);
     QCOMPARE(static_cast<QLineEdit*>(w.field(5))->maxLength(), 5);
+}
+
+void TestWorkflow::helpOpensAtItsContents()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    f.dialogs.expectMessage(QStringLiteral("Fichier d'aide ") + f.path(QStringLiteral("Elvarine.HLP")) +
+                                QStringLiteral(" introuvable !"),
+                            48, QStringLiteral("Erreur"));
+    w.Mnu_Aide_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QVERIFY(QFile::copy(QStringLiteral(ELVARINE_PROGRAM_DIR "/Elvarine.HLP"),
+                        f.path(QStringLiteral("Elvarine.HLP"))));
+    w.toolbarButton(19)->trigger();
+    auto* help = w.findChild<HelpWindow*>(QStringLiteral("HelpWindow"));
+    QVERIFY(help);
+    QVERIFY(help->isVisible());
+    const QString text = help->browser()->toPlainText();
+    QVERIFY(text.startsWith(QStringLiteral("Aide d'Elvarine — Sommaire")));
+    // Every window and command of the program has its section.
+    for (const char* section : {"La fenêtre principale", "Rechercher une fiche", "Imprimer des étiquettes",
+                                "Imprimer des enveloppes", "Définition de l'utilisateur",
+                                "Composer un numéro de téléphone", "Ports de communication",
+                                "Courrier, site Internet et connexion à Internet"})
+        QVERIFY2(text.contains(QString::fromUtf8(section)), section);
 }
 
 QTEST_MAIN(TestWorkflow)

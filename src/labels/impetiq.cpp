@@ -88,8 +88,7 @@ private:
 
 } // namespace
 
-ImpEtiq::ImpEtiq(AppState& appState, Services& appServices, RecordForm& recordForm,
-                 QWidget* parent)
+ImpEtiq::ImpEtiq(AppState& appState, Services& appServices, RecordForm& recordForm, QWidget* parent)
     : QDialog(parent), state(appState), services(appServices), form(recordForm)
 {
     setObjectName(QStringLiteral("ImpEtiq"));
@@ -210,8 +209,8 @@ void ImpEtiq::buildWindow()
     checks->addWidget(m_check2);
     side->addWidget(m_frame3);
 
-    m_label11 = new QLabel(
-        QStringLiteral("Cliquez sur l'étiquette que vous désirez imprimer  >"), this);
+    m_label11 =
+        new QLabel(QStringLiteral("Cliquez sur l'étiquette que vous désirez imprimer  >"), this);
     m_label11->setObjectName(QStringLiteral("Label11"));
     QFont arial = m_label11->font();
     arial.setFamily(QStringLiteral("Arial"));
@@ -407,8 +406,7 @@ void ImpEtiq::Label_Click(int n)
 
 void ImpEtiq::Option1_Click()
 {
-    m_command[0]->setText(QStringLiteral("&Imprimer ") +
-                          QString::number(state.label.NbEtiquettes) +
+    m_command[0]->setText(QStringLiteral("&Imprimer ") + QString::number(state.label.NbEtiquettes) +
                           QStringLiteral(" étiquettes"));
     m_command[0]->setEnabled(true);
     m_option1->setChecked(true);
@@ -442,8 +440,7 @@ void ImpEtiq::LabelVisible()
 {
     for (int n = 1; n <= kLabelPositions; ++n)
         position(n)->setEnabled(true);
-    m_command[0]->setText(kPrintOne + QLatin1Char(' ') +
-                          QString::number(state.label.NumEtiquette));
+    m_command[0]->setText(kPrintOne + QLatin1Char(' ') + QString::number(state.label.NumEtiquette));
     if (state.label.NumEtiquette != 0)
         m_command[0]->setEnabled(true);
 }
@@ -621,8 +618,8 @@ void ImpEtiq::switchOrientation(bool landscape)
     } catch (const NoPrinterError&) {
         wait.restore();
         if (services.dialogs)
-            services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"),
-                                     vbOKOnly, QStringLiteral("Elvarine"));
+            services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"), vbOKOnly,
+                                     QStringLiteral("Elvarine"));
         return;
     } catch (const PrinterError&) {
         return;

@@ -189,11 +189,16 @@ void TestImpEtiq::everyControlAndMenuIsThere()
     Fixture f;
     ImpEtiq& w = f.open();
     const QList<QPair<const char*, const char*>> tips = {
-        {"Label1", "Cliquez pour sélectionner"}, {"Label10", "Cliquez pour sélectionner"},
-        {"Text1", "Marge gauche"},                {"Text2", "Séparateur horizontal"},
-        {"Text3", "Marge haute"},                 {"Text4", "Séparateur vertical"},
-        {"Text5", "Largeur de l'étiquette"},      {"Text6", "Hauteur de l'étiquette"},
-        {"Command3", "Fiche précédente"},         {"Command6", "Fiche suivante"},
+        {"Label1", "Cliquez pour sélectionner"},
+        {"Label10", "Cliquez pour sélectionner"},
+        {"Text1", "Marge gauche"},
+        {"Text2", "Séparateur horizontal"},
+        {"Text3", "Marge haute"},
+        {"Text4", "Séparateur vertical"},
+        {"Text5", "Largeur de l'étiquette"},
+        {"Text6", "Hauteur de l'étiquette"},
+        {"Command3", "Fiche précédente"},
+        {"Command6", "Fiche suivante"},
         {"Command7", "Imprimante en mode Portrait"},
         {"Command8", "Imprimante en mode Paysage"},
         {"Label16", "Orientation de l'imprimante en cours"}};
@@ -213,8 +218,14 @@ void TestImpEtiq::everyControlAndMenuIsThere()
     QCOMPARE(f.child<QGroupBox>("Frame3")->title(), QStringLiteral("Option étiquette "));
     QCOMPARE(f.child<QCheckBox>("Check2")->text(), QStringLiteral("Imprimer découpe"));
     QCOMPARE(f.child<QRadioButton>("Option2")->text(), QStringLiteral("Etiquette sélectionnée"));
-    const QStringList buttons{"&Imprimer l'étiquette N°  0", "&Quitter", "<<", "&Première fiche",
-                              "&Dernière fiche", ">>", "Portrait", "Paysage"};
+    const QStringList buttons{"&Imprimer l'étiquette N°  0",
+                              "&Quitter",
+                              "<<",
+                              "&Première fiche",
+                              "&Dernière fiche",
+                              ">>",
+                              "Portrait",
+                              "Paysage"};
     for (int n = 1; n <= 8; ++n)
         QCOMPARE(w.command(n)->text(), buttons[n - 1]);
     // Every field can be named by a screen reader.
@@ -278,10 +289,14 @@ void TestImpEtiq::countMessages_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("count");
-    QTest::newRow("12") << "12" << "Nombre maximum de étiquettes identiques = 10" << 10;
-    QTest::newRow("empty") << "" << "Nombre minimum de étiquettes = 1" << 1;
-    QTest::newRow("0") << "0" << "Nombre minimum de étiquettes = 1" << 1;
-    QTest::newRow("3") << "3" << "" << 3;
+    QTest::newRow("12") << "12"
+                        << "Nombre maximum de étiquettes identiques = 10" << 10;
+    QTest::newRow("empty") << ""
+                           << "Nombre minimum de étiquettes = 1" << 1;
+    QTest::newRow("0") << "0"
+                       << "Nombre minimum de étiquettes = 1" << 1;
+    QTest::newRow("3") << "3"
+                       << "" << 3;
 }
 
 void TestImpEtiq::countMessages()
@@ -326,10 +341,14 @@ void TestImpEtiq::keyFilters_data()
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("margin: comma and letters dropped") << 1 << "1,5a" << "15";
-    QTest::newRow("margin: minus and point kept") << 1 << "-2.5" << "-2.5";
-    QTest::newRow("height: accents dropped") << 6 << "4é0" << "40";
-    QTest::newRow("count: minus and point dropped") << 7 << "-.7" << "7";
+    QTest::newRow("margin: comma and letters dropped") << 1 << "1,5a"
+                                                       << "15";
+    QTest::newRow("margin: minus and point kept") << 1 << "-2.5"
+                                                  << "-2.5";
+    QTest::newRow("height: accents dropped") << 6 << "4é0"
+                                             << "40";
+    QTest::newRow("count: minus and point dropped") << 7 << "-.7"
+                                                    << "7";
 }
 
 void TestImpEtiq::keyFilters()

@@ -15,6 +15,7 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "labels/impetiq.h"
 #include "output/recordsheet.h"
 #include "printer/orientationcommands.h"
 #include "printer/printersurface.h"
@@ -312,8 +313,10 @@ void frmElvarine::buildMenus()
                            QStringLiteral("Impression"));
     item(m_mnuImpression, QStringLiteral("Mnu_ImpEnv"),
          QStringLiteral("Imprimer enveloppe pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_I));
-    item(m_mnuImpression, QStringLiteral("Mnu_ImprimEtiq"),
-         QStringLiteral("Imprimer &étiquette pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    command(item(m_mnuImpression, QStringLiteral("Mnu_ImprimEtiq"),
+                 QStringLiteral("Imprimer &étiquette pour adresse"),
+                 QKeySequence(Qt::CTRL | Qt::Key_E)),
+            &frmElvarine::Mnu_ImprimEtiq_Click);
     command(item(m_mnuImpression, QStringLiteral("Mnu_imprimFICHE"),
                  QStringLiteral("Imprimer la &fiche en cours")),
             &frmElvarine::Mnu_imprimFICHE_Click);
@@ -431,7 +434,7 @@ void frmElvarine::buildToolbar()
         {1, "Nouveau Fichier", "document-new", QStyle::SP_FileIcon, true},
         {2, "Ouvrir un fichier", "document-open", QStyle::SP_DialogOpenButton, true},
         {3, "Imprimer Enveloppe", "mail-message-new", QStyle::SP_FileDialogContentsView, false},
-        {4, "Imprimer Etiquette", "document-print", QStyle::SP_FileDialogDetailedView, false},
+        {4, "Imprimer Etiquette", "document-print", QStyle::SP_FileDialogDetailedView, true},
         {5, "Configurer l'imprimante", "document-properties", QStyle::SP_ComputerIcon, true},
         {6, "Quitter le programme", "application-exit", QStyle::SP_DialogCloseButton, true},
         {8, "Copier la fiche en cours", "edit-copy", QStyle::SP_FileLinkIcon, true},
@@ -474,6 +477,9 @@ void frmElvarine::onToolbarButton(int index)
         break;
     case 2:
         Mnu_Ouvrir_Click();
+        break;
+    case 4:
+        Mnu_ImprimEtiq_Click();
         break;
     case 5:
         Mnu_ConfIMP_Click();
@@ -1117,6 +1123,14 @@ void frmElvarine::Mnu_Fichier_Click()
 {
     if (services.printer)
         refreshOrientationMarks(services, action("Mnu_ImpPort"), action("Mnu_ImpPays"));
+}
+
+void frmElvarine::Mnu_ImprimEtiq_Click()
+{
+    if (!m_data1.hasRecordset())
+        return;
+    ImpEtiq window(state, services, *this, this);
+    runModal(window);
 }
 
 void frmElvarine::Mnu_imprimFICHE_Click()

@@ -44,6 +44,7 @@ public:
     // is refused with a message and the file already open stays open.
     bool openAddressFile(const QString& path);
     void Mnu_Fichier_Click();
+    void Mnu_ImprimEtiq_Click();
     void Mnu_imprimFICHE_Click();
     void Mnu_imprimTOUTESFICHES_Click();
     void Mnu_ConfIMP_Click();

@@ -1,8 +1,11 @@
 // The print commands as the main window runs them, on its own name list and record form.
+#include "labels/impetiq.h"
 #include "mainwindowfixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 class TestMainWindowPrinting : public QObject
 {
@@ -11,6 +14,7 @@ private slots:
     void currentRecordSheet();
     void allRecordsInListOrderEachOnce();
     void orientationMarksFollowThePrinter();
+    void labelWindowMovesTheMainWindowsRecord();
 };
 
 void TestMainWindowPrinting::currentRecordSheet()
@@ -70,6 +74,32 @@ void TestMainWindowPrinting::orientationMarksFollowThePrinter()
     w.Mnu_Fichier_Click();
     QVERIFY(port->isChecked());
     QVERIFY(!pays->isChecked());
+}
+
+void TestMainWindowPrinting::labelWindowMovesTheMainWindowsRecord()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), "12 rue des Lilas", QVariant(),
+                                   "69003", "Lyon"},
+                                  {"Bernard", "Luc"}});
+    f.state.copy.FicheCopieeOK = 1;
+    w.Mnu_Edition_Click();
+    QVERIFY(w.toolbarButton(9)->isEnabled());
+    QString preview;
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<ImpEtiq*>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        // Last record of the list, then the window closes.
+        window->Command5_Click();
+        preview = window->findChild<QLabel*>(QStringLiteral("Label15"))->text();
+        window->Command2_Click();
+    });
+    w.toolbarButton(4)->trigger();
+    QCOMPARE(preview, QStringLiteral("Durand Marie\n12 rue des Lilas\n\n69003 Lyon\n"));
+    QCOMPARE(w.fieldText(0), QStringLiteral("Durand"));
+    QCOMPARE(w.listIndex(), 1);
+    // Back in the main window: its activation ran again.
+    QVERIFY(!w.toolbarButton(9)->isEnabled());
 }
 
 QTEST_MAIN(TestMainWindowPrinting)

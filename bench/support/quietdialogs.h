@@ -10,10 +10,11 @@ class QuietDialogs : public Dialogs
 public:
     QStringList shown;
     QString inputAnswer;
-    int msgBox(const QString& text, int, const QString& title) override
+    int yesNoAnswer = vbYes; // the answer to every question
+    int msgBox(const QString& text, int style, const QString& title) override
     {
         shown << title + QLatin1String(": ") + text;
-        return vbOK;
+        return (style & 7) == vbYesNo ? yesNoAnswer : vbOK;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return inputAnswer; }
     FileDialogAnswer openFile(const FileDialogRequest&) override { return {}; }

@@ -1,0 +1,177 @@
+#include "labels/labelsheet.h"
+
+#include "core/appstate.h"
+#include "core/services.h"
+#include "labels/addressblock.h"
+#include "platform/dialogs.h"
+#include "printer/printersurface.h"
+
+namespace {
+
+constexpr quint32 kBlack = 0;
+
+// The number as the program's number-to-text conversion writes it: a leading space before a
+// number that is not negative.
+QString withSignSpace(int n)
+{
+    return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n);
+}
+
+void printFailed(Services& services)
+{
+    if (services.dialogs)
+        services.dialogs->msgBox(QStringLiteral("Erreur d'impression !"), vbCritical,
+                                 QStringLiteral("Erreur"));
+    if (services.printer) {
+        try {
+            services.printer->killDoc();
+        } catch (const PrinterError&) {
+        }
+    }
+}
+
+void noPrinter()
+{
+    throw PrinterError("no printer surface");
+}
+
+} // namespace
+
+LabelCorner labelCorner(const PrintParams& p, int position)
+{
+    const int c = (position - 1) % 2;
+    const int r = (position - 1) / 2;
+    LabelCorner corner;
+    corner.x = p.MargeGauche + c * (p.LargeurEtiq + p.SepHorizontal);
+    corner.y = p.MargeHaute + r * (p.HauteurEtiq + p.SepVertical);
+    return corner;
+}
+
+PrintConfirmation labelPrintConfirmation(int modeImpression, int count, int number)
+{
+    PrintConfirmation c;
+    if (modeImpression == 1) {
+        const QString n = QString::number(count);
+        c.title = QStringLiteral("Impression de ") + n + QStringLiteral(" étiquettes ");
+        c.question = QStringLiteral("Confirmer l'impression d'une page de ") + n +
+                     QStringLiteral(" étiquettes identiques");
+    } else {
+        c.title = QStringLiteral("Impression de l'étiquette N° ") + withSignSpace(number);
+        c.question =
+            QStringLiteral("Confirmer l'impression de la l'étiquette N° ") + withSignSpace(number);
+    }
+    return c;
+}
+
+void drawLabel(PrinterSurface& printer, const PrintParams& p, AddressOptions& address, double x,
+               double y)
+{
+    const double w = p.LargeurEtiq;
+    const double h = p.HauteurEtiq;
+    if (p.ImprimerCadre) {
+        printer.setDrawStyle(PrinterSurface::Solid);
+        printer.line(x + 2, y + 2, x + w - 2, y + 2, kBlack);
+        printer.line(x + w - 2, y + 2, x + w - 2, y + h - 2, kBlack);
+        printer.line(x + w - 2, y + h - 2, x + 2, y + h - 2, kBlack);
+        printer.line(x + 2, y + 2, x + 2, y + h - 2, kBlack);
+    }
+    if (p.ImprimerDecoupe) {
+        printer.setDrawStyle(PrinterSurface::DashDot);
+        printer.line(x, y, x + w, y, kBlack);
+        printer.line(x + w, y, x + w, y + h, kBlack);
+        printer.line(x + w, y + h, x, y + h, kBlack);
+        printer.line(x, y, x, y + h, kBlack);
+    }
+    printer.setScaleMode(PrinterSurface::Millimetres);
+    printer.setFontName(p.FontName);
+    printer.setFontSize(p.FontSize);
+    printer.setFontBold(p.FontBold);
+    printer.setFontItalic(p.FontItalic);
+    printer.setForeColor(quint32(p.ForeColor));
+
+    // The first print line ends with the CR of its line break; measured with a whole line break
+    // after it, it is two lines high.
+    QString first = address.Lignes[1];
+    if (first.endsWith(QLatin1Char('\r')))
+        first += QLatin1Char('\n');
+    else if (!first.endsWith(QLatin1Char('\n')))
+        first += QLatin1String("\r\n");
+    const double lineHeight = printer.textHeight(first) / 2;
+
+    double lineY = y;
+    const double lineX = x + 7;
+    for (int i = 1; i <= address.NbLignes && i < 16; ++i) {
+        lineY += lineHeight;
+        printer.setCurrentX(lineX);
+        printer.setCurrentY(lineY);
+        QString& stored = address.Lignes[i];
+        if (stored.startsWith(QLatin1Char('\n')))
+            stored.remove(0, 1);
+        QString text = stored;
+        while (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        printer.print(text);
+    }
+}
+
+bool Imprim1carte(AppState& state, Services& services)
+{
+    try {
+        if (!services.printer)
+            noPrinter();
+        PrinterSurface& printer = *services.printer;
+        printer.setScaleMode(PrinterSurface::Millimetres);
+        const LabelCorner corner = labelCorner(state.print, state.label.NumEtiquette);
+        state.label.PosX = corner.x;
+        state.label.PosY = corner.y;
+        drawLabel(printer, state.print, state.address, corner.x, corner.y);
+        printer.endDoc();
+        return true;
+    } catch (const PrinterError&) {
+        printFailed(services);
+        return false;
+    }
+}
+
+bool Imprim10Cartes(AppState& state, Services& services, int count)
+{
+    try {
+        if (!services.printer)
+            noPrinter();
+        PrinterSurface& printer = *services.printer;
+        printer.setScaleMode(PrinterSurface::Millimetres);
+        for (int k = 1; k <= count; ++k) {
+            const LabelCorner corner = labelCorner(state.print, k);
+            state.label.PosX = corner.x;
+            state.label.PosY = corner.y;
+            drawLabel(printer, state.print, state.address, corner.x, corner.y);
+        }
+        printer.endDoc();
+        return true;
+    } catch (const PrinterError&) {
+        printFailed(services);
+        return false;
+    }
+}
+
+bool printLabelCommand(AppState& state, Services& services)
+{
+    const int count = state.label.NbEtiquettes;
+    const PrintConfirmation c =
+        labelPrintConfirmation(state.label.ModeImpression, count, state.label.NumEtiquette);
+    if (!services.dialogs ||
+        services.dialogs->msgBox(c.question, vbYesNo + vbQuestion, c.title) != vbYes)
+        return false;
+    try {
+        if (!services.printer)
+            noPrinter();
+        services.printer->setScaleMode(PrinterSurface::Millimetres);
+    } catch (const PrinterError&) {
+        printFailed(services);
+        return false;
+    }
+    DecoupeAdresse(state.address);
+    if (state.label.ModeImpression == 1)
+        return Imprim10Cartes(state, services, count);
+    return Imprim1carte(state, services);
+}

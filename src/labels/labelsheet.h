@@ -1,0 +1,49 @@
+#pragma once
+
+#include "labels/printparams.h"
+
+#include <QString>
+
+struct AddressOptions;
+struct AppState;
+struct Services;
+class PrinterSurface;
+
+// The A4 sheet of ten labels, two per row, numbered 1..10 left to right and top to bottom.
+constexpr int kLabelPositions = 10;
+
+struct LabelCorner {
+    double x = 0; // mm from the left of the printable area
+    double y = 0; // mm from its top
+};
+
+// Top-left corner of label position `position` (1..10) with the sheet geometry of `params`.
+LabelCorner labelCorner(const PrintParams& params, int position);
+
+// The question asked before printing and its title.
+struct PrintConfirmation {
+    QString title;
+    QString question;
+};
+// For a page of `count` identical labels (mode 1) or for the selected label `number` (mode 0).
+PrintConfirmation labelPrintConfirmation(int modeImpression, int count, int number);
+
+// Draws one label with its corner at (x, y): the frame 2 mm inside its edges, the dash-dot cut
+// outline on its edges (each when asked for), then the print lines address.Lignes[1..NbLignes]
+// from 7 mm inside, one line height apart, starting one line height down. Removes the leading
+// line feed of each print line. Throws what the surface throws.
+void drawLabel(PrinterSurface& printer, const PrintParams& params, AddressOptions& address,
+               double x, double y);
+
+// Prints the selected label state.label.NumEtiquette and ends the document. On a printer failure
+// shows "Erreur d'impression !" and drops the document. True when the document was ended.
+bool Imprim1carte(AppState& state, Services& services);
+// Prints `count` identical labels at positions 1..count on one page and ends the document once.
+// Failures as for Imprim1carte.
+bool Imprim10Cartes(AppState& state, Services& services, int count);
+
+// The print command of the label window (the flags already taken from its check boxes): asks for
+// confirmation, splits the address block into print lines and prints a page of
+// state.label.NbEtiquettes identical labels or the selected label. True when something was
+// printed.
+bool printLabelCommand(AppState& state, Services& services);

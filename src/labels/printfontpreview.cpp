@@ -1,0 +1,95 @@
+#include "labels/printfontpreview.h"
+
+#include "labels/printparamsfile.h"
+#include "platform/colorref.h"
+#include "platform/dialogs.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+
+namespace {
+
+void setTextColor(QWidget& preview, const QColor& color)
+{
+    QPalette pal = preview.palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::Text, color);
+    preview.setPalette(pal);
+}
+
+void readFontFields(const QFont& font, PrintParams& p)
+{
+    p.FontName = font.family();
+    if (font.pointSizeF() > 0)
+        p.FontSize = double(float(font.pointSizeF()));
+    p.FontBold = font.bold();
+    p.FontItalic = font.italic();
+}
+
+} // namespace
+
+void applyPrintFont(QWidget& preview, const PrintParams& p)
+{
+    QFont font = preview.font();
+    if (!p.FontName.trimmed().isEmpty())
+        font.setFamily(p.FontName);
+    if (p.FontSize > 0 && p.FontSize < 2000)
+        font.setPointSizeF(p.FontSize);
+    font.setBold(p.FontBold);
+    font.setItalic(p.FontItalic);
+    preview.setFont(font);
+    setTextColor(preview, colorFromRef(quint32(p.ForeColor)));
+}
+
+void readPrintFont(const QWidget& preview, PrintParams& p)
+{
+    readFontFields(preview.font(), p);
+    p.ForeColor = qint32(colorRef(preview.palette().color(QPalette::WindowText)));
+}
+
+void choosePrintFont(Dialogs& dialogs, QWidget& preview, PrintParams& p)
+{
+    const QFont current = preview.font();
+    FontSpec preset;
+    preset.name = current.family();
+    preset.size = current.pointSizeF();
+    preset.bold = current.bold();
+    preset.italic = current.italic();
+    preset.strikethru = current.strikeOut();
+    preset.underline = current.underline();
+    const std::optional<FontSpec> chosen = dialogs.chooseFont(preset);
+    if (!chosen)
+        return;
+    QFont font = current;
+    if (!chosen->name.trimmed().isEmpty())
+        font.setFamily(chosen->name);
+    if (chosen->size > 0 && chosen->size < 2000)
+        font.setPointSizeF(chosen->size);
+    font.setBold(chosen->bold);
+    font.setItalic(chosen->italic);
+    font.setStrikeOut(chosen->strikethru);
+    font.setUnderline(chosen->underline);
+    preview.setFont(font);
+    const QFont shown = preview.font();
+    readFontFields(shown, p);
+    p.FontStrikethru = shown.strikeOut();
+    p.FontUnderline = shown.underline();
+}
+
+void choosePrintColor(Dialogs& dialogs, QWidget& preview, PrintParams& p)
+{
+    const quint32 preset = colorRef(preview.palette().color(QPalette::WindowText));
+    const std::optional<quint32> chosen = dialogs.chooseColor(preset);
+    if (!chosen)
+        return;
+    setTextColor(preview, colorFromRef(*chosen));
+    p.ForeColor = qint32(colorRef(preview.palette().color(QPalette::WindowText)));
+}
+
+bool SaveFileConfig(PrintParams& params, const QWidget& preview, const QString& path,
+                    Dialogs* dialogs)
+{
+    readPrintFont(preview, params);
+    return writePrintParamsFile(path, params, dialogs);
+}

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Runs a command (normally ctest) with a private print server holding one test queue whose jobs
+# land as files in a folder, so the printing tests can follow a job through CUPS end to end.
+#
+#   scripts/cups-test-env.sh COMMAND [ARGS...]
+#
+# The server is a separate cupsd started here in the foreground mode (in the background of this
+# script), with its own configuration, spool and socket under a temporary folder; the machine's
+# own print system and the user's printer settings are left alone. For the command it exports:
+#   CUPS_SERVER          the private server's socket (every CUPS client, Qt included, uses it)
+#   CUPS_SERVERROOT      the private client configuration (lpoptions of root live there)
+#   ELVARINE_TEST_QUEUE  the test queue, also the server's default printer
+#   ELVARINE_TEST_JOBS   the folder where each job of that queue arrives as job-<id>.out
+#   ELVARINE_TEST_HOME   a home folder for tests that write the user's printer options
+# Where the server cannot run (not root, cupsd missing or failing), the command runs without
+# these variables and the tests that need them report themselves skipped.
+set -uo pipefail
+
+queue=ElvarineTest
+backend_name=elvarinetest
+backend=/usr/lib/cups/backend/$backend_name
+
+note() { echo "cups-test-env: $*" >&2; }
+
+run_plain() {
+    "$@"
+    exit $?
+}
+
+if [ $# -eq 0 ]; then
+    echo "usage: $0 COMMAND [ARGS...]" >&2
+    exit 2
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    note "not root: no private print server, the CUPS tests will be skipped"
+    run_plain "$@"
+fi
+cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
+if [ ! -x "$cupsd" ] || ! command -v lpadmin > /dev/null; then
+    note "cupsd or lpadmin missing: the CUPS tests will be skipped"
+    run_plain "$@"
+fi
+
+root=$(mktemp -d /tmp/elvarine-cups.XXXXXX)
+chmod 0755 "$root"
+mkdir -p "$root/etc/ppd" "$root/etc/ssl" "$root/spool/tmp" "$root/cache" "$root/run" \
+    "$root/log" "$root/jobs" "$root/home"
+chmod 0777 "$root/jobs"
+socket="$root/cups.sock"
+
+cat > "$root/etc/cups-files.conf" << EOF
+ServerRoot $root/etc
+RequestRoot $root/spool
+TempDir $root/spool/tmp
+CacheDir $root/cache
+StateDir $root/run
+AccessLog $root/log/access_log
+ErrorLog $root/log/error_log
+PageLog $root/log/page_log
+User lp
+Group lp
+SystemGroup root
+EOF
+cat > "$root/etc/cupsd.conf" << EOF
+LogLevel warn
+Listen $socket
+Browsing No
+WebInterface No
+IdleExitTimeout 0
+DefaultAuthType Basic
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+
+# The backend copies its job (file argument, or standard input) into the folder named by the
+# path of its device URI. It runs as the lp user, so it must be readable and executable by all.
+backend_installed=0
+if [ ! -e "$backend" ]; then
+    cat > "$backend" << 'EOF'
+#!/bin/sh
+# Test backend of Elvarine: copies each job into the folder named by the device URI's path.
+if [ $# -eq 0 ]; then
+    echo 'file elvarinetest "Unknown" "Elvarine test folder"'
+    exit 0
+fi
+folder="${DEVICE_URI#*:}"
+out="$folder/job-$1.out"
+if [ -n "$6" ]; then
+    cp "$6" "$out.part" || exit 1
+else
+    cat > "$out.part" || exit 1
+fi
+chmod 0644 "$out.part"
+mv "$out.part" "$out"
+exit 0
+EOF
+    chmod 0755 "$backend"
+    backend_installed=1
+fi
+
+"$cupsd" -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" > "$root/log/cupsd.out" 2>&1 &
+cupsd_pid=$!
+
+stop_server() {
+    if kill -0 "$cupsd_pid" 2> /dev/null; then
+        kill "$cupsd_pid" 2> /dev/null
+        wait "$cupsd_pid" 2> /dev/null
+    fi
+    if [ "$backend_installed" -eq 1 ]; then
+        rm -f "$backend"
+    fi
+    rm -rf "$root"
+}
+trap stop_server EXIT
+
+export CUPS_SERVER="$socket"
+export CUPS_SERVERROOT="$root/etc"
+
+ready=0
+for _ in $(seq 1 50); do
+    if ! kill -0 "$cupsd_pid" 2> /dev/null; then
+        break
+    fi
+    if lpstat -r > /dev/null 2>&1; then
+        ready=1
+        break
+    fi
+    sleep 0.1
+done
+if [ "$ready" -ne 1 ]; then
+    note "the private print server did not start; the CUPS tests will be skipped"
+    sed 's/^/cups-test-env:   /' "$root/log/cupsd.out" "$root/log/error_log" 2> /dev/null >&2
+    unset CUPS_SERVER CUPS_SERVERROOT
+    "$@"
+    exit $?
+fi
+
+if ! lpadmin -p "$queue" -E -v "$backend_name:$root/jobs" -m raw > "$root/log/lpadmin.out" 2>&1 ||
+    ! lpadmin -d "$queue" >> "$root/log/lpadmin.out" 2>&1; then
+    note "the test queue could not be added; the CUPS tests will be skipped"
+    sed 's/^/cups-test-env:   /' "$root/log/lpadmin.out" >&2
+    unset CUPS_SERVER CUPS_SERVERROOT
+    "$@"
+    exit $?
+fi
+
+export ELVARINE_TEST_QUEUE="$queue"
+export ELVARINE_TEST_JOBS="$root/jobs"
+export ELVARINE_TEST_HOME="$root/home"
+"$@"
+exit $?

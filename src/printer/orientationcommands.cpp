@@ -1,0 +1,107 @@
+#include "printer/orientationcommands.h"
+
+#include "core/services.h"
+#include "platform/dialogs.h"
+#include "printer/orimp.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+
+namespace
+{
+
+// The hourglass pointer for the length of a command.
+class WaitCursor
+{
+public:
+    WaitCursor() : m_on(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_on)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() { restore(); }
+    void restore()
+    {
+        if (m_on)
+            QGuiApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on;
+};
+
+} // namespace
+
+std::optional<int> changeOrientation(Services& services, int orientation)
+{
+    WaitCursor wait;
+    try {
+        if (orientation == 2)
+            ModePaysage(services);
+        else
+            ModePortrait(services);
+        FormatPapierDefaut(services);
+        return services.printer->orientation();
+    } catch (const NoPrinterError&) {
+        wait.restore();
+        services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"), vbOKOnly,
+                                 QStringLiteral("Elvarine"));
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+std::optional<int> readOrientation(Services& services)
+{
+    try {
+        return services.printer->orientation();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+QString orientationStatusText(int orientation)
+{
+    switch (orientation) {
+    case 1:
+        return QStringLiteral("En cours : Portrait");
+    case 2:
+        return QStringLiteral("En cours : Paysage");
+    default:
+        return QString();
+    }
+}
+
+void showOrientation(std::optional<int> orientation, QAction* mnuImpPort, QAction* mnuImpPays,
+                     QLabel* status)
+{
+    if (!orientation)
+        return;
+    if (status && (*orientation == 1 || *orientation == 2))
+        status->setText(orientationStatusText(*orientation));
+    if (mnuImpPort) {
+        mnuImpPort->setCheckable(true);
+        mnuImpPort->setChecked(*orientation == 1);
+    }
+    if (mnuImpPays) {
+        mnuImpPays->setCheckable(true);
+        mnuImpPays->setChecked(*orientation == 2);
+    }
+}
+
+void refreshOrientationMarks(Services& services, QAction* mnuImpPort, QAction* mnuImpPays,
+                             QLabel* status)
+{
+    showOrientation(readOrientation(services), mnuImpPort, mnuImpPays, status);
+}
+
+bool configurePrinter(Services& services)
+{
+    try {
+        return services.printer && services.printer->showPrintSetup();
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -1,0 +1,21 @@
+#include "printer/printerservices.h"
+
+#include "core/services.h"
+#include "printer/cupsprintersettings.h"
+#include "printer/qtprintersurface.h"
+
+PrinterServices::PrinterServices()
+    : settings(std::make_unique<CupsPrinterSettings>()),
+      surface(std::make_unique<QtPrinterSurface>(settings.get()))
+{
+}
+
+PrinterServices::~PrinterServices() = default;
+
+std::unique_ptr<PrinterServices> installPrinterServices(Services& services)
+{
+    auto printing = std::make_unique<PrinterServices>();
+    services.printer = printing->surface.get();
+    services.printerSettings = printing->settings.get();
+    return printing;
+}

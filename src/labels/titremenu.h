@@ -23,8 +23,8 @@ class TitreMenu : public QObject
 public:
     using ShowBlock = std::function<void(const QString& block)>;
 
-    TitreMenu(QMenuBar* bar, const QString& title, AddressOptions& options,
-              const RecordForm& form, ShowBlock show);
+    TitreMenu(QMenuBar* bar, const QString& title, AddressOptions& options, const RecordForm& form,
+              ShowBlock show);
 
     QMenu* menu() const { return m_menu; }
     QAction* action(TitreCommand command) const { return m_actions[size_t(command)]; }

@@ -67,21 +67,20 @@ void TestAddressBlock::composeAdresse_data()
     QTest::newRow("Aucun, Prénom + Nom, Société + Nom")
         << durand() << 0 << 1 << 1
         << "Ateliers Lebrun\r\nMarie Durand\r\n12 rue des Lilas\r\n\r\n69003 Lyon\r\nFrance";
-    QTest::newRow("only a name") << recordOf("Dupont", " ", " ", " ", " ", " ", " ", " ") << 0
-                                 << 0 << 0 << "Dupont \r\n\r\n \r\n";
+    QTest::newRow("only a name") << recordOf("Dupont", " ", " ", " ", " ", " ", " ", " ") << 0 << 0
+                                 << 0 << "Dupont \r\n\r\n \r\n";
     QTest::newRow("null fields") << recordOf("Dupont", "", "", "", "", "", "", "") << 0 << 0 << 0
                                  << "Dupont \r\n\r\n \r\n";
     QTest::newRow("one-character street left out, company kept")
         << recordOf("Roy", "Léa", "X", "5", " 7 ", "75001", "Paris", "FR") << 0 << 0 << 0
         << "Roy Léa\r\nX\r\n\r\n75001 Paris\r\nFR";
     QTest::newRow("one-character country left out")
-        << recordOf("Roy", "Léa", " ", "2 quai Sud", "Bât B", "75001", "Paris", "F") << 2 << 0
-        << 0 << "Mme Roy Léa\r\n2 quai Sud\r\nBât B\r\n\r\n75001 Paris\r\n";
+        << recordOf("Roy", "Léa", " ", "2 quai Sud", "Bât B", "75001", "Paris", "F") << 2 << 0 << 0
+        << "Mme Roy Léa\r\n2 quai Sud\r\nBât B\r\n\r\n75001 Paris\r\n";
     QTest::newRow("leading spaces go, trailing spaces stay")
         << recordOf("  Roy  ", "  Léa", "  Acme ", "  9 rue Haute ", " ", " 75001", "  Paris ",
                     "  France  ")
-        << 3 << 1 << 1
-        << "Acme \r\nMlle Léa Roy  \r\n9 rue Haute \r\n\r\n75001 Paris \r\nFrance  ";
+        << 3 << 1 << 1 << "Acme \r\nMlle Léa Roy  \r\n9 rue Haute \r\n\r\n75001 Paris \r\nFrance  ";
     QTest::newRow("company first without a company")
         << recordOf("Roy", "Léa", " ", " ", " ", "75001", "Paris", " ") << 0 << 0 << 1
         << "Roy Léa\r\n\r\n75001 Paris\r\n";
@@ -119,14 +118,13 @@ void TestAddressBlock::decoupeAdresse_data()
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("example") << "M. Durand Marie\r\nAteliers Lebrun\r\n12 rue des "
                                 "Lilas\r\n\r\n69003 Lyon\r\nFrance"
-                             << QStringList{"M. Durand Marie\r", "\nAteliers Lebrun\r",
-                                            "\n12 rue des Lilas\r", "\n\r", "\n69003 Lyon\r",
-                                            "\nFrance"};
+                             << QStringList{"M. Durand Marie\r",    "\nAteliers Lebrun\r",
+                                            "\n12 rue des Lilas\r", "\n\r",
+                                            "\n69003 Lyon\r",       "\nFrance"};
     // Only a name: four lines, the last one empty once its line feed is dropped.
     QTest::newRow("only a name") << "Dupont \r\n\r\n \r\n"
                                  << QStringList{"Dupont \r", "\n\r", "\n \r", "\n"};
-    QTest::newRow("last line trimmed") << "A\r\n  Pays  "
-                                       << QStringList{"A\r", "\n  Pays"};
+    QTest::newRow("last line trimmed") << "A\r\n  Pays  " << QStringList{"A\r", "\n  Pays"};
 }
 
 void TestAddressBlock::decoupeAdresse()
@@ -181,10 +179,9 @@ void TestAddressBlock::titreMenuItemsAndOrder()
     for (QAction* a : menu.menu()->actions())
         seen << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
     QCOMPARE(seen, (QStringList{"Mnu_TitreAucun=Aucun", "Mnu_TitreMonsieur=Monsieur",
-                                "Mnu_TitreMadame=Madame", "Mnu_TitreMademoiselle=Mademoiselle",
-                                "-", "Mnu_NomPrenom=Nom + Prénom", "Mnu_PrenomNom=Prénom + Nom",
-                                "-", "Mnu_NomSociete=Nom + Société",
-                                "Mnu_SocieteNom=Société + Nom"}));
+                                "Mnu_TitreMadame=Madame", "Mnu_TitreMademoiselle=Mademoiselle", "-",
+                                "Mnu_NomPrenom=Nom + Prénom", "Mnu_PrenomNom=Prénom + Nom", "-",
+                                "Mnu_NomSociete=Nom + Société", "Mnu_SocieteNom=Société + Nom"}));
 }
 
 void TestAddressBlock::titreMenuCommandComposesAndShows()

@@ -60,7 +60,7 @@ QStringList labelCalls(double x, double y, bool frame = true, bool cut = true)
       << "FontItalic 0"
       << "ForeColor 0";
     const QStringList texts{"M. Durand Marie", "Ateliers Lebrun", "12 rue des Lilas", "",
-                            "69003 Lyon", "France"};
+                            "69003 Lyon",      "France"};
     const double h = 10 * 25.4 / 72; // one line of a 10 point font
     for (int k = 1; k <= texts.size(); ++k)
         c << QStringLiteral("Print %1 %2 \"%3\"").arg(n(x + 7), n(y + k * h), texts[k - 1]);
@@ -125,12 +125,10 @@ void TestLabelSheet::confirmations_data()
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("question");
-    QTest::newRow("selected label 3")
-        << 0 << 8 << 3 << "Impression de l'étiquette N°  3"
-        << "Confirmer l'impression de la l'étiquette N°  3";
-    QTest::newRow("selected label 10")
-        << 0 << 8 << 10 << "Impression de l'étiquette N°  10"
-        << "Confirmer l'impression de la l'étiquette N°  10";
+    QTest::newRow("selected label 3") << 0 << 8 << 3 << "Impression de l'étiquette N°  3"
+                                      << "Confirmer l'impression de la l'étiquette N°  3";
+    QTest::newRow("selected label 10") << 0 << 8 << 10 << "Impression de l'étiquette N°  10"
+                                       << "Confirmer l'impression de la l'étiquette N°  10";
     QTest::newRow("page of 3") << 1 << 3 << 5 << "Impression de 3 étiquettes "
                                << "Confirmer l'impression d'une page de 3 étiquettes identiques";
     QTest::newRow("page of 10") << 1 << 10 << 0 << "Impression de 10 étiquettes "

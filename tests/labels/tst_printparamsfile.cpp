@@ -132,8 +132,8 @@ void TestPrintParamsFile::saveThenLoad_data()
 void TestPrintParamsFile::saveThenLoad()
 {
     QFETCH(int, which);
-    const PrintParams saved = which == 0 ? defaultPrintParams(QStringLiteral("Arial"), 0)
-                                         : unusual();
+    const PrintParams saved =
+        which == 0 ? defaultPrintParams(QStringLiteral("Arial"), 0) : unusual();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("A.PAR"));
     QVERIFY(writePrintParamsFile(path, saved, nullptr));
@@ -167,7 +167,8 @@ void TestPrintParamsFile::flagsCountOnlyWhenTrue()
     QFETCH(bool, decoupe);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("F.PAR"));
-    writeBytes(path, "5,0,0,0,90,45\r\n" + line2 + "\r\n\"Arial\"\r\n10\r\n#FALSE#\r\n#FALSE#\r\n0\r\n");
+    writeBytes(path,
+               "5,0,0,0,90,45\r\n" + line2 + "\r\n\"Arial\"\r\n10\r\n#FALSE#\r\n#FALSE#\r\n0\r\n");
     PrintParams p = unusual();
     p.ImprimerCadre = !cadre;
     p.ImprimerDecoupe = !decoupe;
@@ -238,8 +239,8 @@ void TestPrintParamsFile::failedWriteSaysSo()
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     dialogs.expectMessage(QStringLiteral("Erreur de sauvegarde!"), 16, QStringLiteral("Erreur"));
-    QVERIFY(!writePrintParamsFile(dir.filePath(QStringLiteral("no/such/folder/X.PAR")),
-                                  unusual(), &dialogs));
+    QVERIFY(!writePrintParamsFile(dir.filePath(QStringLiteral("no/such/folder/X.PAR")), unusual(),
+                                  &dialogs));
     QVERIFY2(dialogs.done(), qPrintable(dialogs.pending()));
 }
 
@@ -312,9 +313,9 @@ void TestPrintParamsFile::startupWithoutDefaultFile()
     state.print.MargeGauche = 99;
     Services services;
     loadStartupPrintParams(state, services);
-    compareStored(state.print, defaultPrintParams(QApplication::font().family(),
-                                                  colorRef(QApplication::palette().color(
-                                                      QPalette::WindowText))));
+    compareStored(state.print, defaultPrintParams(
+                                   QApplication::font().family(),
+                                   colorRef(QApplication::palette().color(QPalette::WindowText))));
     QVERIFY(!state.print.FontName.isEmpty());
     QCOMPARE(state.print.FontSize, 10.0);
 }

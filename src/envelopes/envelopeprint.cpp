@@ -56,21 +56,27 @@ EnvelopeFormat envelopeFormat(EnvelopeFormatId id)
                 70,
                 50,
                 false,
-                false};
+                false,
+                160,
+                115};
     case EnvelopeFormatId::F220x110:
         return {QStringLiteral("220 x 110"),
                 QStringLiteral("Enveloppe 220 x 110 mm"),
                 100,
                 45,
                 false,
-                false};
+                false,
+                220,
+                110};
     case EnvelopeFormatId::F230x160:
         return {QStringLiteral("230 x 160"),
                 QStringLiteral("Enveloppe 230 x 160 mm"),
                 100,
                 90,
                 true,
-                false};
+                false,
+                230,
+                160};
     case EnvelopeFormatId::Custom:
         break;
     }

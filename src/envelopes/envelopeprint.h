@@ -23,6 +23,8 @@ struct EnvelopeFormat {
     int PosY = 0;
     bool landscapeNotice = false; // "L'imprimante doit être configurée en mode paysage"
     bool customPosition = false;  // the position is set by the user
+    double width = 0;             // the envelope, mm (none for the custom format)
+    double height = 0;
 };
 
 EnvelopeFormat envelopeFormat(EnvelopeFormatId id);

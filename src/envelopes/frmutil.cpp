@@ -4,6 +4,7 @@
 #include "core/numbertext.h"
 #include "core/services.h"
 #include "envelopes/envelopeprint.h"
+#include "envelopes/senderpreview.h"
 #include "envelopes/senderprofile.h"
 #include "envelopes/senderprofilefile.h"
 #include "platform/colorref.h"
@@ -47,13 +48,6 @@ double& measure(SenderProfile& p, int n)
     default:
         return p.MarginTop;
     }
-}
-
-QString displayText(const QString& texteExp)
-{
-    QString s = texteExp;
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return s;
 }
 
 } // namespace
@@ -252,8 +246,7 @@ void FrmUtil::Form_Activate()
     for (int n = 1; n <= 5; ++n)
         m_text[size_t(n)]->setText(senderLine(p, n));
     showMeasures();
-    applyLabelFont();
-    applyLabelColor();
+    applySenderFont(*m_label15, p);
     // Only 1 ticks the box; the profile's value itself stays as loaded.
     m_check1->setChecked(p.HeaderExp == 1);
     showSenderText();
@@ -265,30 +258,10 @@ void FrmUtil::showMeasures()
         m_text[size_t(n)]->setText(singleText(measure(m_state.sender, n)));
 }
 
-void FrmUtil::applyLabelFont()
-{
-    const SenderProfile& p = m_state.sender;
-    QFont f = m_label15->font();
-    if (!p.FontName.isEmpty())
-        f.setFamily(p.FontName);
-    if (p.FontSize > 0)
-        f.setPointSizeF(p.FontSize);
-    f.setBold(p.FontBold);
-    f.setItalic(p.FontItalic);
-    m_label15->setFont(f);
-}
-
-void FrmUtil::applyLabelColor()
-{
-    QPalette pal = m_label15->palette();
-    pal.setColor(QPalette::WindowText, colorFromRef(senderColorRef(m_state.sender.TextColor)));
-    m_label15->setPalette(pal);
-}
-
 void FrmUtil::showSenderText()
 {
     AffichExpediteur(m_state.sender);
-    m_label15->setText(displayText(m_state.sender.TexteExp));
+    m_label15->setText(previewText(m_state.sender.TexteExp));
 }
 
 // ------------------------------------------------------------------------------ edits
@@ -373,7 +346,7 @@ void FrmUtil::Command2_Click()
     if (!chosen)
         return;
     m_state.sender.TextColor = double(*chosen & 0xFFFFFFu);
-    applyLabelColor();
+    applySenderFont(*m_label15, m_state.sender);
 }
 
 void FrmUtil::Command3_Click()

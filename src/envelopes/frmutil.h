@@ -56,8 +56,6 @@ private:
     void check1Clicked(bool checked);
     void showSenderText();
     void showMeasures();
-    void applyLabelFont();
-    void applyLabelColor();
     void updateCaption();
 
     AppState& m_state;

@@ -11,13 +11,15 @@
 #   CUPS_SERVERROOT      the private client configuration (lpoptions of root live there)
 #   ELVARINE_TEST_QUEUE  the test queue, also the server's default printer
 #   ELVARINE_TEST_JOBS   the folder where each job of that queue arrives as job-<id>.out
-#   ELVARINE_TEST_HOME   a home folder for tests that write the user's printer options
+#   ELVARINE_TEST_HOME   a home folder for the command, also its HOME, so that whatever the
+#                        tests store as the user's printer options stays out of the real home
 # Where the server cannot run (not root, cupsd missing or failing), the command runs without
 # these variables and the tests that need them report themselves skipped.
 set -uo pipefail
 
 queue=ElvarineTest
-backend_name=elvarinetest
+# One backend per run, so that runs side by side never remove each other's.
+backend_name=elvarinetest-$$
 backend=/usr/lib/cups/backend/$backend_name
 
 note() { echo "cups-test-env: $*" >&2; }
@@ -42,6 +44,17 @@ if [ ! -x "$cupsd" ] || ! command -v lpadmin > /dev/null; then
 fi
 
 root=$(mktemp -d /tmp/elvarine-cups.XXXXXX)
+cupsd_pid=""
+stop_server() {
+    if [ -n "$cupsd_pid" ] && kill -0 "$cupsd_pid" 2> /dev/null; then
+        kill "$cupsd_pid" 2> /dev/null
+        wait "$cupsd_pid" 2> /dev/null
+    fi
+    rm -f "$backend"
+    rm -rf "$root"
+}
+trap stop_server EXIT
+trap 'exit 130' INT TERM
 chmod 0755 "$root"
 mkdir -p "$root/etc/ppd" "$root/etc/ssl" "$root/spool/tmp" "$root/cache" "$root/run" \
     "$root/log" "$root/jobs" "$root/home"
@@ -81,13 +94,11 @@ EOF
 
 # The backend copies its job (file argument, or standard input) into the folder named by the
 # path of its device URI. It runs as the lp user, so it must be readable and executable by all.
-backend_installed=0
-if [ ! -e "$backend" ]; then
-    cat > "$backend" << 'EOF'
+cat > "$backend" << 'EOF'
 #!/bin/sh
 # Test backend of Elvarine: copies each job into the folder named by the device URI's path.
 if [ $# -eq 0 ]; then
-    echo 'file elvarinetest "Unknown" "Elvarine test folder"'
+    echo "file $(basename "$0") \"Unknown\" \"Elvarine test folder\""
     exit 0
 fi
 folder="${DEVICE_URI#*:}"
@@ -101,24 +112,10 @@ chmod 0644 "$out.part"
 mv "$out.part" "$out"
 exit 0
 EOF
-    chmod 0755 "$backend"
-    backend_installed=1
-fi
+chmod 0755 "$backend"
 
 "$cupsd" -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" > "$root/log/cupsd.out" 2>&1 &
 cupsd_pid=$!
-
-stop_server() {
-    if kill -0 "$cupsd_pid" 2> /dev/null; then
-        kill "$cupsd_pid" 2> /dev/null
-        wait "$cupsd_pid" 2> /dev/null
-    fi
-    if [ "$backend_installed" -eq 1 ]; then
-        rm -f "$backend"
-    fi
-    rm -rf "$root"
-}
-trap stop_server EXIT
 
 export CUPS_SERVER="$socket"
 export CUPS_SERVERROOT="$root/etc"
@@ -154,5 +151,6 @@ fi
 export ELVARINE_TEST_QUEUE="$queue"
 export ELVARINE_TEST_JOBS="$root/jobs"
 export ELVARINE_TEST_HOME="$root/home"
+export HOME="$root/home"
 "$@"
 exit $?

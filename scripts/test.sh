@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite headless. With --sanitize, builds in
-# build-asan with AddressSanitizer and UndefinedBehaviorSanitizer.
+# build-asan with AddressSanitizer and UndefinedBehaviorSanitizer. The printing tests get a
+# private print server with a test queue (scripts/cups-test-env.sh; as root only, otherwise
+# they report themselves skipped).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -15,4 +17,4 @@ fi
 cmake -S . -B "$build" "${options[@]}" > /dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
-ctest --output-on-failure -j"$(nproc)"
+../scripts/cups-test-env.sh ctest --output-on-failure -j"$(nproc)"

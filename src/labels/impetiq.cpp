@@ -11,10 +11,10 @@
 #include "labels/titremenu.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
-#include "printer/orimp.h"
+#include "printer/orientationcommands.h"
+#include "printer/printersurface.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -69,22 +69,6 @@ QString fieldText(double value)
 {
     return doubleText(value);
 }
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { restore(); }
-    void restore()
-    {
-        if (m_active)
-            QApplication::restoreOverrideCursor();
-        m_active = false;
-    }
-
-private:
-    bool m_active = true;
-};
 
 } // namespace
 
@@ -589,42 +573,17 @@ void ImpEtiq::Command8_Click()
 
 void ImpEtiq::refreshOrientation()
 {
-    if (!services.printer)
-        return;
-    try {
-        const int first = services.printer->orientation();
-        const int second = services.printer->orientation();
-        if (first == PrinterSurface::Portrait)
-            m_label16->setText(QStringLiteral("En cours : Portrait"));
-        m_mnuImpPort->setChecked(first == PrinterSurface::Portrait);
-        if (second == PrinterSurface::Landscape)
-            m_label16->setText(QStringLiteral("En cours : Paysage"));
-        m_mnuImpPays->setChecked(second == PrinterSurface::Landscape);
-    } catch (const PrinterError&) {
-    }
+    if (services.printer)
+        refreshOrientationMarks(services, m_mnuImpPort, m_mnuImpPays, m_label16);
 }
 
 void ImpEtiq::switchOrientation(bool landscape)
 {
-    WaitCursor wait;
-    try {
-        if (!services.printer)
-            throw NoPrinterError();
-        if (landscape)
-            ModePaysage(services);
-        else
-            ModePortrait(services);
-        FormatPapierDefaut(services);
-    } catch (const NoPrinterError&) {
-        wait.restore();
-        if (services.dialogs)
-            services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"), vbOKOnly,
-                                     QStringLiteral("Elvarine"));
+    if (!services.printer)
         return;
-    } catch (const PrinterError&) {
-        return;
-    }
-    refreshOrientation();
+    showOrientation(changeOrientation(services, landscape ? PrinterSurface::Landscape
+                                                          : PrinterSurface::Portrait),
+                    m_mnuImpPort, m_mnuImpPays, m_label16);
 }
 
 void ImpEtiq::Mnu_Etiq_Click()
@@ -634,12 +593,7 @@ void ImpEtiq::Mnu_Etiq_Click()
 
 void ImpEtiq::Mnu_ConfIMP_Click()
 {
-    if (!services.printer)
-        return;
-    try {
-        services.printer->showPrintSetup();
-    } catch (const PrinterError&) {
-    }
+    configurePrinter(services);
 }
 
 void ImpEtiq::Mnu_Police_Click()

@@ -46,7 +46,6 @@ private slots:
     void composeReadsTheFormBoxes();
     void decoupeAdresse_data();
     void decoupeAdresse();
-    void titreCommandsSetTheirOption();
     void titreMenuItemsAndOrder();
     void titreMenuCommandComposesAndShows();
     void openingTheMenuOnlyRefreshesTheMarks();
@@ -138,33 +137,6 @@ void TestAddressBlock::decoupeAdresse()
     QCOMPARE(o.NbLignes, int(lines.size()));
     for (int i = 0; i < lines.size(); ++i)
         QCOMPARE(o.Lignes[i + 1], lines[i]);
-}
-
-void TestAddressBlock::titreCommandsSetTheirOption()
-{
-    AddressOptions o;
-    const struct {
-        TitreCommand command;
-        int type;
-        const char* prefix;
-    } titles[] = {{TitreCommand::Monsieur, 1, "M. "},
-                  {TitreCommand::Madame, 2, "Mme "},
-                  {TitreCommand::Mademoiselle, 3, "Mlle "},
-                  {TitreCommand::Aucun, 0, ""}};
-    for (const auto& t : titles) {
-        applyTitreCommand(o, t.command);
-        QCOMPARE(o.TypeTitre, t.type);
-        QCOMPARE(o.PrefixeTitre, QString::fromUtf8(t.prefix));
-    }
-    applyTitreCommand(o, TitreCommand::PrenomNom);
-    applyTitreCommand(o, TitreCommand::SocieteNom);
-    QCOMPARE(o.OrdreNom, 1);
-    QCOMPARE(o.OrdreSociete, 1);
-    QCOMPARE(o.TypeTitre, 0);
-    applyTitreCommand(o, TitreCommand::NomPrenom);
-    applyTitreCommand(o, TitreCommand::NomSociete);
-    QCOMPARE(o.OrdreNom, 0);
-    QCOMPARE(o.OrdreSociete, 0);
 }
 
 void TestAddressBlock::titreMenuItemsAndOrder()

@@ -8,15 +8,25 @@
 
 // Reading printed PDF files back with poppler's tools.
 
-// Runs `program` with `arguments`; its standard output (UTF-8), or a null string when it could
-// not run.
-inline QString runTool(const QString& program, const QStringList& arguments)
+// Runs `program` with `arguments`; true when it ran and exited with 0. Its standard output
+// (UTF-8) goes to `output` when given.
+inline bool runTool(const QString& program, const QStringList& arguments, QString* output = nullptr)
 {
     QProcess p;
     p.start(program, arguments);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const bool ok =
+        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (output)
+        *output = QString::fromUtf8(p.readAllStandardOutput());
+    return ok;
+}
+
+// Standard output of `program` (empty when it fails).
+inline QString toolOutput(const QString& program, const QStringList& arguments)
+{
+    QString out;
+    runTool(program, arguments, &out);
+    return out;
 }
 
 // The text of each page of `pdf` (pdftotext separates pages with form feeds), each page as its
@@ -25,8 +35,8 @@ inline QString runTool(const QString& program, const QStringList& arguments)
 inline QList<QStringList> pdfPages(const QString& pdf)
 {
     const QString text =
-        runTool(QStringLiteral("pdftotext"),
-                {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+        toolOutput(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
     QList<QStringList> pages;
     QStringList pageTexts = text.split(QLatin1Char('\f'));
     if (!pageTexts.isEmpty() && pageTexts.last().trimmed().isEmpty())
@@ -53,7 +63,7 @@ struct PdfInfo {
 inline PdfInfo pdfInfo(const QString& pdf)
 {
     PdfInfo info;
-    const QString text = runTool(QStringLiteral("pdfinfo"), {pdf});
+    const QString text = toolOutput(QStringLiteral("pdfinfo"), {pdf});
     const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
                                    QRegularExpression::MultilineOption);
     const QRegularExpression size(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
@@ -72,10 +82,10 @@ inline PdfInfo pdfInfo(const QString& pdf)
 inline QRectF pdfWordBox(const QString& pdf, const QString& word, int page = 1)
 {
     const QString html =
-        runTool(QStringLiteral("pdftotext"),
-                {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
-                 QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                 QString::number(page), pdf, QStringLiteral("-")});
+        toolOutput(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                    QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                    QString::number(page), pdf, QStringLiteral("-")});
     const QRegularExpression re(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
                        "yMax=\"([\\d.]+)\">([^<]*)</word>"));

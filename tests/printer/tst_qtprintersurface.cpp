@@ -92,7 +92,6 @@ private slots:
     void endDocWithoutDocumentSendsNothing();
     void positionStartsAgainAfterEachDocument();
     void printSetupChoosesPrintToFile();
-    void printSetupCancelChangesNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -381,21 +380,6 @@ void TestQtPrinterSurface::printSetupChoosesPrintToFile()
     surface.print(QStringLiteral("Vers un fichier"));
     surface.endDoc();
     QCOMPARE(pdfPages(chosen), (QList<QStringList>{{QStringLiteral("Vers un fichier")}}));
-}
-
-void TestQtPrinterSurface::printSetupCancelChangesNothing()
-{
-    QtPrinterSurface surface;
-    surface.setOutputFile(m_pdf);
-    QTimer::singleShot(0, this, [] {
-        if (QWidget* dialog = QApplication::activeModalWidget())
-            qobject_cast<QDialog*>(dialog)->reject();
-    });
-    QVERIFY(!surface.showPrintSetup());
-    QCOMPARE(surface.outputFile(), m_pdf);
-    surface.print(QStringLiteral("Inchangé"));
-    surface.endDoc();
-    QVERIFY(QFile::exists(m_pdf));
 }
 
 QTEST_MAIN(TestQtPrinterSurface)

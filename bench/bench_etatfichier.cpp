@@ -1,0 +1,139 @@
+// "Imprimer l'état du fichier" of a generated address file, printed to a PDF file through the
+// real printer surface, timed.
+//
+//   bench_etatfichier [RECORDS] [OUTPUT.pdf]     (10000 records by default)
+//
+// The records are read through the record engine and selected through a name list in
+// alphabetical order, the way the main window walks them.
+
+#include "core/addressschema.h"
+#include "core/appstate.h"
+#include "core/namelist.h"
+#include "core/recordengine.h"
+#include "core/recordform.h"
+#include "core/services.h"
+#include "memoryrecordform.h"
+#include "output/recordsheet.h"
+#include "platform/dialogs.h"
+#include "printer/qtprintersurface.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace
+{
+
+// Answers Yes to every question.
+class YesDialogs : public Dialogs
+{
+public:
+    int msgBox(const QString&, int style, const QString&) override
+    {
+        return (style & 7) == vbYesNo ? vbYes : vbOK;
+    }
+    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    FileDialogAnswer openFile(const FileDialogRequest&) override { return {}; }
+    FileDialogAnswer saveFile(const FileDialogRequest&) override { return {}; }
+    std::optional<FontSpec> chooseFont(const FontSpec&) override { return std::nullopt; }
+    std::optional<quint32> chooseColor(quint32) override { return std::nullopt; }
+};
+
+// The record form over an open address file: the name list in alphabetical order, each entry
+// standing for its own record.
+class FileRecordForm : public RecordForm
+{
+public:
+    explicit FileRecordForm(Recordset& rs) : m_rs(rs)
+    {
+        std::vector<QString> lines;
+        for (int i = 0; i < rs.RecordCount(); ++i)
+            lines.push_back(listLine(rs.nomAt(i), rs.prenomAt(i)));
+        m_positions = alphabeticalOrder(lines);
+    }
+    QString fieldText(int box) const override { return m_rs.Field(columnOfBox(box)).toString(); }
+    int listCount() const override { return int(m_positions.size()); }
+    int listIndex() const override { return m_index; }
+    void setListIndex(int index) override
+    {
+        m_index = index;
+        m_rs.MoveTo(m_positions[size_t(index)]);
+    }
+
+private:
+    Recordset& m_rs;
+    std::vector<int> m_positions;
+    int m_index = -1;
+};
+
+// An address file of `count` generated records, written in one transaction.
+void generateFile(const QString& path, int count)
+{
+    auto db = Database::CreateDatabase(path);
+    db->CreerDATA();
+    QSqlDatabase& sql = db->sql();
+    sql.transaction();
+    QSqlQuery q(sql);
+    QString placeholders = QStringLiteral("?");
+    for (int c = 1; c < kColumnCount; ++c)
+        placeholders += QStringLiteral(", ?");
+    q.prepare(QStringLiteral("INSERT INTO \"%1\" VALUES (%2)")
+                  .arg(QString::fromUtf16(kTableName), placeholders));
+    for (const BoxTexts& record : frenchRecords(count)) {
+        for (int c = 0; c < kColumnCount; ++c) {
+            const QString& text = record[size_t(boxOfColumn(c))];
+            q.addBindValue(text.isEmpty() ? QStringLiteral(" ") : text);
+        }
+        if (!q.exec()) {
+            std::fprintf(stderr, "cannot write the address file\n");
+            std::exit(1);
+        }
+    }
+    sql.commit();
+    db->Close();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    QTemporaryDir dir;
+    const QString pdf =
+        argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.filePath(QStringLiteral("etat.pdf"));
+    const QString adb = dir.filePath(QStringLiteral("bench.adb"));
+
+    QElapsedTimer timer;
+    timer.start();
+    generateFile(adb, count);
+    const qint64 generated = timer.restart();
+
+    auto db = Database::OpenDatabase(adb);
+    auto rs = db->OpenRecordset(QString::fromUtf16(kTableName));
+    FileRecordForm form(*rs);
+    const qint64 listed = timer.restart();
+
+    AppState state;
+    YesDialogs dialogs;
+    QtPrinterSurface surface;
+    surface.setOutputFile(pdf);
+    Services services;
+    services.dialogs = &dialogs;
+    services.printer = &surface;
+    bool refreshed = false;
+    const bool done = Mnu_imprimTOUTESFICHES(state, services, form, [&] { refreshed = true; });
+    const qint64 printed = timer.elapsed();
+
+    std::printf("records: %d (file written in %lld ms, name list in %lld ms)\n", count,
+                static_cast<long long>(generated), static_cast<long long>(listed));
+    std::printf("etat du fichier: %d lines to %s, %lld KiB, in %.2f s%s\n", count * 13,
+                qPrintable(pdf), static_cast<long long>(QFileInfo(pdf).size() / 1024),
+                printed / 1000.0, done && refreshed ? "" : " (FAILED)");
+    return done && refreshed ? 0 : 1;
+}

@@ -249,43 +249,35 @@ void ImpEnv::buildWindow()
     m_command[2]->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     m_command[7]->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
 
-    connect(m_option[1], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option1_Click();
-    });
-    connect(m_option[2], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option2_Click();
-    });
-    connect(m_option[3], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option3_Click();
-    });
-    connect(m_option[4], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option4_Click();
-    });
-    connect(m_option[5], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option5_Click();
-    });
-    connect(m_option[6], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option6_Click();
-    });
-    connect(m_option[7], &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            Option7_Click();
-    });
-    connect(m_command[1], &QPushButton::clicked, this, &ImpEnv::Command1_Click);
-    connect(m_command[2], &QPushButton::clicked, this, &ImpEnv::Command2_Click);
-    connect(m_command[3], &QPushButton::clicked, this, &ImpEnv::Command3_Click);
-    connect(m_command[4], &QPushButton::clicked, this, &ImpEnv::Command4_Click);
-    connect(m_command[5], &QPushButton::clicked, this, &ImpEnv::Command5_Click);
-    connect(m_command[6], &QPushButton::clicked, this, &ImpEnv::Command6_Click);
-    connect(m_command[7], &QPushButton::clicked, this, &ImpEnv::Command7_Click);
-    connect(m_command[8], &QPushButton::clicked, this, &ImpEnv::Command8_Click);
-    connect(m_command[9], &QPushButton::clicked, this, &ImpEnv::Command9_Click);
+    using Handler = void (ImpEnv::*)();
+    const Handler options[8] = {nullptr,
+                                &ImpEnv::Option1_Click,
+                                &ImpEnv::Option2_Click,
+                                &ImpEnv::Option3_Click,
+                                &ImpEnv::Option4_Click,
+                                &ImpEnv::Option5_Click,
+                                &ImpEnv::Option6_Click,
+                                &ImpEnv::Option7_Click};
+    for (int n = 1; n <= 7; ++n) {
+        // An option runs its command when it becomes the chosen one, by mouse or keyboard.
+        connect(m_option[size_t(n)], &QRadioButton::toggled, this,
+                [this, handler = options[n]](bool on) {
+                    if (on)
+                        (this->*handler)();
+                });
+    }
+    const Handler commands[10] = {nullptr,
+                                  &ImpEnv::Command1_Click,
+                                  &ImpEnv::Command2_Click,
+                                  &ImpEnv::Command3_Click,
+                                  &ImpEnv::Command4_Click,
+                                  &ImpEnv::Command5_Click,
+                                  &ImpEnv::Command6_Click,
+                                  &ImpEnv::Command7_Click,
+                                  &ImpEnv::Command8_Click,
+                                  &ImpEnv::Command9_Click};
+    for (int n = 1; n <= 9; ++n)
+        connect(m_command[size_t(n)], &QPushButton::clicked, this, commands[n]);
 }
 
 void ImpEnv::buildMenus()

@@ -932,12 +932,7 @@ void TestImpEnv::marginAdviceAndPrintSetup()
 {
     Fixture f;
     f.open();
-    f.dialogs.expectMessage(QStringLiteral("Les marges hautes et gauches ne prennent pas\n"
-                                           "en compte les marges non imprimables de\n"
-                                           "l'imprimante pour la feuille ou  l'enveloppe !\n\n"
-                                           "Il faut déduire les marges non imprimables\n"
-                                           "de l'imprimante pour les valeurs des marges."),
-                            64, QStringLiteral("Avertissement"));
+    f.dialogs.expectMessage(marginAdviceText(), 64, QStringLiteral("Avertissement"));
     QTest::mouseClick(f.button(7), Qt::LeftButton);
     QVERIFY(f.verifyDone());
 

@@ -25,7 +25,8 @@ struct AppState {
     LabelPrintState label;
 
     SenderProfile sender;
-    QString FicUtil; // last sender profile saved
+    QString FicUtil;       // last sender profile saved
+    QString FicUtilCharge; // last sender profile loaded, named in the sender window's caption
 
     DialerSettings dialer;
     QString NumeroAppel; // number proposed to the modem dialer

@@ -1,0 +1,490 @@
+#include "core/appstate.h"
+#include "core/services.h"
+#include "envelopes/frmutil.h"
+#include "envelopes/senderprofile.h"
+#include "envelopes/senderprofilefile.h"
+#include "recordingprinter.h"
+#include "scripteddialogs.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+const QString kFilter = QStringLiteral("Fichiers utilisateur (*.UTI)|*.uti");
+
+FileDialogRequest openRequest(const QString& fileName)
+{
+    FileDialogRequest r;
+    r.title = QStringLiteral("Ouvrir un fichier utilisateur");
+    r.fileName = fileName;
+    r.filter = kFilter;
+    r.filterIndex = 1;
+    r.flags = 8192;
+    return r;
+}
+
+FileDialogRequest saveRequest()
+{
+    FileDialogRequest r;
+    r.title = QStringLiteral("Enregistrer Sous");
+    r.filter = kFilter;
+    r.filterIndex = 1;
+    r.flags = 2;
+    return r;
+}
+
+// Types `text` into `w` one character at a time, as the keyboard would.
+void type(QWidget* w, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+struct Fixture {
+    QTemporaryDir folder;
+    AppState state;
+    ScriptedDialogs dialogs;
+    RecordingPrinter printer;
+    Services services;
+    std::unique_ptr<FrmUtil> window;
+
+    Fixture()
+    {
+        state.CheminAppli = folder.path();
+        services.dialogs = &dialogs;
+        services.printer = &printer;
+        SenderProfile& s = state.sender;
+        s = defaultSenderProfile();
+        s.Ligne1 = "Jean Dupont";
+        s.Ligne2 = "12 rue des Roses";
+        s.Ligne4 = "75011 Paris";
+        s.FontName = "DejaVu Serif";
+        s.FontSize = 11;
+        s.FontBold = true;
+        s.TextColor = 16711680;
+        s.MarginLeft = -12.5;
+        AffichExpediteur(s);
+    }
+    FrmUtil& open()
+    {
+        window = std::make_unique<FrmUtil>(state, services);
+        window->show();
+        return *window;
+    }
+    QString preview() const { return window->label15()->text(); }
+};
+
+} // namespace
+
+class TestFrmUtil : public QObject
+{
+    Q_OBJECT
+private slots:
+    void controlsAndMenu();
+    void showsTheProfile();
+    void headerMinusOneShowsExpWithTheBoxCleared();
+    void editsGoIntoTheProfileAtOnce();
+    void measureKeyFilter_data();
+    void measureKeyFilter();
+    void pastedMeasureReadsItsLeadingNumber();
+    void check1SetsHeaderExp();
+    void nouveauKeepsFontColourAndExp();
+    void nouveauAnsweredNo();
+    void saveAsWritesWhereTheUserChose();
+    void openProposesTheSavedPathAndLoads();
+    void openCancelledOrFailing();
+    void failedSaveIsReported();
+    void fontAndColour();
+    void testPrint();
+};
+
+void TestFrmUtil::controlsAndMenu()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Définition de l'utilisateur"));
+    for (int n = 1; n <= 9; ++n) {
+        QLineEdit* e = w.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
+        QVERIFY(e);
+        QCOMPARE(e, w.text(n));
+        QCOMPARE(e->maxLength(), n <= 5 ? 50 : 3);
+        QVERIFY(!e->accessibleName().isEmpty());
+    }
+    const QStringList labels{"Nom Prénom Société :",
+                             "Adresse :",
+                             "Code postal Ville :",
+                             "Pays :",
+                             "Largeur :",
+                             "Hauteur :",
+                             "",
+                             "Marge gauche :",
+                             "Marge haute :"};
+    for (int i = 0; i < labels.size(); ++i) {
+        if (labels[i].isEmpty())
+            continue;
+        QLabel* l = w.findChild<QLabel*>(QStringLiteral("Label%1").arg(i + 1));
+        QVERIFY2(l, qPrintable(labels[i]));
+        QCOMPARE(l->text(), labels[i]);
+        QVERIFY(l->buddy());
+    }
+    QCOMPARE(w.findChild<QGroupBox*>("Frame3")->title(), QStringLiteral("Cadre en mm "));
+    QCOMPARE(w.findChild<QGroupBox*>("Frame4")->title(), QStringLiteral("Marges en mm "));
+    QCOMPARE(w.check1()->text(), QStringLiteral("Expéditeur en entête ( Exp : )"));
+    auto* test = w.findChild<QPushButton*>("Command3");
+    QCOMPARE(test->text(), QStringLiteral("Test impression"));
+    QCOMPARE(test->toolTip(), QStringLiteral("Imprime une étiquette expéditeur"));
+    QCOMPARE(w.findChild<QPushButton*>("Command1")->text(), QStringLiteral("&Police d'impression"));
+    QCOMPARE(w.findChild<QPushButton*>("Command2")->text(),
+             QStringLiteral("&Couleur d'impression"));
+    const QList<QPair<QString, QString>> items{
+        {"Mnu_Nouveau", "Ctrl+N"}, {"Mnu_Ouvrir", "Ctrl+O"},  {"Mnu_EnregisterSous", "Ctrl+E"},
+        {"Mnu_police", "Ctrl+P"},  {"Mnu_Couleur", "Ctrl+C"}, {"Mnu_Quitter", "Ctrl+Q"}};
+    for (const auto& [name, key] : items) {
+        QAction* a = w.findChild<QAction*>(name);
+        QVERIFY2(a, qPrintable(name));
+        QCOMPARE(a->shortcut().toString(), key);
+    }
+}
+
+void TestFrmUtil::showsTheProfile()
+{
+    Fixture f;
+    f.state.FicUtilCharge = "/profils/DEFAUT.UTI";
+    FrmUtil& w = f.open();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Définition utilisateur /profils/DEFAUT.UTI"));
+    QCOMPARE(w.text(1)->text(), QStringLiteral("Jean Dupont"));
+    QCOMPARE(w.text(6)->text(), QStringLiteral("45"));
+    QCOMPARE(w.text(7)->text(), QStringLiteral("20"));
+    QCOMPARE(w.text(9)->text(), QStringLiteral("10"));
+    // A loaded value longer than the box stays whole in the profile.
+    QCOMPARE(f.state.sender.MarginLeft, -12.5);
+    QCOMPARE(f.preview(), QStringLiteral("Jean Dupont\n12 rue des Roses\n\n75011 Paris\n\n"));
+    QCOMPARE(w.label15()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(w.label15()->font().pointSizeF(), 11.0);
+    QVERIFY(w.label15()->font().bold());
+    QCOMPARE(w.label15()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(!w.check1()->isChecked());
+}
+
+void TestFrmUtil::headerMinusOneShowsExpWithTheBoxCleared()
+{
+    Fixture f;
+    f.state.sender.HeaderExp = -1;
+    FrmUtil& w = f.open();
+    QVERIFY(!w.check1()->isChecked());
+    QVERIFY(f.preview().startsWith("Exp : Jean Dupont\n"));
+    QCOMPARE(f.state.sender.HeaderExp, -1);
+}
+
+void TestFrmUtil::editsGoIntoTheProfileAtOnce()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    w.text(3)->setFocus();
+    type(w.text(3), "Bâtiment é");
+    QCOMPARE(f.state.sender.Ligne3, QStringLiteral("Bâtiment é"));
+    QCOMPARE(
+        f.state.sender.TexteExp,
+        QStringLiteral("Jean Dupont\r\n12 rue des Roses\r\nBâtiment é\r\n75011 Paris\r\n\r\n"));
+    QVERIFY(f.preview().contains("\nBâtiment é\n"));
+    type(w.text(5), QString(60, 'x'));
+    QCOMPARE(f.state.sender.Ligne5, QString(50, 'x'));
+    w.text(7)->clear();
+    type(w.text(7), "35");
+    QCOMPARE(f.state.sender.FrameHeight, 35.0);
+    // Closing keeps the edits.
+    w.findChild<QAction*>("Mnu_Quitter")->trigger();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(f.state.sender.Ligne3, QStringLiteral("Bâtiment é"));
+}
+
+void TestFrmUtil::measureKeyFilter_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<double>("value");
+    QTest::newRow("width, letter") << 6 << "1a2"
+                                   << "12" << 12.0;
+    QTest::newRow("width, minus and point") << 6 << "-4.5"
+                                            << "45" << 45.0;
+    QTest::newRow("height, space") << 7 << "2 0"
+                                   << "20" << 20.0;
+    QTest::newRow("left margin, minus") << 8 << "-5x"
+                                        << "-5" << -5.0;
+    QTest::newRow("top margin, three at most") << 9 << "-123"
+                                               << "-12" << -12.0;
+}
+
+void TestFrmUtil::measureKeyFilter()
+{
+    QFETCH(int, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(double, value);
+    Fixture f;
+    FrmUtil& w = f.open();
+    QLineEdit* e = w.text(box);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QCOMPARE(e->text(), QString());
+    type(e, typed);
+    QCOMPARE(e->text(), shown);
+    const double fields[] = {0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             f.state.sender.FrameWidth,
+                             f.state.sender.FrameHeight,
+                             f.state.sender.MarginLeft,
+                             f.state.sender.MarginTop};
+    QCOMPARE(fields[box], value);
+}
+
+void TestFrmUtil::pastedMeasureReadsItsLeadingNumber()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    QGuiApplication::clipboard()->setText("12a");
+    w.text(6)->selectAll();
+    w.text(6)->paste();
+    QCOMPARE(w.text(6)->text(), QStringLiteral("12a"));
+    QCOMPARE(f.state.sender.FrameWidth, 12.0);
+}
+
+void TestFrmUtil::check1SetsHeaderExp()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    w.check1()->click();
+    QCOMPARE(f.state.sender.HeaderExp, 1);
+    QVERIFY(f.preview().startsWith("Exp : Jean Dupont"));
+    w.check1()->click();
+    QCOMPARE(f.state.sender.HeaderExp, 0);
+    QVERIFY(f.preview().startsWith("Jean Dupont"));
+}
+
+void TestFrmUtil::nouveauKeepsFontColourAndExp()
+{
+    Fixture f;
+    f.state.sender.HeaderExp = 1;
+    f.state.sender.FrameWidth = 70;
+    f.state.FicUtilCharge = "/profils/a.UTI";
+    FrmUtil& w = f.open();
+    f.dialogs.expectMessage("Nouveau fichier ? Confirmez.", vbYesNo + vbQuestion,
+                            "Nouveau fichier utilisateur", vbYes);
+    w.findChild<QAction*>("Mnu_Nouveau")->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    const SenderProfile& s = f.state.sender;
+    for (int n = 1; n <= 5; ++n) {
+        QCOMPARE(senderLine(s, n), QString());
+        QCOMPARE(w.text(n)->text(), QString());
+    }
+    QCOMPARE(s.FrameWidth, 45.0);
+    QCOMPARE(s.FrameHeight, 20.0);
+    QCOMPARE(s.MarginLeft, 20.0);
+    QCOMPARE(s.MarginTop, 10.0);
+    QCOMPARE(w.text(6)->text(), QStringLiteral("45"));
+    QCOMPARE(w.text(8)->text(), QStringLiteral("20"));
+    QCOMPARE(s.FontName, QStringLiteral("DejaVu Serif"));
+    QCOMPARE(s.FontSize, 11.0);
+    QVERIFY(s.FontBold);
+    QCOMPARE(s.TextColor, 16711680.0);
+    QCOMPARE(s.HeaderExp, 1);
+    QVERIFY(w.check1()->isChecked());
+    QCOMPARE(f.preview(), QStringLiteral("Exp : \n\n\n\n\n"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Définition utilisateur /profils/a.UTI"));
+    QVERIFY(QDir(f.folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestFrmUtil::nouveauAnsweredNo()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    f.dialogs.expectMessage("Nouveau fichier ? Confirmez.", vbYesNo + vbQuestion,
+                            "Nouveau fichier utilisateur", vbNo);
+    w.Mnu_Nouveau_Click();
+    QCOMPARE(f.state.sender.Ligne1, QStringLiteral("Jean Dupont"));
+    QCOMPARE(w.text(1)->text(), QStringLiteral("Jean Dupont"));
+}
+
+void TestFrmUtil::saveAsWritesWhereTheUserChose()
+{
+    Fixture f;
+    QTemporaryDir elsewhere;
+    // A profile of the same name in the program folder must stay as it is.
+    const QString inProgram = f.folder.filePath("perso.UTI");
+    {
+        QFile old(inProgram);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("ancien");
+    }
+    const QString chosen = elsewhere.filePath("perso.UTI");
+    FrmUtil& w = f.open();
+    f.dialogs.expectSaveFile(saveRequest(), chosen);
+    w.findChild<QAction*>("Mnu_EnregisterSous")->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QFile saved(chosen);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), senderProfileBytes(f.state.sender));
+    QFile old(inProgram);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("ancien"));
+    QCOMPARE(f.state.FicUtil, chosen);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Définition de l'utilisateur")); // unchanged
+
+    // "Ouvrir" then proposes that file.
+    f.dialogs.expectOpenFile(openRequest(chosen), std::nullopt, true);
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+
+    // A cancelled save writes nothing and keeps the remembered file.
+    f.dialogs.expectSaveFile(saveRequest(), std::nullopt);
+    w.Mnu_EnregisterSous_Click();
+    QCOMPARE(f.state.FicUtil, chosen);
+}
+
+void TestFrmUtil::openProposesTheSavedPathAndLoads()
+{
+    Fixture f;
+    QTemporaryDir elsewhere;
+    SenderProfile other;
+    other.Ligne1 = "Marie Martin";
+    other.FontName = "DejaVu Sans Mono";
+    other.FontSize = 9;
+    other.TextColor = 65280;
+    other.FrameWidth = 60;
+    other.MarginTop = -4;
+    other.HeaderExp = 1;
+    const QString path = elsewhere.filePath("marie.UTI");
+    QVERIFY(writeSenderProfile(other, path));
+    f.state.FicUtil = path;
+    FrmUtil& w = f.open();
+    f.dialogs.expectOpenFile(openRequest(path), path, true);
+    w.findChild<QAction*>("Mnu_Ouvrir")->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.state.sender.Ligne1, QStringLiteral("Marie Martin"));
+    QCOMPARE(w.text(1)->text(), QStringLiteral("Marie Martin"));
+    QCOMPARE(w.text(2)->text(), QString());
+    QCOMPARE(w.text(6)->text(), QStringLiteral("60"));
+    QCOMPARE(w.text(9)->text(), QStringLiteral("-4"));
+    QVERIFY(w.check1()->isChecked());
+    QCOMPARE(w.label15()->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    QCOMPARE(w.label15()->font().pointSizeF(), 9.0);
+    QCOMPARE(w.label15()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    QVERIFY(f.preview().startsWith("Exp : Marie Martin\n"));
+    QCOMPARE(w.windowTitle(), "Définition utilisateur " + path);
+    QCOMPARE(f.state.FicUtilCharge, path);
+    QCOMPARE(QDir::currentPath(), QDir(f.folder.path()).canonicalPath());
+}
+
+void TestFrmUtil::openCancelledOrFailing()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    f.dialogs.expectOpenFile(openRequest(QString()), std::nullopt, true);
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Définition de l'utilisateur"));
+
+    // A file cut short after the colour: message, the window keeps what it showed.
+    const QString path = f.folder.filePath("court.UTI");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\"Autre\",\"\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n\"Courier\"\r\n20\r\n#FALSE#\r\n"
+               "#FALSE#\r\n0\r\n");
+    file.close();
+    f.dialogs.expectOpenFile(openRequest(QString()), path);
+    f.dialogs.expectMessage("Erreur d'ouverture du fichier utilisateur !", vbCritical, "Erreur");
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.state.sender.Ligne1, QStringLiteral("Autre"));
+    QCOMPARE(f.state.sender.FontSize, 11.0);
+    QCOMPARE(w.text(1)->text(), QStringLiteral("Jean Dupont"));
+    QCOMPARE(w.label15()->font().family(), QStringLiteral("DejaVu Serif"));
+}
+
+void TestFrmUtil::failedSaveIsReported()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    const QString path = f.folder.filePath("absent/perso.UTI");
+    f.dialogs.expectSaveFile(saveRequest(), path);
+    f.dialogs.expectMessage("Erreur de sauvegarde!", vbCritical, "Erreur");
+    w.Mnu_EnregisterSous_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(f.state.FicUtil, QString());
+}
+
+void TestFrmUtil::fontAndColour()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    FontSpec preset;
+    preset.name = "DejaVu Serif";
+    preset.size = 11;
+    preset.bold = true;
+    FontSpec chosen;
+    chosen.name = "DejaVu Sans";
+    chosen.size = 9.5;
+    chosen.italic = true;
+    chosen.underline = true; // not taken
+    f.dialogs.expectFont(chosen, preset);
+    w.findChild<QAction*>("Mnu_police")->trigger();
+    const SenderProfile& s = f.state.sender;
+    QCOMPARE(s.FontName, QStringLiteral("DejaVu Sans"));
+    QCOMPARE(s.FontSize, 9.5);
+    QVERIFY(!s.FontBold);
+    QVERIFY(s.FontItalic);
+    QVERIFY(!w.label15()->font().underline());
+    // Cancelling changes nothing.
+    f.dialogs.expectFont(std::nullopt);
+    w.Command1_Click();
+    QCOMPARE(s.FontName, QStringLiteral("DejaVu Sans"));
+    QCOMPARE(s.FontSize, 9.5);
+
+    f.dialogs.expectColor(16777215, 16711680);
+    w.findChild<QPushButton*>("Command2")->click();
+    QCOMPARE(s.TextColor, 16777215.0);
+    QCOMPARE(w.label15()->palette().color(QPalette::WindowText), QColor(Qt::white));
+    f.dialogs.expectColor(std::nullopt, 16777215);
+    w.Command2_Click();
+    QCOMPARE(s.TextColor, 16777215.0);
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+}
+
+void TestFrmUtil::testPrint()
+{
+    Fixture f;
+    FrmUtil& w = f.open();
+    const QString text = QStringLiteral("Confirmer l'impression de l'étiquette expéditeur?");
+    const QString title = QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe");
+    f.dialogs.expectMessage(text, vbYesNo + vbQuestion, title, vbNo);
+    w.Command3_Click();
+    QVERIFY(f.printer.calls.isEmpty());
+    f.dialogs.expectMessage(text, vbYesNo + vbQuestion, title, vbYes);
+    w.findChild<QPushButton*>("Command3")->click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.printer.documents, 1);
+    QCOMPARE(f.printer.calls.filter("Line").size(), 4);
+    QCOMPARE(f.printer.printed.first(), QStringLiteral("Jean Dupont"));
+    QCOMPARE(f.printer.calls.last(), QStringLiteral("EndDoc"));
+}
+
+QTEST_MAIN(TestFrmUtil)
+#include "tst_frmutil.moc"

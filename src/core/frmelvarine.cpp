@@ -15,6 +15,9 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "envelopes/frmutil.h"
+#include "envelopes/impenv.h"
+#include "internet/internetcommands.h"
 #include "labels/impetiq.h"
 #include "output/recordsheet.h"
 #include "printer/orientationcommands.h"
@@ -311,8 +314,10 @@ void frmElvarine::buildMenus()
     m_mnuFichier->addSeparator();
     m_mnuImpression = menu(m_mnuFichier, QStringLiteral("Mnu_Impression"),
                            QStringLiteral("Impression"));
-    item(m_mnuImpression, QStringLiteral("Mnu_ImpEnv"),
-         QStringLiteral("Imprimer enveloppe pour adresse"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    command(item(m_mnuImpression, QStringLiteral("Mnu_ImpEnv"),
+                 QStringLiteral("Imprimer enveloppe pour adresse"),
+                 QKeySequence(Qt::CTRL | Qt::Key_I)),
+            &frmElvarine::Mnu_ImpEnv_Click);
     command(item(m_mnuImpression, QStringLiteral("Mnu_ImprimEtiq"),
                  QStringLiteral("Imprimer &étiquette pour adresse"),
                  QKeySequence(Qt::CTRL | Qt::Key_E)),
@@ -329,14 +334,17 @@ void frmElvarine::buildMenus()
     QAction* port = item(m_mnuFichier, QStringLiteral("Mnu_ImpPort"),
                          QStringLiteral("Imprimante en mode Portrait"));
     port->setCheckable(true);
+    keepMarkOnClick(port);
     command(port, &frmElvarine::Mnu_ImpPort_Click);
     QAction* pays = item(m_mnuFichier, QStringLiteral("Mnu_ImpPays"),
                          QStringLiteral("Imprimante en mode Paysage"));
     pays->setCheckable(true);
+    keepMarkOnClick(pays);
     command(pays, &frmElvarine::Mnu_ImpPays_Click);
     m_mnuFichier->addSeparator();
-    item(m_mnuFichier, QStringLiteral("Mnu_Utilisateur"),
-         QStringLiteral("Définition de l'utilisateur"));
+    command(item(m_mnuFichier, QStringLiteral("Mnu_Utilisateur"),
+                 QStringLiteral("Définition de l'utilisateur")),
+            &frmElvarine::Mnu_Utilisateur_Click);
     m_mnuFichier->addSeparator();
     command(item(m_mnuFichier, QStringLiteral("Mnu_Fermer"), QStringLiteral("&Quitter"),
                  QKeySequence(Qt::CTRL | Qt::Key_F4)),
@@ -379,11 +387,14 @@ void frmElvarine::buildMenus()
     command(item(copier, QStringLiteral("Mnu_CopierFAX"), QStringLiteral("N° FAX")),
             &frmElvarine::Mnu_CopierFAX_Click);
     m_mnuEdition->addSeparator();
-    item(m_mnuEdition, QStringLiteral("Mnu_ConnectInternet"),
-         QStringLiteral("Se connecter à Internet"));
+    command(item(m_mnuEdition, QStringLiteral("Mnu_ConnectInternet"),
+                 QStringLiteral("Se connecter à Internet")),
+            &frmElvarine::Mnu_ConnectInternet_Click);
     m_mnuEdition->addSeparator();
-    item(m_mnuEdition, QStringLiteral("Mnu_Mail"), QStringLiteral("Envoyer un courrier :"));
-    item(m_mnuEdition, QStringLiteral("Mnu_ConnectURL"), QStringLiteral("Se connecter URL :"));
+    command(item(m_mnuEdition, QStringLiteral("Mnu_Mail"), QStringLiteral("Envoyer un courrier :")),
+            &frmElvarine::Mnu_Mail_Click);
+    command(item(m_mnuEdition, QStringLiteral("Mnu_ConnectURL"), QStringLiteral("Se connecter URL :")),
+            &frmElvarine::Mnu_ConnectURL_Click);
 
     m_mnuTel = menu(bar, QStringLiteral("Mnu_Tel"), QStringLiteral("&Composer"));
     connect(m_mnuTel, &QMenu::aboutToShow, this, &frmElvarine::Mnu_Tel_Click);
@@ -433,7 +444,7 @@ void frmElvarine::buildToolbar()
     const Button buttons[] = {
         {1, "Nouveau Fichier", "document-new", QStyle::SP_FileIcon, true},
         {2, "Ouvrir un fichier", "document-open", QStyle::SP_DialogOpenButton, true},
-        {3, "Imprimer Enveloppe", "mail-message-new", QStyle::SP_FileDialogContentsView, false},
+        {3, "Imprimer Enveloppe", "mail-message-new", QStyle::SP_FileDialogContentsView, true},
         {4, "Imprimer Etiquette", "document-print", QStyle::SP_FileDialogDetailedView, true},
         {5, "Configurer l'imprimante", "document-properties", QStyle::SP_ComputerIcon, true},
         {6, "Quitter le programme", "application-exit", QStyle::SP_DialogCloseButton, true},
@@ -477,6 +488,9 @@ void frmElvarine::onToolbarButton(int index)
         break;
     case 2:
         Mnu_Ouvrir_Click();
+        break;
+    case 3:
+        Mnu_ImpEnv_Click();
         break;
     case 4:
         Mnu_ImprimEtiq_Click();
@@ -1125,6 +1139,20 @@ void frmElvarine::Mnu_Fichier_Click()
         refreshOrientationMarks(services, action("Mnu_ImpPort"), action("Mnu_ImpPays"));
 }
 
+void frmElvarine::Mnu_ImpEnv_Click()
+{
+    if (!m_data1.hasRecordset())
+        return;
+    ImpEnv window(state, services, *this, this);
+    runModal(window);
+}
+
+void frmElvarine::Mnu_Utilisateur_Click()
+{
+    FrmUtil window(state, services, this);
+    runModal(window);
+}
+
 void frmElvarine::Mnu_ImprimEtiq_Click()
 {
     if (!m_data1.hasRecordset())
@@ -1186,24 +1214,10 @@ void frmElvarine::Mnu_Edition_Click()
     m_buttons[12]->setEnabled(again);
     const QString email = fieldText(13);
     enableCommand("Mnu_CopierEMail", isFilled(email));
-    QAction* mail = action("Mnu_Mail");
-    if (isFilled(email)) {
-        mail->setText(QStringLiteral("Envoyer un courrier : ") + email.trimmed());
-        enableCommand("Mnu_Mail", true);
-    } else {
-        mail->setText(QStringLiteral("Envoyer un courrier :"));
-        mail->setEnabled(false);
-    }
+    applyMenuEntry(action("Mnu_Mail"), mailMenuEntry(email));
     const QString url = fieldText(14);
     enableCommand("Mnu_CopierURL", isFilled(url));
-    QAction* connectUrl = action("Mnu_ConnectURL");
-    if (isFilled(url)) {
-        connectUrl->setText(QStringLiteral("Se connecter URL : ") + url.trimmed());
-        enableCommand("Mnu_ConnectURL", true);
-    } else {
-        connectUrl->setText(QStringLiteral("Se connecter URL :"));
-        connectUrl->setEnabled(false);
-    }
+    applyMenuEntry(action("Mnu_ConnectURL"), urlMenuEntry(url));
     enableCommand("Mnu_CopierTel1", isFilled(fieldText(7)));
     enableCommand("Mnu_CopierTel2", isFilled(fieldText(8)));
     enableCommand("Mnu_CopierTel3", isFilled(fieldText(15)));
@@ -1402,6 +1416,23 @@ void frmElvarine::Mnu_Apropos_Click()
     services.dialogs->msgBox(
         QStringLiteral("Elvarine : Version 1.3.2\r\rGestion d'Elvarine Personnel"), vbInformation,
         QStringLiteral("A propos"));
+}
+
+// ------------------------------------------------------------------------------ internet
+
+void frmElvarine::Mnu_Mail_Click()
+{
+    ::Mnu_Mail(state, services, *this);
+}
+
+void frmElvarine::Mnu_ConnectURL_Click()
+{
+    ::Mnu_ConnectURL(state, services, *this);
+}
+
+void frmElvarine::Mnu_ConnectInternet_Click()
+{
+    ::Mnu_ConnectInternet(state, services, *this);
 }
 
 // ------------------------------------------------------------------------------ dialing

@@ -44,7 +44,9 @@ public:
     // is refused with a message and the file already open stays open.
     bool openAddressFile(const QString& path);
     void Mnu_Fichier_Click();
+    void Mnu_ImpEnv_Click();
     void Mnu_ImprimEtiq_Click();
+    void Mnu_Utilisateur_Click();
     void Mnu_imprimFICHE_Click();
     void Mnu_imprimTOUTESFICHES_Click();
     void Mnu_ConfIMP_Click();
@@ -88,6 +90,11 @@ public:
     void Mnu_Tel3_Click();
     void Mnu_TelElvarine_Click();
     void Mnu_TelWindows_Click();
+
+    // Mail, web and connection
+    void Mnu_Mail_Click();
+    void Mnu_ConnectURL_Click();
+    void Mnu_ConnectInternet_Click();
 
     // Edition and help menus
     void Mnu_Edition_Click();

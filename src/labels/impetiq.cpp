@@ -285,9 +285,11 @@ void ImpEtiq::buildMenus()
             &QAction::triggered, this, &ImpEtiq::Mnu_ConfIMP_Click);
     m_mnuImpPort = item(m_mnuEtiq, "Mnu_ImpPort", QStringLiteral("Imprimante en mode Portrait"));
     m_mnuImpPort->setCheckable(true);
+    keepMarkOnClick(m_mnuImpPort);
     connect(m_mnuImpPort, &QAction::triggered, this, &ImpEtiq::Command7_Click);
     m_mnuImpPays = item(m_mnuEtiq, "Mnu_ImpPays", QStringLiteral("Imprimante en mode Paysage"));
     m_mnuImpPays->setCheckable(true);
+    keepMarkOnClick(m_mnuImpPays);
     connect(m_mnuImpPays, &QAction::triggered, this, &ImpEtiq::Command8_Click);
     separator(m_mnuEtiq, "sep2");
     connect(item(m_mnuEtiq, "Mnu_fermer", QStringLiteral("&Quitter")), &QAction::triggered, this,

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -104,4 +105,12 @@ bool configurePrinter(Services& services)
     } catch (const std::exception&) {
         return false;
     }
+}
+
+void keepMarkOnClick(QAction* action)
+{
+    QObject::connect(action, &QAction::triggered, action, [action](bool checked) {
+        const QSignalBlocker block(action);
+        action->setChecked(!checked);
+    });
 }

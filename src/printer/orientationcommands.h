@@ -30,6 +30,11 @@ QString orientationStatusText(int orientation);
 void showOrientation(std::optional<int> orientation, QAction* mnuImpPort, QAction* mnuImpPays,
                      QLabel* status = nullptr);
 
+// The orientation menu items show what the printer reports, not the user's click: a click no
+// longer toggles the item's check mark by itself (the command sets the marks once the printer
+// has answered, and leaves them when it failed). Call it before connecting the command.
+void keepMarkOnClick(QAction* action);
+
 // Menu opening: refreshes the two check marks (and the status label) from the printer;
 // errors are ignored and leave them as they are.
 void refreshOrientationMarks(Services& services, QAction* mnuImpPort, QAction* mnuImpPays,

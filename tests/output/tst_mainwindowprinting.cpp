@@ -74,6 +74,22 @@ void TestMainWindowPrinting::orientationMarksFollowThePrinter()
     w.Mnu_Fichier_Click();
     QVERIFY(port->isChecked());
     QVERIFY(!pays->isChecked());
+    // Landscape chosen: the marks show what the printer then reports.
+    pays->trigger();
+    QVERIFY(port->isChecked());
+    QVERIFY(!pays->isChecked());
+    f.printer.orientationValue = 2;
+    pays->trigger();
+    QVERIFY(!port->isChecked());
+    QVERIFY(pays->isChecked());
+    // No printer: the message, and the marks stay as they were, whatever was clicked.
+    f.printer.names.clear();
+    f.dialogs.expectMessage(QStringLiteral("Aucune imprimante n'est disponible"), 0,
+                            QStringLiteral("Elvarine"));
+    port->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QVERIFY(!port->isChecked());
+    QVERIFY(pays->isChecked());
 }
 
 void TestMainWindowPrinting::labelWindowMovesTheMainWindowsRecord()

@@ -6,21 +6,21 @@
 // The records are read through the record engine and selected through a name list in
 // alphabetical order, the way the main window walks them.
 
+#include "addressgen.h"
 #include "core/addressschema.h"
 #include "core/appstate.h"
 #include "core/namelist.h"
 #include "core/recordengine.h"
 #include "core/recordform.h"
 #include "core/services.h"
-#include "addressgen.h"
-#include "quietdialogs.h"
 #include "output/recordsheet.h"
 #include "printer/qtprintersurface.h"
+#include "quietdialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 

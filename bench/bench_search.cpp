@@ -49,8 +49,8 @@ int main(int argc, char** argv)
         }
         std::sort(times.begin(), times.end());
         std::sort(cpu.begin(), cpu.end());
-        out << "search finding nothing in " << w.listCount() << " records, criterion "
-            << criterion << ": median " << times[times.size() / 2] << " ms (processor time "
+        out << "search finding nothing in " << w.listCount() << " records, criterion " << criterion
+            << ": median " << times[times.size() / 2] << " ms (processor time "
             << cpu[cpu.size() / 2] << " ms)\n";
     }
     out << "last message: " << dialogs.shown.value(dialogs.shown.size() - 1) << "\n";

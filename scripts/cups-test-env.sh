@@ -121,7 +121,7 @@ export CUPS_SERVER="$socket"
 export CUPS_SERVERROOT="$root/etc"
 
 ready=0
-for _ in $(seq 1 50); do
+for _ in $(seq 1 200); do
     if ! kill -0 "$cupsd_pid" 2> /dev/null; then
         break
     fi

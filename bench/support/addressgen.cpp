@@ -10,47 +10,54 @@
 #include <ctime>
 #include <random>
 
-namespace {
+namespace
+{
 
 const char* const kNoms[] = {
-    "Martin", "Bernard", "Dubois", "Thomas", "Robert", "Richard", "Petit", "Durand", "Leroy",
-    "Moreau", "Simon", "Laurent", "Lefèvre", "Michel", "Garcia", "David", "Bertrand", "Roux",
-    "Vincent", "Fournier", "Morel", "Girard", "André", "Lefebvre", "Mercier", "Dupont",
-    "Lambert", "Bonnet", "François", "Martinez", "Legrand", "Garnier", "Faure", "Rousseau",
-    "Blanc", "Guérin", "Muller", "Henry", "Roussel", "Nicolas", "Perrin", "Morin", "Mathieu",
-    "Clément", "Gauthier", "Dumont", "Lopez", "Fontaine", "Chevalier", "Robin", "Masson",
-    "Sanchez", "Gérard", "Nguyen", "Boyer", "Denis", "Lemaire", "Duval", "Joly", "Gautier",
-    "Roger", "Roche", "Roy", "Noël", "Meyer", "Lucas", "Meunier", "Jean", "Pérez", "Marchand",
-    "Dufour", "Blanchard", "Marie", "Barbier", "Brun", "Dumas", "Brunet", "Schmitt", "Leroux",
-    "Colin", "Fernandez", "Pierre", "Renard", "Arnaud", "Rolland", "Caron", "Aubert",
-    "Giraud", "Leclerc", "Vidal", "Bourgeois", "Renaud", "Lemoine", "Picard", "Gaillard",
-    "Philippe", "Leclercq", "Lacroix", "Fabre", "Dupuis", "Olivier", "Rodriguez", "Da Silva",
-    "Hubert", "Louis", "Charles", "Guillot", "Rivière", "Le Gall", "Guillaume", "Adam",
-    "Rey", "Moulin", "Gonzalez", "Berger", "Lecomte", "Ménard", "Fleury", "Deschamps",
-    "Carpentier", "Julien", "Benoît", "Paris", "Maillard", "Marchal", "Aubry", "Vasseur",
-    "Le Roux", "Renault", "Jacquet", "Collet", "Prévost", "Poirier", "Charpentier", "Royer",
-    "Huet", "Baron", "Dupuy", "Pons", "Paul", "Laine", "Carré", "Breton", "Rémy", "Schneider",
-    "Perrot", "Guyot", "Barre", "Marty", "Cousin", "Éluard", "Œuvrard", "Ébrard", "Àlvarez"};
+    "Martin",      "Bernard",   "Dubois",   "Thomas",    "Robert",    "Richard",  "Petit",
+    "Durand",      "Leroy",     "Moreau",   "Simon",     "Laurent",   "Lefèvre",  "Michel",
+    "Garcia",      "David",     "Bertrand", "Roux",      "Vincent",   "Fournier", "Morel",
+    "Girard",      "André",     "Lefebvre", "Mercier",   "Dupont",    "Lambert",  "Bonnet",
+    "François",    "Martinez",  "Legrand",  "Garnier",   "Faure",     "Rousseau", "Blanc",
+    "Guérin",      "Muller",    "Henry",    "Roussel",   "Nicolas",   "Perrin",   "Morin",
+    "Mathieu",     "Clément",   "Gauthier", "Dumont",    "Lopez",     "Fontaine", "Chevalier",
+    "Robin",       "Masson",    "Sanchez",  "Gérard",    "Nguyen",    "Boyer",    "Denis",
+    "Lemaire",     "Duval",     "Joly",     "Gautier",   "Roger",     "Roche",    "Roy",
+    "Noël",        "Meyer",     "Lucas",    "Meunier",   "Jean",      "Pérez",    "Marchand",
+    "Dufour",      "Blanchard", "Marie",    "Barbier",   "Brun",      "Dumas",    "Brunet",
+    "Schmitt",     "Leroux",    "Colin",    "Fernandez", "Pierre",    "Renard",   "Arnaud",
+    "Rolland",     "Caron",     "Aubert",   "Giraud",    "Leclerc",   "Vidal",    "Bourgeois",
+    "Renaud",      "Lemoine",   "Picard",   "Gaillard",  "Philippe",  "Leclercq", "Lacroix",
+    "Fabre",       "Dupuis",    "Olivier",  "Rodriguez", "Da Silva",  "Hubert",   "Louis",
+    "Charles",     "Guillot",   "Rivière",  "Le Gall",   "Guillaume", "Adam",     "Rey",
+    "Moulin",      "Gonzalez",  "Berger",   "Lecomte",   "Ménard",    "Fleury",   "Deschamps",
+    "Carpentier",  "Julien",    "Benoît",   "Paris",     "Maillard",  "Marchal",  "Aubry",
+    "Vasseur",     "Le Roux",   "Renault",  "Jacquet",   "Collet",    "Prévost",  "Poirier",
+    "Charpentier", "Royer",     "Huet",     "Baron",     "Dupuy",     "Pons",     "Paul",
+    "Laine",       "Carré",     "Breton",   "Rémy",      "Schneider", "Perrot",   "Guyot",
+    "Barre",       "Marty",     "Cousin",   "Éluard",    "Œuvrard",   "Ébrard",   "Àlvarez"};
 const char* const kPrenoms[] = {
-    "Marie", "Jean", "Pierre", "Michel", "André", "Philippe", "René", "Louis", "Alain",
-    "Jacques", "Bernard", "Marcel", "Daniel", "Roger", "Robert", "Paul", "Claude", "Christian",
-    "Henri", "Georges", "Nicolas", "François", "Patrick", "Gérard", "Christophe", "Joseph",
-    "Julien", "Maurice", "Laurent", "Frédéric", "Éric", "David", "Stéphane", "Pascal",
-    "Sébastien", "Alexandre", "Thierry", "Olivier", "Thomas", "Antoine", "Jeanne", "Françoise",
-    "Monique", "Catherine", "Nathalie", "Isabelle", "Jacqueline", "Anne", "Sylvie", "Martine",
-    "Madeleine", "Nicole", "Suzanne", "Hélène", "Christine", "Marguerite", "Denise", "Louise",
-    "Christiane", "Yvonne", "Valérie", "Sophie", "Élodie", "Chloé", "Léa", "Zoé", "Inès",
-    "Noémie", "Aurélie", "Cécile", "Gaëlle", "Maëlle", "Joël", "Loïc", "Hervé", "Mégane"};
-const char* const kVilles[] = {"Paris", "Lyon", "Marseille", "Toulouse", "Nice", "Nantes",
-                               "Strasbourg", "Montpellier", "Bordeaux", "Lille", "Rennes",
-                               "Reims", "Le Havre", "Saint-Étienne", "Toulon", "Grenoble",
-                               "Dijon", "Angers", "Nîmes", "Besançon", "Orléans", "Évreux"};
-const char* const kRues[] = {"rue de la Paix", "avenue Victor-Hugo", "boulevard Gambetta",
-                             "place de l'Église", "rue des Écoles", "chemin des Prés",
-                             "allée des Tilleuls", "impasse du Moulin", "quai de la Loire"};
+    "Marie",     "Jean",      "Pierre",     "Michel",     "André",      "Philippe",  "René",
+    "Louis",     "Alain",     "Jacques",    "Bernard",    "Marcel",     "Daniel",    "Roger",
+    "Robert",    "Paul",      "Claude",     "Christian",  "Henri",      "Georges",   "Nicolas",
+    "François",  "Patrick",   "Gérard",     "Christophe", "Joseph",     "Julien",    "Maurice",
+    "Laurent",   "Frédéric",  "Éric",       "David",      "Stéphane",   "Pascal",    "Sébastien",
+    "Alexandre", "Thierry",   "Olivier",    "Thomas",     "Antoine",    "Jeanne",    "Françoise",
+    "Monique",   "Catherine", "Nathalie",   "Isabelle",   "Jacqueline", "Anne",      "Sylvie",
+    "Martine",   "Madeleine", "Nicole",     "Suzanne",    "Hélène",     "Christine", "Marguerite",
+    "Denise",    "Louise",    "Christiane", "Yvonne",     "Valérie",    "Sophie",    "Élodie",
+    "Chloé",     "Léa",       "Zoé",        "Inès",       "Noémie",     "Aurélie",   "Cécile",
+    "Gaëlle",    "Maëlle",    "Joël",       "Loïc",       "Hervé",      "Mégane"};
+const char* const kVilles[] = {"Paris",    "Lyon",       "Marseille",   "Toulouse",      "Nice",
+                               "Nantes",   "Strasbourg", "Montpellier", "Bordeaux",      "Lille",
+                               "Rennes",   "Reims",      "Le Havre",    "Saint-Étienne", "Toulon",
+                               "Grenoble", "Dijon",      "Angers",      "Nîmes",         "Besançon",
+                               "Orléans",  "Évreux"};
+const char* const kRues[] = {"rue de la Paix",     "avenue Victor-Hugo", "boulevard Gambetta",
+                             "place de l'Église",  "rue des Écoles",     "chemin des Prés",
+                             "allée des Tilleuls", "impasse du Moulin",  "quai de la Loire"};
 
-template <size_t N>
-QString pick(const char* const (&list)[N], std::mt19937& rng)
+template <size_t N> QString pick(const char* const (&list)[N], std::mt19937& rng)
 {
     return QString::fromUtf8(list[std::uniform_int_distribution<size_t>(0, N - 1)(rng)]);
 }
@@ -110,8 +117,7 @@ void generateAddressFile(const QString& path, int count, unsigned seed)
 
 QString cachedAddressFile(int count)
 {
-    const QString path =
-        QDir::temp().filePath(QStringLiteral("elvarine-bench-%1.adb").arg(count));
+    const QString path = QDir::temp().filePath(QStringLiteral("elvarine-bench-%1.adb").arg(count));
     if (!QFileInfo::exists(path))
         generateAddressFile(path, count);
     return path;

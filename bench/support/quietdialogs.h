@@ -16,7 +16,10 @@ public:
         shown << title + QLatin1String(": ") + text;
         return (style & 7) == vbYesNo ? yesNoAnswer : vbOK;
     }
-    QString inputBox(const QString&, const QString&, const QString&) override { return inputAnswer; }
+    QString inputBox(const QString&, const QString&, const QString&) override
+    {
+        return inputAnswer;
+    }
     FileDialogAnswer openFile(const FileDialogRequest&) override { return {}; }
     FileDialogAnswer saveFile(const FileDialogRequest&) override { return {}; }
     std::optional<FontSpec> chooseFont(const FontSpec&) override { return std::nullopt; }

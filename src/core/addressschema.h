@@ -6,9 +6,9 @@
 // form bound to them.
 struct ColumnDef {
     const char16_t* name;
-    int size;       // maximum characters stored
-    int box;        // field box index showing the column
-    int boxLength;  // characters the box accepts as typed
+    int size;      // maximum characters stored
+    int box;       // field box index showing the column
+    int boxLength; // characters the box accepts as typed
     const char16_t* caption;
 };
 

@@ -12,9 +12,9 @@
 // Program-wide state, owned by the application and handed to every window. It lives for the
 // whole run; nothing in it is saved on the way out.
 struct AppState {
-    QString CheminAppli;  // the program's folder
-    QString FicAdresses;  // address file last chosen or opened
-    int FicAnOuvre = 0;   // 1 once an address file is open
+    QString CheminAppli; // the program's folder
+    QString FicAdresses; // address file last chosen or opened
+    int FicAnOuvre = 0;  // 1 once an address file is open
 
     SearchState search;
     CopyBuffer copy;

@@ -1,6 +1,7 @@
 #include "core/cp1252.h"
 
-namespace {
+namespace
+{
 
 // Characters of bytes 0x80..0x9F; 0 marks the five bytes without a character.
 const char16_t kHigh[32] = {

@@ -6,20 +6,20 @@
 #include "core/namelist.h"
 #include "core/search/optionrec.h"
 #include "core/search/search.h"
-#include "output/clipboardcopy.h"
 #include "core/services.h"
+#include "envelopes/frmutil.h"
+#include "envelopes/impenv.h"
 #include "envelopes/senderprofilefile.h"
+#include "internet/internetcommands.h"
+#include "labels/impetiq.h"
 #include "labels/printparamsfile.h"
+#include "output/clipboardcopy.h"
+#include "output/recordsheet.h"
 #include "phone/dialersettingsfile.h"
 #include "phone/phonecommands.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
-#include "envelopes/frmutil.h"
-#include "envelopes/impenv.h"
-#include "internet/internetcommands.h"
-#include "labels/impetiq.h"
-#include "output/recordsheet.h"
 #include "printer/orientationcommands.h"
 #include "printer/printersurface.h"
 
@@ -47,7 +47,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 const QString kTitle = QStringLiteral("Elvarine");
 constexpr int kNotesBox = 11;
@@ -223,7 +224,8 @@ void frmElvarine::buildForm()
     QPalette readable = m_frame2->palette();
     for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
         readable.setColor(QPalette::Disabled, role, readable.color(QPalette::Active, role));
-    readable.setColor(QPalette::Disabled, QPalette::Base, readable.color(QPalette::Active, QPalette::Window));
+    readable.setColor(QPalette::Disabled, QPalette::Base,
+                      readable.color(QPalette::Active, QPalette::Window));
     m_frame2->setPalette(readable);
     grid->setRowStretch(12, 1);
     static_cast<QLineEdit*>(m_fields[5])->setMaximumWidth(70);
@@ -312,8 +314,8 @@ void frmElvarine::buildMenus()
                  QKeySequence(Qt::CTRL | Qt::Key_O)),
             &frmElvarine::Mnu_Ouvrir_Click);
     m_mnuFichier->addSeparator();
-    m_mnuImpression = menu(m_mnuFichier, QStringLiteral("Mnu_Impression"),
-                           QStringLiteral("Impression"));
+    m_mnuImpression =
+        menu(m_mnuFichier, QStringLiteral("Mnu_Impression"), QStringLiteral("Impression"));
     command(item(m_mnuImpression, QStringLiteral("Mnu_ImpEnv"),
                  QStringLiteral("Imprimer enveloppe pour adresse"),
                  QKeySequence(Qt::CTRL | Qt::Key_I)),
@@ -393,8 +395,9 @@ void frmElvarine::buildMenus()
     m_mnuEdition->addSeparator();
     command(item(m_mnuEdition, QStringLiteral("Mnu_Mail"), QStringLiteral("Envoyer un courrier :")),
             &frmElvarine::Mnu_Mail_Click);
-    command(item(m_mnuEdition, QStringLiteral("Mnu_ConnectURL"), QStringLiteral("Se connecter URL :")),
-            &frmElvarine::Mnu_ConnectURL_Click);
+    command(
+        item(m_mnuEdition, QStringLiteral("Mnu_ConnectURL"), QStringLiteral("Se connecter URL :")),
+        &frmElvarine::Mnu_ConnectURL_Click);
 
     m_mnuTel = menu(bar, QStringLiteral("Mnu_Tel"), QStringLiteral("&Composer"));
     connect(m_mnuTel, &QMenu::aboutToShow, this, &frmElvarine::Mnu_Tel_Click);
@@ -420,9 +423,9 @@ void frmElvarine::buildMenus()
     command(telWindows, &frmElvarine::Mnu_TelWindows_Click);
 
     QMenu* help = menu(bar, QStringLiteral("Mnu_Help"), QStringLiteral("?"));
-    command(item(help, QStringLiteral("Mnu_Aide"), QStringLiteral("Aide"),
-                 QKeySequence(Qt::Key_F1)),
-            &frmElvarine::Mnu_Aide_Click);
+    command(
+        item(help, QStringLiteral("Mnu_Aide"), QStringLiteral("Aide"), QKeySequence(Qt::Key_F1)),
+        &frmElvarine::Mnu_Aide_Click);
     help->addSeparator();
     command(item(help, QStringLiteral("Mnu_Apropos"), QStringLiteral("A propos...")),
             &frmElvarine::Mnu_Apropos_Click);
@@ -555,8 +558,8 @@ QString frmElvarine::programFile(const QString& name) const
 
 void frmElvarine::Form_Load()
 {
-    state.CheminAppli = services.folder ? services.folder->path()
-                                        : QCoreApplication::applicationDirPath();
+    state.CheminAppli =
+        services.folder ? services.folder->path() : QCoreApplication::applicationDirPath();
     state.label.NbEtiquettes = 8;
     state.print.FontUnderline = false;
     state.print.FontStrikethru = false;
@@ -605,8 +608,9 @@ void frmElvarine::Form_Activate()
     if (state.FicAnOuvre == 1)
         return;
     if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb")))) {
-        services.dialogs->msgBox(QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine."),
-                                 vbCritical, QStringLiteral("Erreur"));
+        services.dialogs->msgBox(
+            QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine."), vbCritical,
+            QStringLiteral("Erreur"));
         return;
     }
     const QString adb = programFile(QStringLiteral("Elvarine.adb"));
@@ -737,9 +741,9 @@ void frmElvarine::Mnu_Nouveau_Click()
         db->Close();
     } catch (const EngineError& e) {
         // Nothing was made: say so rather than leave the user believing the file exists.
-        services.dialogs->msgBox(QStringLiteral("Impossible de créer le fichier %1.\r%2")
-                                     .arg(state.FicAdresses, e.text),
-                                 vbCritical, QStringLiteral("Erreur"));
+        services.dialogs->msgBox(
+            QStringLiteral("Impossible de créer le fichier %1.\r%2").arg(state.FicAdresses, e.text),
+            vbCritical, QStringLiteral("Erreur"));
         return;
     }
     Mnu_Ouvrir_Click();
@@ -818,10 +822,11 @@ void frmElvarine::cmdDelete_Click()
             }
             cmdRefresh_Click();
         } else {
-            services.dialogs->msgBox(QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
-                                         QString(9, QLatin1Char(' ')) +
-                                         QStringLiteral("Vous ne pouvez que la modifier ."),
-                                     vbInformation, QStringLiteral("Avertissement"));
+            services.dialogs->msgBox(
+                QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
+                    QString(9, QLatin1Char(' ')) +
+                    QStringLiteral("Vous ne pouvez que la modifier ."),
+                vbInformation, QStringLiteral("Avertissement"));
             rs.Edit();
             rs.Update();
         }

@@ -192,8 +192,8 @@ private:
     QMenu* m_mnuTel = nullptr;
     QPointer<QWidget> m_helpWindow;
 
-    bool m_showing = false;      // boxes being filled by the binding, not by the user
-    bool m_inFocusRule = false;  // the mandatory-name message is up
+    bool m_showing = false;     // boxes being filled by the binding, not by the user
+    bool m_inFocusRule = false; // the mandatory-name message is up
     bool m_quitting = false;
     bool m_searching = false;
     int m_listGeneration = 0; // counts the fillings of the name list

@@ -22,8 +22,9 @@ std::vector<int> alphabeticalOrder(const std::vector<QString>& lines)
         keys.push_back(collator.sortKey(l));
     std::vector<int> order(lines.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+        return keys[size_t(a)].compare(keys[size_t(b)]) < 0;
+    });
     return order;
 }
 

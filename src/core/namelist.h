@@ -35,6 +35,6 @@ public:
     const std::vector<int>& positions() const { return m_positions; }
 
 private:
-    std::vector<QString> m_lines;    // by list index
-    std::vector<int> m_positions;    // by list index
+    std::vector<QString> m_lines; // by list index
+    std::vector<int> m_positions; // by list index
 };

@@ -44,7 +44,8 @@ double leadingNumber(const QString& text)
     return ok && std::isfinite(v) ? v : 0;
 }
 
-namespace {
+namespace
+{
 
 QString numberText(double value, int significant)
 {

@@ -7,8 +7,7 @@ Recordset& RecordBinding::recordset()
     return *m_recordset;
 }
 
-void RecordBinding::attach(std::unique_ptr<Database> database,
-                           std::unique_ptr<Recordset> recordset)
+void RecordBinding::attach(std::unique_ptr<Database> database, std::unique_ptr<Recordset> recordset)
 {
     m_recordset = std::move(recordset);
     m_database = std::move(database);

@@ -6,7 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
+namespace
+{
 
 QAtomicInt g_connections;
 
@@ -146,8 +147,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
     }
     for (int c = 0; c < kColumnCount; ++c) {
         if (sqlNames[size_t(c)].isEmpty())
-            fail(errNoColumn, QStringLiteral("La colonne « %1 » de la table est absente.")
-                                  .arg(columnName(c)));
+            fail(errNoColumn,
+                 QStringLiteral("La colonne « %1 » de la table est absente.").arg(columnName(c)));
     }
 
     // Every store is written at once: a file that cannot be written is refused here, not later.
@@ -166,9 +167,10 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
         probe.exec(QStringLiteral("ROLLBACK"));
     }
     if (!writable)
-        sqlFail(errReadOnly,
-                QStringLiteral("Le fichier ne peut pas être modifié (lecture seule ou verrouillé)."),
-                writeError);
+        sqlFail(
+            errReadOnly,
+            QStringLiteral("Le fichier ne peut pas être modifié (lecture seule ou verrouillé)."),
+            writeError);
 
     std::unique_ptr<Recordset> rs(new Recordset(*this, quoted(tableName), sqlNames, sizes));
     rs->load();
@@ -371,9 +373,9 @@ void Recordset::Update()
         if (cols.isEmpty())
             q.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table));
         else
-            q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(m_table, cols.join(QLatin1String(", ")),
-                               marks.join(QLatin1String(", "))));
+            q.prepare(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", "))));
         for (int c = 0; c < kColumnCount; ++c) {
             if (m_bufferSet[size_t(c)])
                 q.addBindValue(m_buffer[size_t(c)]);
@@ -477,7 +479,8 @@ void Recordset::scanInOrder(const std::vector<int>& positions, int from,
         if (i > size_t(from))
             order.append(',');
         const int pos = positions[i];
-        order.append(QByteArray::number(pos >= 0 && pos < RecordCount() ? m_rowids[size_t(pos)] : -1));
+        order.append(
+            QByteArray::number(pos >= 0 && pos < RecordCount() ? m_rowids[size_t(pos)] : -1));
     }
     order.append(']');
     // The whole text of a row is put together by SQLite: one value per row to hand over.
@@ -488,8 +491,8 @@ void Recordset::scanInOrder(const std::vector<int>& positions, int from,
             parts << QStringLiteral("ifnull(e.%1, '')").arg(m_sqlNames[size_t(c)]);
         groups << parts.join(QLatin1String(" || "));
     }
-    const QString text = groups.isEmpty() ? QStringLiteral("''")
-                                          : groups.join(QLatin1String(" || char(1) || "));
+    const QString text =
+        groups.isEmpty() ? QStringLiteral("''") : groups.join(QLatin1String(" || char(1) || "));
     QSqlQuery q(m_db.sql());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT j.key, %1 FROM json_each(?) AS j JOIN %2 AS e ON e.rowid = "

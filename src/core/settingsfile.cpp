@@ -69,7 +69,8 @@ bool SettingsItem::isTrue() const
     return false;
 }
 
-namespace {
+namespace
+{
 
 bool isLineEnd(QChar c)
 {

@@ -32,8 +32,8 @@ private:
 struct SettingsItem {
     enum Kind { Empty, Text, Number, Boolean };
     Kind kind = Empty;
-    QString text;        // the item as written (without quotes)
-    double number = 0;   // for Number
+    QString text;         // the item as written (without quotes)
+    double number = 0;    // for Number
     bool boolean = false; // for Boolean
     bool quoted = false;
 

@@ -2,7 +2,8 @@
 
 #include "core/recordform.h"
 
-namespace {
+namespace
+{
 
 const QString kLineBreak = QStringLiteral("\r\n");
 

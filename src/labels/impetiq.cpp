@@ -31,7 +31,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const QColor kSelected(192, 255, 255);
 

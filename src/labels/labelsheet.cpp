@@ -6,7 +6,8 @@
 #include "platform/dialogs.h"
 #include "printer/printersurface.h"
 
-namespace {
+namespace
+{
 
 constexpr quint32 kBlack = 0;
 

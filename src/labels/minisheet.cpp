@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
+namespace
+{
 
 // The drawing of the sheet, in millimetres: an A4 page with a left and a top margin and gaps
 // between the labels, so that margins and separators can be seen.

@@ -8,7 +8,8 @@
 #include <QPalette>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 void setTextColor(QWidget& preview, const QColor& color)
 {

@@ -14,7 +14,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 const QString kFilter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
 

@@ -4,7 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace {
+namespace
+{
 
 struct Item {
     TitreCommand command;

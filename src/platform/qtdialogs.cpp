@@ -12,7 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 QWidget* dialogParent()
 {
@@ -49,7 +50,8 @@ QStringList QtDialogs::qtNameFilters(const QString& filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString label = parts[i];
-        const QString patterns = withBothCases(QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        const QString patterns =
+            withBothCases(QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
         const int paren = label.indexOf(QLatin1Char('('));
         if (paren >= 0)
             label = label.left(paren).trimmed();
@@ -90,12 +92,13 @@ int QtDialogs::msgBox(const QString& text, int style, const QString& title)
         buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
         break;
     case vbAbortRetryIgnore:
-        buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry},
+        buttons = {{QMessageBox::Abort, vbAbort},
+                   {QMessageBox::Retry, vbRetry},
                    {QMessageBox::Ignore, vbIgnore}};
         break;
     case vbYesNoCancel:
-        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo},
-                   {QMessageBox::Cancel, vbCancel}};
+        buttons = {
+            {QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
         break;
     case vbYesNo:
         buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
@@ -127,8 +130,7 @@ int QtDialogs::msgBox(const QString& text, int style, const QString& title)
     return buttons.first().result;
 }
 
-QString QtDialogs::inputBox(const QString& prompt, const QString& title,
-                            const QString& defaultText)
+QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     bool ok = false;
     const QString text = QInputDialog::getText(dialogParent(), title, displayText(prompt),

@@ -2,7 +2,8 @@
 
 #include "core/services.h"
 
-namespace {
+namespace
+{
 
 // Changes the current printer's stored settings, then selects that printer again by name so the
 // next document takes them.

@@ -4,14 +4,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QGroupBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const QString kFilter = QStringLiteral("Elvarine (*.adb)|*.adb");
 
@@ -96,8 +97,9 @@ void TestFileCommands::nouveauRefusesAnExistingName()
     file.write("garder");
     file.close();
     f.dialogs.expectSaveFile(saveRequest(), existing);
-    f.dialogs.expectMessage(QStringLiteral("Le fichier ") + existing + QStringLiteral(" existe !\r") +
-                                QString(21, QLatin1Char(' ')) + QStringLiteral("Ouvir le fichier."),
+    f.dialogs.expectMessage(QStringLiteral("Le fichier ") + existing +
+                                QStringLiteral(" existe !\r") + QString(21, QLatin1Char(' ')) +
+                                QStringLiteral("Ouvir le fichier."),
                             48, QStringLiteral("Avertissement"));
     w.Mnu_Nouveau_Click();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
@@ -158,7 +160,8 @@ void TestFileCommands::ouvrirOpensAnotherFileInPlaceOfTheFirst()
     w.Mnu_Ouvrir_Click();
     QVERIFY(f.dialogs.done());
     QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + other);
-    QCOMPARE(listLines(w), (QStringList{QStringLiteral("Arnaud Luc"), QStringLiteral("Zola Émile")}));
+    QCOMPARE(listLines(w),
+             (QStringList{QStringLiteral("Arnaud Luc"), QStringLiteral("Zola Émile")}));
     QCOMPARE(w.fieldText(0), QStringLiteral("Arnaud"));
 }
 
@@ -241,10 +244,11 @@ void TestFileCommands::readOnlyFileIsRefused()
     makeAddressFile(locked, {person(QStringLiteral("Autre"), QString())});
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup);
     f.dialogs.expectOpenFile(openRequest(), locked);
-    f.dialogs.expectMessage(QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
-                                           "seule ou verrouillé.\rIl n'a pas été ouvert.")
-                                .arg(locked),
-                            16, QStringLiteral("Erreur"));
+    f.dialogs.expectMessage(
+        QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
+                       "seule ou verrouillé.\rIl n'a pas été ouvert.")
+            .arg(locked),
+        16, QStringLiteral("Erreur"));
     w.Mnu_Ouvrir_Click();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + f.path(QStringLiteral("Elvarine.adb")));
@@ -267,8 +271,9 @@ void TestFileCommands::emptyTableGetsItsFirstEmptyRecord()
     w.Mnu_Ouvrir_Click();
     QVERIFY(f.dialogs.done());
     QCOMPARE(listLines(w), QStringList{QStringLiteral(" ")});
-    QCOMPARE(runSqlite3(outside, QStringLiteral("SELECT count(*), count(Nom) FROM Elvarine;")).trimmed(),
-             QStringLiteral("1|0"));
+    QCOMPARE(
+        runSqlite3(outside, QStringLiteral("SELECT count(*), count(Nom) FROM Elvarine;")).trimmed(),
+        QStringLiteral("1|0"));
 }
 
 void TestFileCommands::ajoutSlashNeverDoubles()

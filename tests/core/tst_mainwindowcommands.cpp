@@ -8,11 +8,11 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // Closes the modal window that opens next, after checking it is a `Window`.
-template <typename Window>
-void closeWhenShown(bool& seen)
+template <typename Window> void closeWhenShown(bool& seen)
 {
     QTimer::singleShot(0, [&seen] {
         if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
@@ -41,9 +41,10 @@ private slots:
 void TestMainWindowCommands::mailAndWebAddressesOfTheRecord()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-                                   QVariant(), " marie@exemple.fr ", QVariant(), "www.exemple.fr"}});
+    frmElvarine& w =
+        f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                      QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                      " marie@exemple.fr ", QVariant(), "www.exemple.fr"}});
     w.Mnu_Edition_Click();
     QCOMPARE(act(w, "Mnu_Mail")->text(), QStringLiteral("Envoyer un courrier : marie@exemple.fr"));
     QCOMPARE(act(w, "Mnu_ConnectURL")->text(), QStringLiteral("Se connecter URL : www.exemple.fr"));
@@ -58,13 +59,15 @@ void TestMainWindowCommands::mailAndWebAddressesOfTheRecord()
 void TestMainWindowCommands::composerMenuShowsTheNumbers()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   QVariant(), "01 23 45 67 89", " ", QVariant(), QVariant(),
-                                   QVariant(), QVariant(), QVariant(), QVariant(), "x"}});
+    frmElvarine& w =
+        f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                      "01 23 45 67 89", " ", QVariant(), QVariant(), QVariant(), QVariant(),
+                      QVariant(), QVariant(), "x"}});
     w.Mnu_Tel_Click();
     QCOMPARE(act(w, "Mnu_Tel1")->text(), QStringLiteral("N° Tel 1 : 01 23 45 67 89"));
     QVERIFY(act(w, "Mnu_Tel1")->isEnabled());
-    QCOMPARE(act(w, "Mnu_Tel2")->text(), QStringLiteral("N° Tel 2 : ") + QString(19, QLatin1Char('_')));
+    QCOMPARE(act(w, "Mnu_Tel2")->text(),
+             QStringLiteral("N° Tel 2 : ") + QString(19, QLatin1Char('_')));
     QVERIFY(!act(w, "Mnu_Tel2")->isEnabled());
     QCOMPARE(act(w, "Mnu_Tel3")->text(),
              QStringLiteral("N° Portable : ") + QString(16, QLatin1Char('_')));

@@ -10,7 +10,8 @@
 #include <csignal>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Field boxes without widgets: a box changes when the test types into it.
 class Boxes : public BoundFields
@@ -379,7 +380,7 @@ void TestRecordEngine::bindingReportsARefusedStoreAndKeepsTheEdit()
     data1.AddNew();
     boxes.type(0, QStringLiteral("Nouveau"));
     boxes.type(15, QString(30, QLatin1Char('6'))); // fits the box's column of 50
-    boxes.type(5, QStringLiteral("1234567")); // a 5-character column
+    boxes.type(5, QStringLiteral("1234567"));      // a 5-character column
     QVERIFY(!data1.Refresh());
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors.first().startsWith(QStringLiteral("3163 ")));

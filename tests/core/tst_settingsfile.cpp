@@ -111,8 +111,9 @@ void TestSettingsFile::writesTheDefaultParametersByteForByte()
     w.endLine();
     w.integer(0);
     w.endLine();
-    QCOMPARE(w.bytes(), QByteArray("5,0,0,0,90,45\r\n#TRUE#,#TRUE#\r\n\"Arial\"\r\n10\r\n#FALSE#\r\n"
-                                   "#FALSE#\r\n0\r\n"));
+    QCOMPARE(w.bytes(),
+             QByteArray("5,0,0,0,90,45\r\n#TRUE#,#TRUE#\r\n\"Arial\"\r\n10\r\n#FALSE#\r\n"
+                        "#FALSE#\r\n0\r\n"));
 }
 
 void TestSettingsFile::readsLooselyWhateverTheLineStructure()
@@ -183,7 +184,7 @@ void TestSettingsFile::windows1252RoundTrip()
     const QString text = QStringLiteral("Société Léon € œ « »");
     const QByteArray bytes = toCp1252(text);
     QCOMPARE(bytes.size(), text.size());
-    QCOMPARE(static_cast<unsigned char>(bytes.at(4)), 0xE9); // é
+    QCOMPARE(static_cast<unsigned char>(bytes.at(4)), 0xE9);  // é
     QCOMPARE(static_cast<unsigned char>(bytes.at(13)), 0x80); // €
     QCOMPARE(fromCp1252(bytes), text);
     QCOMPARE(toCp1252(QStringLiteral("漢")), QByteArray("?"));

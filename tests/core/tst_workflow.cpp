@@ -12,11 +12,17 @@
 #include <QTest>
 #include <QTextBrowser>
 
-namespace {
+namespace
+{
 
 QVariantList rec(const QString& nom, const QString& prenom, const QString& ville = QString())
 {
-    QVariantList r{nom, prenom, QVariant(), QVariant(), QVariant(), QVariant(),
+    QVariantList r{nom,
+                   prenom,
+                   QVariant(),
+                   QVariant(),
+                   QVariant(),
+                   QVariant(),
                    ville.isNull() ? QVariant() : QVariant(ville)};
     return r;
 }
@@ -35,7 +41,7 @@ QString controls(frmElvarine& w)
     for (const char* name : {"cmdUpdate", "cmdClose"})
         s += en(w.findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled());
     s += w.findChild<QPushButton*>(QStringLiteral("CmdAnnul"))->isHidden() ? QLatin1Char('H')
-                                                                             : QLatin1Char('V');
+                                                                           : QLatin1Char('V');
     return s;
 }
 
@@ -83,16 +89,26 @@ void TestWorkflow::stateTable_data()
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("expected");
     //                                   F2 L1 Add Del Ref tb16 Upd Clo Annul
-    QTest::newRow("browse after open") << "" << "DEEEDDEEH";
-    QTest::newRow("adding") << "add" << "EDDDEEDDH";
-    QTest::newRow("modifying, nothing changed") << "update" << "EDDDEEDDV";
-    QTest::newRow("modifying, changed") << "update,type" << "EDDDEEDDH";
-    QTest::newRow("modifying, entering a one-space box") << "update,enter3" << "EDDDEEDDH";
-    QTest::newRow("annuler") << "update,annul" << "DEEEDDEEH";
-    QTest::newRow("actualiser after adding") << "add,type,refresh" << "DEEEDDEEH";
-    QTest::newRow("actualiser after modifying") << "update,type,refresh" << "DEEEDDEEH";
-    QTest::newRow("selecting a name") << "select1" << "DEEEDDEEH";
-    QTest::newRow("deleting") << "delete" << "DEEEDDEEH";
+    QTest::newRow("browse after open") << ""
+                                       << "DEEEDDEEH";
+    QTest::newRow("adding") << "add"
+                            << "EDDDEEDDH";
+    QTest::newRow("modifying, nothing changed") << "update"
+                                                << "EDDDEEDDV";
+    QTest::newRow("modifying, changed") << "update,type"
+                                        << "EDDDEEDDH";
+    QTest::newRow("modifying, entering a one-space box") << "update,enter3"
+                                                         << "EDDDEEDDH";
+    QTest::newRow("annuler") << "update,annul"
+                             << "DEEEDDEEH";
+    QTest::newRow("actualiser after adding") << "add,type,refresh"
+                                             << "DEEEDDEEH";
+    QTest::newRow("actualiser after modifying") << "update,type,refresh"
+                                                << "DEEEDDEEH";
+    QTest::newRow("selecting a name") << "select1"
+                                      << "DEEEDDEEH";
+    QTest::newRow("deleting") << "delete"
+                              << "DEEEDDEEH";
 }
 
 void TestWorkflow::stateTable()
@@ -120,8 +136,9 @@ void TestWorkflow::stateTable()
         else if (step == QLatin1String("select1"))
             w.setListIndex(1);
         else if (step == QLatin1String("delete")) {
-            f.dialogs.expectMessage(QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rBernard Luc"),
-                                    36, QStringLiteral("Supprimer la fiche"), vbYes);
+            f.dialogs.expectMessage(
+                QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rBernard Luc"), 36,
+                QStringLiteral("Supprimer la fiche"), vbYes);
             w.cmdDelete_Click();
         }
     }
@@ -248,7 +265,8 @@ void TestWorkflow::newRecordStoresOnlyVisitedBoxes()
     QCOMPARE(rows[1][0].toString(), QStringLiteral("Éluard"));
     QCOMPARE(rows[1][1].toString(), QStringLiteral(" "));
     QVERIFY(rows[1][2].isNull());
-    QCOMPARE(listLines(w), (QStringList{QStringLiteral("Durand Marie"), QStringLiteral("Éluard  ")}));
+    QCOMPARE(listLines(w),
+             (QStringList{QStringLiteral("Durand Marie"), QStringLiteral("Éluard  ")}));
 }
 
 void TestWorkflow::deletingDownToTheLastRecord()
@@ -256,18 +274,21 @@ void TestWorkflow::deletingDownToTheLastRecord()
     MainWindowFixture f;
     frmElvarine& w = f.startWith({rec("Durand", "Marie"), rec("Bernard", "Luc")});
     w.setListIndex(1);
-    f.dialogs.expectMessage(QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDurand Marie"),
-                            36, QStringLiteral("Supprimer la fiche"), vbNo);
+    f.dialogs.expectMessage(
+        QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDurand Marie"), 36,
+        QStringLiteral("Supprimer la fiche"), vbNo);
     w.cmdDelete_Click();
     QCOMPARE(readAddressFile(f.path(QStringLiteral("Elvarine.adb"))).size(), 2);
-    f.dialogs.expectMessage(QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDurand Marie"),
-                            36, QStringLiteral("Supprimer la fiche"), vbYes);
+    f.dialogs.expectMessage(
+        QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDurand Marie"), 36,
+        QStringLiteral("Supprimer la fiche"), vbYes);
     w.cmdDelete_Click();
     QCOMPARE(listLines(w), QStringList{QStringLiteral("Bernard Luc")});
     QCOMPARE(w.fieldText(0), QStringLiteral("Bernard"));
-    f.dialogs.expectMessage(QStringLiteral("La première fiche ne peut pas être supprimée !\r         "
-                                           "Vous ne pouvez que la modifier ."),
-                            64, QStringLiteral("Avertissement"));
+    f.dialogs.expectMessage(
+        QStringLiteral("La première fiche ne peut pas être supprimée !\r         "
+                       "Vous ne pouvez que la modifier ."),
+        64, QStringLiteral("Avertissement"));
     w.cmdDelete_Click();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     const auto rows = readAddressFile(f.path(QStringLiteral("Elvarine.adb")));
@@ -297,8 +318,9 @@ void TestWorkflow::identicalNamesReachEachTheirOwnRecord()
              QStringLiteral("Jeanne"));
     w.setListIndex(2);
     QCOMPARE(w.fieldText(6), QStringLiteral("Brest"));
-    f.dialogs.expectMessage(QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDupont Jean"),
-                            36, QStringLiteral("Supprimer la fiche"), vbYes);
+    f.dialogs.expectMessage(
+        QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDupont Jean"), 36,
+        QStringLiteral("Supprimer la fiche"), vbYes);
     w.cmdDelete_Click();
     const auto rows = readAddressFile(f.path(QStringLiteral("Elvarine.adb")));
     QCOMPARE(rows.size(), 3);
@@ -333,9 +355,8 @@ void TestWorkflow::listSortsAccentsWithTheirLetter()
 void TestWorkflow::statusBarPanels()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith(
-        {{"Durand", "Marie", QVariant(), QVariant(), QVariant(), "69003", "Lyon", QVariant(),
-          QVariant(), "04 11 22 33 44"}});
+    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), "69003",
+                                   "Lyon", QVariant(), QVariant(), "04 11 22 33 44"}});
     QCOMPARE(w.panelText(1), QStringLiteral("Durand Marie "));
     QCOMPARE(w.panelText(2), QStringLiteral("69003 Lyon "));
     QCOMPARE(w.panelText(3), QStringLiteral("Tel 1 :   Fax : 04 11 22 33 44 "));
@@ -357,7 +378,8 @@ void TestWorkflow::startupWithoutStartupDatabase()
 {
     MainWindowFixture f(false);
     makeAddressFile(f.path(QStringLiteral("Elvarine.adb")), {rec("Durand", "Marie")});
-    const QString message = QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine.");
+    const QString message =
+        QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine.");
     f.dialogs.expectMessage(message, 16, QStringLiteral("Erreur"));
     frmElvarine& w = f.start();
     QCOMPARE(f.state.FicAnOuvre, 0);
@@ -406,10 +428,10 @@ void TestWorkflow::startupWithZeroByteDefaultFile()
     QFile empty(f.path(QStringLiteral("Elvarine.adb")));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
-    f.dialogs.expectMessageStartingWith(QStringLiteral("Le fichier ") +
-                                            f.path(QStringLiteral("Elvarine.adb")) +
-                                            QStringLiteral(" n'est pas un fichier d'adresses valide."),
-                                        16, QStringLiteral("Erreur"));
+    f.dialogs.expectMessageStartingWith(
+        QStringLiteral("Le fichier ") + f.path(QStringLiteral("Elvarine.adb")) +
+            QStringLiteral(" n'est pas un fichier d'adresses valide."),
+        16, QStringLiteral("Erreur"));
     frmElvarine& w = f.start();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.state.FicAnOuvre, 0);
@@ -433,7 +455,8 @@ void TestWorkflow::refusedStoreKeepsTheRecordInTheForm()
     w.cmdUpdate_Click();
     w.setFieldText(12, QStringLiteral("République tchèque"));
     f.dialogs.expectMessageStartingWith(
-        QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:Le champ « Pays »"),
+        QStringLiteral(
+            "Le gestionnaire d'erreurs des données a rencontré l'erreur:Le champ « Pays »"),
         0, QStringLiteral("Elvarine"));
     w.cmdRefresh_Click();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
@@ -521,7 +544,8 @@ void TestWorkflow::menusAndToolbar()
         {"Mnu_ConfIMP", "&Configurer l'imprimante", QKeySequence(Qt::CTRL | Qt::Key_C)},
         {"Mnu_Fermer", "&Quitter", QKeySequence(Qt::CTRL | Qt::Key_F4)},
         {"Mnu_CopieFiche", "&Copier la fiche en cours", QKeySequence(Qt::Key_F4)},
-        {"Mnu_CollerFiche", "Co&ller la sélection dans une nouvelle fiche", QKeySequence(Qt::Key_F5)},
+        {"Mnu_CollerFiche", "Co&ller la sélection dans une nouvelle fiche",
+         QKeySequence(Qt::Key_F5)},
         {"Mnu_Rechercher", "&Rechercher", QKeySequence(Qt::Key_F2)},
         {"Mnu_Suivant", "&Suivant", QKeySequence(Qt::Key_F3)},
         {"Mnu_Tel1", "N° Tel 1 : ______________", QKeySequence()},
@@ -534,13 +558,27 @@ void TestWorkflow::menusAndToolbar()
         QCOMPARE(a->text(), QString::fromUtf8(item.caption));
         QCOMPARE(a->shortcut(), item.key);
     }
-    const QString tips[21] = {{}, "Nouveau Fichier", "Ouvrir un fichier", "Imprimer Enveloppe",
-                              "Imprimer Etiquette", "Configurer l'imprimante",
-                              "Quitter le programme", {}, "Copier la fiche en cours",
-                              "Coller dans une nouvelle fiche", {}, "Rechercher",
-                              "Rechercher suivant", {}, "Ajouter une fiche",
-                              "Supprimer la fiche en cours", "Actualiser la liste",
-                              "Modifier la fiche en cours", {}, "Aide", "A Propos"};
+    const QString tips[21] = {{},
+                              "Nouveau Fichier",
+                              "Ouvrir un fichier",
+                              "Imprimer Enveloppe",
+                              "Imprimer Etiquette",
+                              "Configurer l'imprimante",
+                              "Quitter le programme",
+                              {},
+                              "Copier la fiche en cours",
+                              "Coller dans une nouvelle fiche",
+                              {},
+                              "Rechercher",
+                              "Rechercher suivant",
+                              {},
+                              "Ajouter une fiche",
+                              "Supprimer la fiche en cours",
+                              "Actualiser la liste",
+                              "Modifier la fiche en cours",
+                              {},
+                              "Aide",
+                              "A Propos"};
     for (int i = 1; i <= 20; ++i) {
         QAction* b = w.toolbarButton(i);
         QVERIFY(b);
@@ -548,8 +586,9 @@ void TestWorkflow::menusAndToolbar()
         if (!tips[i].isEmpty())
             QCOMPARE(b->toolTip(), tips[i]);
     }
-    f.dialogs.expectMessage(QStringLiteral("Elvarine : Version 1.3.2\r\rGestion d'Elvarine Personnel"),
-                            64, QStringLiteral("A propos"));
+    f.dialogs.expectMessage(
+        QStringLiteral("Elvarine : Version 1.3.2\r\rGestion d'Elvarine Personnel"), 64,
+        QStringLiteral("A propos"));
     w.toolbarButton(20)->trigger();
     QVERIFY(f.dialogs.done());
     // Every box is announced by its caption.
@@ -562,7 +601,8 @@ void TestWorkflow::helpOpensAtItsContents()
 {
     MainWindowFixture f;
     frmElvarine& w = f.start();
-    f.dialogs.expectMessage(QStringLiteral("Fichier d'aide ") + f.path(QStringLiteral("Elvarine.HLP")) +
+    f.dialogs.expectMessage(QStringLiteral("Fichier d'aide ") +
+                                f.path(QStringLiteral("Elvarine.HLP")) +
                                 QStringLiteral(" introuvable !"),
                             48, QStringLiteral("Erreur"));
     w.Mnu_Aide_Click();
@@ -576,10 +616,11 @@ void TestWorkflow::helpOpensAtItsContents()
     const QString text = help->browser()->toPlainText();
     QVERIFY(text.startsWith(QStringLiteral("Aide d'Elvarine — Sommaire")));
     // Every window and command of the program has its section.
-    for (const char* section : {"La fenêtre principale", "Rechercher une fiche", "Imprimer des étiquettes",
-                                "Imprimer des enveloppes", "Définition de l'utilisateur",
-                                "Composer un numéro de téléphone", "Ports de communication",
-                                "Courrier, site Internet et connexion à Internet"})
+    for (const char* section :
+         {"La fenêtre principale", "Rechercher une fiche", "Imprimer des étiquettes",
+          "Imprimer des enveloppes", "Définition de l'utilisateur",
+          "Composer un numéro de téléphone", "Ports de communication",
+          "Courrier, site Internet et connexion à Internet"})
         QVERIFY2(text.contains(QString::fromUtf8(section)), section);
 }
 

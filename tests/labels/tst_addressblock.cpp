@@ -8,7 +8,8 @@
 #include <QMenuBar>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 QStringList recordOf(const QString& nom, const QString& prenom, const QString& societe,
                      const QString& adresse, const QString& adresse1, const QString& cp,

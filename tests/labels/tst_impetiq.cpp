@@ -23,7 +23,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 const QColor kCyan(192, 255, 255);
 

@@ -15,7 +15,8 @@
 #include <QTest>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr int kDpi = 200;
 

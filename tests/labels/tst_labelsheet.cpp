@@ -9,7 +9,8 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 
 const QString kBlock = QStringLiteral("M. Durand Marie\r\nAteliers Lebrun\r\n12 rue des "
                                       "Lilas\r\n\r\n69003 Lyon\r\nFrance");

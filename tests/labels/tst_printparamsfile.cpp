@@ -12,7 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 const QString kFilter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
 

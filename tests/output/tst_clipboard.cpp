@@ -4,7 +4,8 @@
 #include <QAction>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 QAction* act(frmElvarine& w, const char* name)
 {
@@ -50,9 +51,9 @@ void TestClipboard::nameAndAddressAsDisplayed()
 void TestClipboard::singleFieldsGoAsDisplayed()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(),
-                                   QVariant(), QVariant(), " 01 02 ", "03 04", "05 06", QVariant(),
-                                   QVariant(), " a@b.fr ", QVariant(), "www.x.fr", "06 07"}});
+    frmElvarine& w = f.startWith(
+        {{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), " 01 02 ",
+          "03 04", "05 06", QVariant(), QVariant(), " a@b.fr ", QVariant(), "www.x.fr", "06 07"}});
     const struct {
         const char* item;
         const char* text;
@@ -86,20 +87,21 @@ void TestClipboard::copyEntriesNeedTwoCharacters()
     MainWindowFixture f;
     const QVariant v = value.isNull() ? QVariant() : QVariant(value);
     // Téléphone, Téléphone1, Fax, E-mail, URL, Portable all hold the value.
-    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   QVariant(), v, v, v, QVariant(), QVariant(), v, QVariant(), v, v}});
+    frmElvarine& w =
+        f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                      v, v, v, QVariant(), QVariant(), v, QVariant(), v, v}});
     w.Mnu_Edition_Click();
     for (const char* item : {"Mnu_CopierEMail", "Mnu_CopierURL", "Mnu_CopierTel1", "Mnu_CopierTel2",
                              "Mnu_CopierTel3", "Mnu_CopierFAX"})
         QVERIFY2(act(w, item)->isEnabled() == enabled, item);
     QVERIFY(act(w, "Mnu_CopieFiche")->isEnabled());
     QVERIFY(act(w, "Mnu_CopierAdresse")->isEnabled());
-    QCOMPARE(act(w, "Mnu_Mail")->text(), enabled ? QStringLiteral("Envoyer un courrier : ") +
-                                                       value.trimmed()
-                                                 : QStringLiteral("Envoyer un courrier :"));
-    QCOMPARE(act(w, "Mnu_ConnectURL")->text(), enabled ? QStringLiteral("Se connecter URL : ") +
-                                                             value.trimmed()
-                                                       : QStringLiteral("Se connecter URL :"));
+    QCOMPARE(act(w, "Mnu_Mail")->text(),
+             enabled ? QStringLiteral("Envoyer un courrier : ") + value.trimmed()
+                     : QStringLiteral("Envoyer un courrier :"));
+    QCOMPARE(act(w, "Mnu_ConnectURL")->text(),
+             enabled ? QStringLiteral("Se connecter URL : ") + value.trimmed()
+                     : QStringLiteral("Se connecter URL :"));
     if (!enabled) {
         QVERIFY(!act(w, "Mnu_Mail")->isEnabled());
         QVERIFY(!act(w, "Mnu_ConnectURL")->isEnabled());
@@ -109,9 +111,10 @@ void TestClipboard::copyEntriesNeedTwoCharacters()
 void TestClipboard::copyThenPasteIntoAnotherFile()
 {
     MainWindowFixture f;
-    const QVariantList durand = {" Durand ", "Marie", " ", "12 rue des Lilas", QVariant(),
-                                 "69003", "Lyon", QVariant(), QVariant(), QVariant(), "R1",
-                                 "ligne 1\nligne 2", "m@d.fr", "France", QVariant(), "06"};
+    const QVariantList durand = {" Durand ", "Marie",    " ",        "12 rue des Lilas",
+                                 QVariant(), "69003",    "Lyon",     QVariant(),
+                                 QVariant(), QVariant(), "R1",       "ligne 1\nligne 2",
+                                 "m@d.fr",   "France",   QVariant(), "06"};
     frmElvarine& w = f.startWith({durand});
     w.Mnu_Edition_Click();
     QVERIFY(!act(w, "Mnu_CollerFiche")->isEnabled());
@@ -141,7 +144,8 @@ void TestClipboard::copyThenPasteIntoAnotherFile()
     QCOMPARE(rows[1][13].toString(), QStringLiteral("France"));
     QVERIFY(rows[1][4].toString().isEmpty());
     QCOMPARE(readAddressFile(f.path(QStringLiteral("Elvarine.adb"))).size(), 1);
-    QCOMPARE(listLines(w), (QStringList{QStringLiteral(" Durand  Marie"), QStringLiteral("Zola Émile")}));
+    QCOMPARE(listLines(w),
+             (QStringList{QStringLiteral(" Durand  Marie"), QStringLiteral("Zola Émile")}));
 }
 
 void TestClipboard::pastingTwiceMakesTwoRecords()

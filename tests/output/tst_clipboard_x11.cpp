@@ -23,12 +23,13 @@ void TestClipboardX11::xclipReadsTheExactBytes()
     MainWindowFixture f;
     QtClipboard real;
     f.services.clipboard = &real;
-    frmElvarine& w = f.startWith({{"Durand", "Marie", "Ateliers Lebrun", "12 rue des Lilas", " ",
-                                   "69003", "Lyon", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   QVariant(), QVariant(), "France"}});
+    frmElvarine& w = f.startWith(
+        {{"Durand", "Marie", "Ateliers Lebrun", "12 rue des Lilas", " ", "69003", "Lyon",
+          QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "France"}});
     w.Mnu_CopierAdresse_Click();
     QProcess p;
-    p.start(xclip, {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    p.start(xclip,
+            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     // The program must keep answering the clipboard request while xclip waits.
     QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 10000);
     QCOMPARE(p.exitCode(), 0);

@@ -20,13 +20,15 @@ private slots:
 void TestMainWindowPrinting::currentRecordSheet()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), QVariant(), QVariant(), "69003",
-                                   "Lyon", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   QVariant(), QVariant(), "France"}});
-    f.dialogs.expectMessage(QStringLiteral("Imprimer la fiche Durand Marie ?\r           Confirmez"),
-                            4 + 32 + 256, QStringLiteral("Impression de la fiche en cours"), vbYes);
-    f.dialogs.expectMessage(QStringLiteral("Imprimer une autre fiche à la suite ?\r         Confirmez"),
-                            4 + 32 + 256, QStringLiteral("Impression d'une autre fiche"), vbNo);
+    frmElvarine& w = f.startWith(
+        {{"Durand", "Marie", QVariant(), QVariant(), QVariant(), "69003", "Lyon", QVariant(),
+          QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "France"}});
+    f.dialogs.expectMessage(
+        QStringLiteral("Imprimer la fiche Durand Marie ?\r           Confirmez"), 4 + 32 + 256,
+        QStringLiteral("Impression de la fiche en cours"), vbYes);
+    f.dialogs.expectMessage(
+        QStringLiteral("Imprimer une autre fiche à la suite ?\r         Confirmez"), 4 + 32 + 256,
+        QStringLiteral("Impression d'une autre fiche"), vbNo);
     w.findChild<QAction*>(QStringLiteral("Mnu_imprimFICHE"))->trigger();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.printed.size(), 13);
@@ -38,11 +40,10 @@ void TestMainWindowPrinting::currentRecordSheet()
 void TestMainWindowPrinting::allRecordsInListOrderEachOnce()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({{"Dupont", "Jean", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   "Lyon"},
-                                  {"Abel", "Paul"},
-                                  {"Dupont", "Jean", QVariant(), QVariant(), QVariant(), QVariant(),
-                                   "Metz"}});
+    frmElvarine& w =
+        f.startWith({{"Dupont", "Jean", QVariant(), QVariant(), QVariant(), QVariant(), "Lyon"},
+                     {"Abel", "Paul"},
+                     {"Dupont", "Jean", QVariant(), QVariant(), QVariant(), QVariant(), "Metz"}});
     w.setListIndex(2);
     f.dialogs.expectMessage(QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"),
                             4 + 32 + 256, QStringLiteral("Impression de toutes les fiches"), vbYes);
@@ -95,9 +96,9 @@ void TestMainWindowPrinting::orientationMarksFollowThePrinter()
 void TestMainWindowPrinting::labelWindowMovesTheMainWindowsRecord()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({{"Durand", "Marie", QVariant(), "12 rue des Lilas", QVariant(),
-                                   "69003", "Lyon"},
-                                  {"Bernard", "Luc"}});
+    frmElvarine& w = f.startWith(
+        {{"Durand", "Marie", QVariant(), "12 rue des Lilas", QVariant(), "69003", "Lyon"},
+         {"Bernard", "Luc"}});
     f.state.copy.FicheCopieeOK = 1;
     w.Mnu_Edition_Click();
     QVERIFY(w.toolbarButton(9)->isEnabled());

@@ -10,7 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 struct Shown {
     QString title;
@@ -86,8 +87,8 @@ void TestQtDialogs::messageStyles_data()
                                 << "OK" << int(vbOK);
     QTest::newRow("35 cancel") << 3 + 32 << "Annuler" << QStringList{"&Non", "&Oui", "Annuler"}
                                << int(QMessageBox::Question) << "&Oui" << int(vbCancel);
-    QTest::newRow("64 information") << 64 << "" << QStringList{"OK"}
-                                     << int(QMessageBox::Information) << "OK" << int(vbOK);
+    QTest::newRow("64 information")
+        << 64 << "" << QStringList{"OK"} << int(QMessageBox::Information) << "OK" << int(vbOK);
 }
 
 void TestQtDialogs::messageStyles()
@@ -100,8 +101,8 @@ void TestQtDialogs::messageStyles()
     QFETCH(int, result);
     QtDialogs dialogs;
     const Shown& shown = answer(press);
-    const int pressed = dialogs.msgBox(QStringLiteral("Ligne 1\rLigne 2"), style,
-                                       QStringLiteral("Titre"));
+    const int pressed =
+        dialogs.msgBox(QStringLiteral("Ligne 1\rLigne 2"), style, QStringLiteral("Titre"));
     QCOMPARE(shown.title, QStringLiteral("Titre"));
     QCOMPARE(shown.text, QStringLiteral("Ligne 1\nLigne 2"));
     QCOMPARE(shown.buttons, buttons);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <QList>
 
 // Address files for tests, made through the program's own engine.
 // Each row lists column values in creation order (Nom, Prénom, Société, ...); missing trailing

@@ -1,6 +1,7 @@
 #include "recordingprinter.h"
 
-namespace {
+namespace
+{
 QString n(double v)
 {
     return QString::number(qRound(v * 100) / 100.0);

@@ -2,12 +2,13 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 
 const char* kindName(int kind)
 {
-    static const char* names[] = {"message box", "input box", "open dialog", "save dialog",
-                                  "font dialog", "colour dialog"};
+    static const char* names[] = {"message box", "input box",   "open dialog",
+                                  "save dialog", "font dialog", "colour dialog"};
     return names[kind];
 }
 
@@ -41,8 +42,8 @@ QString ScriptedDialogs::pending() const
 {
     QStringList out;
     for (const Step& s : m_script)
-        out << QStringLiteral("%1 \"%2\" \"%3\"").arg(QLatin1String(kindName(s.kind)),
-                                                     visible(s.text), s.title);
+        out << QStringLiteral("%1 \"%2\" \"%3\"")
+                   .arg(QLatin1String(kindName(s.kind)), visible(s.text), s.title);
     return out.join(QLatin1String("; "));
 }
 
@@ -82,8 +83,7 @@ ScriptedDialogs& ScriptedDialogs::expectInput(const QString& prompt, const QStri
 }
 
 ScriptedDialogs& ScriptedDialogs::expectOpenFile(const FileDialogRequest& expected,
-                                                 std::optional<QString> answer,
-                                                 bool checkFileName)
+                                                 std::optional<QString> answer, bool checkFileName)
 {
     Step s;
     s.kind = Open;
@@ -97,8 +97,7 @@ ScriptedDialogs& ScriptedDialogs::expectOpenFile(const FileDialogRequest& expect
 }
 
 ScriptedDialogs& ScriptedDialogs::expectSaveFile(const FileDialogRequest& expected,
-                                                 std::optional<QString> answer,
-                                                 bool checkFileName)
+                                                 std::optional<QString> answer, bool checkFileName)
 {
     Step s;
     s.kind = Save;

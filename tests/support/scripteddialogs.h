@@ -21,8 +21,7 @@ public:
     ScriptedDialogs& expectMessageStartingWith(const QString& prefix, int style,
                                                const QString& title, int answer = vbOK);
     // `expectedDefault` is checked when given.
-    ScriptedDialogs& expectInput(const QString& prompt, const QString& title,
-                                 const QString& answer,
+    ScriptedDialogs& expectInput(const QString& prompt, const QString& title, const QString& answer,
                                  std::optional<QString> expectedDefault = std::nullopt);
     // `expected.fileName` is checked only when `checkFileName` is set. A null answer cancels.
     ScriptedDialogs& expectOpenFile(const FileDialogRequest& expected,

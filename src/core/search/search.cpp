@@ -5,9 +5,9 @@
 QString criterionCaption(int criterion)
 {
     static const char* const captions[kCriterionCount] = {
-        "Tous les critères", "Noms",   "Prénoms",
-        "Société",           "Adresse", "Code Postal",
-        "E-Mail",            "Adresse Internet (URL)", "Référence"};
+        "Tous les critères", "Noms",        "Prénoms", "Société",
+        "Adresse",           "Code Postal", "E-Mail",  "Adresse Internet (URL)",
+        "Référence"};
     if (criterion < 0 || criterion >= kCriterionCount)
         return QString();
     return QString::fromUtf8(captions[criterion]);

@@ -3,20 +3,33 @@
 #include "mainwindowfixture.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTest>
-#include <QElapsedTimer>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // A record with one word per field, in column creation order.
-const QVariantList kFull = {"Alpha",   "Bravo",   "Charlie", "12 rue des Lilas", "Bâtiment B",
-                            "75001",   "Foxtrot", "0111",    "0222",             "0333",
-                            "Golf",    "Hotel",   "india@exemple.fr", "Juliett", "kilo.fr",
+const QVariantList kFull = {"Alpha",
+                            "Bravo",
+                            "Charlie",
+                            "12 rue des Lilas",
+                            "Bâtiment B",
+                            "75001",
+                            "Foxtrot",
+                            "0111",
+                            "0222",
+                            "0333",
+                            "Golf",
+                            "Hotel",
+                            "india@exemple.fr",
+                            "Juliett",
+                            "kilo.fr",
                             "0666"};
 
 QVariantList rec(const QString& nom, const QString& prenom = QStringLiteral("x"))
@@ -55,9 +68,9 @@ void TestSearch::criteriaTable_data()
     QTest::addColumn<int>("criterion");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("found");
-    const char* words[16] = {"alpha", "bravo", "charlie", "lilas", "bâtiment", "75001", "foxtrot",
-                             "0111", "0222", "0333", "golf", "hotel", "india", "juliett", "kilo",
-                             "0666"};
+    const char* words[16] = {"alpha",   "bravo",   "charlie", "lilas", "bâtiment", "75001",
+                             "foxtrot", "0111",    "0222",    "0333",  "golf",     "hotel",
+                             "india",   "juliett", "kilo",    "0666"};
     // Under criterion 0 every field is searched.
     for (const char* w : words)
         QTest::addRow("all: %s", w) << 0 << QString::fromUtf8(w) << true;
@@ -66,12 +79,12 @@ void TestSearch::criteriaTable_data()
         const char* hit;
         const char* miss;
     };
-    const Row rows[] = {{1, "alpha", "bravo"},  {2, "bravo", "alpha"},  {3, "charlie", "alpha"},
+    const Row rows[] = {{1, "alpha", "bravo"},   {2, "bravo", "alpha"},   {3, "charlie", "alpha"},
                         {4, "lilas", "foxtrot"}, {4, "bâtiment", "0111"}, {5, "75001", "0666"},
                         {6, "india", "kilo"},    {7, "kilo", "india"},    {8, "golf", "hotel"}};
     for (const Row& r : rows) {
-        QTest::addRow("%d hits %s", r.criterion, r.hit) << r.criterion << QString::fromUtf8(r.hit)
-                                                        << true;
+        QTest::addRow("%d hits %s", r.criterion, r.hit)
+            << r.criterion << QString::fromUtf8(r.hit) << true;
         QTest::addRow("%d misses %s", r.criterion, r.miss)
             << r.criterion << QString::fromUtf8(r.miss) << false;
     }
@@ -135,7 +148,8 @@ void TestSearch::searchShowsTheFirstHitInListOrder()
 {
     MainWindowFixture f;
     // Stored order differs from list order: the hit first in the list wins.
-    frmElvarine& w = f.startWith({rec("Zoé", "Martin"), rec("Abel", "Martine"), rec("Marc", "Paul")});
+    frmElvarine& w =
+        f.startWith({rec("Zoé", "Martin"), rec("Abel", "Martine"), rec("Marc", "Paul")});
     w.setListIndex(2);
     f.dialogs.expectInput(QStringLiteral("Entrez la chaîne de caractères à rechercher"),
                           QStringLiteral("Chaîne de caractère à rechercher"),
@@ -150,7 +164,8 @@ void TestSearch::searchShowsTheFirstHitInListOrder()
 void TestSearch::suivantGoesOnAndNeverWrapsAround()
 {
     MainWindowFixture f;
-    frmElvarine& w = f.startWith({rec("Durand", "Léa"), rec("Bernard", "Léa"), rec("Abel", "Paul")});
+    frmElvarine& w =
+        f.startWith({rec("Durand", "Léa"), rec("Bernard", "Léa"), rec("Abel", "Paul")});
     f.dialogs.expectInput(QStringLiteral("Entrez la chaîne de caractères à rechercher"),
                           QStringLiteral("Chaîne de caractère à rechercher"),
                           QStringLiteral("léa"));

@@ -10,6 +10,7 @@
 #include "platform/colorref.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
+#include "platform/fontspec.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -313,22 +314,13 @@ bool FrmUtil::eventFilter(QObject* watched, QEvent* event)
 void FrmUtil::Command1_Click()
 {
     const QFont current = m_label15->font();
-    FontSpec preset;
-    preset.name = current.family();
-    preset.size = current.pointSizeF();
-    preset.bold = current.bold();
-    preset.italic = current.italic();
-    preset.strikethru = current.strikeOut();
-    preset.underline = current.underline();
-    const auto chosen = m_services.dialogs->chooseFont(preset);
+    const auto chosen = m_services.dialogs->chooseFont(fontSpecOf(current));
     if (chosen) {
-        QFont f = current;
-        if (!chosen->name.isEmpty())
-            f.setFamily(chosen->name);
-        if (chosen->size > 0)
-            f.setPointSizeF(chosen->size);
-        f.setBold(chosen->bold);
-        f.setItalic(chosen->italic);
+        // Underline and strikethrough are not the sender label's.
+        FontSpec taken = *chosen;
+        taken.underline = current.underline();
+        taken.strikethru = current.strikeOut();
+        const QFont f = fontWithSpec(current, taken);
         m_label15->setFont(f);
         SenderProfile& p = m_state.sender;
         p.FontName = f.family();

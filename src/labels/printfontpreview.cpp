@@ -3,6 +3,7 @@
 #include "labels/printparamsfile.h"
 #include "platform/colorref.h"
 #include "platform/dialogs.h"
+#include "platform/fontspec.h"
 
 #include <QFont>
 #include <QPalette>
@@ -52,25 +53,10 @@ void readPrintFont(const QWidget& preview, PrintParams& p)
 void choosePrintFont(Dialogs& dialogs, QWidget& preview, PrintParams& p)
 {
     const QFont current = preview.font();
-    FontSpec preset;
-    preset.name = current.family();
-    preset.size = current.pointSizeF();
-    preset.bold = current.bold();
-    preset.italic = current.italic();
-    preset.strikethru = current.strikeOut();
-    preset.underline = current.underline();
-    const std::optional<FontSpec> chosen = dialogs.chooseFont(preset);
+    const std::optional<FontSpec> chosen = dialogs.chooseFont(fontSpecOf(current));
     if (!chosen)
         return;
-    QFont font = current;
-    if (!chosen->name.trimmed().isEmpty())
-        font.setFamily(chosen->name);
-    if (chosen->size > 0 && chosen->size < 2000)
-        font.setPointSizeF(chosen->size);
-    font.setBold(chosen->bold);
-    font.setItalic(chosen->italic);
-    font.setStrikeOut(chosen->strikethru);
-    font.setUnderline(chosen->underline);
+    const QFont font = fontWithSpec(current, *chosen);
     preview.setFont(font);
     const QFont shown = preview.font();
     readFontFields(shown, p);

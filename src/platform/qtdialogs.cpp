@@ -1,6 +1,7 @@
 #include "platform/qtdialogs.h"
 
 #include "platform/colorref.h"
+#include "platform/fontspec.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -182,26 +183,12 @@ FileDialogAnswer QtDialogs::saveFile(const FileDialogRequest& request)
 
 std::optional<FontSpec> QtDialogs::chooseFont(const FontSpec& preset)
 {
-    QFont font(preset.name);
-    if (preset.size > 0)
-        font.setPointSizeF(preset.size);
-    font.setBold(preset.bold);
-    font.setItalic(preset.italic);
-    font.setUnderline(preset.underline);
-    font.setStrikeOut(preset.strikethru);
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, dialogParent(), QString(),
-                                              QFontDialog::DontUseNativeDialog);
+    const QFont chosen = QFontDialog::getFont(&ok, fontWithSpec(QFont(), preset), dialogParent(),
+                                              QString(), QFontDialog::DontUseNativeDialog);
     if (!ok)
         return std::nullopt;
-    FontSpec spec;
-    spec.name = chosen.family();
-    spec.size = chosen.pointSizeF();
-    spec.bold = chosen.bold();
-    spec.italic = chosen.italic();
-    spec.underline = chosen.underline();
-    spec.strikethru = chosen.strikeOut();
-    return spec;
+    return fontSpecOf(chosen);
 }
 
 std::optional<quint32> QtDialogs::chooseColor(quint32 preset)

@@ -1,15 +1,9 @@
 // The main window on a large address file: open and list, select a line, Actualiser after an
 // edit.
 #include "addressgen.h"
-#include "core/appstate.h"
-#include "core/frmelvarine.h"
-#include "core/services.h"
-#include "platform/programfolder.h"
-#include "platform/qtdialogs.h"
+#include "benchwindow.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 #include <random>
@@ -21,24 +15,12 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Grand.adb"));
-    QFile::copy(cachedAddressFile(count), path);
-    generateAddressFile(dir.filePath(QStringLiteral("Elvarine.mdb")), 0);
-
-    QtDialogs dialogs;
-    FixedFolder folder(dir.path());
-    Services services;
-    services.dialogs = &dialogs;
-    services.folder = &folder;
-    AppState state;
-    frmElvarine w(state, services);
-    w.Form_Load();
-    w.show();
+    BenchWindow bench(count);
+    frmElvarine& w = *bench.w;
     QTextStream out(stdout);
 
     qint64 t0 = nowNs();
-    w.openAddressFile(path);
+    w.openAddressFile(bench.file);
     app.processEvents();
     out << "open and list " << w.listCount() << " records: " << elapsedMs(t0) << " ms\n";
 

@@ -1,14 +1,8 @@
 // A search that finds nothing, over every field of a large address file.
 #include "addressgen.h"
-#include "core/appstate.h"
-#include "core/frmelvarine.h"
-#include "core/services.h"
-#include "platform/programfolder.h"
-#include "quietdialogs.h"
+#include "benchwindow.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 #include <vector>
@@ -19,21 +13,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Grand.adb"));
-    QFile::copy(cachedAddressFile(count), path);
-    generateAddressFile(dir.filePath(QStringLiteral("Elvarine.mdb")), 0);
-
-    QuietDialogs dialogs;
-    FixedFolder folder(dir.path());
-    Services services;
-    services.dialogs = &dialogs;
-    services.folder = &folder;
-    AppState state;
-    frmElvarine w(state, services);
-    w.Form_Load();
-    w.show();
-    w.openAddressFile(path);
+    BenchWindow bench(count);
+    frmElvarine& w = *bench.w;
+    w.openAddressFile(bench.file);
+    AppState& state = bench.state;
+    QuietDialogs& dialogs = bench.dialogs;
     QTextStream out(stdout);
     for (int criterion : {0, 1}) {
         state.search.CritereRech = criterion;

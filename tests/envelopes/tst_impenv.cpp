@@ -6,6 +6,7 @@
 #include "envelopes/frmutil.h"
 #include "envelopes/impenv.h"
 #include "envelopes/senderprofile.h"
+#include "fakerecordform.h"
 #include "labels/impetiq.h"
 #include "labels/printparamsfile.h"
 #include "printer/orimp.h"
@@ -30,29 +31,6 @@
 
 namespace
 {
-
-// The main window's name list: entry i shows record i.
-class ListForm : public RecordForm
-{
-public:
-    QList<QStringList> records;
-    int selected = -1;
-    QList<int> selections; // every selection asked for
-
-    QString fieldText(int box) const override
-    {
-        if (selected < 0 || selected >= records.size() || box >= records[selected].size())
-            return QString();
-        return records[selected][box];
-    }
-    int listCount() const override { return int(records.size()); }
-    int listIndex() const override { return selected; }
-    void setListIndex(int index) override
-    {
-        selections << index;
-        selected = index;
-    }
-};
 
 QStringList record(const QString& nom, const QString& prenom, const QString& societe = " ")
 {
@@ -99,7 +77,7 @@ struct Fixture {
     RecordingPrinter printer;
     SettingsStore store{printer};
     Services services;
-    ListForm form;
+    FakeRecordForm form;
     std::unique_ptr<ImpEnv> window;
 
     Fixture()

@@ -17,3 +17,10 @@ public:
     // Selects entry `index` of the name list; its record becomes current and shows.
     virtual void setListIndex(int index) = 0;
 };
+
+// The record buttons of the print windows: first, previous, next and last entry of the name
+// list, keeping the shared list index `indexTrouve` (the search's). Nothing moves on an empty
+// list, before the first entry or after the last; an index that no longer fits the list is
+// brought back into it. True when an entry was selected.
+enum class ListMove { First, Previous, Next, Last };
+bool moveInNameList(RecordForm& form, int& indexTrouve, ListMove move);

@@ -512,40 +512,28 @@ void ImpEnv::Command2_Click()
     reject();
 }
 
-void ImpEnv::moveTo(int index)
-{
-    form.setListIndex(index);
-    state.search.IndexTrouve = form.listIndex();
-    AffichTitre();
-}
-
-// The moves do nothing when the name list is empty, and bring an index that no longer fits the
-// list back into it.
 void ImpEnv::Command3_Click()
 {
-    const int count = form.listCount();
-    if (count > 0 && state.search.IndexTrouve >= 1)
-        moveTo(qMin(state.search.IndexTrouve - 1, count - 1));
+    if (moveInNameList(form, state.search.IndexTrouve, ListMove::Previous))
+        AffichTitre();
 }
 
 void ImpEnv::Command4_Click()
 {
-    const int count = form.listCount();
-    if (state.search.IndexTrouve < count - 1)
-        moveTo(qMax(state.search.IndexTrouve + 1, 0));
+    if (moveInNameList(form, state.search.IndexTrouve, ListMove::Next))
+        AffichTitre();
 }
 
 void ImpEnv::Command5_Click()
 {
-    if (form.listCount() > 0)
-        moveTo(0);
+    if (moveInNameList(form, state.search.IndexTrouve, ListMove::First))
+        AffichTitre();
 }
 
 void ImpEnv::Command6_Click()
 {
-    const int count = form.listCount();
-    if (count > 0)
-        moveTo(count - 1);
+    if (moveInNameList(form, state.search.IndexTrouve, ListMove::Last))
+        AffichTitre();
 }
 
 void ImpEnv::Command7_Click()

@@ -98,7 +98,6 @@ private:
     void showBlock(const QString& block);
     void showSender();
     void refreshDrawing();
-    void moveTo(int index);
     void switchOrientation(int orientation);
     void showOrientationMarks(std::optional<int> orientation);
 

@@ -521,44 +521,27 @@ void ImpEtiq::Command2_Click()
     reject();
 }
 
-void ImpEtiq::moveTo(int index)
-{
-    form.setListIndex(index);
-    state.search.IndexTrouve = form.listIndex();
-}
-
 void ImpEtiq::Command3_Click()
 {
-    const int count = form.listCount();
-    if (state.search.IndexTrouve >= 1 && count > 0)
-        moveTo(qMin(state.search.IndexTrouve - 1, count - 1));
+    moveInNameList(form, state.search.IndexTrouve, ListMove::Previous);
     AffichTitre();
 }
 
 void ImpEtiq::Command4_Click()
 {
-    if (form.listCount() > 0) {
-        form.setListIndex(0);
-        state.search.IndexTrouve = 0;
-    }
+    moveInNameList(form, state.search.IndexTrouve, ListMove::First);
     AffichTitre();
 }
 
 void ImpEtiq::Command5_Click()
 {
-    const int count = form.listCount();
-    if (count > 0) {
-        form.setListIndex(count - 1);
-        state.search.IndexTrouve = count - 1;
-    }
+    moveInNameList(form, state.search.IndexTrouve, ListMove::Last);
     AffichTitre();
 }
 
 void ImpEtiq::Command6_Click()
 {
-    const int count = form.listCount();
-    if (state.search.IndexTrouve < count - 1)
-        moveTo(qMax(state.search.IndexTrouve + 1, 0));
+    moveInNameList(form, state.search.IndexTrouve, ListMove::Next);
     AffichTitre();
 }
 

@@ -93,7 +93,6 @@ private:
     void showBlock(const QString& block);
     void refreshOrientation();
     void switchOrientation(bool landscape);
-    void moveTo(int index);
 
     AppState& state;
     Services& services;

@@ -54,22 +54,6 @@ QStringList fullBlock()
 }
 
 // The expected block of a record, built independently of the code under test.
-QStringList blockOf(const BoxTexts& r)
-{
-    return {QString(),
-            "Nom : " + r[0] + " Prénom : " + r[1],
-            "Société : " + r[2],
-            "Adresse : " + r[3],
-            "Adresse : " + r[4],
-            "Code postal : " + r[5] + " Ville : " + r[6],
-            "Pays :" + r[12],
-            "N° Tel 1 : " + r[7] + " N° Tel 2 : " + r[8],
-            "N° FAX : " + r[9] + " N° Portable : " + r[15],
-            "E-Mail : " + r[13],
-            "Accès URL : " + r[14],
-            "Référence : " + r[10],
-            "Notes : " + r[11]};
-}
 
 struct Fixture {
     AppState state;
@@ -131,7 +115,7 @@ void TestRecordSheet::block_data()
     BoxTexts spaces;
     spaces.fill(QStringLiteral(" "));
     spaces[0] = QStringLiteral("Martin");
-    QStringList spaceLines = blockOf(spaces);
+    QStringList spaceLines = sheetBlockOf(spaces);
     QTest::newRow("stored spaces") << spaces << spaceLines;
 
     BoxTexts noCountry = fullRecord();
@@ -200,7 +184,7 @@ void TestRecordSheet::twoRecordsFollowInOneDocument()
         .expectMessage(kNextText, kQuestion, kAskNext, vbNo);
     Mnu_imprimFICHE(f.state, f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
-    QCOMPARE(f.printer.printed, blockOf(fullRecord()) + blockOf(second));
+    QCOMPARE(f.printer.printed, sheetBlockOf(fullRecord()) + sheetBlockOf(second));
     QCOMPARE(f.printer.documents, 1);
     QCOMPARE(f.printer.calls.count(QStringLiteral("EndDoc")), 1);
     // The second block continues below the first.
@@ -252,7 +236,7 @@ void TestRecordSheet::allRecordsInListOrderThenRefresh()
     QVERIFY(done);
     QCOMPARE(refreshed, 1);
     QCOMPARE(form.selections, (QList<int>{0, 1, 2}));
-    QCOMPARE(f.printer.printed, blockOf(b) + blockOf(c) + blockOf(a));
+    QCOMPARE(f.printer.printed, sheetBlockOf(b) + sheetBlockOf(c) + sheetBlockOf(a));
     QCOMPARE(f.printer.documents, 1);
     QCOMPARE(f.printer.calls.last(), QStringLiteral("EndDoc"));
 }
@@ -267,7 +251,7 @@ void TestRecordSheet::duplicateNamesPrintEachRecordOnce()
     form.sortList();
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes);
     QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, {}));
-    QCOMPARE(f.printer.printed, blockOf(other) + blockOf(first) + blockOf(second));
+    QCOMPARE(f.printer.printed, sheetBlockOf(other) + sheetBlockOf(first) + sheetBlockOf(second));
 }
 
 void TestRecordSheet::emptyFileSendsNoPageButRefreshes()
@@ -320,7 +304,7 @@ void TestRecordSheet::sixtyRecordsRunAcrossPages()
     form.sortList();
     QStringList expected;
     for (int record : form.listOrder)
-        expected += blockOf(form.records[size_t(record)]);
+        expected += sheetBlockOf(form.records[size_t(record)]);
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes);
     QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, {}));
     QCOMPARE(f.printer.printed.size(), 780);
@@ -341,7 +325,7 @@ void TestRecordSheet::allRecordsEndsASheetLeftOpen()
         .expectMessage(kAllText, kQuestion, kAskAll, vbYes);
     Mnu_imprimFICHE(f.state, f.services, form);
     QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, {}));
-    QCOMPARE(f.printer.printed, blockOf(fullRecord()) + blockOf(fullRecord()));
+    QCOMPARE(f.printer.printed, sheetBlockOf(fullRecord()) + sheetBlockOf(fullRecord()));
     QCOMPARE(f.printer.documents, 1);
 }
 

@@ -39,23 +39,6 @@ QStringList visibleLines(const QStringList& lines)
     return out;
 }
 
-QStringList blockOf(const BoxTexts& r)
-{
-    return {QString(),
-            "Nom : " + r[0] + " Prénom : " + r[1],
-            "Société : " + r[2],
-            "Adresse : " + r[3],
-            "Adresse : " + r[4],
-            "Code postal : " + r[5] + " Ville : " + r[6],
-            "Pays :" + r[12],
-            "N° Tel 1 : " + r[7] + " N° Tel 2 : " + r[8],
-            "N° FAX : " + r[9] + " N° Portable : " + r[15],
-            "E-Mail : " + r[13],
-            "Accès URL : " + r[14],
-            "Référence : " + r[10],
-            "Notes : " + r[11]};
-}
-
 // Line height and printable height (mm) of the surface's documents, measured on a document
 // that is then dropped.
 std::pair<double, double> measure(QtPrinterSurface& surface)
@@ -125,7 +108,7 @@ void TestQtPrinterSurface::sixtyRecordsOverSeveralPages()
     form.sortList();
     QStringList printed;
     for (int record : form.listOrder)
-        printed += blockOf(form.records[size_t(record)]);
+        printed += sheetBlockOf(form.records[size_t(record)]);
     QCOMPARE(printed.size(), 780);
 
     AppState state;

@@ -102,3 +102,20 @@ std::vector<BoxTexts> frenchRecords(int count)
     }
     return out;
 }
+
+QStringList sheetBlockOf(const BoxTexts& r)
+{
+    return {QString(),
+            "Nom : " + r[0] + " Prénom : " + r[1],
+            "Société : " + r[2],
+            "Adresse : " + r[3],
+            "Adresse : " + r[4],
+            "Code postal : " + r[5] + " Ville : " + r[6],
+            "Pays :" + r[12],
+            "N° Tel 1 : " + r[7] + " N° Tel 2 : " + r[8],
+            "N° FAX : " + r[9] + " N° Portable : " + r[15],
+            "E-Mail : " + r[13],
+            "Accès URL : " + r[14],
+            "Référence : " + r[10],
+            "Notes : " + r[11]};
+}

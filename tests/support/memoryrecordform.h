@@ -41,3 +41,6 @@ public:
 // `count` records with French names, accented letters and, every seventh record, the same
 // "Nom Prénom" as the record before it (other fields differ, so each record is recognisable).
 std::vector<BoxTexts> frenchRecords(int count);
+
+// The record sheet a record prints: an empty line, then the twelve labelled lines.
+QStringList sheetBlockOf(const BoxTexts& r);

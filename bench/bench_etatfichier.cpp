@@ -39,7 +39,10 @@ public:
             lines.push_back(listLine(rs.nomAt(i), rs.prenomAt(i)));
         m_positions = alphabeticalOrder(lines);
     }
-    QString fieldText(int box) const override { return m_rs.Field(columnOfBox(box)).toString(); }
+    QString fieldText(FieldBox box) const override
+    {
+        return m_rs.Field(columnOfBox(box)).toString();
+    }
     int listCount() const override { return int(m_positions.size()); }
     int listIndex() const override { return m_index; }
     void setListIndex(int index) override

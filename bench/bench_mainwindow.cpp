@@ -37,7 +37,7 @@ int main(int argc, char** argv)
         << " ms\n";
 
     w.cmdUpdate_Click();
-    w.setFieldText(6, QStringLiteral("Besançon"));
+    w.setFieldText(FieldBox::Ville, QStringLiteral("Besançon"));
     t0 = nowNs();
     w.cmdRefresh_Click();
     out << "Actualiser after one edit: " << elapsedMs(t0) << " ms\n";

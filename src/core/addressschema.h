@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/fieldbox.h"
+
 #include <QString>
 
 // The address table: sixteen text columns, in creation order, and the field boxes of the record
@@ -7,7 +9,7 @@
 struct ColumnDef {
     const char16_t* name;
     int size;      // maximum characters stored
-    int box;       // field box index showing the column
+    FieldBox box;  // field box showing the column
     int boxLength; // characters the box accepts as typed
     const char16_t* caption;
 };
@@ -16,10 +18,8 @@ constexpr int kColumnCount = 16;
 extern const ColumnDef kColumns[kColumnCount];
 extern const char16_t kTableName[];
 
-// Column index (creation order) shown by field box `box`; -1 when out of range.
-int columnOfBox(int box);
-// Field box showing column `column`.
-int boxOfColumn(int column);
+// Column index (creation order) shown by field box `box`.
+int columnOfBox(FieldBox box);
 // Column index of `name`, compared without regard to letter case; -1 when unknown.
 int columnIndex(const QString& name);
 QString columnName(int column);

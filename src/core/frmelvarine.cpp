@@ -2,6 +2,7 @@
 
 #include "core/appstate.h"
 #include "core/dosshell.h"
+#include "core/fieldrules.h"
 #include "core/helpwindow.h"
 #include "core/namelist.h"
 #include "core/search/optionrec.h"
@@ -46,22 +47,26 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace
 {
 
 const QString kTitle = QStringLiteral("Elvarine");
-constexpr int kNotesBox = 11;
 // Enter or Down arrow moves to the next box in this order; Notes has no successor.
-constexpr int kEnterOrder[16] = {0, 1, 2, 3, 4, 5, 6, 12, 7, 8, 9, 15, 13, 14, 10, 11};
+constexpr FieldBox kEnterOrder[kFieldBoxCount] = {
+    FieldBox::Nom,       FieldBox::Prenom,     FieldBox::Societe,   FieldBox::Adresse,
+    FieldBox::Adresse1,  FieldBox::CodePostal, FieldBox::Ville,     FieldBox::Pays,
+    FieldBox::Telephone, FieldBox::Telephone1, FieldBox::Fax,       FieldBox::Portable,
+    FieldBox::Email,     FieldBox::Url,        FieldBox::Reference, FieldBox::Notes};
 
-int nextBox(int box)
+std::optional<FieldBox> nextBox(FieldBox box)
 {
-    for (int i = 0; i + 1 < 16; ++i) {
+    for (int i = 0; i + 1 < kFieldBoxCount; ++i) {
         if (kEnterOrder[i] == box)
             return kEnterOrder[i + 1];
     }
-    return -1;
+    return std::nullopt;
 }
 
 // The multi-line Notes box keeps to its maximum length like the one-line boxes.
@@ -164,9 +169,10 @@ void frmElvarine::buildForm()
     normal.setBold(false);
 
     for (int c = 0; c < kColumnCount; ++c) {
-        const int box = kColumns[c].box;
+        const FieldBox box = kColumns[c].box;
+        const int number = boxNumber(box);
         QWidget* w = nullptr;
-        if (box == kNotesBox) {
+        if (box == FieldBox::Notes) {
             auto* notes = new NotesEdit(m_frame2);
             notes->maxLength = kColumns[c].boxLength;
             notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -174,7 +180,7 @@ void frmElvarine::buildForm()
             notes->setMinimumHeight(60);
             connect(notes, &QPlainTextEdit::textChanged, this, [this, notes] {
                 notes->enforce();
-                txtFields_Change(kNotesBox);
+                txtFields_Change(FieldBox::Notes);
             });
             w = notes;
         } else {
@@ -183,41 +189,41 @@ void frmElvarine::buildForm()
             connect(edit, &QLineEdit::textChanged, this, [this, box] { txtFields_Change(box); });
             w = edit;
         }
-        w->setObjectName(QStringLiteral("txtFields_%1").arg(box));
+        w->setObjectName(QStringLiteral("txtFields_%1").arg(number));
         w->setFont(normal);
         w->installEventFilter(this);
         const QString caption = QString::fromUtf16(kColumns[c].caption);
         auto* label = new QLabel(caption, m_frame2);
         label->setFont(normal);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setObjectName(box < 12 ? QStringLiteral("lblLabels_%1").arg(box)
-                                      : QStringLiteral("Label%1").arg(box - 11));
+        label->setObjectName(number < 12 ? QStringLiteral("lblLabels_%1").arg(number)
+                                         : QStringLiteral("Label%1").arg(number - 11));
         label->setBuddy(w);
         w->setAccessibleName(captionName(caption));
-        m_fields[size_t(box)] = w;
-        m_captions[size_t(box)] = label;
+        m_fields[size_t(number)] = w;
+        m_captions[size_t(number)] = label;
     }
-    auto place = [&](int row, int box, int col, int span = 3) {
+    auto place = [&](int row, FieldBox box, int col, int span = 3) {
         grid->addWidget(m_captions[size_t(box)], row, col);
         grid->addWidget(m_fields[size_t(box)], row, col + 1, 1, span);
     };
-    place(0, 0, 0);
-    place(1, 1, 0);
-    place(2, 2, 0);
-    place(3, 3, 0);
-    place(4, 4, 0);
-    place(5, 5, 0, 1);
-    place(5, 6, 2, 1);
-    place(6, 12, 0);
-    place(7, 7, 0, 1);
-    place(7, 8, 2, 1);
-    place(8, 9, 0, 1);
-    place(8, 15, 2, 1);
-    place(9, 13, 0);
-    place(10, 14, 0);
-    place(11, 10, 0);
-    place(12, 11, 0);
-    m_captions[size_t(kNotesBox)]->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    place(0, FieldBox::Nom, 0);
+    place(1, FieldBox::Prenom, 0);
+    place(2, FieldBox::Societe, 0);
+    place(3, FieldBox::Adresse, 0);
+    place(4, FieldBox::Adresse1, 0);
+    place(5, FieldBox::CodePostal, 0, 1);
+    place(5, FieldBox::Ville, 2, 1);
+    place(6, FieldBox::Pays, 0);
+    place(7, FieldBox::Telephone, 0, 1);
+    place(7, FieldBox::Telephone1, 2, 1);
+    place(8, FieldBox::Fax, 0, 1);
+    place(8, FieldBox::Portable, 2, 1);
+    place(9, FieldBox::Email, 0);
+    place(10, FieldBox::Url, 0);
+    place(11, FieldBox::Reference, 0);
+    place(12, FieldBox::Notes, 0);
+    m_captions[size_t(FieldBox::Notes)]->setAlignment(Qt::AlignRight | Qt::AlignTop);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     // While the form is closed to input its fields stay readable.
@@ -228,7 +234,7 @@ void frmElvarine::buildForm()
                       readable.color(QPalette::Active, QPalette::Window));
     m_frame2->setPalette(readable);
     grid->setRowStretch(12, 1);
-    static_cast<QLineEdit*>(m_fields[5])->setMaximumWidth(70);
+    static_cast<QLineEdit*>(m_fields[size_t(FieldBox::CodePostal)])->setMaximumWidth(70);
 
     m_cmdAnnul = new QPushButton(QStringLiteral("&Annuler"), m_frame2);
     m_cmdAnnul->setObjectName(QStringLiteral("CmdAnnul"));
@@ -237,7 +243,7 @@ void frmElvarine::buildForm()
     connect(m_cmdAnnul, &QPushButton::clicked, this, &frmElvarine::CmdAnnul_Click);
     grid->addWidget(m_cmdAnnul, 13, 0);
 
-    for (int i = 0; i + 1 < 16; ++i)
+    for (int i = 0; i + 1 < kFieldBoxCount; ++i)
         setTabOrder(m_fields[size_t(kEnterOrder[i])], m_fields[size_t(kEnterOrder[i + 1])]);
     right->addWidget(m_frame2, 1);
 
@@ -748,7 +754,7 @@ void frmElvarine::Mnu_Nouveau_Click()
     }
     Mnu_Ouvrir_Click();
     cmdUpdate_Click();
-    m_fields[0]->setFocus();
+    m_fields[size_t(FieldBox::Nom)]->setFocus();
 }
 
 // ------------------------------------------------------------------------------ workflow
@@ -769,7 +775,7 @@ void frmElvarine::cmdAdd_Click()
             m_data1.AddNew();
     } catch (const EngineError&) {
     }
-    m_fields[0]->setFocus();
+    m_fields[size_t(FieldBox::Nom)]->setFocus();
 }
 
 void frmElvarine::cmdUpdate_Click()
@@ -807,8 +813,8 @@ void frmElvarine::cmdDelete_Click()
         Recordset& rs = m_data1.recordset();
         if (rs.RecordCount() > 1) {
             const int answer = services.dialogs->msgBox(
-                QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\r") + fieldText(0) +
-                    QLatin1Char(' ') + fieldText(1),
+                QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\r") +
+                    fieldText(FieldBox::Nom) + QLatin1Char(' ') + fieldText(FieldBox::Prenom),
                 vbYesNo + vbQuestion, QStringLiteral("Supprimer la fiche"));
             if (answer == vbNo)
                 return;
@@ -866,7 +872,7 @@ bool frmElvarine::recordPending() const
 {
     if (!m_frame2->isEnabled() || !m_data1.hasRecordset())
         return false;
-    for (int box = 0; box < 16; ++box) {
+    for (FieldBox box : kAllFieldBoxes) {
         if (m_changed[size_t(box)])
             return true;
     }
@@ -910,7 +916,7 @@ void frmElvarine::List1_Click()
     } catch (const EngineError&) {
     }
     ActualPosition = position + 1;
-    ChaineATrouver = listLine(fieldText(0), fieldText(1));
+    ChaineATrouver = listLine(fieldText(FieldBox::Nom), fieldText(FieldBox::Prenom));
 }
 
 QString frmElvarine::listText(int index) const
@@ -981,10 +987,12 @@ void frmElvarine::Data1_Reposition()
             ActualPosition = Counter;
     } catch (const EngineError&) {
     }
-    m_panels[0]->setText(fieldText(0) + QLatin1Char(' ') + fieldText(1) + QLatin1Char(' '));
-    m_panels[1]->setText(fieldText(5) + QLatin1Char(' ') + fieldText(6) + QLatin1Char(' '));
-    m_panels[2]->setText(QStringLiteral("Tel 1 : ") + fieldText(7) + QStringLiteral("  Fax : ") +
-                         fieldText(9) + QLatin1Char(' '));
+    m_panels[0]->setText(fieldText(FieldBox::Nom) + QLatin1Char(' ') + fieldText(FieldBox::Prenom) +
+                         QLatin1Char(' '));
+    m_panels[1]->setText(fieldText(FieldBox::CodePostal) + QLatin1Char(' ') +
+                         fieldText(FieldBox::Ville) + QLatin1Char(' '));
+    m_panels[2]->setText(QStringLiteral("Tel 1 : ") + fieldText(FieldBox::Telephone) +
+                         QStringLiteral("  Fax : ") + fieldText(FieldBox::Fax) + QLatin1Char(' '));
 }
 
 void frmElvarine::Data1_Error(int, const QString& text, int& response)
@@ -997,20 +1005,16 @@ void frmElvarine::Data1_Error(int, const QString& text, int& response)
 
 // ------------------------------------------------------------------------------ field boxes
 
-QString frmElvarine::fieldText(int box) const
+QString frmElvarine::fieldText(FieldBox box) const
 {
-    if (box < 0 || box >= 16)
-        return QString();
     QWidget* w = m_fields[size_t(box)];
     if (auto* e = qobject_cast<QLineEdit*>(w))
         return e->text();
     return static_cast<QPlainTextEdit*>(w)->toPlainText();
 }
 
-void frmElvarine::setFieldText(int box, const QString& text)
+void frmElvarine::setFieldText(FieldBox box, const QString& text)
 {
-    if (box < 0 || box >= 16)
-        return;
     QWidget* w = m_fields[size_t(box)];
     const int design = kColumns[columnOfBox(box)].boxLength;
     if (auto* e = qobject_cast<QLineEdit*>(w)) {
@@ -1023,17 +1027,17 @@ void frmElvarine::setFieldText(int box, const QString& text)
     }
 }
 
-void frmElvarine::showField(int box, const QString& text)
+void frmElvarine::showField(FieldBox box, const QString& text)
 {
     m_showing = true;
     QString shown = text;
-    if (box == kNotesBox)
+    if (box == FieldBox::Notes)
         shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     setFieldText(box, shown);
     m_showing = false;
 }
 
-bool frmElvarine::fieldChanged(int box) const
+bool frmElvarine::fieldChanged(FieldBox box) const
 {
     return m_changed[size_t(box)];
 }
@@ -1043,7 +1047,7 @@ void frmElvarine::clearChanged()
     m_changed.fill(false);
 }
 
-void frmElvarine::txtFields_Change(int box)
+void frmElvarine::txtFields_Change(FieldBox box)
 {
     if (m_showing)
         return;
@@ -1051,16 +1055,16 @@ void frmElvarine::txtFields_Change(int box)
     m_cmdAnnul->setVisible(false);
 }
 
-void frmElvarine::txtFields_GotFocus(int box)
+void frmElvarine::txtFields_GotFocus(FieldBox box)
 {
     if (fieldText(box) == QLatin1String(" "))
         setFieldText(box, QString());
 }
 
-void frmElvarine::txtFields_LostFocus(int box)
+void frmElvarine::txtFields_LostFocus(FieldBox box)
 {
     bool nameMissing = false;
-    if (!m_inFocusRule && fieldText(0).isEmpty()) {
+    if (!m_inFocusRule && fieldText(FieldBox::Nom).isEmpty()) {
         m_inFocusRule = true;
         services.dialogs->msgBox(QStringLiteral("Saisie obligatoire pour le nom !"), vbCritical,
                                  QStringLiteral("Erreur"));
@@ -1071,27 +1075,28 @@ void frmElvarine::txtFields_LostFocus(int box)
         setFieldText(box, QStringLiteral(" "));
     // The focus goes back to the name once the focus change under way has ended.
     if (nameMissing)
-        QTimer::singleShot(0, this, [this] { m_fields[0]->setFocus(Qt::OtherFocusReason); });
+        QTimer::singleShot(
+            0, this, [this] { m_fields[size_t(FieldBox::Nom)]->setFocus(Qt::OtherFocusReason); });
 }
 
-bool frmElvarine::txtFields_KeyDown(int box, int key)
+bool frmElvarine::txtFields_KeyDown(FieldBox box, int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Down)
         return false;
-    const int next = nextBox(box);
-    if (next < 0)
+    const std::optional<FieldBox> next = nextBox(box);
+    if (!next)
         return false; // Notes: Enter makes a new line
-    m_fields[size_t(next)]->setFocus(Qt::TabFocusReason);
+    m_fields[size_t(*next)]->setFocus(Qt::TabFocusReason);
     return true;
 }
 
-int frmElvarine::boxIndex(QObject* object) const
+std::optional<FieldBox> frmElvarine::boxOf(QObject* object) const
 {
-    for (int box = 0; box < 16; ++box) {
+    for (FieldBox box : kAllFieldBoxes) {
         if (m_fields[size_t(box)] == object)
             return box;
     }
-    return -1;
+    return std::nullopt;
 }
 
 bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
@@ -1102,9 +1107,10 @@ bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
         if (key->key() == Qt::Key_Escape && widget && widget->window() == this)
             state.search.DemandeArret = 1;
     }
-    const int box = boxIndex(watched);
-    if (box < 0)
+    const std::optional<FieldBox> watchedBox = boxOf(watched);
+    if (!watchedBox)
         return QMainWindow::eventFilter(watched, event);
+    const FieldBox box = *watchedBox;
     switch (event->type()) {
     case QEvent::FocusIn: {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
@@ -1124,7 +1130,7 @@ bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             break;
-        if (box == kNotesBox && key->key() != Qt::Key_Down)
+        if (box == FieldBox::Notes && key->key() != Qt::Key_Down)
             break;
         if (txtFields_KeyDown(box, key->key()))
             return true;
@@ -1217,16 +1223,16 @@ void frmElvarine::Mnu_Edition_Click()
     const bool again = !state.search.Chaine.isEmpty();
     enableCommand("Mnu_Suivant", again);
     m_buttons[12]->setEnabled(again);
-    const QString email = fieldText(13);
+    const QString email = fieldText(FieldBox::Email);
     enableCommand("Mnu_CopierEMail", isFilled(email));
     applyMenuEntry(action("Mnu_Mail"), mailMenuEntry(email));
-    const QString url = fieldText(14);
+    const QString url = fieldText(FieldBox::Url);
     enableCommand("Mnu_CopierURL", isFilled(url));
     applyMenuEntry(action("Mnu_ConnectURL"), urlMenuEntry(url));
-    enableCommand("Mnu_CopierTel1", isFilled(fieldText(7)));
-    enableCommand("Mnu_CopierTel2", isFilled(fieldText(8)));
-    enableCommand("Mnu_CopierTel3", isFilled(fieldText(15)));
-    enableCommand("Mnu_CopierFAX", isFilled(fieldText(9)));
+    enableCommand("Mnu_CopierTel1", isFilled(fieldText(FieldBox::Telephone)));
+    enableCommand("Mnu_CopierTel2", isFilled(fieldText(FieldBox::Telephone1)));
+    enableCommand("Mnu_CopierTel3", isFilled(fieldText(FieldBox::Portable)));
+    enableCommand("Mnu_CopierFAX", isFilled(fieldText(FieldBox::Fax)));
 }
 
 // ------------------------------------------------------------------------------ search
@@ -1344,8 +1350,8 @@ void frmElvarine::Mnu_OptionR_Click()
 
 void frmElvarine::Mnu_CopieFiche_Click()
 {
-    for (int box = 0; box < 16; ++box)
-        state.copy.FicheCopiee[box] = fieldText(box);
+    for (FieldBox box : kAllFieldBoxes)
+        state.copy.FicheCopiee[boxNumber(box)] = fieldText(box);
     state.copy.FicheCopieeOK = 1;
     m_buttons[9]->setEnabled(true);
 }
@@ -1355,8 +1361,8 @@ void frmElvarine::Mnu_CollerFiche_Click()
     if (state.copy.FicheCopieeOK != 1 || !m_data1.hasRecordset())
         return;
     cmdAdd_Click();
-    for (int box = 0; box < 16; ++box)
-        setFieldText(box, state.copy.FicheCopiee[box]);
+    for (FieldBox box : kAllFieldBoxes)
+        setFieldText(box, state.copy.FicheCopiee[boxNumber(box)]);
     cmdRefresh_Click();
 }
 
@@ -1366,7 +1372,7 @@ void frmElvarine::Mnu_CopierAdresse_Click()
         copyToClipboard(*services.clipboard, NomEtAdresse(*this));
 }
 
-void frmElvarine::copyBox(int box)
+void frmElvarine::copyBox(FieldBox box)
 {
     if (services.clipboard)
         copyToClipboard(*services.clipboard, fieldText(box));
@@ -1374,32 +1380,32 @@ void frmElvarine::copyBox(int box)
 
 void frmElvarine::Mnu_CopierEMail_Click()
 {
-    copyBox(13);
+    copyBox(FieldBox::Email);
 }
 
 void frmElvarine::Mnu_CopierURL_Click()
 {
-    copyBox(14);
+    copyBox(FieldBox::Url);
 }
 
 void frmElvarine::Mnu_CopierTel1_Click()
 {
-    copyBox(7);
+    copyBox(FieldBox::Telephone);
 }
 
 void frmElvarine::Mnu_CopierTel2_Click()
 {
-    copyBox(8);
+    copyBox(FieldBox::Telephone1);
 }
 
 void frmElvarine::Mnu_CopierTel3_Click()
 {
-    copyBox(15);
+    copyBox(FieldBox::Portable);
 }
 
 void frmElvarine::Mnu_CopierFAX_Click()
 {
-    copyBox(9);
+    copyBox(FieldBox::Fax);
 }
 
 void frmElvarine::Mnu_Aide_Click()

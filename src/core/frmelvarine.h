@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 
 class CommonDialog;
 class NameListModel;
@@ -105,14 +106,14 @@ public:
     int runModal(QDialog& dialog);
 
     // RecordForm
-    QString fieldText(int box) const override;
+    QString fieldText(FieldBox box) const override;
     int listCount() const override;
     int listIndex() const override;
     void setListIndex(int index) override;
 
     // Sets a box's text as if typed (counts as a change of the record).
-    void setFieldText(int box, const QString& text);
-    QWidget* field(int box) const { return m_fields[size_t(box)]; }
+    void setFieldText(FieldBox box, const QString& text);
+    QWidget* field(FieldBox box) const { return m_fields[size_t(box)]; }
     QListView* list() const { return m_list; }
     QString listText(int index) const;
     // Toolbar button by its index 1..20 (7, 10, 13 and 18 are separators).
@@ -140,18 +141,18 @@ protected:
 
 private:
     // BoundFields
-    void showField(int box, const QString& text) override;
-    bool fieldChanged(int box) const override;
+    void showField(FieldBox box, const QString& text) override;
+    bool fieldChanged(FieldBox box) const override;
     void clearChanged() override;
 
     void buildForm();
     void buildMenus();
     void buildToolbar();
     void onToolbarButton(int index);
-    void txtFields_Change(int box);
-    void txtFields_GotFocus(int box);
-    void txtFields_LostFocus(int box);
-    bool txtFields_KeyDown(int box, int key);
+    void txtFields_Change(FieldBox box);
+    void txtFields_GotFocus(FieldBox box);
+    void txtFields_LostFocus(FieldBox box);
+    bool txtFields_KeyDown(FieldBox box, int key);
     void Data1_Validate(int action, int& save);
     void Data1_Reposition();
     void Data1_Error(int dataErr, const QString& text, int& response);
@@ -159,9 +160,9 @@ private:
     QString programFile(const QString& name) const;
     bool confirmQuit();
     void endProgram();
-    int boxIndex(QObject* object) const;
+    std::optional<FieldBox> boxOf(QObject* object) const;
     void scanList(int from, const QString& notFoundTitle);
-    void copyBox(int box);
+    void copyBox(FieldBox box);
     QAction* action(const char* name) const;
     // Enables a menu entry when `condition` holds and its command is available.
     void enableCommand(const char* name, bool condition);

@@ -18,7 +18,7 @@ void RecordBinding::attach(std::unique_ptr<Database> database, std::unique_ptr<R
 
 bool RecordBinding::anyChanged() const
 {
-    for (int box = 0; box < kColumnCount; ++box) {
+    for (FieldBox box : kAllFieldBoxes) {
         if (m_fields.fieldChanged(box))
             return true;
     }
@@ -50,7 +50,7 @@ bool RecordBinding::store(int action)
             return true;
         if (rs.EditMode() == Recordset::dbEditNone)
             rs.Edit();
-        for (int box = 0; box < kColumnCount; ++box) {
+        for (FieldBox box : kAllFieldBoxes) {
             if (m_fields.fieldChanged(box))
                 rs.setField(columnOfBox(box), m_fields.fieldText(box));
         }
@@ -126,7 +126,7 @@ bool RecordBinding::Refresh()
 
 void RecordBinding::showCurrent()
 {
-    for (int box = 0; box < kColumnCount; ++box) {
+    for (FieldBox box : kAllFieldBoxes) {
         QString text;
         if (m_recordset && (m_recordset->EditMode() == Recordset::dbEditAdd ||
                             m_recordset->AbsolutePosition() >= 0)) {

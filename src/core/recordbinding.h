@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fieldbox.h"
 #include "core/recordengine.h"
 
 #include <functional>
@@ -10,11 +11,11 @@ class BoundFields
 {
 public:
     virtual ~BoundFields() = default;
-    virtual QString fieldText(int box) const = 0;
+    virtual QString fieldText(FieldBox box) const = 0;
     // Shows `text` in a box without counting it as a change.
-    virtual void showField(int box, const QString& text) = 0;
+    virtual void showField(FieldBox box, const QString& text) = 0;
     // True when the box's text was changed since the row was shown.
-    virtual bool fieldChanged(int box) const = 0;
+    virtual bool fieldChanged(FieldBox box) const = 0;
     virtual void clearChanged() = 0;
 };
 

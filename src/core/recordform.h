@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/fieldbox.h"
+
 #include <QString>
 
 // What the other windows use of the main window's record form and name list: the texts of the
@@ -9,8 +11,8 @@ class RecordForm
 {
 public:
     virtual ~RecordForm() = default;
-    // Text of field box `box` (0..15) as displayed.
-    virtual QString fieldText(int box) const = 0;
+    // Text of field box `box` as displayed.
+    virtual QString fieldText(FieldBox box) const = 0;
     virtual int listCount() const = 0;
     // Selected entry of the name list, -1 when none.
     virtual int listIndex() const = 0;

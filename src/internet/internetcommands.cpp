@@ -1,5 +1,6 @@
 #include "internet/internetcommands.h"
 
+#include "core/fieldrules.h"
 #include "core/recordform.h"
 #include "core/services.h"
 #include "platform/desktopservices.h"
@@ -19,23 +20,7 @@ namespace
 // The longest profile name the settings may hold, in bytes.
 constexpr int kProfileBytes = 255;
 
-bool filled(const QString& box)
-{
-    return box.size() > 1;
-}
-
 } // namespace
-
-QString trimSpaces(const QString& text)
-{
-    int start = 0;
-    int end = text.size();
-    while (start < end && text[start] == QLatin1Char(' '))
-        ++start;
-    while (end > start && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
 
 QUrl mailtoUrl(const QString& email)
 {
@@ -72,14 +57,14 @@ std::optional<QUrl> webUrl(const QString& text)
 
 InternetMenuEntry mailMenuEntry(const QString& emailBox)
 {
-    if (filled(emailBox))
+    if (isFilled(emailBox))
         return {QStringLiteral("Envoyer un courrier : ") + trimSpaces(emailBox), true};
     return {QStringLiteral("Envoyer un courrier :"), false};
 }
 
 InternetMenuEntry urlMenuEntry(const QString& urlBox)
 {
-    if (filled(urlBox))
+    if (isFilled(urlBox))
         return {QStringLiteral("Se connecter URL : ") + trimSpaces(urlBox), true};
     return {QStringLiteral("Se connecter URL :"), false};
 }
@@ -137,14 +122,14 @@ void ConnexionInternet(Services& services)
 void Mnu_Mail(AppState&, Services& services, RecordForm& form)
 {
     // The mail program's answer is not looked at: a missing one gives no message.
-    services.desktop->openUrl(mailtoUrl(form.fieldText(kEmailBox)));
+    services.desktop->openUrl(mailtoUrl(form.fieldText(FieldBox::Email)));
 }
 
 void Mnu_ConnectURL(AppState&, Services& services, RecordForm& form)
 {
     // Addresses that are not web addresses are not opened, without a message, like a missing
     // browser.
-    if (const auto url = webUrl(form.fieldText(kUrlBox)))
+    if (const auto url = webUrl(form.fieldText(FieldBox::Url)))
         services.desktop->openUrl(*url);
 }
 

@@ -9,13 +9,6 @@ class RecordForm;
 struct AppState;
 struct Services;
 
-// Field boxes of the record form read by the internet commands.
-constexpr int kEmailBox = 13;
-constexpr int kUrlBox = 14;
-
-// The text without its leading and trailing spaces (tabs and line breaks stay).
-QString trimSpaces(const QString& text);
-
 // "mailto:" with `email` (trimmed) as the address part. Every character that could start a
 // query, a fragment or another header is percent-encoded, so the field's text can only ever be
 // an address, never add headers, a body or attachments.

@@ -1,5 +1,6 @@
 #include "labels/addressblock.h"
 
+#include "core/fieldrules.h"
 #include "core/recordform.h"
 
 namespace
@@ -7,25 +8,9 @@ namespace
 
 const QString kLineBreak = QStringLiteral("\r\n");
 
-QString leftTrimmed(const QString& s)
-{
-    int i = 0;
-    while (i < s.size() && s[i] == QLatin1Char(' '))
-        ++i;
-    return s.mid(i);
-}
-
-QString spaceTrimmed(const QString& s)
-{
-    int end = s.size();
-    while (end > 0 && s[end - 1] == QLatin1Char(' '))
-        --end;
-    return leftTrimmed(s.left(end));
-}
-
 int trimmedLength(const QString& s)
 {
-    return int(spaceTrimmed(s).size());
+    return int(trimSpaces(s).size());
 }
 
 } // namespace
@@ -48,24 +33,25 @@ AddressFields AddressFields::fromBoxes(const QStringList& boxes)
 AddressFields AddressFields::fromForm(const RecordForm& form)
 {
     AddressFields f;
-    f.Nom = form.fieldText(0);
-    f.Prenom = form.fieldText(1);
-    f.Societe = form.fieldText(2);
-    f.Adresse = form.fieldText(3);
-    f.Adresse1 = form.fieldText(4);
-    f.CodePostal = form.fieldText(5);
-    f.Ville = form.fieldText(6);
-    f.Pays = form.fieldText(12);
+    f.Nom = form.fieldText(FieldBox::Nom);
+    f.Prenom = form.fieldText(FieldBox::Prenom);
+    f.Societe = form.fieldText(FieldBox::Societe);
+    f.Adresse = form.fieldText(FieldBox::Adresse);
+    f.Adresse1 = form.fieldText(FieldBox::Adresse1);
+    f.CodePostal = form.fieldText(FieldBox::CodePostal);
+    f.Ville = form.fieldText(FieldBox::Ville);
+    f.Pays = form.fieldText(FieldBox::Pays);
     return f;
 }
 
 QString composeAddressBlock(const AddressOptions& options, const AddressFields& f)
 {
-    const QString nameLine =
-        options.OrdreNom == 1
-            ? options.PrefixeTitre + leftTrimmed(f.Prenom) + QLatin1Char(' ') + leftTrimmed(f.Nom)
-            : options.PrefixeTitre + leftTrimmed(f.Nom) + QLatin1Char(' ') + leftTrimmed(f.Prenom);
-    const QString company = leftTrimmed(f.Societe);
+    const QString nameLine = options.OrdreNom == 1
+                                 ? options.PrefixeTitre + trimLeadingSpaces(f.Prenom) +
+                                       QLatin1Char(' ') + trimLeadingSpaces(f.Nom)
+                                 : options.PrefixeTitre + trimLeadingSpaces(f.Nom) +
+                                       QLatin1Char(' ') + trimLeadingSpaces(f.Prenom);
+    const QString company = trimLeadingSpaces(f.Societe);
     const bool hasCompany = trimmedLength(f.Societe) >= 1;
 
     QString block;
@@ -79,13 +65,14 @@ QString composeAddressBlock(const AddressOptions& options, const AddressFields& 
             block += company + kLineBreak;
     }
     if (trimmedLength(f.Adresse) >= 2)
-        block += leftTrimmed(f.Adresse) + kLineBreak;
+        block += trimLeadingSpaces(f.Adresse) + kLineBreak;
     if (trimmedLength(f.Adresse1) >= 2)
-        block += leftTrimmed(f.Adresse1) + kLineBreak;
+        block += trimLeadingSpaces(f.Adresse1) + kLineBreak;
     block += kLineBreak;
-    block += leftTrimmed(f.CodePostal) + QLatin1Char(' ') + leftTrimmed(f.Ville) + kLineBreak;
+    block += trimLeadingSpaces(f.CodePostal) + QLatin1Char(' ') + trimLeadingSpaces(f.Ville) +
+             kLineBreak;
     if (trimmedLength(f.Pays) >= 2)
-        block += leftTrimmed(f.Pays);
+        block += trimLeadingSpaces(f.Pays);
     return block;
 }
 
@@ -111,7 +98,7 @@ int splitPrintLines(const QString& text, QString (&lines)[16])
         rest.remove(0, p + 1);
         ++n;
     }
-    lines[n] = spaceTrimmed(rest);
+    lines[n] = trimSpaces(rest);
     return n;
 }
 

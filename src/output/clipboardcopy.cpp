@@ -6,9 +6,11 @@
 QString NomEtAdresse(const RecordForm& form)
 {
     const QString crlf = QStringLiteral("\r\n");
-    return form.fieldText(0) + QLatin1Char(' ') + form.fieldText(1) + crlf + form.fieldText(2) +
-           crlf + form.fieldText(3) + crlf + form.fieldText(4) + crlf + form.fieldText(5) +
-           QLatin1Char(' ') + form.fieldText(6) + crlf + form.fieldText(12);
+    return form.fieldText(FieldBox::Nom) + QLatin1Char(' ') + form.fieldText(FieldBox::Prenom) +
+           crlf + form.fieldText(FieldBox::Societe) + crlf + form.fieldText(FieldBox::Adresse) +
+           crlf + form.fieldText(FieldBox::Adresse1) + crlf + form.fieldText(FieldBox::CodePostal) +
+           QLatin1Char(' ') + form.fieldText(FieldBox::Ville) + crlf +
+           form.fieldText(FieldBox::Pays);
 }
 
 void copyToClipboard(Clipboard& clipboard, const QString& text)

@@ -10,8 +10,3 @@ class RecordForm;
 QString NomEtAdresse(const RecordForm& form);
 // Empties the clipboard, then puts `text` on it as plain text.
 void copyToClipboard(Clipboard& clipboard, const QString& text);
-// True when a box's text counts as filled (more than one character, untrimmed).
-inline bool isFilled(const QString& text)
-{
-    return text.size() > 1;
-}

@@ -8,26 +8,6 @@
 namespace
 {
 
-// Field boxes of the record form.
-enum Box {
-    Nom = 0,
-    Prenom = 1,
-    Societe = 2,
-    Adresse = 3,
-    Adresse1 = 4,
-    CodePostal = 5,
-    Ville = 6,
-    Telephone = 7,
-    Telephone1 = 8,
-    Fax = 9,
-    Reference = 10,
-    Notes = 11,
-    Pays = 12,
-    EMail = 13,
-    Url = 14,
-    Portable = 15,
-};
-
 constexpr int kQuestion = vbYesNo + vbQuestion + vbDefaultButton2;
 
 // Any failure while printing: the message, then the document is dropped so that its half-printed
@@ -46,22 +26,25 @@ void printerFailed(Services& services)
 
 QStringList recordSheetLines(const RecordForm& form)
 {
-    auto f = [&form](int box) { return form.fieldText(box); };
+    auto f = [&form](FieldBox box) { return form.fieldText(box); };
     return {
         QString(),
-        QStringLiteral("Nom : ") + f(Nom) + QStringLiteral(" Prénom : ") + f(Prenom),
-        QStringLiteral("Société : ") + f(Societe),
-        QStringLiteral("Adresse : ") + f(Adresse),
-        QStringLiteral("Adresse : ") + f(Adresse1),
-        QStringLiteral("Code postal : ") + f(CodePostal) + QStringLiteral(" Ville : ") + f(Ville),
-        QStringLiteral("Pays :") + f(Pays),
-        QStringLiteral("N° Tel 1 : ") + f(Telephone) + QStringLiteral(" N° Tel 2 : ") +
-            f(Telephone1),
-        QStringLiteral("N° FAX : ") + f(Fax) + QStringLiteral(" N° Portable : ") + f(Portable),
-        QStringLiteral("E-Mail : ") + f(EMail),
-        QStringLiteral("Accès URL : ") + f(Url),
-        QStringLiteral("Référence : ") + f(Reference),
-        QStringLiteral("Notes : ") + f(Notes),
+        QStringLiteral("Nom : ") + f(FieldBox::Nom) + QStringLiteral(" Prénom : ") +
+            f(FieldBox::Prenom),
+        QStringLiteral("Société : ") + f(FieldBox::Societe),
+        QStringLiteral("Adresse : ") + f(FieldBox::Adresse),
+        QStringLiteral("Adresse : ") + f(FieldBox::Adresse1),
+        QStringLiteral("Code postal : ") + f(FieldBox::CodePostal) + QStringLiteral(" Ville : ") +
+            f(FieldBox::Ville),
+        QStringLiteral("Pays :") + f(FieldBox::Pays),
+        QStringLiteral("N° Tel 1 : ") + f(FieldBox::Telephone) + QStringLiteral(" N° Tel 2 : ") +
+            f(FieldBox::Telephone1),
+        QStringLiteral("N° FAX : ") + f(FieldBox::Fax) + QStringLiteral(" N° Portable : ") +
+            f(FieldBox::Portable),
+        QStringLiteral("E-Mail : ") + f(FieldBox::Email),
+        QStringLiteral("Accès URL : ") + f(FieldBox::Url),
+        QStringLiteral("Référence : ") + f(FieldBox::Reference),
+        QStringLiteral("Notes : ") + f(FieldBox::Notes),
     };
 }
 
@@ -73,8 +56,8 @@ void printRecordSheet(PrinterSurface& printer, const RecordForm& form)
 
 void Mnu_imprimFICHE(AppState&, Services& services, RecordForm& form)
 {
-    const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(Nom) +
-                             QStringLiteral(" ") + form.fieldText(Prenom) +
+    const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(FieldBox::Nom) +
+                             QStringLiteral(" ") + form.fieldText(FieldBox::Prenom) +
                              QStringLiteral(" ?\r           Confirmez");
     if (services.dialogs->msgBox(question, kQuestion,
                                  QStringLiteral("Impression de la fiche en cours")) != vbYes)

@@ -1,6 +1,7 @@
 #include "phone/phonecommands.h"
 
 #include "core/appstate.h"
+#include "core/fieldrules.h"
 #include "core/recordform.h"
 #include "core/services.h"
 #include "phone/dialer.h"
@@ -13,13 +14,6 @@
 
 namespace
 {
-
-// A box counts as filled when its text is longer than one character (an empty stored field is
-// one space).
-bool filled(const QString& text)
-{
-    return text.size() > 1;
-}
 
 void showWarning(Services& services)
 {
@@ -35,14 +29,14 @@ TelMenuState telMenuState(const DialerSettings& dialer, const RecordForm& form)
 {
     struct Row {
         const char* name;
-        int box;
+        FieldBox box;
         const char* label;
         int underscores;
     };
     static const Row rows[3] = {
-        {"Mnu_Tel1", 7, "N° Tel 1 : ", 19},
-        {"Mnu_Tel2", 8, "N° Tel 2 : ", 19},
-        {"Mnu_Tel3", 15, "N° Portable : ", 16},
+        {"Mnu_Tel1", FieldBox::Telephone, "N° Tel 1 : ", 19},
+        {"Mnu_Tel2", FieldBox::Telephone1, "N° Tel 2 : ", 19},
+        {"Mnu_Tel3", FieldBox::Portable, "N° Portable : ", 16},
     };
     TelMenuState state;
     if (dialer.ChoixNumeroteur == 0)
@@ -55,7 +49,7 @@ TelMenuState telMenuState(const DialerSettings& dialer, const RecordForm& form)
         item.name = QString::fromLatin1(row.name);
         item.box = row.box;
         const QString text = form.fieldText(row.box);
-        item.enabled = filled(text);
+        item.enabled = isFilled(text);
         item.caption = QString::fromUtf8(row.label) +
                        (item.enabled ? text : QString(row.underscores, QLatin1Char('_')));
     }
@@ -108,7 +102,7 @@ QString sqliteVersionText()
     return version;
 }
 
-void dialFieldBox(int box, AppState& state, Services& services, const RecordForm& form,
+void dialFieldBox(FieldBox box, AppState& state, Services& services, const RecordForm& form,
                   QWidget* parent, const ModalRunner& runModal)
 {
     // Shown and dialed exactly as displayed: no trimming, spaces and dots kept.
@@ -144,17 +138,17 @@ void dialFieldBox(int box, AppState& state, Services& services, const RecordForm
 void Mnu_Tel1_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
                     const ModalRunner& runModal)
 {
-    dialFieldBox(7, state, services, form, parent, runModal);
+    dialFieldBox(FieldBox::Telephone, state, services, form, parent, runModal);
 }
 
 void Mnu_Tel2_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
                     const ModalRunner& runModal)
 {
-    dialFieldBox(8, state, services, form, parent, runModal);
+    dialFieldBox(FieldBox::Telephone1, state, services, form, parent, runModal);
 }
 
 void Mnu_Tel3_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
                     const ModalRunner& runModal)
 {
-    dialFieldBox(15, state, services, form, parent, runModal);
+    dialFieldBox(FieldBox::Portable, state, services, form, parent, runModal);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fieldbox.h"
 #include "phone/dialersettings.h"
 
 #include <QString>
@@ -15,11 +16,11 @@ class RecordForm;
 struct AppState;
 struct Services;
 
-// The number items of the main window's "&Composer" menu: Mnu_Tel1 (box 7, Téléphone),
-// Mnu_Tel2 (box 8, Téléphone1), Mnu_Tel3 (box 15, Portable).
+// The number items of the main window's "&Composer" menu: Mnu_Tel1 (Téléphone), Mnu_Tel2
+// (Téléphone1), Mnu_Tel3 (Portable).
 struct TelMenuItem {
-    QString name;    // objectName of the menu item
-    int box = 0;     // field box it dials
+    QString name;                       // objectName of the menu item
+    FieldBox box = FieldBox::Telephone; // field box it dials
     QString caption; // the label followed by the number, or by underscores when there is none
     bool enabled = false;
 };
@@ -47,7 +48,7 @@ using ModalRunner = std::function<int(QDialog&)>;
 
 // Dials the number of field box `box` with the chosen dialer: the program's modem dialer opens
 // with the number proposed, or the desktop's telephony handler gets it.
-void dialFieldBox(int box, AppState& state, Services& services, const RecordForm& form,
+void dialFieldBox(FieldBox box, AppState& state, Services& services, const RecordForm& form,
                   QWidget* parent, const ModalRunner& runModal = ModalRunner());
 void Mnu_Tel1_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
                     const ModalRunner& runModal = ModalRunner());

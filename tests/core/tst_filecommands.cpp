@@ -78,7 +78,8 @@ void TestFileCommands::nouveauCreatesOpensAndWaitsForTheFirstRecord()
     QVERIFY(!frame2->isHidden());
     QVERIFY(frame2->isEnabled());
     QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("CmdAnnul"))->isHidden());
-    QVERIFY(w.field(0)->hasFocus() || QApplication::focusWidget() == w.field(0));
+    QVERIFY(w.field(FieldBox::Nom)->hasFocus() ||
+            QApplication::focusWidget() == w.field(FieldBox::Nom));
     const auto rows = readAddressFile(created);
     QCOMPARE(rows.size(), 1);
     for (const QVariant& v : rows.first())
@@ -130,7 +131,7 @@ void TestFileCommands::nouveauThenCancelledOpenModifiesTheRecordShown()
     QVERIFY(f.dialogs.done());
     QVERIFY(QFile::exists(created)); // made, not opened
     QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + f.path(QStringLiteral("Elvarine.adb")));
-    QCOMPARE(w.fieldText(0), QStringLiteral("Durand"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Durand"));
     QVERIFY(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
     QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("CmdAnnul"))->isHidden());
 }
@@ -162,7 +163,7 @@ void TestFileCommands::ouvrirOpensAnotherFileInPlaceOfTheFirst()
     QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + other);
     QCOMPARE(listLines(w),
              (QStringList{QStringLiteral("Arnaud Luc"), QStringLiteral("Zola Émile")}));
-    QCOMPARE(w.fieldText(0), QStringLiteral("Arnaud"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Arnaud"));
 }
 
 void TestFileCommands::damagedFileKeepsTheOpenOne_data()
@@ -208,7 +209,7 @@ void TestFileCommands::damagedFileKeepsTheOpenOne()
     QCOMPARE(listLines(w), QStringList{QStringLiteral("Durand Marie")});
     // The file already open still takes records.
     w.cmdUpdate_Click();
-    w.setFieldText(1, QStringLiteral("Marie-Anne"));
+    w.setFieldText(FieldBox::Prenom, QStringLiteral("Marie-Anne"));
     w.cmdRefresh_Click();
     QCOMPARE(readAddressFile(good).first().at(1).toString(), QStringLiteral("Marie-Anne"));
 }

@@ -19,9 +19,9 @@ class Boxes : public BoundFields
 public:
     QString text[16];
     bool changed[16] = {};
-    QString fieldText(int box) const override { return text[box]; }
-    void showField(int box, const QString& t) override { text[box] = t; }
-    bool fieldChanged(int box) const override { return changed[box]; }
+    QString fieldText(FieldBox box) const override { return text[boxNumber(box)]; }
+    void showField(FieldBox box, const QString& t) override { text[boxNumber(box)] = t; }
+    bool fieldChanged(FieldBox box) const override { return changed[boxNumber(box)]; }
     void clearChanged() override { std::fill(std::begin(changed), std::end(changed), false); }
     void type(int box, const QString& t)
     {

@@ -123,12 +123,12 @@ void TestWorkflow::stateTable()
         else if (step == QLatin1String("update"))
             w.cmdUpdate_Click();
         else if (step == QLatin1String("type"))
-            w.setFieldText(0, QStringLiteral("Nouveau"));
+            w.setFieldText(FieldBox::Nom, QStringLiteral("Nouveau"));
         else if (step == QLatin1String("enter3")) {
             // Bernard is the first line; his Adresse holds one space.
-            QCOMPARE(w.fieldText(3), QStringLiteral(" "));
+            QCOMPARE(w.fieldText(FieldBox::Adresse), QStringLiteral(" "));
             activate(w);
-            w.field(3)->setFocus();
+            w.field(FieldBox::Adresse)->setFocus();
         } else if (step == QLatin1String("annul"))
             w.CmdAnnul_Click();
         else if (step == QLatin1String("refresh"))
@@ -164,13 +164,17 @@ void TestWorkflow::enterMovesInTheBoxOrder()
     frmElvarine& w = f.startWith({rec("Durand", "Marie")});
     activate(w);
     w.cmdUpdate_Click();
-    const int order[] = {0, 1, 2, 3, 4, 5, 6, 12, 7, 8, 9, 15, 13, 14, 10, 11};
-    w.field(0)->setFocus();
+    const FieldBox order[] = {
+        FieldBox::Nom,       FieldBox::Prenom,     FieldBox::Societe,   FieldBox::Adresse,
+        FieldBox::Adresse1,  FieldBox::CodePostal, FieldBox::Ville,     FieldBox::Pays,
+        FieldBox::Telephone, FieldBox::Telephone1, FieldBox::Fax,       FieldBox::Portable,
+        FieldBox::Email,     FieldBox::Url,        FieldBox::Reference, FieldBox::Notes};
+    w.field(FieldBox::Nom)->setFocus();
     for (int i = 0; i + 1 < 16; ++i) {
         QCOMPARE(QApplication::focusWidget(), w.field(order[i]));
         QTest::keyClick(w.field(order[i]), i % 2 ? Qt::Key_Down : Qt::Key_Return);
         QVERIFY2(QApplication::focusWidget() == w.field(order[i + 1]),
-                 qPrintable(QStringLiteral("Enter in box %1").arg(order[i])));
+                 qPrintable(QStringLiteral("Enter in box %1").arg(boxNumber(order[i]))));
     }
     QVERIFY(f.dialogs.done());
 }
@@ -181,12 +185,12 @@ void TestWorkflow::enterInNotesMakesANewLine()
     frmElvarine& w = f.startWith({rec("Durand", "Marie")});
     activate(w);
     w.cmdUpdate_Click();
-    w.field(11)->setFocus();
-    typeText(w.field(11), QStringLiteral("ligne 1"));
-    QTest::keyClick(w.field(11), Qt::Key_Return);
-    typeText(w.field(11), QStringLiteral("ligne 2"));
-    QCOMPARE(QApplication::focusWidget(), w.field(11));
-    QCOMPARE(w.fieldText(11), QStringLiteral("ligne 1\nligne 2"));
+    w.field(FieldBox::Notes)->setFocus();
+    typeText(w.field(FieldBox::Notes), QStringLiteral("ligne 1"));
+    QTest::keyClick(w.field(FieldBox::Notes), Qt::Key_Return);
+    typeText(w.field(FieldBox::Notes), QStringLiteral("ligne 2"));
+    QCOMPARE(QApplication::focusWidget(), w.field(FieldBox::Notes));
+    QCOMPARE(w.fieldText(FieldBox::Notes), QStringLiteral("ligne 1\nligne 2"));
     w.cmdRefresh_Click();
     QCOMPARE(readAddressFile(f.path(QStringLiteral("Elvarine.adb"))).first().at(11).toString(),
              QStringLiteral("ligne 1\nligne 2"));
@@ -198,19 +202,19 @@ void TestWorkflow::emptyNameIsReportedAndTheFocusReturns()
     frmElvarine& w = f.startWith({rec("Durand", "Marie")});
     activate(w);
     w.cmdAdd_Click();
-    QCOMPARE(QApplication::focusWidget(), w.field(0));
+    QCOMPARE(QApplication::focusWidget(), w.field(FieldBox::Nom));
     f.dialogs.expectMessage(QStringLiteral("Saisie obligatoire pour le nom !"), 16,
                             QStringLiteral("Erreur"));
-    QTest::keyClick(w.field(0), Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), w.field(0));
+    QTest::keyClick(w.field(FieldBox::Nom), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), w.field(FieldBox::Nom));
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
-    QCOMPARE(w.fieldText(1), QStringLiteral(" "));
+    QCOMPARE(w.fieldText(FieldBox::Prenom), QStringLiteral(" "));
     // The box is empty again, ready for the name; the next box was left with one space.
-    QCOMPARE(w.fieldText(0), QString());
+    QCOMPARE(w.fieldText(FieldBox::Nom), QString());
     // Typing a name and moving on asks nothing more.
-    typeText(w.field(0), QStringLiteral("Zola"));
-    QTest::keyClick(w.field(0), Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), w.field(1));
+    typeText(w.field(FieldBox::Nom), QStringLiteral("Zola"));
+    QTest::keyClick(w.field(FieldBox::Nom), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.field(FieldBox::Prenom));
     QVERIFY(f.dialogs.done());
 }
 
@@ -220,14 +224,14 @@ void TestWorkflow::oneSpaceRuleOnEnteringAndLeaving()
     frmElvarine& w = f.startWith({{"Durand", "Marie", " "}});
     activate(w);
     w.cmdUpdate_Click();
-    w.field(2)->setFocus(); // Société holds one space
-    QCOMPARE(w.fieldText(2), QString());
+    w.field(FieldBox::Societe)->setFocus(); // Société holds one space
+    QCOMPARE(w.fieldText(FieldBox::Societe), QString());
     QVERIFY(w.findChild<QPushButton*>(QStringLiteral("CmdAnnul"))->isHidden());
-    w.field(3)->setFocus(); // leaving it empty
-    QCOMPARE(w.fieldText(2), QStringLiteral(" "));
-    auto* adresse = static_cast<QLineEdit*>(w.field(3));
+    w.field(FieldBox::Adresse)->setFocus(); // leaving it empty
+    QCOMPARE(w.fieldText(FieldBox::Societe), QStringLiteral(" "));
+    auto* adresse = static_cast<QLineEdit*>(w.field(FieldBox::Adresse));
     QCOMPARE(adresse->text(), QString()); // null shows as empty
-    w.field(4)->setFocus();
+    w.field(FieldBox::Adresse1)->setFocus();
     QCOMPARE(adresse->text(), QStringLiteral(" "));
     w.cmdRefresh_Click();
     const auto row = readAddressFile(f.path(QStringLiteral("Elvarine.adb"))).first();
@@ -247,7 +251,7 @@ void TestWorkflow::untouchedNewRecordIsDropped()
     QVERIFY(f.dialogs.done());
     QCOMPARE(readAddressFile(f.path(QStringLiteral("Elvarine.adb"))).size(), 2);
     QCOMPARE(w.listIndex(), 0);
-    QCOMPARE(w.fieldText(0), QStringLiteral("Bernard"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Bernard"));
 }
 
 void TestWorkflow::newRecordStoresOnlyVisitedBoxes()
@@ -256,9 +260,9 @@ void TestWorkflow::newRecordStoresOnlyVisitedBoxes()
     frmElvarine& w = f.startWith({rec("Durand", "Marie")});
     activate(w);
     w.cmdAdd_Click();
-    typeText(w.field(0), QStringLiteral("Éluard"));
-    QTest::keyClick(w.field(0), Qt::Key_Return);
-    QTest::keyClick(w.field(1), Qt::Key_Return); // Prénom left empty: one space
+    typeText(w.field(FieldBox::Nom), QStringLiteral("Éluard"));
+    QTest::keyClick(w.field(FieldBox::Nom), Qt::Key_Return);
+    QTest::keyClick(w.field(FieldBox::Prenom), Qt::Key_Return); // Prénom left empty: one space
     w.cmdRefresh_Click();
     const auto rows = readAddressFile(f.path(QStringLiteral("Elvarine.adb")));
     QCOMPARE(rows.size(), 2);
@@ -284,7 +288,7 @@ void TestWorkflow::deletingDownToTheLastRecord()
         QStringLiteral("Supprimer la fiche"), vbYes);
     w.cmdDelete_Click();
     QCOMPARE(listLines(w), QStringList{QStringLiteral("Bernard Luc")});
-    QCOMPARE(w.fieldText(0), QStringLiteral("Bernard"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Bernard"));
     f.dialogs.expectMessage(
         QStringLiteral("La première fiche ne peut pas être supprimée !\r         "
                        "Vous ne pouvez que la modifier ."),
@@ -306,18 +310,18 @@ void TestWorkflow::identicalNamesReachEachTheirOwnRecord()
     const int positions[] = {2, 1, 3, 4};
     for (int i : {2, 0, 3, 1}) {
         w.setListIndex(i);
-        QCOMPARE(w.fieldText(6), villes[i]);
+        QCOMPARE(w.fieldText(FieldBox::Ville), villes[i]);
         QCOMPARE(w.ActualPosition, positions[i]);
     }
     // The third Dupont can be modified and deleted like any other record.
     w.setListIndex(3);
     w.cmdUpdate_Click();
-    w.setFieldText(1, QStringLiteral("Jeanne"));
+    w.setFieldText(FieldBox::Prenom, QStringLiteral("Jeanne"));
     w.cmdRefresh_Click();
     QCOMPARE(readAddressFile(f.path(QStringLiteral("Elvarine.adb")))[3][1].toString(),
              QStringLiteral("Jeanne"));
     w.setListIndex(2);
-    QCOMPARE(w.fieldText(6), QStringLiteral("Brest"));
+    QCOMPARE(w.fieldText(FieldBox::Ville), QStringLiteral("Brest"));
     f.dialogs.expectMessage(
         QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\rDupont Jean"), 36,
         QStringLiteral("Supprimer la fiche"), vbYes);
@@ -335,11 +339,11 @@ void TestWorkflow::namesDifferingOnlyInCase()
     // Letter case does not order the list: equal names keep their stored order.
     QCOMPARE(listLines(w), (QStringList{"dupont jean", "DUPONT JEAN", "Dupont Jean"}));
     w.setListIndex(2);
-    QCOMPARE(w.fieldText(6), QStringLiteral("Metz"));
+    QCOMPARE(w.fieldText(FieldBox::Ville), QStringLiteral("Metz"));
     w.setListIndex(1);
-    QCOMPARE(w.fieldText(6), QStringLiteral("Brest"));
+    QCOMPARE(w.fieldText(FieldBox::Ville), QStringLiteral("Brest"));
     w.setListIndex(0);
-    QCOMPARE(w.fieldText(6), QStringLiteral("Lyon"));
+    QCOMPARE(w.fieldText(FieldBox::Ville), QStringLiteral("Lyon"));
     QCOMPARE(w.ActualPosition, 1);
 }
 
@@ -418,7 +422,7 @@ void TestWorkflow::startupWithEmptyDefaultFile()
     QCOMPARE(f.state.FicAnOuvre, 1);
     QCOMPARE(listLines(w), QStringList{QStringLiteral(" ")});
     QCOMPARE(w.listIndex(), 0);
-    QCOMPARE(w.fieldText(0), QString());
+    QCOMPARE(w.fieldText(FieldBox::Nom), QString());
     QCOMPARE(readAddressFile(f.path(QStringLiteral("Elvarine.adb"))).size(), 1);
 }
 
@@ -453,7 +457,7 @@ void TestWorkflow::refusedStoreKeepsTheRecordInTheForm()
                                     "INSERT INTO Elvarine (Nom) VALUES ('Durand');"));
     frmElvarine& w = f.start();
     w.cmdUpdate_Click();
-    w.setFieldText(12, QStringLiteral("République tchèque"));
+    w.setFieldText(FieldBox::Pays, QStringLiteral("République tchèque"));
     f.dialogs.expectMessageStartingWith(
         QStringLiteral(
             "Le gestionnaire d'erreurs des données a rencontré l'erreur:Le champ « Pays »"),
@@ -462,9 +466,9 @@ void TestWorkflow::refusedStoreKeepsTheRecordInTheForm()
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     // Still being modified, nothing lost, nothing cut.
     QVERIFY(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
-    QCOMPARE(w.fieldText(12), QStringLiteral("République tchèque"));
+    QCOMPARE(w.fieldText(FieldBox::Pays), QStringLiteral("République tchèque"));
     QVERIFY(readAddressFile(path).first().at(13).isNull());
-    w.setFieldText(12, QStringLiteral("Tchéquie"));
+    w.setFieldText(FieldBox::Pays, QStringLiteral("Tchéquie"));
     w.cmdRefresh_Click();
     QCOMPARE(readAddressFile(path).first().at(13).toString(), QStringLiteral("Tchéquie"));
     QVERIFY(!w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
@@ -493,7 +497,7 @@ void TestWorkflow::quitWithPendingRecord()
     frmElvarine& w = f.startWith({rec("Durand", "Marie")});
     QSignalSpy endedSpy(&w, &frmElvarine::programEnded);
     w.cmdAdd_Click();
-    w.setFieldText(0, QStringLiteral("Nouveau"));
+    w.setFieldText(FieldBox::Nom, QStringLiteral("Nouveau"));
     f.dialogs.expectMessage(QStringLiteral("Enregistrer les modifications de la fiche en cours ?"),
                             35, QStringLiteral("Elvarine"), answer);
     if (how == QLatin1String("menu"))
@@ -511,7 +515,7 @@ void TestWorkflow::quitWithPendingRecord()
     if (!stored.isEmpty())
         QCOMPARE(rows[1][0].toString(), stored);
     if (!ended) {
-        QCOMPARE(w.fieldText(0), QStringLiteral("Nouveau"));
+        QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Nouveau"));
         QVERIFY(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
     }
 }
@@ -592,9 +596,9 @@ void TestWorkflow::menusAndToolbar()
     w.toolbarButton(20)->trigger();
     QVERIFY(f.dialogs.done());
     // Every box is announced by its caption.
-    QCOMPARE(w.field(13)->accessibleName(), QStringLiteral("E-Mail"));
-    QCOMPARE(static_cast<QLineEdit*>(w.field(15))->maxLength(), 20);
-    QCOMPARE(static_cast<QLineEdit*>(w.field(5))->maxLength(), 5);
+    QCOMPARE(w.field(FieldBox::Email)->accessibleName(), QStringLiteral("E-Mail"));
+    QCOMPARE(static_cast<QLineEdit*>(w.field(FieldBox::Portable))->maxLength(), 20);
+    QCOMPARE(static_cast<QLineEdit*>(w.field(FieldBox::CodePostal))->maxLength(), 5);
 }
 
 void TestWorkflow::helpOpensAtItsContents()

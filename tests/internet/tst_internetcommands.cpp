@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "core/fieldrules.h"
 #include "core/recordform.h"
 #include "core/services.h"
 #include "fakes.h"
@@ -20,7 +21,7 @@ class Form : public RecordForm
 {
 public:
     QString boxes[16];
-    QString fieldText(int box) const override { return boxes[box]; }
+    QString fieldText(FieldBox box) const override { return boxes[boxNumber(box)]; }
     int listCount() const override { return 0; }
     int listIndex() const override { return -1; }
     void setListIndex(int) override {}
@@ -132,7 +133,7 @@ void TestInternetCommands::mailOpensTheAddressAlone()
     services.desktop = &desktop;
     services.dialogs = &dialogs;
     Form form;
-    form.boxes[kEmailBox] = field;
+    form.boxes[boxNumber(FieldBox::Email)] = field;
     Mnu_Mail(state, services, form);
     QCOMPARE(desktop.opened.size(), 1);
     const QUrl opened = desktop.opened.first();
@@ -189,7 +190,7 @@ void TestInternetCommands::webAddressFilter()
     services.desktop = &desktop;
     services.dialogs = &dialogs;
     Form form;
-    form.boxes[kUrlBox] = field;
+    form.boxes[boxNumber(FieldBox::Url)] = field;
     Mnu_ConnectURL(state, services, form);
     if (url.isEmpty()) {
         QVERIFY2(desktop.opened.isEmpty(), qPrintable(desktop.opened.value(0).toString()));

@@ -58,7 +58,7 @@ void TestMainWindowPrinting::allRecordsInListOrderEachOnce()
     QCOMPARE(f.printer.documents, 1);
     // Actualiser ran: the first line is selected again.
     QCOMPARE(w.listIndex(), 0);
-    QCOMPARE(w.fieldText(0), QStringLiteral("Abel"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Abel"));
 }
 
 void TestMainWindowPrinting::orientationMarksFollowThePrinter()
@@ -113,7 +113,7 @@ void TestMainWindowPrinting::labelWindowMovesTheMainWindowsRecord()
     });
     w.toolbarButton(4)->trigger();
     QCOMPARE(preview, QStringLiteral("Durand Marie\n12 rue des Lilas\n\n69003 Lyon\n"));
-    QCOMPARE(w.fieldText(0), QStringLiteral("Durand"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Durand"));
     QCOMPARE(w.listIndex(), 1);
     // Back in the main window: its activation ran again.
     QVERIFY(!w.toolbarButton(9)->isEnabled());

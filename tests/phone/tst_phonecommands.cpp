@@ -20,7 +20,7 @@ namespace
 class FakeRecordForm : public RecordForm
 {
 public:
-    QString fieldText(int box) const override { return boxes[size_t(box)]; }
+    QString fieldText(FieldBox box) const override { return boxes[size_t(box)]; }
     int listCount() const override { return 0; }
     int listIndex() const override { return -1; }
     void setListIndex(int) override {}
@@ -150,12 +150,12 @@ void TestPhoneCommands::menuCaptions()
     QFETCH(QString, mobile);
     QFETCH(QStringList, captions);
     QFETCH(QList<bool>, enabled);
-    m_form.boxes[7] = tel1;
-    m_form.boxes[8] = tel2;
-    m_form.boxes[15] = mobile;
+    m_form.boxes[size_t(FieldBox::Telephone)] = tel1;
+    m_form.boxes[size_t(FieldBox::Telephone1)] = tel2;
+    m_form.boxes[size_t(FieldBox::Portable)] = mobile;
     const TelMenuState menu = telMenuState(m_state.dialer, m_form);
     const QStringList names{"Mnu_Tel1", "Mnu_Tel2", "Mnu_Tel3"};
-    const QList<int> boxes{7, 8, 15};
+    const QList<FieldBox> boxes{FieldBox::Telephone, FieldBox::Telephone1, FieldBox::Portable};
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(menu.items[size_t(i)].name, names[i]);
         QCOMPARE(menu.items[size_t(i)].box, boxes[i]);

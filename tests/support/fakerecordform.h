@@ -15,12 +15,12 @@ public:
     int selected = -1;
     QList<int> selections; // every setListIndex call
 
-    QString fieldText(int box) const override
+    QString fieldText(FieldBox box) const override
     {
         if (selected < 0 || selected >= records.size())
             return QString();
         const QStringList& r = records[selected];
-        return box < r.size() ? r[box] : QString();
+        return boxNumber(box) < r.size() ? r[boxNumber(box)] : QString();
     }
     int listCount() const override { return int(records.size()); }
     int listIndex() const override { return selected; }

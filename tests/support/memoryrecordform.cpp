@@ -26,9 +26,9 @@ void MemoryRecordForm::sortList()
     });
 }
 
-QString MemoryRecordForm::fieldText(int box) const
+QString MemoryRecordForm::fieldText(FieldBox box) const
 {
-    if (current < 0 || size_t(current) >= records.size() || box < 0 || box > 15)
+    if (current < 0 || size_t(current) >= records.size())
         return QString();
     return records[size_t(current)][size_t(box)];
 }

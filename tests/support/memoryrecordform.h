@@ -32,7 +32,7 @@ public:
     // Sorts the list by "Nom Prénom" (equal lines keep the records' order).
     void sortList();
 
-    QString fieldText(int box) const override;
+    QString fieldText(FieldBox box) const override;
     int listCount() const override { return int(listOrder.size()); }
     int listIndex() const override { return selected; }
     void setListIndex(int index) override;

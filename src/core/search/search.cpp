@@ -13,28 +13,28 @@ QString criterionCaption(int criterion)
     return QString::fromUtf8(captions[criterion]);
 }
 
-std::vector<std::vector<int>> criterionBoxes(int criterion)
+std::vector<std::vector<FieldBox>> criterionBoxes(int criterion)
 {
     switch (criterion) {
     case 1:
-        return {{0}};
+        return {{FieldBox::Nom}};
     case 2:
-        return {{1}};
+        return {{FieldBox::Prenom}};
     case 3:
-        return {{2}};
+        return {{FieldBox::Societe}};
     case 4:
-        return {{3, 4}};
+        return {{FieldBox::Adresse, FieldBox::Adresse1}};
     case 5:
-        return {{5}};
+        return {{FieldBox::CodePostal}};
     case 6:
-        return {{13}};
+        return {{FieldBox::Email}};
     case 7:
-        return {{14}};
+        return {{FieldBox::Url}};
     case 8:
-        return {{10}};
+        return {{FieldBox::Reference}};
     default: {
-        std::vector<std::vector<int>> all;
-        for (int box = 0; box < 16; ++box)
+        std::vector<std::vector<FieldBox>> all;
+        for (FieldBox box : kAllFieldBoxes)
             all.push_back({box});
         return all;
     }
@@ -46,7 +46,7 @@ std::vector<std::vector<int>> criterionColumnGroups(int criterion)
     std::vector<std::vector<int>> groups;
     for (const auto& boxes : criterionBoxes(criterion)) {
         std::vector<int> columns;
-        for (int box : boxes)
+        for (FieldBox box : boxes)
             columns.push_back(columnOfBox(box));
         groups.push_back(columns);
     }

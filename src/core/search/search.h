@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/fieldbox.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -9,8 +11,8 @@ constexpr int kCriterionCount = 9;
 // Caption of criterion `criterion` as the options window shows it.
 QString criterionCaption(int criterion);
 // Field boxes compared under `criterion`, each as one text; criterion 4 joins Adresse and
-// Adresse1 into one text (boxes {3, 4}).
-std::vector<std::vector<int>> criterionBoxes(int criterion);
+// Adresse1 into one text.
+std::vector<std::vector<FieldBox>> criterionBoxes(int criterion);
 // The same groups as columns (creation order).
 std::vector<std::vector<int>> criterionColumnGroups(int criterion);
 // True when `text`, made of the compared texts separated by `separator`, holds `lowerText` in
@@ -22,7 +24,7 @@ bool textMatches(const QString& text, const QString& lowerText, QChar separator)
 template <typename BoxText>
 bool recordMatches(int criterion, const QString& lowerText, BoxText&& boxText)
 {
-    for (const std::vector<int>& group : criterionBoxes(criterion)) {
+    for (const std::vector<FieldBox>& group : criterionBoxes(criterion)) {
         if (group.size() == 1) {
             // Letters compared without regard to case: the same as lowering the text first,
             // without making a lowered copy of every field.
@@ -31,7 +33,7 @@ bool recordMatches(int criterion, const QString& lowerText, BoxText&& boxText)
             continue;
         }
         QString compared;
-        for (int box : group)
+        for (FieldBox box : group)
             compared += boxText(box);
         if (compared.contains(lowerText, Qt::CaseInsensitive))
             return true;

@@ -104,7 +104,7 @@ void TestSearch::criteriaTable()
     QFETCH(int, criterion);
     QFETCH(QString, text);
     QFETCH(bool, found);
-    const auto box = [](int b) { return kFull.value(columnOfBox(b)).toString(); };
+    const auto box = [](FieldBox b) { return kFull.value(columnOfBox(b)).toString(); };
     QCOMPARE(recordMatches(criterion, text, box), found);
 
     // The same through the window's search.
@@ -123,7 +123,7 @@ void TestSearch::criteriaTable()
     QCOMPARE(f.state.search.Chaine, text); // kept in lower case
     if (found) {
         QCOMPARE(w.listIndex(), 1);
-        QCOMPARE(w.fieldText(0), QStringLiteral("Alpha"));
+        QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Alpha"));
         QCOMPARE(f.state.search.IndexTrouve, 1);
     }
 }
@@ -139,7 +139,7 @@ void TestSearch::capitalsFindSmallLettersWithAccents()
                               QStringLiteral("ÉLODIE"));
         w.Mnu_Rechercher_Click();
         QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
-        QCOMPARE(w.fieldText(0), QStringLiteral("élodie"));
+        QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("élodie"));
         QCOMPARE(f.state.search.Chaine, QStringLiteral("élodie"));
     }
 }
@@ -157,7 +157,7 @@ void TestSearch::searchShowsTheFirstHitInListOrder()
     w.Mnu_Rechercher_Click();
     QVERIFY(f.dialogs.done());
     QCOMPARE(w.listIndex(), 0);
-    QCOMPARE(w.fieldText(0), QStringLiteral("Abel"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Abel"));
     QVERIFY(w.toolbarButton(12)->isEnabled());
 }
 
@@ -170,9 +170,9 @@ void TestSearch::suivantGoesOnAndNeverWrapsAround()
                           QStringLiteral("Chaîne de caractère à rechercher"),
                           QStringLiteral("léa"));
     w.Mnu_Rechercher_Click();
-    QCOMPARE(w.fieldText(0), QStringLiteral("Bernard"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Bernard"));
     w.Mnu_Suivant_Click();
-    QCOMPARE(w.fieldText(0), QStringLiteral("Durand"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Durand"));
     QCOMPARE(f.state.search.IndexTrouve, 2);
     // The hit was the last entry: Suivant ends with its own message and stays there.
     f.dialogs.expectMessage(QStringLiteral("Chaîne < léa > non trouvée"), 64,
@@ -180,7 +180,7 @@ void TestSearch::suivantGoesOnAndNeverWrapsAround()
     w.Mnu_Suivant_Click();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(w.listIndex(), 2);
-    QCOMPARE(w.fieldText(0), QStringLiteral("Durand"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Durand"));
 }
 
 void TestSearch::selectionAfterAFailedSearch()
@@ -199,7 +199,7 @@ void TestSearch::selectionAfterAFailedSearch()
     // Zorro, last in the list, is the first stored record: Marc is the entry kept.
     QCOMPARE(f.state.search.IndexTrouve, 1);
     QCOMPARE(w.listIndex(), 1);
-    QCOMPARE(w.fieldText(0), QStringLiteral("Marc"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Marc"));
 }
 
 void TestSearch::cancelledInputBoxDisablesSuivant()
@@ -235,7 +235,7 @@ void TestSearch::escapeCancelsARunningSearch()
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.state.search.DemandeArret, 0);
     QCOMPARE(w.listIndex(), 1);
-    QCOMPARE(w.fieldText(0), QStringLiteral("Bernard"));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Bernard"));
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -264,7 +264,7 @@ void TestSearch::escapeCancelsALongSearchMidway()
     }
     const int reached = w.listIndex();
     QVERIFY(reached >= 0);
-    QCOMPARE(w.fieldText(0), w.listText(reached).section(QLatin1Char(' '), 0, 0));
+    QCOMPARE(w.fieldText(FieldBox::Nom), w.listText(reached).section(QLatin1Char(' '), 0, 0));
     QCOMPARE(f.state.search.DemandeArret, 0);
 }
 

@@ -1,124 +1,21 @@
-#include "core/appstate.h"
 #include "core/numbertext.h"
 #include "core/recordform.h"
-#include "core/services.h"
-#include "fakerecordform.h"
-#include "labels/impetiq.h"
+#include "impetiqfixture.h"
 #include "labels/minisheet.h"
-#include "labels/printparamsfile.h"
-#include "printer/orimp.h"
-#include "recordingprinter.h"
-#include "scripteddialogs.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace
 {
 
 const QColor kCyan(192, 255, 255);
-
-// Stored orientations that the fake printer then reports.
-class FakeSettingsStore : public PrinterSettingsStore
-{
-public:
-    explicit FakeSettingsStore(RecordingPrinter& printer) : m_printer(printer) {}
-    std::optional<int> orientation(const QString&) override { return m_printer.orientationValue; }
-    bool store(const QString&, std::optional<int> orientation, int) override
-    {
-        if (orientation)
-            m_printer.orientationValue = *orientation;
-        return true;
-    }
-
-private:
-    RecordingPrinter& m_printer;
-};
-
-QStringList record(const QString& nom, const QString& prenom)
-{
-    QStringList r(16, QStringLiteral(" "));
-    r[0] = nom;
-    r[1] = prenom;
-    r[5] = QStringLiteral("75001");
-    r[6] = QStringLiteral("Paris");
-    return r;
-}
-
-struct Fixture {
-    AppState state;
-    ScriptedDialogs dialogs;
-    RecordingPrinter printer;
-    FakeSettingsStore store{printer};
-    Services services;
-    FakeRecordForm form;
-    std::unique_ptr<ImpEtiq> window;
-
-    Fixture()
-    {
-        services.dialogs = &dialogs;
-        services.printer = &printer;
-        services.printerSettings = &store;
-        state.print = defaultPrintParams(QStringLiteral("Arial"), 0);
-        form.records << durand() << record("Martin", "Paul") << record("Petit", "Zoé");
-        form.selected = 0;
-        state.search.IndexTrouve = 0;
-    }
-    ImpEtiq& open()
-    {
-        window = std::make_unique<ImpEtiq>(state, services, form);
-        window->show();
-        return *window;
-    }
-    template <typename T> T* child(const char* name)
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
-    QAction* action(const char* name) { return child<QAction>(name); }
-    bool verifyDone()
-    {
-        if (!dialogs.done())
-            qWarning("dialogs still expected: %s", qPrintable(dialogs.pending()));
-        return dialogs.done();
-    }
-};
-
-// Types `text` into `edit` key by key, as the user would.
-void type(QLineEdit* edit, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-void selectAllAndType(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    else
-        type(edit, text);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -138,12 +35,6 @@ private slots:
     void switchingModesKeepsTheSelectedPosition();
     void printingTheSelectedLabel();
     void closingStoresTheCheckBoxes();
-    void savingFromTheWindow();
-    void loadingIntoTheWindow();
-    void defaultParameters();
-    void orientationCommands();
-    void noPrinterForOrientation();
-    void fontColourAndPrintSetup();
 };
 
 void TestImpEtiq::openingState()
@@ -376,7 +267,7 @@ void TestImpEtiq::keyFilters()
     edit->clear();
     edit->blockSignals(false);
     edit->setFocus();
-    type(edit, typed);
+    typeInto(edit, typed);
     QTest::keyClick(edit, Qt::Key_X, Qt::AltModifier);
     QCOMPARE(edit->text(), shown);
     if (edit == w.countBox()) {
@@ -515,175 +406,6 @@ void TestImpEtiq::closingStoresTheCheckBoxes()
     f.action("Mnu_fermer")->trigger();
     QVERIFY(!third.isVisible());
     QVERIFY(f.state.print.ImprimerCadre);
-}
-
-void TestImpEtiq::savingFromTheWindow()
-{
-    Fixture f;
-    QTemporaryDir dir;
-    f.state.CheminAppli = dir.path();
-    ImpEtiq& w = f.open();
-    w.geometryBox(GeometryField::LeftMargin)
-        ->setText(QStringLiteral("12.5cm")); // pasted: the key filter lets it through
-    w.geometryBox(GeometryField::Height)->setText(QString());
-    f.child<QCheckBox>("Check1")->setCheckState(Qt::PartiallyChecked);
-    const QString path = dir.filePath(QStringLiteral("planche.par"));
-    FileDialogRequest request;
-    request.title = QStringLiteral("Enregistrer");
-    request.filter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
-    request.flags = 2;
-    f.dialogs.expectSaveFile(request, path);
-    f.action("Mnu_SauveParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(readBytes(path), QByteArray("12.5,0,0,0,90,0\r\n#FALSE#,#TRUE#\r\n\"Arial\"\r\n10\r\n"
-                                         "#FALSE#\r\n#FALSE#\r\n0\r\n"));
-    QCOMPARE(f.state.FicParam, path);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paramétrage de l'impression PLANCHE.PAR"));
-
-    // A cancelled save writes nothing and says nothing.
-    QFile::remove(path);
-    f.dialogs.expectSaveFile(request, std::nullopt);
-    f.action("Mnu_SauveParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QVERIFY(!QFile::exists(path));
-
-    // A file that cannot be written.
-    f.dialogs.expectSaveFile(request, dir.filePath(QStringLiteral("none/x.par")));
-    f.dialogs.expectMessage(QStringLiteral("Erreur de sauvegarde!"), 16, QStringLiteral("Erreur"));
-    f.action("Mnu_SauveParam")->trigger();
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEtiq::loadingIntoTheWindow()
-{
-    Fixture f;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("avery.par"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("7,1,2,3,70,37\r\n1,1\r\n\"Courier\"\r\n12\r\n#TRUE#\r\n#FALSE#\r\n255\r\n");
-    }
-    ImpEtiq& w = f.open();
-    FileDialogRequest request;
-    request.title = QStringLiteral("Ouvrir");
-    request.filter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
-    f.dialogs.expectOpenFile(request, path);
-    f.action("Mnu_ChargeParam")->trigger();
-    QVERIFY(f.verifyDone());
-    const QStringList shown{"7", "2", "1", "3", "70", "37"}; // Text1..Text6
-    for (int i = 0; i < kGeometryFieldCount; ++i)
-        QCOMPARE(w.geometryBox(GeometryField(i))->text(), shown[i]);
-    QVERIFY(!f.child<QCheckBox>("Check1")->isChecked());
-    QVERIFY(!f.child<QCheckBox>("Check2")->isChecked());
-    QCOMPARE(w.addressPreview()->font().family(), QStringLiteral("Courier"));
-    QVERIFY(w.addressPreview()->font().bold());
-    QCOMPARE(w.addressPreview()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paramétrage de l'impression AVERY.PAR"));
-
-    // Cancelling the next load reads the same file again.
-    selectAllAndType(w.geometryBox(GeometryField::Width), QStringLiteral("99"));
-    request.fileName = path;
-    f.dialogs.expectOpenFile(request, std::nullopt, true);
-    f.action("Mnu_ChargeParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(w.geometryBox(GeometryField::Width)->text(), QStringLiteral("70"));
-    QCOMPARE(f.state.print.LargeurEtiq, 70.0);
-}
-
-void TestImpEtiq::defaultParameters()
-{
-    Fixture f;
-    f.state.print.FontName = QStringLiteral("Courier");
-    ImpEtiq& w = f.open();
-    f.child<QRadioButton>("Option1")->click();
-    selectAllAndType(w.countBox(), QStringLiteral("3"));
-    selectAllAndType(w.geometryBox(GeometryField::LeftMargin), QStringLiteral("11"));
-    selectAllAndType(w.geometryBox(GeometryField::Width), QStringLiteral("60"));
-    f.child<QCheckBox>("Check1")->setChecked(false);
-    w.setWindowTitle(QStringLiteral("x"));
-    f.action("Mnu_ParamDefaut")->trigger();
-    const QStringList geometry{"5", "0", "0", "0", "90", "45"};
-    for (int i = 0; i < kGeometryFieldCount; ++i)
-        QCOMPARE(w.geometryBox(GeometryField(i))->text(), geometry[i]);
-    QCOMPARE(f.state.print.MargeGauche, 5.0);
-    QCOMPARE(f.state.print.LargeurEtiq, 90.0);
-    QCOMPARE(w.countBox()->text(), QStringLiteral("8"));
-    QCOMPARE(f.state.label.NbEtiquettes, 8);
-    QCOMPARE(f.child<QRadioButton>("Option1")->text(), QStringLiteral("8 étiquettes identiques"));
-    QCOMPARE(w.printButton()->text(), QStringLiteral("&Imprimer 8 étiquettes"));
-    QVERIFY(f.child<QCheckBox>("Check1")->isChecked());
-    QVERIFY(f.state.print.ImprimerCadre);
-    QCOMPARE(f.state.print.FontName, QStringLiteral("Courier"));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paramétrage de l'impression DEFAUT"));
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEtiq::orientationCommands()
-{
-    Fixture f;
-    ImpEtiq& w = f.open();
-    QTest::mouseClick(w.landscapeButton(), Qt::LeftButton);
-    QCOMPARE(f.printer.orientationValue, 2);
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Paysage"));
-    QVERIFY(f.action("Mnu_ImpPays")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPort")->isChecked());
-    f.action("Mnu_ImpPort")->trigger();
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPays")->isChecked());
-    // Opening the menu shows what the printer really has.
-    f.printer.orientationValue = 2;
-    emit f.child<QMenu>("Mnu_Etiq")->aboutToShow();
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Paysage"));
-    QVERIFY(f.action("Mnu_ImpPays")->isChecked());
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEtiq::noPrinterForOrientation()
-{
-    Fixture f;
-    ImpEtiq& w = f.open();
-    f.printer.names.clear();
-    f.dialogs.expectMessage(QStringLiteral("Aucune imprimante n'est disponible"), 0,
-                            QStringLiteral("Elvarine"));
-    QTest::mouseClick(w.landscapeButton(), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPays")->isChecked());
-}
-
-void TestImpEtiq::fontColourAndPrintSetup()
-{
-    Fixture f;
-    ImpEtiq& w = f.open();
-    FontSpec preset;
-    preset.name = QStringLiteral("Arial");
-    preset.size = 10;
-    FontSpec chosen;
-    chosen.name = QStringLiteral("Courier");
-    chosen.size = 12;
-    chosen.italic = true;
-    chosen.strikethru = true;
-    f.dialogs.expectFont(chosen, preset);
-    f.action("Mnu_Police")->trigger();
-    QCOMPARE(w.addressPreview()->font().family(), QStringLiteral("Courier"));
-    QCOMPARE(f.state.print.FontSize, 12.0);
-    QVERIFY(f.state.print.FontItalic);
-    QVERIFY(f.state.print.FontStrikethru);
-    f.dialogs.expectFont(std::nullopt);
-    f.action("Mnu_Police")->trigger();
-    QCOMPARE(f.state.print.FontName, QStringLiteral("Courier"));
-
-    f.dialogs.expectColor(65280u, 0u);
-    f.action("Mnu_Couleur")->trigger();
-    QCOMPARE(f.state.print.ForeColor, 65280);
-    QCOMPARE(w.addressPreview()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-
-    f.action("Mnu_ConfIMP")->trigger();
-    QVERIFY(f.printer.calls.contains("PrintSetup"));
-    QVERIFY(f.verifyDone());
 }
 
 QTEST_MAIN(TestImpEtiq)

@@ -293,7 +293,7 @@ void TestPhoneCommands::modemDialerOpensWithNumberPreset()
             // The input box proposes the number with its spaces.
             m_dialogs.expectInput(QStringLiteral("Tapez le numéro de téléphone:"),
                                   QStringLiteral("Numéro de téléphone"), QString(), Number);
-            dialer->DialButton->click();
+            dialer->dialButton()->click();
         }();
         return 0;
     });

@@ -127,8 +127,8 @@ bool RecordBinding::Refresh()
 void RecordBinding::showCurrent()
 {
     std::array<QString, kFieldBoxCount> texts;
-    if (m_recordset && (m_recordset->EditMode() == Recordset::dbEditAdd ||
-                        m_recordset->AbsolutePosition() >= 0)) {
+    if (m_recordset &&
+        (m_recordset->EditMode() == Recordset::dbEditAdd || m_recordset->AbsolutePosition() >= 0)) {
         try {
             for (FieldBox box : kAllFieldBoxes)
                 texts[size_t(boxNumber(box))] = m_recordset->Field(columnOfBox(box)).toString();

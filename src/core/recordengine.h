@@ -37,14 +37,14 @@ enum EngineErrors {
     errReadOnly = 3027,
     errNotDatabase = 3343,
     errDisk = 3043,
-    errLocked = 3050,             // another program holds the file (opening, reading)
-    errBusy = 3260,               // another program held the file too long for a store
-    errDiskFull = 3026,           // no room left on the file's disk
-    errChangedElsewhere = 3197,   // the row changed (or was replaced) since it was read
-    errDeletedElsewhere = 3198,   // the row was deleted by another program since it was read
-    errDamagedRecord = 3049,      // the row's stored data cannot be read
-    errNoRowNumber = 3290,        // every name of the row number is a column, or none exists
-    errNumericColumn = 3259,      // a column whose declared type turns texts into numbers
+    errLocked = 3050,           // another program holds the file (opening, reading)
+    errBusy = 3260,             // another program held the file too long for a store
+    errDiskFull = 3026,         // no room left on the file's disk
+    errChangedElsewhere = 3197, // the row changed (or was replaced) since it was read
+    errDeletedElsewhere = 3198, // the row was deleted by another program since it was read
+    errDamagedRecord = 3049,    // the row's stored data cannot be read
+    errNoRowNumber = 3290,      // every name of the row number is a column, or none exists
+    errNumericColumn = 3259,    // a column whose declared type turns texts into numbers
 };
 
 // The texts of these errors, for the windows, are in core/enginemessages.h.

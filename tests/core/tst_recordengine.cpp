@@ -62,7 +62,8 @@ public:
         m_process.start(QStringLiteral("sqlite3"),
                         {path, QStringLiteral(".timeout 10000"), sql,
                          QStringLiteral(".shell touch '%1'").arg(m_ready),
-                         QStringLiteral(".shell sleep %1").arg(seconds), QStringLiteral("COMMIT;")});
+                         QStringLiteral(".shell sleep %1").arg(seconds),
+                         QStringLiteral("COMMIT;")});
     }
     ~OtherProgram()
     {
@@ -211,11 +212,11 @@ void TestRecordEngine::damagedFilesAreRefused_data()
     QTest::newRow("other table") << QByteArray() << "CREATE TABLE contacts (Nom TEXT);"
                                  << int(errNoTable);
     QTest::newRow("every name of the row number taken")
-        << QByteArray()
-        << foreignTable({"TEXT"}, "rowid TEXT, OID TEXT, _rowid_ TEXT") << int(errNoRowNumber);
+        << QByteArray() << foreignTable({"TEXT"}, "rowid TEXT, OID TEXT, _rowid_ TEXT")
+        << int(errNoRowNumber);
     QTest::newRow("no row numbers")
-        << QByteArray() << foreignTable({"TEXT"}, "k TEXT PRIMARY KEY").chopped(2) +
-                               ") WITHOUT ROWID;"
+        << QByteArray()
+        << foreignTable({"TEXT"}, "k TEXT PRIMARY KEY").chopped(2) + ") WITHOUT ROWID;"
         << int(errNoRowNumber);
     QTest::newRow("missing column")
         << QByteArray()
@@ -654,9 +655,8 @@ void TestRecordEngine::openingWaitsForAShortWriteLock()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.adb"));
     makeAddressFile(path, {row("Un")});
-    OtherProgram other(path,
-                       QStringLiteral("BEGIN IMMEDIATE; INSERT INTO Elvarine (Nom) VALUES ('Deux');"),
-                       1);
+    OtherProgram other(
+        path, QStringLiteral("BEGIN IMMEDIATE; INSERT INTO Elvarine (Nom) VALUES ('Deux');"), 1);
     QVERIFY(other.waitUntilReady());
     try {
         auto db = Database::OpenDatabase(path);

@@ -245,18 +245,18 @@ void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable_data()
     QTest::addColumn<int>("foreColor");
     const double keptSize = unusual().FontSize;
     const int keptColour = unusual().ForeColor;
-    QTest::newRow("a billion points, colour -1") << QByteArray("1E9") << QByteArray("-1")
-                                                 << keptSize << keptColour;
+    QTest::newRow("a billion points, colour -1")
+        << QByteArray("1E9") << QByteArray("-1") << keptSize << keptColour;
     QTest::newRow("negative size, above white")
         << QByteArray("-10") << QByteArray("16777216") << keptSize << keptColour;
     QTest::newRow("zero size, far above white")
         << QByteArray("0") << QByteArray("99999999") << keptSize << keptColour;
-    QTest::newRow("just over the largest size") << QByteArray("512.5") << QByteArray("0")
-                                                << keptSize << 0;
-    QTest::newRow("largest size, white") << QByteArray("512") << QByteArray("16777215") << 512.0
-                                         << 16777215;
-    QTest::newRow("half a point, blue") << QByteArray("0.5") << QByteArray("16711680") << 0.5
-                                        << 16711680;
+    QTest::newRow("just over the largest size")
+        << QByteArray("512.5") << QByteArray("0") << keptSize << 0;
+    QTest::newRow("largest size, white")
+        << QByteArray("512") << QByteArray("16777215") << 512.0 << 16777215;
+    QTest::newRow("half a point, blue")
+        << QByteArray("0.5") << QByteArray("16711680") << 0.5 << 16711680;
 }
 
 void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable()

@@ -216,8 +216,8 @@ void TestDialer::numberTheModemCannotDialIsSaidSo()
     m_state.NumeroAppel = QStringLiteral("01\r\nATH");
     DIALER window(m_state, m_services, nullptr, 20);
     m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("01\r\nATH"));
-    m_dialogs.expectMessage(ModemDial::failureMessage(ModemDial::Result::BadNumber),
-                            vbExclamation, QStringLiteral("Erreur"));
+    m_dialogs.expectMessage(ModemDial::failureMessage(ModemDial::Result::BadNumber), vbExclamation,
+                            QStringLiteral("Erreur"));
     window.DialButton_Click();
     QVERIFY(m_ports->requested.isEmpty());
     QVERIFY(m_modem->received().isEmpty());

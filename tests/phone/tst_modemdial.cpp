@@ -330,7 +330,8 @@ void TestModemDial::numberOutsidePrintableAsciiIsNotSent()
     QVERIFY(factory.requested.isEmpty());
     QTest::qWait(20);
     QCOMPARE(modem.received(), QByteArray());
-    QVERIFY(ModemDial::failureMessage(ModemDial::Result::BadNumber).contains("Rien n'a été envoyé"));
+    QVERIFY(
+        ModemDial::failureMessage(ModemDial::Result::BadNumber).contains("Rien n'a été envoyé"));
     // Every printable character still goes out as typed.
     QVERIFY(ModemDial::dialable(QStringLiteral(" 0123456789*#,;!@WPTwpt+-().ABCD~")));
 }

@@ -44,8 +44,7 @@ struct PdfWord {
 // as their letters.
 inline QList<QList<PdfWord>> pdfWords(const QString& pdf, int firstPage = 0, int lastPage = 0)
 {
-    QStringList arguments{QStringLiteral("-bbox"), QStringLiteral("-enc"),
-                          QStringLiteral("UTF-8")};
+    QStringList arguments{QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8")};
     if (firstPage > 0)
         arguments << QStringLiteral("-f") << QString::number(firstPage);
     if (lastPage > 0)
@@ -71,10 +70,9 @@ inline QList<QList<PdfWord>> pdfWords(const QString& pdf, int firstPage = 0, int
             .replace(QLatin1String("&quot;"), QLatin1String("\""))
             .replace(QLatin1String("&apos;"), QLatin1String("'"))
             .replace(QLatin1String("&amp;"), QLatin1String("&"));
-        pages.last().append(
-            {QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                    QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
-             text.normalized(QString::NormalizationForm_KC)});
+        pages.last().append({QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                    QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                             text.normalized(QString::NormalizationForm_KC)});
     }
     return pages;
 }

@@ -1,4 +1,5 @@
 // The print parameters reader (".PAR") on any bytes, and the file written back from its result.
+#include "core/settingsfile.h"
 #include "labels/printparamsfile.h"
 
 #include <cstddef>

@@ -129,8 +129,10 @@ void readPrintParams(const QByteArray& bytes, PrintParams& p)
         decoupe = r.next();
         if (const auto name = r.next())
             p.FontName = name->toText();
-        // A size or colour the printer cannot draw cannot be read either.
-        if (const auto size = numberOf(r.next()); size && isDrawableFontSize(*size))
+        // A size or colour the printer cannot draw cannot be read either; the size is checked
+        // once it is single precision (a tiny size rounds to 0).
+        if (const auto size = numberOf(r.next());
+            size && isDrawableFontSize(*size) && isDrawableFontSize(double(float(*size))))
             p.FontSize = double(float(*size));
         readBoolean(r, p.FontBold);
         readBoolean(r, p.FontItalic);

@@ -249,6 +249,8 @@ void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable_data()
         << QByteArray("1E9") << QByteArray("-1") << keptSize << keptColour;
     QTest::newRow("negative size, above white")
         << QByteArray("-10") << QByteArray("16777216") << keptSize << keptColour;
+    QTest::newRow("size that is 0 in single precision")
+        << QByteArray("3E-65") << QByteArray("0") << keptSize << 0;
     QTest::newRow("zero size, far above white")
         << QByteArray("0") << QByteArray("99999999") << keptSize << keptColour;
     QTest::newRow("just over the largest size")

@@ -1,7 +1,7 @@
-#include "core/application.h"
+#include "app/application.h"
 
+#include "app/frmelvarine.h"
 #include "core/appstate.h"
-#include "core/frmelvarine.h"
 #include "core/services.h"
 #include "platform/clipboard.h"
 #include "platform/desktopservices.h"

@@ -12,6 +12,7 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "printer/orientationcommands.h"
+#include "printer/orientationmarks.h"
 #include "printer/printersurface.h"
 
 #include <QAction>

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev qt6-translations-l10n
+  libqt6svg6
   libsqlite3-dev libcups2-dev cups-daemon cups-client
   xvfb xauth xdotool xclip sqlite3 poppler-utils fonts-dejavu-core
 )

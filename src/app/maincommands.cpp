@@ -1,6 +1,7 @@
 #include "app/maincommands.h"
 
 #include "app/frmelvarine.h"
+#include "app/icons.h"
 #include "core/appstate.h"
 #include "core/fieldrules.h"
 #include "core/search/optionrec.h"
@@ -21,7 +22,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 
@@ -69,41 +69,6 @@ void copyBox(frmElvarine& w, FieldBox box)
     copyFieldBox(w.services.clipboard, w, box);
 }
 
-// The toolbar's icons until the program has its own set: the desktop theme's icon, else one of
-// the style's standard icons.
-QIcon commandIcon(const IconName& icon, const QStyle& style)
-{
-    struct Fallback {
-        const char* own;
-        QStyle::StandardPixmap pixmap;
-    };
-    static const Fallback fallbacks[] = {
-        {"new-file", QStyle::SP_FileIcon},
-        {"open-file", QStyle::SP_DialogOpenButton},
-        {"print-envelope", QStyle::SP_FileDialogContentsView},
-        {"print-label", QStyle::SP_FileDialogDetailedView},
-        {"printer-setup", QStyle::SP_ComputerIcon},
-        {"quit", QStyle::SP_DialogCloseButton},
-        {"copy-record", QStyle::SP_FileLinkIcon},
-        {"paste-record", QStyle::SP_DialogSaveButton},
-        {"search", QStyle::SP_FileDialogContentsView},
-        {"search-next", QStyle::SP_ArrowForward},
-        {"add-record", QStyle::SP_FileDialogNewFolder},
-        {"delete-record", QStyle::SP_TrashIcon},
-        {"refresh", QStyle::SP_BrowserReload},
-        {"modify-record", QStyle::SP_FileDialogInfoView},
-        {"help", QStyle::SP_DialogHelpButton},
-        {"about", QStyle::SP_MessageBoxInformation},
-    };
-    QIcon fallback;
-    for (const Fallback& f : fallbacks) {
-        if (qstrcmp(f.own, icon.own) == 0)
-            fallback = style.standardIcon(f.pixmap);
-    }
-    const QString theme = QString::fromLatin1(icon.theme);
-    return theme.isEmpty() ? fallback : QIcon::fromTheme(theme, fallback);
-}
-
 } // namespace
 
 void CommandHandler::run(frmElvarine& window) const
@@ -141,7 +106,7 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
      "Imprimer l'&état du fichier", "", 0, "", {}, Check::None,
      [](M& w) { printAllRecordSheets(w.services, w, [&w] { w.cmdRefresh_Click(); }); }},
     {Command::ConfIMP, "Mnu_ConfIMP", Menu::Fichier, false, "&Configurer l'imprimante", "Ctrl+C",
-     5, "Configurer l'imprimante", {"printer-setup", "printer"}, Check::None,
+     5, "Configurer l'imprimante", {"printer-setup", ""}, Check::None,
      [](M& w) { configurePrinter(w.services); }},
     {Command::ImpPort, "Mnu_ImpPort", Menu::Fichier, false, "Imprimante en mode Portrait", "",
      0, "", {}, Check::PrinterReport, [](M& w) { switchOrientation(w, PrinterSurface::Portrait); }},
@@ -155,11 +120,11 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
 
     {Command::CopieFiche, "Mnu_CopieFiche", Menu::Edition, false,
      "&Copier la fiche en cours", "F4",
-     8, "Copier la fiche en cours", {"copy-record", "edit-copy"}, Check::None,
+     8, "Copier la fiche en cours", {"copy-record", ""}, Check::None,
      &M::Mnu_CopieFiche_Click},
     {Command::CollerFiche, "Mnu_CollerFiche", Menu::Edition, false,
      "Co&ller la sélection dans une nouvelle fiche", "F5",
-     9, "Coller dans une nouvelle fiche", {"paste-record", "edit-paste"}, Check::None,
+     9, "Coller dans une nouvelle fiche", {"paste-record", ""}, Check::None,
      &M::Mnu_CollerFiche_Click},
     {Command::Rechercher, "Mnu_Rechercher", Menu::Edition, true, "&Rechercher", "F2",
      11, "Rechercher", {"search", "edit-find"}, Check::None, &M::Mnu_Rechercher_Click},
@@ -215,7 +180,7 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
     {Command::Actualiser, "Toolbar1_16", Menu::None, false, "Actualiser", "",
      16, "Actualiser la liste", {"refresh", "view-refresh"}, Check::None, &M::cmdRefresh_Click},
     {Command::Modifier, "Toolbar1_17", Menu::None, false, "Modifier", "",
-     17, "Modifier la fiche en cours", {"modify-record", ""}, Check::None, &M::cmdUpdate_Click},
+     17, "Modifier la fiche en cours", {"modify-record", "document-edit"}, Check::None, &M::cmdUpdate_Click},
 };
 
 constexpr MenuRow kMenuTable[kMenuCount] = {
@@ -300,7 +265,8 @@ void MainCommands::build(frmElvarine& window, QMenuBar& bar, QToolBar& toolbar)
             action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
         if (row.toolbarIndex > 0) {
             action->setToolTip(QString::fromUtf8(row.tooltip));
-            action->setIcon(commandIcon(row.icon, *window.style()));
+            action->setIcon(programIcon(QString::fromLatin1(row.icon.own),
+                                        QString::fromLatin1(row.icon.theme)));
             // The menus show their entries without icons.
             action->setIconVisibleInMenu(false);
         }

@@ -88,8 +88,8 @@ struct CommandHandler {
     Function function = nullptr;
 };
 
-// A command's icon: the program's own icon name, and the standard name of the desktop theme's
-// icon preferred to it (empty when no standard icon means the same).
+// A command's icon (see app/icons.h): the program's own icon name, and the name of the desktop
+// theme's icon preferred to it (empty when no theme icon means the same).
 struct IconName {
     const char* own;
     const char* theme;

@@ -7,6 +7,8 @@
 #include "envelopes/senderpreview.h"
 #include "envelopes/senderprofile.h"
 #include "envelopes/senderprofilefile.h"
+#include "labels/printfontpreview.h"
+#include "labels/typingfilter.h"
 #include "platform/colorref.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
@@ -18,12 +20,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace
@@ -36,33 +38,49 @@ constexpr int cdlOFNCreatePrompt = 8192;
 
 const QColor kLightGreen(0xC0, 0xFF, 0xC0);
 
-// The profile field shown by Text6..Text9.
-double& measure(SenderProfile& p, int n)
-{
-    switch (n) {
-    case 6:
-        return p.FrameWidth;
-    case 7:
-        return p.FrameHeight;
-    case 8:
-        return p.MarginLeft;
-    default:
-        return p.MarginTop;
-    }
-}
+// The sender line boxes Text1..Text5: the caption beside each (the third has none) and the name
+// a screen reader gives it.
+struct LineBox {
+    const char* labelName;
+    const char* caption;
+    const char* accessibleName;
+};
+const LineBox kLines[kSenderLineCount] = {
+    {"Label1", "Nom Prénom Société :", "Nom Prénom Société"},
+    {"Label2", "Adresse :", "Adresse"},
+    {nullptr, nullptr, "Adresse, suite"},
+    {"Label3", "Code postal Ville :", "Code postal Ville"},
+    {"Label4", "Pays :", "Pays"},
+};
+
+// The measure boxes in the order of SenderMeasure, two to a frame, and what each edits.
+struct MeasureBox {
+    double SenderProfile::*field;
+    const char* boxName;
+    const char* labelName;
+    const char* caption;
+    const char* allowed; // the characters that can be typed
+};
+const MeasureBox kMeasures[kSenderMeasureCount] = {
+    {&SenderProfile::FrameWidth, "Text6", "Label5", "Largeur :", "0123456789"},
+    {&SenderProfile::FrameHeight, "Text7", "Label6", "Hauteur :", "0123456789"},
+    {&SenderProfile::MarginLeft, "Text8", "Label8", "Marge gauche :", "-0123456789"},
+    {&SenderProfile::MarginTop, "Text9", "Label9", "Marge haute :", "-0123456789"},
+};
+const char* const kMeasureFrames[2][2] = {{"Frame3", "Cadre en mm "}, {"Frame4", "Marges en mm "}};
 
 } // namespace
 
 FrmUtil::FrmUtil(AppState& state, Services& services, QWidget* parent)
     : QDialog(parent), m_state(state), m_services(services),
-      m_commonDialog1(std::make_unique<CommonDialog>(*services.dialogs))
+      m_profileFileDialog(std::make_unique<CommonDialog>(*services.dialogs))
 {
     setObjectName(QStringLiteral("FrmUtil"));
     setModal(true);
     buildForm();
     updateCaption();
     // Load: the test print button's tooltip.
-    m_command3->setToolTip(QStringLiteral("Imprime une étiquette expéditeur"));
+    m_testPrintButton->setToolTip(QStringLiteral("Imprime une étiquette expéditeur"));
 }
 
 FrmUtil::~FrmUtil() = default;
@@ -74,154 +92,142 @@ void FrmUtil::buildForm()
     auto* layout = new QVBoxLayout(this);
     buildMenu(layout);
 
-    auto* frame1 = new QGroupBox(QStringLiteral("Définition de l'utilisateur "), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* grid1 = new QGridLayout(frame1);
-    const QString lineLabels[6] = {
-        QString(), QStringLiteral("Nom Prénom Société :"), QStringLiteral("Adresse :"),
-        QString(), QStringLiteral("Code postal Ville :"),  QStringLiteral("Pays :")};
-    const QString lineNames[6] = {QString(),
-                                  QStringLiteral("Nom Prénom Société"),
-                                  QStringLiteral("Adresse"),
-                                  QStringLiteral("Adresse, suite"),
-                                  QStringLiteral("Code postal Ville"),
-                                  QStringLiteral("Pays")};
-    const int labelNumber[6] = {0, 1, 2, 0, 3, 4};
-    for (int n = 1; n <= 5; ++n) {
-        auto* edit = new QLineEdit(frame1);
-        edit->setObjectName(QStringLiteral("Text%1").arg(n));
-        edit->setMaxLength(kLineLength);
-        edit->setAccessibleName(lineNames[n]);
-        m_text[size_t(n)] = edit;
-        if (!lineLabels[n].isEmpty()) {
-            auto* label = new QLabel(lineLabels[n], frame1);
-            label->setObjectName(QStringLiteral("Label%1").arg(labelNumber[n]));
-            label->setBuddy(edit);
-            grid1->addWidget(label, n - 1, 0);
+    auto* linesFrame = new QGroupBox(QStringLiteral("Définition de l'utilisateur "), this);
+    linesFrame->setObjectName(QStringLiteral("Frame1"));
+    auto* lines = new QGridLayout(linesFrame);
+    for (int i = 0; i < kSenderLineCount; ++i) {
+        const LineBox& l = kLines[i];
+        auto* box = new QLineEdit(linesFrame);
+        box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
+        box->setMaxLength(kLineLength);
+        box->setAccessibleName(QString::fromUtf8(l.accessibleName));
+        m_lineBoxes[size_t(i)] = box;
+        if (l.caption) {
+            auto* label = new QLabel(QString::fromUtf8(l.caption), linesFrame);
+            label->setObjectName(QLatin1String(l.labelName));
+            label->setBuddy(box);
+            lines->addWidget(label, i, 0);
         }
-        grid1->addWidget(edit, n - 1, 1);
-        connect(edit, &QLineEdit::textEdited, this, [this, n] { lineEdited(n); });
+        lines->addWidget(box, i, 1);
+        connect(box, &QLineEdit::textEdited, this, [this, line = i + 1] { lineEdited(line); });
     }
-    layout->addWidget(frame1);
+    layout->addWidget(linesFrame);
 
-    auto* middle = new QHBoxLayout;
-    auto* frame2 = new QGroupBox(
-        QStringLiteral("Définition de la police et du cadre pour impression sur enveloppe "), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    auto* frame2Layout = new QVBoxLayout(frame2);
-    m_check1 = new QCheckBox(QStringLiteral("Expéditeur en entête ( Exp : )"), frame2);
-    m_check1->setObjectName(QStringLiteral("Check1"));
-    connect(m_check1, &QCheckBox::clicked, this, &FrmUtil::check1Clicked);
-    frame2Layout->addWidget(m_check1);
+    buildMeasures(layout);
 
-    auto* frames = new QHBoxLayout;
-    struct MeasureBox {
-        const char* frame;
-        const char* frameCaption;
-        int label[2];
-        const char* captions[2];
-        int text[2];
-    };
-    const MeasureBox boxes[2] = {
-        {"Frame3", "Cadre en mm ", {5, 6}, {"Largeur :", "Hauteur :"}, {6, 7}},
-        {"Frame4", "Marges en mm ", {8, 9}, {"Marge gauche :", "Marge haute :"}, {8, 9}},
-    };
-    for (const MeasureBox& b : boxes) {
-        auto* frame = new QGroupBox(QString::fromUtf8(b.frameCaption), frame2);
-        frame->setObjectName(QString::fromLatin1(b.frame));
-        auto* grid = new QGridLayout(frame);
-        for (int i = 0; i < 2; ++i) {
-            const int n = b.text[i];
-            auto* label = new QLabel(QString::fromUtf8(b.captions[i]), frame);
-            label->setObjectName(QStringLiteral("Label%1").arg(b.label[i]));
-            auto* edit = new QLineEdit(frame);
-            edit->setObjectName(QStringLiteral("Text%1").arg(n));
-            edit->setMaxLength(kMeasureLength);
-            QString name = QString::fromUtf8(b.captions[i]);
-            name.chop(2);
-            edit->setAccessibleName(name);
-            QPalette pal = edit->palette();
-            pal.setColor(QPalette::Base, kLightGreen);
-            edit->setPalette(pal);
-            edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
-                                  12);
-            edit->installEventFilter(this);
-            label->setBuddy(edit);
-            grid->addWidget(label, i, 0);
-            grid->addWidget(edit, i, 1);
-            m_text[size_t(n)] = edit;
-            connect(edit, &QLineEdit::textEdited, this, [this, n] { measureEdited(n); });
-        }
-        frames->addWidget(frame);
-    }
-    frame2Layout->addLayout(frames);
-    middle->addWidget(frame2, 1);
-
-    m_label15 = new QLabel(this);
-    m_label15->setObjectName(QStringLiteral("Label15"));
-    m_label15->setAccessibleName(QStringLiteral("Aperçu de l'étiquette expéditeur"));
-    m_label15->setTextFormat(Qt::PlainText);
-    m_label15->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label15->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_label15->setAutoFillBackground(true);
-    m_label15->setMinimumSize(220, 110);
-    m_label15->setMargin(4);
-    QPalette pal = m_label15->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    m_label15->setPalette(pal);
-    middle->addWidget(m_label15, 1);
-    layout->addLayout(middle);
-
-    auto* frame5 = new QGroupBox(this);
-    frame5->setObjectName(QStringLiteral("Frame5"));
-    auto* buttons = new QHBoxLayout(frame5);
-    m_command1 = new QPushButton(QStringLiteral("&Police d'impression"), frame5);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command2 = new QPushButton(QStringLiteral("&Couleur d'impression"), frame5);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command3 = new QPushButton(QStringLiteral("Test impression"), frame5);
-    m_command3->setObjectName(QStringLiteral("Command3"));
-    for (QPushButton* b : {m_command1, m_command2, m_command3}) {
+    auto* buttonFrame = new QGroupBox(this);
+    buttonFrame->setObjectName(QStringLiteral("Frame5"));
+    auto* buttons = new QHBoxLayout(buttonFrame);
+    auto button = [&](const char* name, const QString& caption, void (FrmUtil::*command)()) {
+        auto* b = new QPushButton(caption, buttonFrame);
+        b->setObjectName(QLatin1String(name));
         // Enter in a text box must not press a button.
         b->setAutoDefault(false);
         buttons->addWidget(b);
+        connect(b, &QPushButton::clicked, this, command);
+        return b;
+    };
+    m_fontButton = button("Command1", QStringLiteral("&Police d'impression"), &FrmUtil::chooseFont);
+    m_colourButton =
+        button("Command2", QStringLiteral("&Couleur d'impression"), &FrmUtil::chooseColour);
+    m_testPrintButton =
+        button("Command3", QStringLiteral("Test impression"), &FrmUtil::printTestLabel);
+    layout->addWidget(buttonFrame);
+}
+
+void FrmUtil::buildMeasures(QVBoxLayout* layout)
+{
+    auto* middle = new QHBoxLayout;
+    auto* lookFrame = new QGroupBox(
+        QStringLiteral("Définition de la police et du cadre pour impression sur enveloppe "), this);
+    lookFrame->setObjectName(QStringLiteral("Frame2"));
+    auto* look = new QVBoxLayout(lookFrame);
+    m_headerCheck = new QCheckBox(QStringLiteral("Expéditeur en entête ( Exp : )"), lookFrame);
+    m_headerCheck->setObjectName(QStringLiteral("Check1"));
+    connect(m_headerCheck, &QCheckBox::clicked, this, &FrmUtil::headerClicked);
+    look->addWidget(m_headerCheck);
+
+    auto* frames = new QHBoxLayout;
+    QGridLayout* grid = nullptr;
+    for (int i = 0; i < kSenderMeasureCount; ++i) {
+        const MeasureBox& m = kMeasures[i];
+        if (i % 2 == 0) {
+            const char* const* frameNames = kMeasureFrames[i / 2];
+            auto* frame = new QGroupBox(QString::fromUtf8(frameNames[1]), lookFrame);
+            frame->setObjectName(QLatin1String(frameNames[0]));
+            grid = new QGridLayout(frame);
+            frames->addWidget(frame);
+        }
+        QWidget* frame = grid->parentWidget();
+        const QString caption = QString::fromUtf8(m.caption);
+        auto* label = new QLabel(caption, frame);
+        label->setObjectName(QLatin1String(m.labelName));
+        auto* box = new QLineEdit(frame);
+        box->setObjectName(QLatin1String(m.boxName));
+        box->setMaxLength(kMeasureLength);
+        box->setAccessibleName(caption.chopped(2));
+        QPalette pal = box->palette();
+        pal.setColor(QPalette::Base, kLightGreen);
+        box->setPalette(pal);
+        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+        allowTypingOnly(box, QLatin1String(m.allowed));
+        label->setBuddy(box);
+        grid->addWidget(label, i % 2, 0);
+        grid->addWidget(box, i % 2, 1);
+        m_measureBoxes[size_t(i)] = box;
+        connect(box, &QLineEdit::textEdited, this,
+                [this, measure = SenderMeasure(i)] { measureEdited(measure); });
     }
-    connect(m_command1, &QPushButton::clicked, this, &FrmUtil::Command1_Click);
-    connect(m_command2, &QPushButton::clicked, this, &FrmUtil::Command2_Click);
-    connect(m_command3, &QPushButton::clicked, this, &FrmUtil::Command3_Click);
-    layout->addWidget(frame5);
+    look->addLayout(frames);
+    middle->addWidget(lookFrame, 1);
+
+    m_preview = new QLabel(this);
+    m_preview->setObjectName(QStringLiteral("Label15"));
+    m_preview->setAccessibleName(QStringLiteral("Aperçu de l'étiquette expéditeur"));
+    m_preview->setTextFormat(Qt::PlainText);
+    m_preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_preview->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_preview->setAutoFillBackground(true);
+    m_preview->setMinimumSize(220, 110);
+    m_preview->setMargin(4);
+    QPalette pal = m_preview->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    m_preview->setPalette(pal);
+    middle->addWidget(m_preview, 1);
+    layout->addLayout(middle);
 }
 
 void FrmUtil::buildMenu(QVBoxLayout* layout)
 {
     auto* bar = new QMenuBar(this);
     layout->setMenuBar(bar);
-    QMenu* fichier = bar->addMenu(QStringLiteral("&Fichier"));
-    fichier->setObjectName(QStringLiteral("Mnu_Fichier"));
-    auto item = [this, fichier](const char* name, const QString& caption, const QKeySequence& key,
-                                void (FrmUtil::*slot)()) {
-        QAction* a = fichier->addAction(caption);
+    QMenu* fileMenu = bar->addMenu(QStringLiteral("&Fichier"));
+    fileMenu->setObjectName(QStringLiteral("Mnu_Fichier"));
+    auto item = [this, fileMenu](const char* name, const QString& caption, const QKeySequence& key,
+                                 void (FrmUtil::*command)()) {
+        QAction* a = fileMenu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcut(key);
-        connect(a, &QAction::triggered, this, slot);
+        connect(a, &QAction::triggered, this, command);
         // The window's own shortcuts work while the menu bar is closed.
         addAction(a);
     };
     item("Mnu_Nouveau", QStringLiteral("&Nouveau"), QKeySequence(Qt::CTRL | Qt::Key_N),
-         &FrmUtil::Mnu_Nouveau_Click);
+         &FrmUtil::newProfile);
     item("Mnu_Ouvrir", QStringLiteral("&Ouvrir"), QKeySequence(Qt::CTRL | Qt::Key_O),
-         &FrmUtil::Mnu_Ouvrir_Click);
-    fichier->addSeparator();
+         &FrmUtil::openProfile);
+    fileMenu->addSeparator();
     item("Mnu_EnregisterSous", QStringLiteral("&Enregistrer Sous"),
-         QKeySequence(Qt::CTRL | Qt::Key_E), &FrmUtil::Mnu_EnregisterSous_Click);
-    fichier->addSeparator();
+         QKeySequence(Qt::CTRL | Qt::Key_E), &FrmUtil::saveProfileAs);
+    fileMenu->addSeparator();
     item("Mnu_police", QStringLiteral("&Police..."), QKeySequence(Qt::CTRL | Qt::Key_P),
-         &FrmUtil::Command1_Click);
+         &FrmUtil::chooseFont);
     item("Mnu_Couleur", QStringLiteral("&Couleur..."), QKeySequence(Qt::CTRL | Qt::Key_C),
-         &FrmUtil::Command2_Click);
-    fichier->addSeparator();
+         &FrmUtil::chooseColour);
+    fileMenu->addSeparator();
+    // Closing keeps the profile in memory.
     item("Mnu_Quitter", QStringLiteral("&Quitter"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-         &FrmUtil::Mnu_Quitter_Click);
+         &FrmUtil::accept);
 }
 
 // ------------------------------------------------------------------------------ showing
@@ -244,76 +250,52 @@ void FrmUtil::showEvent(QShowEvent* event)
 void FrmUtil::Form_Activate()
 {
     SenderProfile& p = m_state.sender;
-    for (int n = 1; n <= 5; ++n)
-        m_text[size_t(n)]->setText(senderLine(p, n));
+    for (int line = 1; line <= kSenderLineCount; ++line)
+        lineBox(line)->setText(senderLine(p, line));
     showMeasures();
-    applySenderFont(*m_label15, p);
+    applySenderFont(*m_preview, p);
     // Only 1 ticks the box; the profile's value itself stays as loaded.
-    m_check1->setChecked(p.HeaderExp == 1);
+    m_headerCheck->setChecked(p.HeaderExp == 1);
     showSenderText();
 }
 
 void FrmUtil::showMeasures()
 {
-    for (int n = 6; n <= 9; ++n)
-        m_text[size_t(n)]->setText(singleText(measure(m_state.sender, n)));
+    for (int i = 0; i < kSenderMeasureCount; ++i)
+        m_measureBoxes[size_t(i)]->setText(singleText(m_state.sender.*kMeasures[i].field));
 }
 
 void FrmUtil::showSenderText()
 {
     AffichExpediteur(m_state.sender);
-    m_label15->setText(previewText(m_state.sender.TexteExp));
+    m_preview->setText(previewText(m_state.sender.TexteExp));
 }
 
 // ------------------------------------------------------------------------------ edits
 
-void FrmUtil::lineEdited(int n)
+void FrmUtil::lineEdited(int line)
 {
-    senderLine(m_state.sender, n) = m_text[size_t(n)]->text();
+    senderLine(m_state.sender, line) = lineBox(line)->text();
     showSenderText();
 }
 
-void FrmUtil::measureEdited(int n)
+void FrmUtil::measureEdited(SenderMeasure measure)
 {
-    measure(m_state.sender, n) = double(float(leadingNumber(m_text[size_t(n)]->text())));
+    m_state.sender.*kMeasures[int(measure)].field =
+        double(float(leadingNumber(measureBox(measure)->text())));
 }
 
-void FrmUtil::check1Clicked(bool checked)
+void FrmUtil::headerClicked(bool checked)
 {
     m_state.sender.HeaderExp = checked ? 1 : 0;
     showSenderText();
 }
 
-bool FrmUtil::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        int n = 6;
-        while (n <= 9 && m_text[size_t(n)] != watched)
-            ++n;
-        if (n <= 9) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const QString typed = key->text();
-            const bool command =
-                key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-            // Keys that type no character (arrows, Delete, backspace, shortcuts) pass.
-            if (!command && !typed.isEmpty() && typed.at(0).unicode() >= 0x20) {
-                const QString allowed =
-                    n <= 7 ? QStringLiteral("0123456789") : QStringLiteral("-0123456789");
-                for (const QChar c : typed) {
-                    if (!allowed.contains(c))
-                        return true;
-                }
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 // ------------------------------------------------------------------------------ commands
 
-void FrmUtil::Command1_Click()
+void FrmUtil::chooseFont()
 {
-    const QFont current = m_label15->font();
+    const QFont current = m_preview->font();
     const auto chosen = m_services.dialogs->chooseFont(fontSpecOf(current));
     if (chosen) {
         // Underline and strikethrough are not the sender label's.
@@ -321,7 +303,7 @@ void FrmUtil::Command1_Click()
         taken.underline = current.underline();
         taken.strikethru = current.strikeOut();
         const QFont f = fontWithSpec(current, taken);
-        m_label15->setFont(f);
+        m_preview->setFont(f);
         SenderProfile& p = m_state.sender;
         p.FontName = f.family();
         p.FontSize = double(float(f.pointSizeF()));
@@ -331,17 +313,17 @@ void FrmUtil::Command1_Click()
     showSenderText();
 }
 
-void FrmUtil::Command2_Click()
+void FrmUtil::chooseColour()
 {
-    const quint32 current = colorRef(m_label15->palette().color(QPalette::WindowText));
+    const quint32 current = colorRef(m_preview->palette().color(QPalette::WindowText));
     const auto chosen = m_services.dialogs->chooseColor(current);
     if (!chosen)
         return;
     m_state.sender.TextColor = double(*chosen & 0xFFFFFFu);
-    applySenderFont(*m_label15, m_state.sender);
+    applySenderFont(*m_preview, m_state.sender);
 }
 
-void FrmUtil::Command3_Click()
+void FrmUtil::printTestLabel()
 {
     const int answer = m_services.dialogs->msgBox(
         QStringLiteral("Confirmer l'impression de l'étiquette expéditeur?"), vbYesNo + vbQuestion,
@@ -350,7 +332,7 @@ void FrmUtil::Command3_Click()
         printSenderLabel(m_state, m_services);
 }
 
-void FrmUtil::Mnu_Nouveau_Click()
+void FrmUtil::newProfile()
 {
     const int answer = m_services.dialogs->msgBox(QStringLiteral("Nouveau fichier ? Confirmez."),
                                                   vbYesNo + vbQuestion,
@@ -362,64 +344,58 @@ void FrmUtil::Mnu_Nouveau_Click()
     p.FrameHeight = 20;
     p.MarginLeft = 20;
     p.MarginTop = 10;
-    for (int n = 1; n <= 5; ++n) {
-        senderLine(p, n).clear();
-        m_text[size_t(n)]->clear();
+    for (int line = 1; line <= kSenderLineCount; ++line) {
+        senderLine(p, line).clear();
+        lineBox(line)->clear();
     }
     showMeasures();
     showSenderText();
-    m_text[1]->setFocus();
+    lineBox(1)->setFocus();
 }
 
-void FrmUtil::Mnu_Ouvrir_Click()
+std::optional<QString> FrmUtil::askProfilePath(bool save, const QString& title, int flags)
 {
     if (!m_state.CheminAppli.isEmpty())
         QDir::setCurrent(m_state.CheminAppli);
-    CommonDialog& dlg = *m_commonDialog1;
+    CommonDialog& dlg = *m_profileFileDialog;
     dlg.CancelError = true;
-    dlg.FileName = m_state.FicUtil;
-    dlg.DialogTitle = QStringLiteral("Ouvrir un fichier utilisateur");
+    dlg.DialogTitle = title;
     dlg.Filter = kUtiFilter;
     dlg.FilterIndex = 1;
-    dlg.Flags = cdlOFNCreatePrompt;
+    dlg.Flags = flags;
     dlg.InitDir = m_state.CheminAppli;
-    if (!dlg.ShowOpen()) {
+    if (!(save ? dlg.ShowSave() : dlg.ShowOpen())) {
         dlg.CancelError = false;
-        return;
+        return std::nullopt;
     }
-    const QString path = dlg.FileName;
-    if (path.isEmpty())
+    return dlg.FileName;
+}
+
+void FrmUtil::openProfile()
+{
+    m_profileFileDialog->FileName = m_state.FicUtil;
+    const std::optional<QString> path =
+        askProfilePath(false, QStringLiteral("Ouvrir un fichier utilisateur"), cdlOFNCreatePrompt);
+    if (!path || path->isEmpty())
         return;
     // A file that fails to load leaves the window as it was; the caption still names it.
-    if (ChargeFileUtil(m_state.sender, *m_services.dialogs, path))
+    if (ChargeFileUtil(m_state.sender, *m_services.dialogs, *path))
         Form_Activate();
-    m_state.FicUtilCharge = path;
+    m_state.FicUtilCharge = *path;
     updateCaption();
 }
 
-void FrmUtil::Mnu_EnregisterSous_Click()
+void FrmUtil::saveProfileAs()
 {
-    if (!m_state.CheminAppli.isEmpty())
-        QDir::setCurrent(m_state.CheminAppli);
-    CommonDialog& dlg = *m_commonDialog1;
-    dlg.CancelError = true;
-    if (dlg.FileName.isEmpty())
-        dlg.FileName = m_state.FicUtil;
-    dlg.DialogTitle = QStringLiteral("Enregistrer Sous");
-    dlg.Filter = kUtiFilter;
-    dlg.FilterIndex = 1;
-    dlg.Flags = cdlOFNOverwritePrompt;
-    dlg.InitDir = m_state.CheminAppli;
-    if (!dlg.ShowSave()) {
-        dlg.CancelError = false;
-        return;
-    }
+    if (m_profileFileDialog->FileName.isEmpty())
+        m_profileFileDialog->FileName = m_state.FicUtil;
+    const std::optional<QString> path =
+        askProfilePath(true, QStringLiteral("Enregistrer Sous"), cdlOFNOverwritePrompt);
     // The file goes where the user chose it, the folder the dialog asked about included.
-    const QString path = dlg.FileName;
-    if (path.isEmpty())
+    if (!path || path->isEmpty())
         return;
-    if (SaveFileUtil(path))
-        m_state.FicUtil = path;
+    if (SaveFileUtil(*path))
+        m_state.FicUtil = *path;
 }
 
 bool FrmUtil::SaveFileUtil(const QString& path)
@@ -430,9 +406,4 @@ bool FrmUtil::SaveFileUtil(const QString& path)
     m_services.dialogs->msgBox(QStringLiteral("Erreur de sauvegarde!"), vbOKOnly + vbCritical,
                                QStringLiteral("Erreur"));
     return false;
-}
-
-void FrmUtil::Mnu_Quitter_Click()
-{
-    accept();
 }

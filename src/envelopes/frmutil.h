@@ -3,16 +3,22 @@
 #include <QDialog>
 #include <array>
 #include <memory>
+#include <optional>
 
 class CommonDialog;
-class QAction;
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 struct AppState;
 struct Services;
+
+// The sender label's frame and margin boxes Text6..Text9, by what they edit.
+enum class SenderMeasure { FrameWidth, FrameHeight, MarginLeft, MarginTop };
+constexpr int kSenderMeasureCount = 4;
+// The sender lines Text1..Text5 (Ligne1..Ligne5).
+constexpr int kSenderLineCount = 5;
 
 // The sender window: the five sender lines, the sender label's font, colour, frame and margins,
 // and the "Exp : " choice. Every edit goes into the program's sender profile at once; closing
@@ -28,43 +34,50 @@ public:
     // Fills the controls from the profile (run each time the window is shown).
     void Form_Activate();
 
-    void Command1_Click(); // font, also Mnu_police
-    void Command2_Click(); // colour, also Mnu_Couleur
-    void Command3_Click(); // test print of the sender label
-    void Mnu_Nouveau_Click();
-    void Mnu_Ouvrir_Click();
-    void Mnu_EnregisterSous_Click();
-    void Mnu_Quitter_Click();
+    void chooseFont();     // "&Police d'impression", also the menu's "&Police..."
+    void chooseColour();   // "&Couleur d'impression", also the menu's "&Couleur..."
+    void printTestLabel(); // "Test impression"
+    void newProfile();     // "&Nouveau"
+    void openProfile();    // "&Ouvrir"
+    void saveProfileAs();  // "&Enregistrer Sous"
 
     // Writes the profile to `path`; a failure shows "Erreur de sauvegarde!". False then.
     bool SaveFileUtil(const QString& path);
 
-    // Text1..Text9.
-    QLineEdit* text(int n) const { return m_text[size_t(n)]; }
-    QCheckBox* check1() const { return m_check1; }
-    QLabel* label15() const { return m_label15; }
+    // Controls, for tests.
+    QLineEdit* lineBox(int line) const { return m_lineBoxes[size_t(line - 1)]; } // 1..5
+    QLineEdit* measureBox(SenderMeasure measure) const { return m_measureBoxes[size_t(measure)]; }
+    QCheckBox* headerCheck() const { return m_headerCheck; }
+    QLabel* preview() const { return m_preview; }
+    QPushButton* fontButton() const { return m_fontButton; }
+    QPushButton* colourButton() const { return m_colourButton; }
+    QPushButton* testPrintButton() const { return m_testPrintButton; }
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildForm();
-    void buildMenu(class QVBoxLayout* layout);
-    void lineEdited(int n);
-    void measureEdited(int n);
-    void check1Clicked(bool checked);
+    void buildMeasures(QVBoxLayout* layout);
+    void buildMenu(QVBoxLayout* layout);
+    void lineEdited(int line);
+    void measureEdited(SenderMeasure measure);
+    void headerClicked(bool checked);
     void showSenderText();
     void showMeasures();
     void updateCaption();
+    // The open or save dialog of ".UTI" files, from the program folder; the path chosen, or
+    // nothing on cancel.
+    std::optional<QString> askProfilePath(bool save, const QString& title, int flags);
 
     AppState& m_state;
     Services& m_services;
-    std::unique_ptr<CommonDialog> m_commonDialog1;
-    std::array<QLineEdit*, 10> m_text{}; // 1..9
-    QCheckBox* m_check1 = nullptr;
-    QLabel* m_label15 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QPushButton* m_command3 = nullptr;
+    std::unique_ptr<CommonDialog> m_profileFileDialog;
+    std::array<QLineEdit*, kSenderLineCount> m_lineBoxes{};
+    std::array<QLineEdit*, kSenderMeasureCount> m_measureBoxes{};
+    QCheckBox* m_headerCheck = nullptr;
+    QLabel* m_preview = nullptr;
+    QPushButton* m_fontButton = nullptr;
+    QPushButton* m_colourButton = nullptr;
+    QPushButton* m_testPrintButton = nullptr;
 };

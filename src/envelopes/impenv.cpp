@@ -13,11 +13,7 @@
 #include "labels/printparamsfile.h"
 #include "labels/titremenu.h"
 #include "platform/colorref.h"
-#include "platform/commondialog.h"
 #include "platform/dialogs.h"
-#include "printer/orientationcommands.h"
-#include "printer/orientationmarks.h"
-#include "printer/printersurface.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -30,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
@@ -44,6 +39,28 @@ const QColor kLightCyan(0xC0, 0xFF, 0xFF);
 // The address position set with the scroll bars, mm.
 constexpr int kPositionMin = 20;
 constexpr int kPositionMax = 300;
+
+// The print options in the window's order, and the previews each shows.
+struct ContentOption {
+    EnvelopeContent content;
+    const char* name;
+    const char* caption;
+    bool sender;
+    bool address;
+};
+const ContentOption kContents[3] = {
+    {EnvelopeContent::AddressOnly, "Option7", "Adresse seule", false, true},
+    {EnvelopeContent::SenderOnly, "Option6", "Etiquette expéditeur seule", true, false},
+    {EnvelopeContent::AddressAndSender, "Option5", "Adresse et étiquette expéditeur", true, true},
+};
+
+// The record buttons in the window's order.
+const std::array<MoveButton, 4> kMoveButtons = {{
+    {ListMove::Previous, "Command3", "<<   Fiche précédente", nullptr},
+    {ListMove::First, "Command5", "&Première fiche", nullptr},
+    {ListMove::Last, "Command6", "&Dernière fiche", nullptr},
+    {ListMove::Next, "Command4", "Fiche suivante   >>", nullptr},
+}};
 
 void setBackground(QLabel* label, const QColor& color)
 {
@@ -62,313 +79,268 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-ImpEnv::ImpEnv(AppState& appState, Services& appServices, RecordForm& recordForm, QWidget* parent)
-    : QDialog(parent), state(appState), services(appServices), form(recordForm)
+ImpEnv::ImpEnv(AppState& state, Services& services, RecordForm& form, QWidget* parent)
+    : AddressPrintWindow(state, services, form, QStringLiteral("ImpEnv"),
+                         QStringLiteral("Impression des enveloppes"), parent)
 {
-    setObjectName(QStringLiteral("ImpEnv"));
-    setWindowTitle(QStringLiteral("Impression des enveloppes"));
-    if (services.dialogs)
-        m_commonDialog1 = std::make_unique<CommonDialog>(*services.dialogs);
     buildWindow();
-    buildMenus();
     Form_Load();
 }
-
-ImpEnv::~ImpEnv() = default;
 
 // ------------------------------------------------------------------------------ building
 
 void ImpEnv::buildWindow()
 {
-    auto* top = new QVBoxLayout(this);
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("menuBar"));
-    top->setMenuBar(m_menuBar);
-
     auto* body = new QHBoxLayout;
-    top->addLayout(body, 1);
+    topLayout()->addLayout(body, 1);
     auto* side = new QVBoxLayout;
     body->addLayout(side);
+    buildFormats(side);
+    buildPosition(side);
+    buildContents(side);
+    side->addStretch(1);
 
-    // Formats.
-    auto* frame1 = new QGroupBox(QStringLiteral("Format enveloppe en mm "), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* formats = new QVBoxLayout(frame1);
-    const char* formatCaptions[4] = {"160 x 115", "220 x 110", "230 x 160", "Personnalisé"};
-    for (int n = 1; n <= 4; ++n) {
-        auto* option = new QRadioButton(QString::fromUtf8(formatCaptions[n - 1]), frame1);
-        option->setObjectName(QStringLiteral("Option%1").arg(n));
+    auto* drawingColumn = new QVBoxLayout;
+    body->addLayout(drawingColumn, 1);
+    buildDrawing(drawingColumn);
+
+    auto* orientationFrame = makeFrame("Frame2");
+    auto* orientation = new QHBoxLayout(orientationFrame);
+    orientation->addWidget(
+        makeLabel(orientationFrame, "Label11", QStringLiteral("Orientation Imprimante :")));
+    m_orientationLabel = makeLabel(orientationFrame, "Label10", QStringLiteral("En cours :"));
+    setBackground(m_orientationLabel, kLightCyan);
+    m_orientationLabel->setMargin(2);
+    orientation->addWidget(m_orientationLabel, 1);
+    drawingColumn->addWidget(orientationFrame);
+
+    buildButtons(orientation);
+    buildMenus();
+}
+
+void ImpEnv::buildFormats(QBoxLayout* column)
+{
+    auto* formatFrame = makeFrame("Frame1", QStringLiteral("Format enveloppe en mm "));
+    auto* formats = new QVBoxLayout(formatFrame);
+    for (int i = 0; i < int(m_formatOptions.size()); ++i) {
+        const auto format = EnvelopeFormatId(i);
+        auto* option = new QRadioButton(envelopeFormat(format).option, formatFrame);
+        option->setObjectName(QStringLiteral("Option%1").arg(i + 1));
         formats->addWidget(option);
-        m_option[size_t(n)] = option;
+        m_formatOptions[size_t(i)] = option;
     }
-    m_option[1]->setChecked(true);
-    m_label1 = makeLabel(frame1, "Label1", QStringLiteral("Enveloppe 160 x 115 mm"));
+    formatOption(EnvelopeFormatId::F160x115)->setChecked(true);
+    for (int i = 0; i < int(m_formatOptions.size()); ++i) {
+        // An option runs its command when it becomes the chosen one, by mouse or keyboard.
+        connect(m_formatOptions[size_t(i)], &QRadioButton::toggled, this,
+                [this, format = EnvelopeFormatId(i)](bool on) {
+                    if (on)
+                        chooseFormat(format);
+                });
+    }
+    m_formatName = makeLabel(formatFrame, "Label1", QStringLiteral("Enveloppe 160 x 115 mm"));
     // Room for the longest format name, so the window keeps its size when the format changes.
-    m_label1->setMinimumWidth(m_label1->fontMetrics().horizontalAdvance(
+    m_formatName->setMinimumWidth(m_formatName->fontMetrics().horizontalAdvance(
         envelopeFormat(EnvelopeFormatId::Custom).caption));
-    formats->addWidget(m_label1);
-    side->addWidget(frame1);
+    formats->addWidget(m_formatName);
+    column->addWidget(formatFrame);
+}
 
-    // The address position.
-    auto* frame3 = new QGroupBox(QStringLiteral("Marges d'impression en mm "), this);
-    frame3->setObjectName(QStringLiteral("Frame3"));
-    auto* position = new QGridLayout(frame3);
-    m_label5 = makeLabel(frame3, "Label5", QString());
-    m_label6 = makeLabel(frame3, "Label6", QString());
+void ImpEnv::buildPosition(QBoxLayout* column)
+{
+    auto* positionFrame = makeFrame("Frame3", QStringLiteral("Marges d'impression en mm "));
+    auto* position = new QGridLayout(positionFrame);
+    m_leftValue = makeLabel(positionFrame, "Label5", QString());
+    m_topValue = makeLabel(positionFrame, "Label6", QString());
     const int valueWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 8;
-    for (QLabel* value : {m_label5, m_label6}) {
+    for (QLabel* value : {m_leftValue, m_topValue}) {
         setBackground(value, kLightGreen);
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(valueWidth);
         value->setFrameShape(QFrame::Panel);
         value->setFrameShadow(QFrame::Sunken);
     }
-    m_label5->setAccessibleName(QStringLiteral("Marge gauche en mm"));
-    m_label6->setAccessibleName(QStringLiteral("Marge haute en mm"));
-    position->addWidget(makeLabel(frame3, "Label3", QStringLiteral("Gauche :")), 0, 0);
-    position->addWidget(m_label5, 0, 1);
-    position->addWidget(makeLabel(frame3, "Label4", QStringLiteral("Haute :")), 1, 0);
-    position->addWidget(m_label6, 1, 1);
+    m_leftValue->setAccessibleName(QStringLiteral("Marge gauche en mm"));
+    m_topValue->setAccessibleName(QStringLiteral("Marge haute en mm"));
+    position->addWidget(makeLabel(positionFrame, "Label3", QStringLiteral("Gauche :")), 0, 0);
+    position->addWidget(m_leftValue, 0, 1);
+    position->addWidget(makeLabel(positionFrame, "Label4", QStringLiteral("Haute :")), 1, 0);
+    position->addWidget(m_topValue, 1, 1);
     position->setColumnStretch(2, 1);
-    side->addWidget(frame3);
+    column->addWidget(positionFrame);
 
-    m_frame4 = new QGroupBox(QStringLiteral("Marges en mm "), this);
-    m_frame4->setObjectName(QStringLiteral("Frame4"));
-    auto* scrolls = new QHBoxLayout(m_frame4);
-    m_hscroll1 = new QScrollBar(Qt::Horizontal, m_frame4);
-    m_hscroll1->setObjectName(QStringLiteral("HScroll1"));
-    m_hscroll1->setAccessibleName(QStringLiteral("Marge gauche en mm"));
-    m_vscroll1 = new QScrollBar(Qt::Vertical, m_frame4);
-    m_vscroll1->setObjectName(QStringLiteral("VScroll1"));
-    m_vscroll1->setAccessibleName(QStringLiteral("Marge haute en mm"));
-    for (QScrollBar* bar : {m_hscroll1, m_vscroll1}) {
+    m_customFrame = makeFrame("Frame4", QStringLiteral("Marges en mm "));
+    auto* scrolls = new QHBoxLayout(m_customFrame);
+    m_leftScrollBar = new QScrollBar(Qt::Horizontal, m_customFrame);
+    m_leftScrollBar->setObjectName(QStringLiteral("HScroll1"));
+    m_leftScrollBar->setAccessibleName(QStringLiteral("Marge gauche en mm"));
+    m_topScrollBar = new QScrollBar(Qt::Vertical, m_customFrame);
+    m_topScrollBar->setObjectName(QStringLiteral("VScroll1"));
+    m_topScrollBar->setAccessibleName(QStringLiteral("Marge haute en mm"));
+    for (QScrollBar* bar : {m_leftScrollBar, m_topScrollBar}) {
         bar->setRange(kPositionMin, kPositionMax);
         bar->setSingleStep(1);
         bar->setPageStep(10);
         // The arrows of the keyboard move the bars too.
         bar->setFocusPolicy(Qt::StrongFocus);
     }
-    m_hscroll1->setValue(40);
-    m_vscroll1->setValue(20);
-    m_hscroll1->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 10);
+    m_leftScrollBar->setValue(40);
+    m_topScrollBar->setValue(20);
+    m_leftScrollBar->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 10);
     // A small bar: little more than its two arrows.
-    m_vscroll1->setFixedHeight(fontMetrics().height() * 3);
-    scrolls->addWidget(m_hscroll1, 1);
-    scrolls->addWidget(m_vscroll1);
-    connect(m_hscroll1, &QScrollBar::valueChanged, this, &ImpEnv::HScroll1_Change);
-    connect(m_vscroll1, &QScrollBar::valueChanged, this, &ImpEnv::VScroll1_Change);
-    side->addWidget(m_frame4);
+    m_topScrollBar->setFixedHeight(fontMetrics().height() * 3);
+    scrolls->addWidget(m_leftScrollBar, 1);
+    scrolls->addWidget(m_topScrollBar);
+    // Each bar sets its own coordinate of the address corner.
+    connect(m_leftScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+        state.label.PosX = value;
+        showPosition();
+    });
+    connect(m_topScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+        state.label.PosY = value;
+        showPosition();
+    });
+    column->addWidget(m_customFrame);
+}
 
-    // What to print.
-    auto* frame5 = new QGroupBox(QStringLiteral("Options d'impression "), this);
-    frame5->setObjectName(QStringLiteral("Frame5"));
-    auto* prints = new QVBoxLayout(frame5);
-    const std::pair<int, const char*> printCaptions[3] = {
-        {7, "Adresse seule"},
-        {6, "Etiquette expéditeur seule"},
-        {5, "Adresse et étiquette expéditeur"},
-    };
-    for (const auto& [n, caption] : printCaptions) {
-        auto* option = new QRadioButton(QString::fromUtf8(caption), frame5);
-        option->setObjectName(QStringLiteral("Option%1").arg(n));
-        prints->addWidget(option);
-        m_option[size_t(n)] = option;
+void ImpEnv::buildContents(QBoxLayout* column)
+{
+    auto* contentFrame = makeFrame("Frame5", QStringLiteral("Options d'impression "));
+    auto* contents = new QVBoxLayout(contentFrame);
+    for (const ContentOption& c : kContents) {
+        auto* option = new QRadioButton(QString::fromUtf8(c.caption), contentFrame);
+        option->setObjectName(QLatin1String(c.name));
+        contents->addWidget(option);
+        m_contentOptions[size_t(c.content)] = option;
     }
-    m_option[7]->setChecked(true);
-    side->addWidget(frame5);
-    side->addStretch(1);
+    contentOption(EnvelopeContent::AddressOnly)->setChecked(true);
+    for (const ContentOption& c : kContents) {
+        connect(contentOption(c.content), &QRadioButton::toggled, this,
+                [this, content = c.content](bool on) {
+                    if (on)
+                        chooseContent(content);
+                });
+    }
+    column->addWidget(contentFrame);
+}
 
-    // The drawing of the envelope and its previews.
-    auto* drawingColumn = new QVBoxLayout;
-    body->addLayout(drawingColumn, 1);
+void ImpEnv::buildDrawing(QBoxLayout* column)
+{
     m_drawing = new EnvelopeView(this);
     m_drawing->setObjectName(QStringLiteral("Enveloppe"));
     m_drawing->setAccessibleName(QStringLiteral("Dessin de l'enveloppe"));
-    auto* label7 = makeLabel(m_drawing, "Label7", QStringLiteral(" Marge gauche "));
-    auto* label8 = makeLabel(m_drawing, "Label8", QStringLiteral("Marge haute"));
-    for (QLabel* mark : {label7, label8})
+    auto* leftMark = makeLabel(m_drawing, "Label7", QStringLiteral(" Marge gauche "));
+    auto* topMark = makeLabel(m_drawing, "Label8", QStringLiteral("Marge haute"));
+    for (QLabel* mark : {leftMark, topMark})
         setBackground(mark, Qt::white);
-    m_label9 = makeLabel(m_drawing, "Label9", QString());
-    m_label9->setAccessibleName(QStringLiteral("Aperçu de l'étiquette expéditeur"));
-    m_label15 = makeLabel(m_drawing, "Label15", QString());
-    m_label15->setAccessibleName(QStringLiteral("Aperçu de l'adresse"));
-    for (QLabel* preview : {m_label9, m_label15}) {
+    m_senderPreview = makeLabel(m_drawing, "Label9", QString());
+    m_senderPreview->setAccessibleName(QStringLiteral("Aperçu de l'étiquette expéditeur"));
+    m_addressPreview = makeLabel(m_drawing, "Label15", QString());
+    m_addressPreview->setAccessibleName(QStringLiteral("Aperçu de l'adresse"));
+    for (QLabel* preview : {m_senderPreview, m_addressPreview}) {
         preview->setTextFormat(Qt::PlainText);
         preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
-    m_drawing->setMarginMarks(label7, label8);
-    m_drawing->setSenderPreview(m_label9);
-    m_drawing->setAddressPreview(m_label15);
-    drawingColumn->addWidget(m_drawing, 1);
+    m_drawing->setMarginMarks(leftMark, topMark);
+    m_drawing->setSenderPreview(m_senderPreview);
+    m_drawing->setAddressPreview(m_addressPreview);
+    column->addWidget(m_drawing, 1);
 
-    m_label2 = makeLabel(this, "Label2",
-                         QStringLiteral("L'imprimante doit être configurée en mode paysage"));
-    setBackground(m_label2, kLightGreen);
-    m_label2->setAlignment(Qt::AlignCenter);
-    m_label2->setMargin(2);
-    drawingColumn->addWidget(m_label2);
+    m_landscapeNotice = makeLabel(
+        this, "Label2", QStringLiteral("L'imprimante doit être configurée en mode paysage"));
+    setBackground(m_landscapeNotice, kLightGreen);
+    m_landscapeNotice->setAlignment(Qt::AlignCenter);
+    m_landscapeNotice->setMargin(2);
+    column->addWidget(m_landscapeNotice);
+}
 
-    // Orientation.
-    auto* frame2 = new QGroupBox(this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    auto* orientation = new QHBoxLayout(frame2);
-    orientation->addWidget(
-        makeLabel(frame2, "Label11", QStringLiteral("Orientation Imprimante :")));
-    m_label10 = makeLabel(frame2, "Label10", QStringLiteral("En cours :"));
-    setBackground(m_label10, kLightCyan);
-    m_label10->setMargin(2);
-    orientation->addWidget(m_label10, 1);
-    drawingColumn->addWidget(frame2);
+void ImpEnv::buildButtons(QBoxLayout* orientation)
+{
+    makeOrientationButtons(orientation->parentWidget(), "Command8", QStringLiteral("Mode Portrait"),
+                           "Command9", QStringLiteral("Mode Paysage"));
+    orientation->addWidget(m_portraitButton);
+    orientation->addWidget(m_landscapeButton);
 
-    auto button = [this](int n, const QString& caption, QWidget* parent) {
-        auto* b = new QPushButton(caption, parent);
-        b->setObjectName(QStringLiteral("Command%1").arg(n));
-        b->setAutoDefault(false);
-        m_command[size_t(n)] = b;
-        return b;
-    };
-    orientation->addWidget(button(8, QStringLiteral("Mode Portrait"), frame2));
-    orientation->addWidget(button(9, QStringLiteral("Mode Paysage"), frame2));
-
-    // Record moves.
-    auto* moves = new QHBoxLayout;
-    moves->addWidget(button(3, QStringLiteral("<<   Fiche précédente"), this));
-    moves->addWidget(button(5, QStringLiteral("&Première fiche"), this));
-    moves->addWidget(button(6, QStringLiteral("&Dernière fiche"), this));
-    moves->addWidget(button(4, QStringLiteral("Fiche suivante   >>"), this));
-    top->addLayout(moves);
+    QVBoxLayout* top = topLayout();
+    top->addLayout(makeMoveButtons(kMoveButtons));
 
     // Print, help, close.
     auto* actions = new QHBoxLayout;
     actions->addStretch(1);
-    actions->addWidget(button(1, QStringLiteral("&Imprimer"), this));
-    actions->addWidget(button(7, QStringLiteral("&Aide"), this));
-    actions->addWidget(button(2, QStringLiteral("&Quitter"), this));
+    m_printButton = makeButton(this, "Command1", QStringLiteral("&Imprimer"));
+    m_printButton->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
+                                            style()->standardIcon(QStyle::SP_DialogSaveButton)));
+    m_marginHelpButton = makeButton(this, "Command7", QStringLiteral("&Aide"));
+    m_marginHelpButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    m_closeButton = makeButton(this, "Command2", QStringLiteral("&Quitter"));
+    m_closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    for (QPushButton* button : {m_printButton, m_marginHelpButton, m_closeButton})
+        actions->addWidget(button);
     top->addLayout(actions);
-    m_command[1]->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                           style()->standardIcon(QStyle::SP_DialogSaveButton)));
-    m_command[2]->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    m_command[7]->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-
-    using Handler = void (ImpEnv::*)();
-    const Handler options[8] = {nullptr,
-                                &ImpEnv::Option1_Click,
-                                &ImpEnv::Option2_Click,
-                                &ImpEnv::Option3_Click,
-                                &ImpEnv::Option4_Click,
-                                &ImpEnv::Option5_Click,
-                                &ImpEnv::Option6_Click,
-                                &ImpEnv::Option7_Click};
-    for (int n = 1; n <= 7; ++n) {
-        // An option runs its command when it becomes the chosen one, by mouse or keyboard.
-        connect(m_option[size_t(n)], &QRadioButton::toggled, this,
-                [this, handler = options[n]](bool on) {
-                    if (on)
-                        (this->*handler)();
-                });
-    }
-    const Handler commands[10] = {nullptr,
-                                  &ImpEnv::Command1_Click,
-                                  &ImpEnv::Command2_Click,
-                                  &ImpEnv::Command3_Click,
-                                  &ImpEnv::Command4_Click,
-                                  &ImpEnv::Command5_Click,
-                                  &ImpEnv::Command6_Click,
-                                  &ImpEnv::Command7_Click,
-                                  &ImpEnv::Command8_Click,
-                                  &ImpEnv::Command9_Click};
-    for (int n = 1; n <= 9; ++n)
-        connect(m_command[size_t(n)], &QPushButton::clicked, this, commands[n]);
+    connect(m_printButton, &QPushButton::clicked, this, &ImpEnv::printEnvelope);
+    connect(m_marginHelpButton, &QPushButton::clicked, this, &ImpEnv::showMarginHelp);
+    connect(m_closeButton, &QPushButton::clicked, this, &ImpEnv::reject);
 }
 
 void ImpEnv::buildMenus()
 {
-    auto item = [this](QMenu* menu, const char* name, const QString& caption,
-                       void (ImpEnv::*slot)(), const QKeySequence& key = QKeySequence()) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            // The window's own shortcuts work while the menu bar is closed.
-            addAction(a);
-        }
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
+    QMenu* envelope = addTopMenu("Mnu_Enveloppe", QStringLiteral("&Enveloppe"));
+    // Opening the menu leaves the status label as it is.
+    connect(envelope, &QMenu::aboutToShow, this, [this] { showPrinterOrientation(false); });
+    addItem(envelope, "Mnu_Police", QStringLiteral("&Police adresse..."),
+            &ImpEnv::chooseAddressFont, QKeySequence(Qt::CTRL | Qt::Key_P));
+    addItem(envelope, "Mnu_Couleur", QStringLiteral("Cou&leur du texte..."), &ImpEnv::chooseColour,
+            QKeySequence(Qt::CTRL | Qt::Key_C));
+    envelope->addSeparator();
+    addItem(envelope, "Mnu_ImprimEnv", QStringLiteral("&Imprimer"), &ImpEnv::printEnvelope,
+            QKeySequence(Qt::CTRL | Qt::Key_I));
+    addOrientationItems(envelope);
+    addItem(envelope, "Mnu_ConfImp", QStringLiteral("&Configurer l'imprimante"),
+            &ImpEnv::setUpPrinter);
+    envelope->addSeparator();
+    addItem(envelope, "Mnu_Utilisateur", QStringLiteral("&Définition de l'utilisateur"),
+            &ImpEnv::editSender, QKeySequence(Qt::CTRL | Qt::Key_U));
+    envelope->addSeparator();
+    addItem(envelope, "Mnu_Fermer", QStringLiteral("&Quitter"), &ImpEnv::reject,
+            QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    m_mnuEnveloppe = m_menuBar->addMenu(QStringLiteral("&Enveloppe"));
-    m_mnuEnveloppe->setObjectName(QStringLiteral("Mnu_Enveloppe"));
-    m_mnuEnveloppe->menuAction()->setObjectName(QStringLiteral("Mnu_Enveloppe"));
-    connect(m_mnuEnveloppe, &QMenu::aboutToShow, this, &ImpEnv::Mnu_Enveloppe_Click);
-    item(m_mnuEnveloppe, "Mnu_Police", QStringLiteral("&Police adresse..."),
-         &ImpEnv::Mnu_Police_Click, QKeySequence(Qt::CTRL | Qt::Key_P));
-    item(m_mnuEnveloppe, "Mnu_Couleur", QStringLiteral("Cou&leur du texte..."),
-         &ImpEnv::Mnu_Couleur_Click, QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_mnuEnveloppe->addSeparator();
-    item(m_mnuEnveloppe, "Mnu_ImprimEnv", QStringLiteral("&Imprimer"), &ImpEnv::Command1_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_I));
-    m_mnuImpPort = item(m_mnuEnveloppe, "Mnu_ImpPort",
-                        QStringLiteral("Imprimante en mode Portrait"), &ImpEnv::Command8_Click);
-    m_mnuImpPays = item(m_mnuEnveloppe, "Mnu_ImpPays", QStringLiteral("Imprimante en mode Paysage"),
-                        &ImpEnv::Command9_Click);
-    m_mnuImpPort->setCheckable(true);
-    m_mnuImpPays->setCheckable(true);
-    item(m_mnuEnveloppe, "Mnu_ConfImp", QStringLiteral("&Configurer l'imprimante"),
-         &ImpEnv::Mnu_ConfImp_Click);
-    m_mnuEnveloppe->addSeparator();
-    item(m_mnuEnveloppe, "Mnu_Utilisateur", QStringLiteral("&Définition de l'utilisateur"),
-         &ImpEnv::Mnu_Utilisateur_Click, QKeySequence(Qt::CTRL | Qt::Key_U));
-    m_mnuEnveloppe->addSeparator();
-    item(m_mnuEnveloppe, "Mnu_Fermer", QStringLiteral("&Quitter"), &ImpEnv::Command2_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    m_titre = new TitreMenu(m_menuBar, QStringLiteral("&Titre/Format"), state.address, form,
-                            [this](const QString& block) { showBlock(block); });
+    m_titleMenu = new TitreMenu(m_menuBar, QStringLiteral("&Titre/Format"), state.address, form,
+                                [this](const QString& block) { showBlock(block); });
     // This window has always spelt the company-first item this way.
-    m_titre->action(TitreCommand::SocieteNom)->setText(QStringLiteral("Sociéte + Nom"));
+    m_titleMenu->action(TitreCommand::SocieteNom)->setText(QStringLiteral("Sociéte + Nom"));
 
-    QMenu* param = m_menuBar->addMenu(QStringLiteral("&Paramètres"));
-    param->setObjectName(QStringLiteral("Mnu_Param"));
-    param->menuAction()->setObjectName(QStringLiteral("Mnu_Param"));
-    item(param, "Mnu_ChargeParam", QStringLiteral("&Charger des paramètres"),
-         &ImpEnv::Mnu_ChargeParam_Click);
-    item(param, "Mnu_SauvePAram", QStringLiteral("&Sauver les paramètres"),
-         &ImpEnv::Mnu_SauvePAram_Click);
+    QMenu* parameters = addTopMenu("Mnu_Param", QStringLiteral("&Paramètres"));
+    addItem(parameters, "Mnu_ChargeParam", QStringLiteral("&Charger des paramètres"),
+            &ImpEnv::loadParameters);
+    addItem(parameters, "Mnu_SauvePAram", QStringLiteral("&Sauver les paramètres"),
+            &ImpEnv::saveParameters);
 }
 
 // ------------------------------------------------------------------------------ load, activation
 
 void ImpEnv::Form_Load()
 {
-    m_command[8]->setToolTip(QStringLiteral("Configurer l'imprimane en mode Portrait"));
-    m_command[9]->setToolTip(QStringLiteral("Configurer l'imprimane en mode Paysage"));
+    m_portraitButton->setToolTip(QStringLiteral("Configurer l'imprimane en mode Portrait"));
+    m_landscapeButton->setToolTip(QStringLiteral("Configurer l'imprimane en mode Paysage"));
 
     state.label.PosX = 70;
     state.label.PosY = 50;
-    m_frame4->setVisible(false);
-    m_label2->setVisible(false);
-    m_label9->setVisible(false);
-    m_label15->setVisible(true);
+    m_customFrame->setVisible(false);
+    m_landscapeNotice->setVisible(false);
+    m_senderPreview->setVisible(false);
+    m_addressPreview->setVisible(true);
     showPosition();
 
     // The preview holds the print font from the start, so a save before any activation writes
     // the font in use.
-    applyPrintFont(*m_label15, state.print);
-    if (services.printer)
-        showOrientationMarks(readOrientation(services));
-}
-
-void ImpEnv::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        Form_Activate();
+    applyPrintFont(*m_addressPreview, state.print);
+    showPrinterOrientation(true);
 }
 
 void ImpEnv::Form_Activate()
 {
-    applyPrintFont(*m_label15, state.print);
-    applySenderFont(*m_label9, state.sender);
+    applyPrintFont(*m_addressPreview, state.print);
+    applySenderFont(*m_senderPreview, state.sender);
     AffichTitre();
     showSender();
 }
@@ -376,22 +348,22 @@ void ImpEnv::Form_Activate()
 void ImpEnv::AffichTitre()
 {
     const AddressOptions& o = state.address;
-    m_titre->refreshChecks();
-    m_titre->run(titreCommandForType(o.TypeTitre));
-    m_titre->run(o.OrdreNom == 1 ? TitreCommand::PrenomNom : TitreCommand::NomPrenom);
-    m_titre->run(o.OrdreSociete == 1 ? TitreCommand::SocieteNom : TitreCommand::NomSociete);
+    m_titleMenu->refreshChecks();
+    m_titleMenu->run(titreCommandForType(o.TypeTitre));
+    m_titleMenu->run(o.OrdreNom == 1 ? TitreCommand::PrenomNom : TitreCommand::NomPrenom);
+    m_titleMenu->run(o.OrdreSociete == 1 ? TitreCommand::SocieteNom : TitreCommand::NomSociete);
 }
 
 void ImpEnv::showBlock(const QString& block)
 {
-    m_label15->setText(previewText(block));
+    m_addressPreview->setText(previewText(block));
     refreshDrawing();
 }
 
 void ImpEnv::showSender()
 {
     AffichExpediteur(state.sender);
-    m_label9->setText(previewText(state.sender.TexteExp));
+    m_senderPreview->setText(previewText(state.sender.TexteExp));
     refreshDrawing();
 }
 
@@ -401,25 +373,25 @@ void ImpEnv::refreshDrawing()
     EnvelopeScene scene;
     scene.envelope = m_envelopeSize;
     scene.address = QPointF(state.label.PosX, state.label.PosY);
-    scene.addressShown = !m_label15->isHidden();
+    scene.addressShown = !m_addressPreview->isHidden();
     scene.senderFrame = QRectF(s.MarginLeft, s.MarginTop, s.FrameWidth, s.FrameHeight);
-    scene.senderShown = !m_label9->isHidden();
+    scene.senderShown = !m_senderPreview->isHidden();
     m_drawing->setSenderColor(colorFromRef(senderColorRef(s.TextColor)));
     m_drawing->setScene(scene);
 }
 
-// ------------------------------------------------------------------------------ formats
+// ------------------------------------------------------------------------------ options
 
 void ImpEnv::chooseFormat(EnvelopeFormatId id)
 {
     const EnvelopeFormat format = envelopeFormat(id);
-    m_label1->setText(format.caption);
-    m_label2->setVisible(format.landscapeNotice);
-    m_frame4->setVisible(format.customPosition);
+    m_formatName->setText(format.caption);
+    m_landscapeNotice->setVisible(format.landscapeNotice);
+    m_customFrame->setVisible(format.customPosition);
     if (format.customPosition) {
         // The bars start where the address already is; each then sets its own coordinate.
-        m_hscroll1->setValue(int(std::lround(state.label.PosX)));
-        m_vscroll1->setValue(int(std::lround(state.label.PosY)));
+        m_leftScrollBar->setValue(int(std::lround(state.label.PosX)));
+        m_topScrollBar->setValue(int(std::lround(state.label.PosY)));
     } else {
         state.label.PosX = format.PosX;
         state.label.PosY = format.PosY;
@@ -428,190 +400,60 @@ void ImpEnv::chooseFormat(EnvelopeFormatId id)
     showPosition();
 }
 
-void ImpEnv::Option1_Click()
-{
-    chooseFormat(EnvelopeFormatId::F160x115);
-}
-
-void ImpEnv::Option2_Click()
-{
-    chooseFormat(EnvelopeFormatId::F220x110);
-}
-
-void ImpEnv::Option3_Click()
-{
-    chooseFormat(EnvelopeFormatId::F230x160);
-}
-
-void ImpEnv::Option4_Click()
-{
-    chooseFormat(EnvelopeFormatId::Custom);
-}
-
-void ImpEnv::HScroll1_Change()
-{
-    state.label.PosX = m_hscroll1->value();
-    showPosition();
-}
-
-void ImpEnv::VScroll1_Change()
-{
-    state.label.PosY = m_vscroll1->value();
-    showPosition();
-}
-
 void ImpEnv::showPosition()
 {
-    m_label5->setText(doubleText(state.label.PosX));
-    m_label6->setText(doubleText(state.label.PosY));
+    m_leftValue->setText(doubleText(state.label.PosX));
+    m_topValue->setText(doubleText(state.label.PosY));
     refreshDrawing();
 }
 
-// ------------------------------------------------------------------------------ print options
-
-void ImpEnv::choosePrintOption(bool sender, bool address)
+void ImpEnv::chooseContent(EnvelopeContent content)
 {
-    m_label9->setVisible(sender);
-    m_label15->setVisible(address);
+    for (const ContentOption& c : kContents) {
+        if (c.content == content) {
+            m_senderPreview->setVisible(c.sender);
+            m_addressPreview->setVisible(c.address);
+        }
+    }
     refreshDrawing();
-}
-
-void ImpEnv::Option5_Click()
-{
-    choosePrintOption(true, true);
-}
-
-void ImpEnv::Option6_Click()
-{
-    choosePrintOption(true, false);
-}
-
-void ImpEnv::Option7_Click()
-{
-    choosePrintOption(false, true);
 }
 
 EnvelopeContent ImpEnv::content() const
 {
-    if (m_option[6]->isChecked())
-        return EnvelopeContent::SenderOnly;
-    if (m_option[5]->isChecked())
-        return EnvelopeContent::AddressAndSender;
+    for (const ContentOption& c : kContents) {
+        if (contentOption(c.content)->isChecked())
+            return c.content;
+    }
     return EnvelopeContent::AddressOnly;
 }
 
-// ------------------------------------------------------------------------------ buttons
+// ------------------------------------------------------------------------------ commands
 
-void ImpEnv::Command1_Click()
+void ImpEnv::printEnvelope()
 {
     if (services.dialogs && services.printer)
         printEnvelopeCommand(state, services, content());
 }
 
-void ImpEnv::Command2_Click()
+void ImpEnv::moveRecord(ListMove move)
 {
-    reject();
-}
-
-void ImpEnv::Command3_Click()
-{
-    if (moveInNameList(form, state.search.IndexTrouve, ListMove::Previous))
+    if (moveInNameList(form, state.search.IndexTrouve, move))
         AffichTitre();
 }
 
-void ImpEnv::Command4_Click()
-{
-    if (moveInNameList(form, state.search.IndexTrouve, ListMove::Next))
-        AffichTitre();
-}
-
-void ImpEnv::Command5_Click()
-{
-    if (moveInNameList(form, state.search.IndexTrouve, ListMove::First))
-        AffichTitre();
-}
-
-void ImpEnv::Command6_Click()
-{
-    if (moveInNameList(form, state.search.IndexTrouve, ListMove::Last))
-        AffichTitre();
-}
-
-void ImpEnv::Command7_Click()
+void ImpEnv::showMarginHelp()
 {
     if (services.dialogs)
         showMarginAdvice(*services.dialogs);
 }
 
-void ImpEnv::Command8_Click()
+void ImpEnv::chooseAddressFont()
 {
-    switchOrientation(PrinterSurface::Portrait);
-}
-
-void ImpEnv::Command9_Click()
-{
-    switchOrientation(PrinterSurface::Landscape);
-}
-
-// ------------------------------------------------------------------------------ printer
-
-void ImpEnv::showOrientationMarks(std::optional<int> orientation)
-{
-    if (orientation) {
-        showOrientation(orientation, m_mnuImpPort, m_mnuImpPays, m_label10);
-        m_portMark = m_mnuImpPort->isChecked();
-        m_paysMark = m_mnuImpPays->isChecked();
-    } else {
-        // A failed command leaves the marks as they were, also the one its click toggled.
-        m_mnuImpPort->setChecked(m_portMark);
-        m_mnuImpPays->setChecked(m_paysMark);
-    }
-}
-
-void ImpEnv::switchOrientation(int orientation)
-{
-    if (!services.printer || !services.dialogs) {
-        showOrientationMarks(std::nullopt);
-        return;
-    }
-    showOrientationMarks(changeOrientation(services, orientation));
-}
-
-void ImpEnv::Mnu_Enveloppe_Click()
-{
-    if (!services.printer)
-        return;
-    const std::optional<int> orientation = readOrientation(services);
-    if (orientation) {
-        showOrientation(orientation, m_mnuImpPort, m_mnuImpPays);
-        m_portMark = m_mnuImpPort->isChecked();
-        m_paysMark = m_mnuImpPays->isChecked();
-    }
-}
-
-void ImpEnv::Mnu_ConfImp_Click()
-{
-    configurePrinter(services);
-}
-
-// ------------------------------------------------------------------------------ font, colour
-
-void ImpEnv::Mnu_Police_Click()
-{
-    if (services.dialogs)
-        choosePrintFont(*services.dialogs, *m_label15, state.print);
+    chooseFont();
     refreshDrawing();
 }
 
-void ImpEnv::Mnu_Couleur_Click()
-{
-    if (services.dialogs)
-        choosePrintColor(*services.dialogs, *m_label15, state.print);
-}
-
-// ------------------------------------------------------------------------------ sender
-
-void ImpEnv::Mnu_Utilisateur_Click()
+void ImpEnv::editSender()
 {
     {
         FrmUtil window(state, services, this);
@@ -624,29 +466,21 @@ void ImpEnv::Mnu_Utilisateur_Click()
 
 // ------------------------------------------------------------------------------ parameters
 
-void ImpEnv::Mnu_ChargeParam_Click()
+void ImpEnv::loadParameters()
 {
-    if (!m_commonDialog1)
-        return;
-    if (chargerParametres(state, *m_commonDialog1)) {
-        applyPrintFont(*m_label15, state.print);
+    if (loadParameterFile()) {
+        applyPrintFont(*m_addressPreview, state.print);
         refreshDrawing();
     }
 }
 
-void ImpEnv::Mnu_SauvePAram_Click()
+void ImpEnv::saveParameters()
 {
-    if (!m_commonDialog1)
-        return;
-    const std::optional<QString> path = choisirFichierParametres(state, *m_commonDialog1);
-    if (!path) {
-        m_commonDialog1->CancelError = false;
-        return;
-    }
-    SaveFileConfig(*path);
+    if (const std::optional<QString> path = askParameterFileToSave())
+        SaveFileConfig(*path);
 }
 
 void ImpEnv::SaveFileConfig(const QString& path)
 {
-    ::SaveFileConfig(state.print, *m_label15, path, services.dialogs);
+    writeParamsWithPreviewFont(state.print, *m_addressPreview, path, services.dialogs);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 class QWidget;
 struct SenderProfile;
 
@@ -11,6 +9,3 @@ struct SenderProfile;
 // Gives `preview` the profile's font face, size, bold, italic and text colour. A face that is
 // empty or a size that is not positive is skipped (the preview keeps its own).
 void applySenderFont(QWidget& preview, const SenderProfile& profile);
-
-// A text of CR LF separated lines as a label shows it (line feeds only).
-QString previewText(const QString& text);

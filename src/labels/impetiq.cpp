@@ -9,18 +9,14 @@
 #include "labels/printfontpreview.h"
 #include "labels/printparamsfile.h"
 #include "labels/titremenu.h"
-#include "platform/commondialog.h"
+#include "labels/typingfilter.h"
 #include "platform/dialogs.h"
-#include "printer/orientationcommands.h"
-#include "printer/orientationmarks.h"
-#include "printer/printersurface.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,7 +25,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 
 namespace
@@ -39,12 +34,22 @@ const QColor kSelected(192, 255, 255);
 
 const QString kPrintOne = QStringLiteral("&Imprimer l'étiquette N° ");
 
-// What Text1..Text6 edit, with their tooltips.
-struct GeometryField {
+QString printOneCaption(int position)
+{
+    return kPrintOne + QLatin1Char(' ') + QString::number(position);
+}
+
+QString printIdenticalCaption(int count)
+{
+    return QStringLiteral("&Imprimer ") + QString::number(count) + QStringLiteral(" étiquettes");
+}
+
+// What each geometry box edits, with its tooltip, in the order of GeometryField (Text1..Text6).
+struct GeometryBox {
     double PrintParams::*field;
     const char* tip;
 };
-const GeometryField kGeometry[6] = {
+const GeometryBox kGeometry[kGeometryFieldCount] = {
     {&PrintParams::MargeGauche, "Marge gauche"},
     {&PrintParams::SepHorizontal, "Séparateur horizontal"},
     {&PrintParams::MargeHaute, "Marge haute"},
@@ -52,41 +57,40 @@ const GeometryField kGeometry[6] = {
     {&PrintParams::LargeurEtiq, "Largeur de l'étiquette"},
     {&PrintParams::HauteurEtiq, "Hauteur de l'étiquette"},
 };
+// The order in which the window shows the geometry.
+const GeometryField kShownOrder[kGeometryFieldCount] = {
+    GeometryField::LeftMargin,    GeometryField::TopMargin, GeometryField::VerticalGap,
+    GeometryField::HorizontalGap, GeometryField::Width,     GeometryField::Height,
+};
 
-// Whether a typed key gets into a field that takes only `allowed`: backspace and keys that type
-// nothing (arrows, shortcuts) pass; every other character must be one of `allowed`.
-bool keyAccepted(const QString& typed, const QString& allowed)
-{
-    for (const QChar c : typed) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            continue;
-        if (!allowed.contains(c))
-            return false;
-    }
-    return true;
-}
+// The record buttons in the window's order; those showing only an arrow are named by their
+// tooltip.
+const std::array<MoveButton, 4> kMoveButtons = {{
+    {ListMove::Previous, "Command3", "<<", "Fiche précédente"},
+    {ListMove::First, "Command4", "&Première fiche", nullptr},
+    {ListMove::Last, "Command5", "&Dernière fiche", nullptr},
+    {ListMove::Next, "Command6", ">>", "Fiche suivante"},
+}};
 
-// A number shown in a field: its text without a leading space.
-QString fieldText(double value)
+template <typename Button>
+Button* addButton(QGroupBox* frame, const char* name, const QString& caption)
 {
-    return doubleText(value);
+    auto* button = new Button(caption, frame);
+    button->setObjectName(QLatin1String(name));
+    frame->layout()->addWidget(button);
+    return button;
 }
 
 } // namespace
 
-ImpEtiq::ImpEtiq(AppState& appState, Services& appServices, RecordForm& recordForm, QWidget* parent)
-    : QDialog(parent), state(appState), services(appServices), form(recordForm)
+ImpEtiq::ImpEtiq(AppState& state, Services& services, RecordForm& form, QWidget* parent)
+    : AddressPrintWindow(state, services, form, QStringLiteral("ImpEtiq"),
+                         QStringLiteral("Paramétrage de l'impression pour l'étiquette adresse"),
+                         parent)
 {
-    setObjectName(QStringLiteral("ImpEtiq"));
-    setWindowTitle(QStringLiteral("Paramétrage de l'impression pour l'étiquette adresse"));
-    if (services.dialogs)
-        m_commonDialog1 = std::make_unique<CommonDialog>(*services.dialogs);
     buildWindow();
-    buildMenus();
     Form_Load();
 }
-
-ImpEtiq::~ImpEtiq() = default;
 
 SheetPosition* ImpEtiq::position(int n) const
 {
@@ -97,218 +101,181 @@ SheetPosition* ImpEtiq::position(int n) const
 
 void ImpEtiq::buildWindow()
 {
-    auto* top = new QVBoxLayout(this);
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("menuBar"));
-    top->setMenuBar(m_menuBar);
-
     auto* body = new QHBoxLayout;
-    top->addLayout(body);
-
-    // The sheet and its geometry.
-    m_frame1 = new QGroupBox(QStringLiteral("Feuille A4 "), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* sheetLayout = new QHBoxLayout(m_frame1);
-    m_sheet = new MiniSheet(m_frame1);
-    m_sheet->setObjectName(QStringLiteral("Sheet"));
-    sheetLayout->addWidget(m_sheet, 1);
-    connect(m_sheet, &MiniSheet::positionClicked, this, &ImpEtiq::Label_Click);
-
-    auto* geometry = new QVBoxLayout;
-    sheetLayout->addLayout(geometry);
-    auto* label12 = new QLabel(QStringLiteral("Marges et séparateurs en mm"), m_frame1);
-    label12->setObjectName(QStringLiteral("Label12"));
-    label12->setWordWrap(true);
-    geometry->addWidget(label12);
-    auto* fields = new QFormLayout;
-    geometry->addLayout(fields);
-    geometry->addStretch(1);
-    const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")) + 12;
-    for (int n = 1; n <= 6; ++n) {
-        auto* edit = new QLineEdit(m_frame1);
-        edit->setObjectName(QStringLiteral("Text%1").arg(n));
-        const QString tip = QString::fromUtf8(kGeometry[n - 1].tip);
-        edit->setAccessibleName(tip);
-        edit->setMaximumWidth(fieldWidth);
-        edit->installEventFilter(this);
-        auto* caption = new QLabel(tip + QStringLiteral(" :"), m_frame1);
-        caption->setObjectName(QStringLiteral("lblText%1").arg(n));
-        caption->setBuddy(edit);
-        fields->addRow(caption, edit);
-        m_text[size_t(n - 1)] = edit;
-        connect(edit, &QLineEdit::textChanged, this, [this, n] { Text_Change(n); });
-    }
-    body->addWidget(m_frame1, 1);
+    topLayout()->addLayout(body);
+    buildSheet(body);
 
     auto* side = new QVBoxLayout;
     body->addLayout(side);
 
-    m_frame2 = new QGroupBox(QStringLiteral("Option d'impression "), this);
-    m_frame2->setObjectName(QStringLiteral("Frame2"));
-    auto* options = new QVBoxLayout(m_frame2);
-    m_option1 = new QRadioButton(QStringLiteral("8 Etiquettes identiques"), m_frame2);
-    m_option1->setObjectName(QStringLiteral("Option1"));
-    m_option2 = new QRadioButton(QStringLiteral("Etiquette sélectionnée"), m_frame2);
-    m_option2->setObjectName(QStringLiteral("Option2"));
-    options->addWidget(m_option1);
-    options->addWidget(m_option2);
-    connect(m_option1, &QRadioButton::clicked, this, &ImpEtiq::Option1_Click);
-    connect(m_option2, &QRadioButton::clicked, this, &ImpEtiq::Option2_Click);
-    side->addWidget(m_frame2);
+    // The print mode and the frame options, each a column of buttons.
+    QGroupBox* modeFrame = makeFrame("Frame2", QStringLiteral("Option d'impression "));
+    new QVBoxLayout(modeFrame);
+    m_identicalOption =
+        addButton<QRadioButton>(modeFrame, "Option1", QStringLiteral("8 Etiquettes identiques"));
+    m_selectedOption =
+        addButton<QRadioButton>(modeFrame, "Option2", QStringLiteral("Etiquette sélectionnée"));
+    connect(m_identicalOption, &QRadioButton::clicked, this, &ImpEtiq::chooseIdenticalLabels);
+    connect(m_selectedOption, &QRadioButton::clicked, this, &ImpEtiq::chooseSelectedLabel);
+    side->addWidget(modeFrame);
 
-    m_frame4 = new QGroupBox(this);
-    m_frame4->setObjectName(QStringLiteral("Frame4"));
-    auto* count = new QGridLayout(m_frame4);
-    auto* label13 = new QLabel(QStringLiteral("Nombre d'étiquettes identiques"), m_frame4);
-    label13->setObjectName(QStringLiteral("Label13"));
-    auto* label14 = new QLabel(QStringLiteral("( Maximum 10 )......:"), m_frame4);
-    label14->setObjectName(QStringLiteral("Label14"));
-    auto* text7 = new QLineEdit(m_frame4);
-    text7->setObjectName(QStringLiteral("Text7"));
-    text7->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
-    text7->installEventFilter(this);
-    label13->setBuddy(text7);
-    m_text[6] = text7;
-    m_vscroll1 = new QScrollBar(Qt::Vertical, m_frame4);
-    m_vscroll1->setObjectName(QStringLiteral("VScroll1"));
-    m_vscroll1->setRange(1, 10);
-    m_vscroll1->setSingleStep(1);
-    m_vscroll1->setPageStep(1);
-    m_vscroll1->setAccessibleName(QStringLiteral("Nombre d'étiquettes identiques"));
-    m_vscroll1->setMinimumHeight(fontMetrics().height() * 2);
-    count->addWidget(label13, 0, 0, 1, 3);
-    count->addWidget(label14, 1, 0);
-    count->addWidget(text7, 1, 1);
-    count->addWidget(m_vscroll1, 1, 2);
-    connect(text7, &QLineEdit::textChanged, this, &ImpEtiq::Text7_Change);
-    connect(m_vscroll1, &QScrollBar::valueChanged, this, &ImpEtiq::VScroll1_Change);
-    side->addWidget(m_frame4);
+    buildCount(side);
 
-    m_frame3 = new QGroupBox(QStringLiteral("Option étiquette "), this);
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
-    auto* checks = new QVBoxLayout(m_frame3);
-    m_check1 = new QCheckBox(QStringLiteral("Imprimer cadre"), m_frame3);
-    m_check1->setObjectName(QStringLiteral("Check1"));
-    m_check2 = new QCheckBox(QStringLiteral("Imprimer découpe"), m_frame3);
-    m_check2->setObjectName(QStringLiteral("Check2"));
-    checks->addWidget(m_check1);
-    checks->addWidget(m_check2);
-    side->addWidget(m_frame3);
+    QGroupBox* frameOptions = makeFrame("Frame3", QStringLiteral("Option étiquette "));
+    new QVBoxLayout(frameOptions);
+    m_frameCheck = addButton<QCheckBox>(frameOptions, "Check1", QStringLiteral("Imprimer cadre"));
+    m_cutOutlineCheck =
+        addButton<QCheckBox>(frameOptions, "Check2", QStringLiteral("Imprimer découpe"));
+    side->addWidget(frameOptions);
 
-    m_label11 =
+    m_clickHint =
         new QLabel(QStringLiteral("Cliquez sur l'étiquette que vous désirez imprimer  >"), this);
-    m_label11->setObjectName(QStringLiteral("Label11"));
-    QFont arial = m_label11->font();
+    m_clickHint->setObjectName(QStringLiteral("Label11"));
+    QFont arial = m_clickHint->font();
     arial.setFamily(QStringLiteral("Arial"));
-    m_label11->setFont(arial);
-    m_label11->setWordWrap(true);
-    side->addWidget(m_label11);
+    m_clickHint->setFont(arial);
+    m_clickHint->setWordWrap(true);
+    side->addWidget(m_clickHint);
 
-    m_label15 = new QLabel(this);
-    m_label15->setObjectName(QStringLiteral("Label15"));
-    m_label15->setTextFormat(Qt::PlainText);
-    m_label15->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label15->setAutoFillBackground(true);
-    m_label15->setFrameShape(QFrame::Panel);
-    m_label15->setFrameShadow(QFrame::Sunken);
-    m_label15->setMargin(4);
-    m_label15->setMinimumSize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22,
-                              fontMetrics().height() * 8);
-    m_label15->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_label15->setAccessibleName(QStringLiteral("Adresse"));
-    QPalette white = m_label15->palette();
+    m_addressPreview = new QLabel(this);
+    m_addressPreview->setObjectName(QStringLiteral("Label15"));
+    m_addressPreview->setTextFormat(Qt::PlainText);
+    m_addressPreview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_addressPreview->setAutoFillBackground(true);
+    m_addressPreview->setFrameShape(QFrame::Panel);
+    m_addressPreview->setFrameShadow(QFrame::Sunken);
+    m_addressPreview->setMargin(4);
+    m_addressPreview->setMinimumSize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22,
+                                     fontMetrics().height() * 8);
+    m_addressPreview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_addressPreview->setAccessibleName(QStringLiteral("Adresse"));
+    QPalette white = m_addressPreview->palette();
     white.setColor(QPalette::Window, Qt::white);
-    m_label15->setPalette(white);
-    side->addWidget(m_label15, 1);
+    m_addressPreview->setPalette(white);
+    side->addWidget(m_addressPreview, 1);
 
-    auto button = [this](int n, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QStringLiteral("Command%1").arg(n));
-        b->setAutoDefault(false);
-        m_command[size_t(n - 1)] = b;
-        return b;
-    };
-    auto* navigation = new QHBoxLayout;
-    navigation->addWidget(button(3, QStringLiteral("<<")));
-    navigation->addWidget(button(4, QStringLiteral("&Première fiche")));
-    navigation->addWidget(button(5, QStringLiteral("&Dernière fiche")));
-    navigation->addWidget(button(6, QStringLiteral(">>")));
-    side->addLayout(navigation);
-    m_command[2]->setAccessibleName(QStringLiteral("Fiche précédente"));
-    m_command[5]->setAccessibleName(QStringLiteral("Fiche suivante"));
+    buildButtons(side);
+    buildMenus();
+}
+
+void ImpEtiq::buildSheet(QBoxLayout* body)
+{
+    auto* sheetFrame = makeFrame("Frame1", QStringLiteral("Feuille A4 "));
+    auto* sheetLayout = new QHBoxLayout(sheetFrame);
+    m_sheet = new MiniSheet(sheetFrame);
+    m_sheet->setObjectName(QStringLiteral("Sheet"));
+    sheetLayout->addWidget(m_sheet, 1);
+    connect(m_sheet, &MiniSheet::positionClicked, this, &ImpEtiq::selectPosition);
+
+    auto* geometry = new QVBoxLayout;
+    sheetLayout->addLayout(geometry);
+    auto* caption = new QLabel(QStringLiteral("Marges et séparateurs en mm"), sheetFrame);
+    caption->setObjectName(QStringLiteral("Label12"));
+    caption->setWordWrap(true);
+    geometry->addWidget(caption);
+    auto* boxes = new QFormLayout;
+    geometry->addLayout(boxes);
+    geometry->addStretch(1);
+    const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")) + 12;
+    for (int i = 0; i < kGeometryFieldCount; ++i) {
+        auto* box = new QLineEdit(sheetFrame);
+        box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
+        const QString tip = QString::fromUtf8(kGeometry[i].tip);
+        box->setAccessibleName(tip);
+        box->setMaximumWidth(boxWidth);
+        allowTypingOnly(box, QStringLiteral("0123456789.-"));
+        auto* boxCaption = new QLabel(tip + QStringLiteral(" :"), sheetFrame);
+        boxCaption->setObjectName(QStringLiteral("lblText%1").arg(i + 1));
+        boxCaption->setBuddy(box);
+        boxes->addRow(boxCaption, box);
+        m_geometryBoxes[size_t(i)] = box;
+        connect(box, &QLineEdit::textChanged, this,
+                [this, field = GeometryField(i)] { geometryEdited(field); });
+    }
+    body->addWidget(sheetFrame, 1);
+}
+
+void ImpEtiq::buildCount(QBoxLayout* side)
+{
+    m_countFrame = makeFrame("Frame4");
+    auto* count = new QGridLayout(m_countFrame);
+    auto* countCaption = new QLabel(QStringLiteral("Nombre d'étiquettes identiques"), m_countFrame);
+    countCaption->setObjectName(QStringLiteral("Label13"));
+    auto* maximum = new QLabel(QStringLiteral("( Maximum 10 )......:"), m_countFrame);
+    maximum->setObjectName(QStringLiteral("Label14"));
+    m_countBox = new QLineEdit(m_countFrame);
+    m_countBox->setObjectName(QStringLiteral("Text7"));
+    m_countBox->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
+    allowTypingOnly(m_countBox, QStringLiteral("0123456789"));
+    countCaption->setBuddy(m_countBox);
+    m_countScrollBar = new QScrollBar(Qt::Vertical, m_countFrame);
+    m_countScrollBar->setObjectName(QStringLiteral("VScroll1"));
+    m_countScrollBar->setRange(1, 10);
+    m_countScrollBar->setSingleStep(1);
+    m_countScrollBar->setPageStep(1);
+    m_countScrollBar->setAccessibleName(QStringLiteral("Nombre d'étiquettes identiques"));
+    m_countScrollBar->setMinimumHeight(fontMetrics().height() * 2);
+    count->addWidget(countCaption, 0, 0, 1, 3);
+    count->addWidget(maximum, 1, 0);
+    count->addWidget(m_countBox, 1, 1);
+    count->addWidget(m_countScrollBar, 1, 2);
+    connect(m_countBox, &QLineEdit::textChanged, this, &ImpEtiq::countEdited);
+    connect(m_countScrollBar, &QScrollBar::valueChanged, this, &ImpEtiq::countScrolled);
+    side->addWidget(m_countFrame);
+}
+
+void ImpEtiq::buildButtons(QBoxLayout* side)
+{
+    side->addLayout(makeMoveButtons(kMoveButtons));
 
     auto* orientation = new QHBoxLayout;
-    orientation->addWidget(button(7, QStringLiteral("Portrait")));
-    orientation->addWidget(button(8, QStringLiteral("Paysage")));
-    m_command[6]->setToolTip(QStringLiteral("Imprimante en mode Portrait"));
-    m_command[7]->setToolTip(QStringLiteral("Imprimante en mode Paysage"));
-    m_label16 = new QLabel(QStringLiteral("En cours :"), this);
-    m_label16->setObjectName(QStringLiteral("Label16"));
-    m_label16->setToolTip(QStringLiteral("Orientation de l'imprimante en cours"));
-    orientation->addWidget(m_label16, 1);
+    makeOrientationButtons(this, "Command7", QStringLiteral("Portrait"), "Command8",
+                           QStringLiteral("Paysage"));
+    m_portraitButton->setToolTip(QStringLiteral("Imprimante en mode Portrait"));
+    m_landscapeButton->setToolTip(QStringLiteral("Imprimante en mode Paysage"));
+    orientation->addWidget(m_portraitButton);
+    orientation->addWidget(m_landscapeButton);
+    m_orientationLabel = new QLabel(QStringLiteral("En cours :"), this);
+    m_orientationLabel->setObjectName(QStringLiteral("Label16"));
+    m_orientationLabel->setToolTip(QStringLiteral("Orientation de l'imprimante en cours"));
+    orientation->addWidget(m_orientationLabel, 1);
     side->addLayout(orientation);
 
     auto* actions = new QHBoxLayout;
-    actions->addWidget(button(1, kPrintOne));
-    actions->addWidget(button(2, QStringLiteral("&Quitter")));
+    m_printButton = makeButton(this, "Command1", kPrintOne);
+    m_closeButton = makeButton(this, "Command2", QStringLiteral("&Quitter"));
+    actions->addWidget(m_printButton);
+    actions->addWidget(m_closeButton);
     side->addLayout(actions);
 
-    connect(m_command[0], &QPushButton::clicked, this, &ImpEtiq::Command1_Click);
-    connect(m_command[1], &QPushButton::clicked, this, &ImpEtiq::Command2_Click);
-    connect(m_command[2], &QPushButton::clicked, this, &ImpEtiq::Command3_Click);
-    connect(m_command[3], &QPushButton::clicked, this, &ImpEtiq::Command4_Click);
-    connect(m_command[4], &QPushButton::clicked, this, &ImpEtiq::Command5_Click);
-    connect(m_command[5], &QPushButton::clicked, this, &ImpEtiq::Command6_Click);
-    connect(m_command[6], &QPushButton::clicked, this, &ImpEtiq::Command7_Click);
-    connect(m_command[7], &QPushButton::clicked, this, &ImpEtiq::Command8_Click);
+    connect(m_printButton, &QPushButton::clicked, this, &ImpEtiq::printLabels);
+    connect(m_closeButton, &QPushButton::clicked, this, &ImpEtiq::reject);
 }
 
 void ImpEtiq::buildMenus()
 {
-    auto item = [](QMenu* menu, const char* name, const QString& caption) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        return a;
-    };
-    auto separator = [](QMenu* menu, const char* name) {
-        menu->addSeparator()->setObjectName(QLatin1String(name));
-    };
+    QMenu* labelMenu = addTopMenu("Mnu_Etiq", QStringLiteral("&Etiquette"));
+    connect(labelMenu, &QMenu::aboutToShow, this, [this] { showPrinterOrientation(true); });
+    addItem(labelMenu, "Mnu_Police", QStringLiteral("Police..."), &ImpEtiq::chooseFont);
+    addItem(labelMenu, "Mnu_Couleur", QStringLiteral("Cou&leur du texte..."),
+            &ImpEtiq::chooseColour);
+    labelMenu->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    addItem(labelMenu, "Mnu_ConfIMP", QStringLiteral("&Configurer l'imprimante"),
+            &ImpEtiq::setUpPrinter);
+    addOrientationItems(labelMenu);
+    labelMenu->addSeparator()->setObjectName(QStringLiteral("sep2"));
+    addItem(labelMenu, "Mnu_fermer", QStringLiteral("&Quitter"), &ImpEtiq::reject);
 
-    m_mnuEtiq = m_menuBar->addMenu(QStringLiteral("&Etiquette"));
-    m_mnuEtiq->setObjectName(QStringLiteral("Mnu_Etiq"));
-    m_mnuEtiq->menuAction()->setObjectName(QStringLiteral("Mnu_Etiq"));
-    connect(m_mnuEtiq, &QMenu::aboutToShow, this, &ImpEtiq::Mnu_Etiq_Click);
-    connect(item(m_mnuEtiq, "Mnu_Police", QStringLiteral("Police...")), &QAction::triggered, this,
-            &ImpEtiq::Mnu_Police_Click);
-    connect(item(m_mnuEtiq, "Mnu_Couleur", QStringLiteral("Cou&leur du texte...")),
-            &QAction::triggered, this, &ImpEtiq::Mnu_Couleur_Click);
-    separator(m_mnuEtiq, "sep1");
-    connect(item(m_mnuEtiq, "Mnu_ConfIMP", QStringLiteral("&Configurer l'imprimante")),
-            &QAction::triggered, this, &ImpEtiq::Mnu_ConfIMP_Click);
-    m_mnuImpPort = item(m_mnuEtiq, "Mnu_ImpPort", QStringLiteral("Imprimante en mode Portrait"));
-    m_mnuImpPort->setCheckable(true);
-    keepMarkOnClick(m_mnuImpPort);
-    connect(m_mnuImpPort, &QAction::triggered, this, &ImpEtiq::Command7_Click);
-    m_mnuImpPays = item(m_mnuEtiq, "Mnu_ImpPays", QStringLiteral("Imprimante en mode Paysage"));
-    m_mnuImpPays->setCheckable(true);
-    keepMarkOnClick(m_mnuImpPays);
-    connect(m_mnuImpPays, &QAction::triggered, this, &ImpEtiq::Command8_Click);
-    separator(m_mnuEtiq, "sep2");
-    connect(item(m_mnuEtiq, "Mnu_fermer", QStringLiteral("&Quitter")), &QAction::triggered, this,
-            &ImpEtiq::Command2_Click);
+    m_titleMenu = new TitreMenu(m_menuBar, QStringLiteral("&Titre"), state.address, form,
+                                [this](const QString& block) { showBlock(block); });
 
-    m_titre = new TitreMenu(m_menuBar, QStringLiteral("&Titre"), state.address, form,
-                            [this](const QString& block) { showBlock(block); });
-
-    m_mnuParam = m_menuBar->addMenu(QStringLiteral("&Paramètres"));
-    m_mnuParam->setObjectName(QStringLiteral("Mnu_Param"));
-    m_mnuParam->menuAction()->setObjectName(QStringLiteral("Mnu_Param"));
-    connect(item(m_mnuParam, "Mnu_ChargeParam", QStringLiteral("&Charger des paramètres")),
-            &QAction::triggered, this, &ImpEtiq::Mnu_ChargeParam_Click);
-    connect(item(m_mnuParam, "Mnu_SauveParam", QStringLiteral("&Sauver les paramètres")),
-            &QAction::triggered, this, &ImpEtiq::Mnu_SauveParam_Click);
-    connect(item(m_mnuParam, "Mnu_ParamDefaut", QStringLiteral("&Paramètres à défaut")),
-            &QAction::triggered, this, &ImpEtiq::Mnu_ParamDefaut_Click);
+    QMenu* parameters = addTopMenu("Mnu_Param", QStringLiteral("&Paramètres"));
+    addItem(parameters, "Mnu_ChargeParam", QStringLiteral("&Charger des paramètres"),
+            &ImpEtiq::loadParameters);
+    addItem(parameters, "Mnu_SauveParam", QStringLiteral("&Sauver les paramètres"),
+            &ImpEtiq::saveParameters);
+    addItem(parameters, "Mnu_ParamDefaut", QStringLiteral("&Paramètres à défaut"),
+            &ImpEtiq::restoreDefaultParameters);
 }
 
 // ------------------------------------------------------------------------------ load, activation
@@ -317,74 +284,73 @@ void ImpEtiq::Form_Load()
 {
     for (int n = 1; n <= kLabelPositions; ++n)
         position(n)->setToolTip(QStringLiteral("Cliquez pour sélectionner"));
-    for (int n = 1; n <= 6; ++n)
-        m_text[size_t(n - 1)]->setToolTip(QString::fromUtf8(kGeometry[n - 1].tip));
-    m_command[2]->setToolTip(QStringLiteral("Fiche précédente"));
-    m_command[5]->setToolTip(QStringLiteral("Fiche suivante"));
+    for (int i = 0; i < kGeometryFieldCount; ++i)
+        m_geometryBoxes[size_t(i)]->setToolTip(QString::fromUtf8(kGeometry[i].tip));
+    for (const MoveButton& b : kMoveButtons) {
+        if (b.accessibleName)
+            moveButton(b.move)->setToolTip(QString::fromUtf8(b.accessibleName));
+    }
 
     state.label.NumEtiquette = 0;
-    m_option2->setChecked(true);
-    m_option1->setChecked(false);
     state.label.ModeImpression = 0;
-    m_label11->setVisible(true);
-    m_command[0]->setText(kPrintOne);
-    m_frame4->setVisible(false);
-
-    m_text[6]->setText(QString::number(state.label.NbEtiquettes));
-    m_vscroll1->setValue(state.label.NbEtiquettes);
-    m_command[0]->setEnabled(false);
-    LabelVisible();
+    m_countBox->setText(QString::number(state.label.NbEtiquettes));
+    m_countScrollBar->setValue(state.label.NbEtiquettes);
+    showPrintMode();
 
     setWindowTitle(paramWindowTitle(QString()));
-    showFlags();
+    showFrameOptions();
     showGeometry();
     // The preview holds the print font from the start, so a save before any activation writes
     // the font in use.
-    applyPrintFont(*m_label15, state.print);
-    refreshOrientation();
-}
-
-void ImpEtiq::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        Form_Activate();
+    applyPrintFont(*m_addressPreview, state.print);
+    showPrinterOrientation(true);
 }
 
 void ImpEtiq::Form_Activate()
 {
-    applyPrintFont(*m_label15, state.print);
+    applyPrintFont(*m_addressPreview, state.print);
     AffichTitre();
 }
 
 void ImpEtiq::AffichTitre()
 {
-    m_titre->affichTitre();
+    m_titleMenu->affichTitre();
 }
 
 void ImpEtiq::showBlock(const QString& block)
 {
-    QString shown = block;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_label15->setText(shown);
+    m_addressPreview->setText(previewText(block));
 }
 
 void ImpEtiq::done(int result)
 {
-    storeFlags();
-    QDialog::done(result);
+    storeFrameOptions();
+    AddressPrintWindow::done(result);
 }
 
 // ------------------------------------------------------------------------------ positions, modes
 
-void ImpEtiq::Label_Click(int n)
+void ImpEtiq::showPrintMode()
+{
+    const LabelPrintState& label = state.label;
+    const bool identical = label.ModeImpression == 1;
+    (identical ? m_identicalOption : m_selectedOption)->setChecked(true);
+    m_clickHint->setVisible(!identical);
+    m_countFrame->setVisible(identical);
+    // In identical-labels mode the positions cannot be clicked; their highlight stays.
+    for (int n = 1; n <= kLabelPositions; ++n)
+        position(n)->setEnabled(!identical);
+    m_printButton->setText(identical ? printIdenticalCaption(label.NbEtiquettes)
+                                     : printOneCaption(label.NumEtiquette));
+    m_printButton->setEnabled(identical || label.NumEtiquette != 0);
+}
+
+void ImpEtiq::selectPosition(int n)
 {
     if (n < 1 || n > kLabelPositions)
         return;
     state.label.NumEtiquette = n;
-    m_command[0]->setEnabled(true);
-    m_command[0]->setText(kPrintOne + QLatin1Char(' ') + QString::number(n));
+    showPrintMode();
     for (int k = 1; k <= kLabelPositions; ++k)
         position(k)->setBackground(k == n ? kSelected : QColor(Qt::white));
     const LabelCorner corner = labelCorner(state.print, n);
@@ -392,253 +358,126 @@ void ImpEtiq::Label_Click(int n)
     state.label.PosY = corner.y;
 }
 
-void ImpEtiq::Option1_Click()
+void ImpEtiq::chooseIdenticalLabels()
 {
-    m_command[0]->setText(QStringLiteral("&Imprimer ") + QString::number(state.label.NbEtiquettes) +
-                          QStringLiteral(" étiquettes"));
-    m_command[0]->setEnabled(true);
-    m_option1->setChecked(true);
-    m_option2->setChecked(false);
-    m_label11->setVisible(false);
-    m_frame4->setVisible(true);
     state.label.ModeImpression = 1;
-    CacheLabel();
+    showPrintMode();
 }
 
-void ImpEtiq::Option2_Click()
+void ImpEtiq::chooseSelectedLabel()
 {
-    m_label11->setVisible(true);
-    m_command[0]->setEnabled(false);
-    m_option2->setChecked(true);
-    m_command[0]->setText(kPrintOne);
-    m_option1->setChecked(false);
-    m_frame1->setVisible(true);
-    m_frame4->setVisible(false);
     state.label.ModeImpression = 0;
-    LabelVisible();
+    showPrintMode();
 }
 
-void ImpEtiq::CacheLabel()
-{
-    for (int n = 1; n <= kLabelPositions; ++n)
-        position(n)->setEnabled(false);
-}
+// ------------------------------------------------------------------------------ boxes
 
-void ImpEtiq::LabelVisible()
-{
-    for (int n = 1; n <= kLabelPositions; ++n)
-        position(n)->setEnabled(true);
-    m_command[0]->setText(kPrintOne + QLatin1Char(' ') + QString::number(state.label.NumEtiquette));
-    if (state.label.NumEtiquette != 0)
-        m_command[0]->setEnabled(true);
-}
-
-// ------------------------------------------------------------------------------ fields
-
-bool ImpEtiq::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const int index = int(std::find(m_text.begin(), m_text.end(), watched) - m_text.begin());
-        if (index < 7) {
-            const QString allowed =
-                index == 6 ? QStringLiteral("0123456789") : QStringLiteral("0123456789.-");
-            if (!keyAccepted(static_cast<QKeyEvent*>(event)->text(), allowed))
-                return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void ImpEtiq::Text7_Change()
+void ImpEtiq::countEdited()
 {
     auto* dialogs = services.dialogs;
-    const double value = leadingNumber(m_text[6]->text());
-    const double rounded = std::nearbyint(value);
+    const double rounded = std::nearbyint(leadingNumber(m_countBox->text()));
     if (rounded > 10) {
         if (dialogs)
             dialogs->msgBox(QStringLiteral("Nombre maximum de étiquettes identiques = 10"),
                             vbCritical, QStringLiteral("Erreur"));
         state.label.NbEtiquettes = 10;
-        m_text[6]->setText(QStringLiteral("10"));
+        m_countBox->setText(QStringLiteral("10"));
     } else if (rounded < 1) {
         if (dialogs)
             dialogs->msgBox(QStringLiteral("Nombre minimum de étiquettes = 1"), vbCritical,
                             QStringLiteral("Erreur"));
         state.label.NbEtiquettes = 1;
-        m_text[6]->setText(QStringLiteral("1"));
+        m_countBox->setText(QStringLiteral("1"));
     } else {
         state.label.NbEtiquettes = int(rounded);
     }
     const int n = state.label.NbEtiquettes;
-    m_vscroll1->setValue(n);
-    m_option1->setText(QString::number(n) + QStringLiteral(" étiquettes identiques"));
-    if (state.label.ModeImpression == 1) {
-        m_command[0]->setEnabled(true);
-        m_command[0]->setText(QStringLiteral("&Imprimer ") + QString::number(n) +
-                              QStringLiteral(" étiquettes"));
-    }
+    m_countScrollBar->setValue(n);
+    m_identicalOption->setText(QString::number(n) + QStringLiteral(" étiquettes identiques"));
+    showPrintMode();
 }
 
-void ImpEtiq::VScroll1_Change()
+void ImpEtiq::countScrolled()
 {
-    state.label.NbEtiquettes = m_vscroll1->value();
-    m_text[6]->setText(QString::number(state.label.NbEtiquettes));
+    state.label.NbEtiquettes = m_countScrollBar->value();
+    m_countBox->setText(QString::number(state.label.NbEtiquettes));
 }
 
-void ImpEtiq::Text_Change(int n)
+void ImpEtiq::geometryEdited(GeometryField field)
 {
-    state.print.*kGeometry[n - 1].field = leadingNumber(m_text[size_t(n - 1)]->text());
+    state.print.*kGeometry[int(field)].field = leadingNumber(geometryBox(field)->text());
 }
 
 void ImpEtiq::showGeometry()
 {
-    const PrintParams p = state.print;
-    for (int n : {1, 3, 4, 2, 5, 6})
-        m_text[size_t(n - 1)]->setText(fieldText(p.*kGeometry[n - 1].field));
+    const PrintParams shown = state.print;
+    for (GeometryField field : kShownOrder)
+        geometryBox(field)->setText(doubleText(shown.*kGeometry[int(field)].field));
 }
 
-void ImpEtiq::showFlags()
+void ImpEtiq::showFrameOptions()
 {
-    m_check1->setChecked(state.print.ImprimerCadre);
-    m_check2->setChecked(state.print.ImprimerDecoupe);
+    m_frameCheck->setChecked(state.print.ImprimerCadre);
+    m_cutOutlineCheck->setChecked(state.print.ImprimerDecoupe);
 }
 
-void ImpEtiq::storeFlags()
+void ImpEtiq::storeFrameOptions()
 {
-    state.print.ImprimerCadre = m_check1->checkState() == Qt::Checked;
-    state.print.ImprimerDecoupe = m_check2->checkState() == Qt::Checked;
+    state.print.ImprimerCadre = m_frameCheck->checkState() == Qt::Checked;
+    state.print.ImprimerDecoupe = m_cutOutlineCheck->checkState() == Qt::Checked;
 }
 
-// ------------------------------------------------------------------------------ buttons
+// ------------------------------------------------------------------------------ commands
 
-void ImpEtiq::Command1_Click()
+void ImpEtiq::printLabels()
 {
-    storeFlags();
+    storeFrameOptions();
     printLabelCommand(state, services);
 }
 
-void ImpEtiq::Command2_Click()
+void ImpEtiq::moveRecord(ListMove move)
 {
-    reject();
-}
-
-void ImpEtiq::Command3_Click()
-{
-    moveInNameList(form, state.search.IndexTrouve, ListMove::Previous);
+    moveInNameList(form, state.search.IndexTrouve, move);
     AffichTitre();
-}
-
-void ImpEtiq::Command4_Click()
-{
-    moveInNameList(form, state.search.IndexTrouve, ListMove::First);
-    AffichTitre();
-}
-
-void ImpEtiq::Command5_Click()
-{
-    moveInNameList(form, state.search.IndexTrouve, ListMove::Last);
-    AffichTitre();
-}
-
-void ImpEtiq::Command6_Click()
-{
-    moveInNameList(form, state.search.IndexTrouve, ListMove::Next);
-    AffichTitre();
-}
-
-void ImpEtiq::Command7_Click()
-{
-    switchOrientation(false);
-}
-
-void ImpEtiq::Command8_Click()
-{
-    switchOrientation(true);
-}
-
-// ------------------------------------------------------------------------------ printer
-
-void ImpEtiq::refreshOrientation()
-{
-    if (services.printer)
-        refreshOrientationMarks(services, m_mnuImpPort, m_mnuImpPays, m_label16);
-}
-
-void ImpEtiq::switchOrientation(bool landscape)
-{
-    if (!services.printer)
-        return;
-    showOrientation(changeOrientation(services, landscape ? PrinterSurface::Landscape
-                                                          : PrinterSurface::Portrait),
-                    m_mnuImpPort, m_mnuImpPays, m_label16);
-}
-
-void ImpEtiq::Mnu_Etiq_Click()
-{
-    refreshOrientation();
-}
-
-void ImpEtiq::Mnu_ConfIMP_Click()
-{
-    configurePrinter(services);
-}
-
-void ImpEtiq::Mnu_Police_Click()
-{
-    if (services.dialogs)
-        choosePrintFont(*services.dialogs, *m_label15, state.print);
-}
-
-void ImpEtiq::Mnu_Couleur_Click()
-{
-    if (services.dialogs)
-        choosePrintColor(*services.dialogs, *m_label15, state.print);
 }
 
 // ------------------------------------------------------------------------------ parameters
 
-void ImpEtiq::Mnu_ChargeParam_Click()
+void ImpEtiq::loadParameters()
 {
-    if (!m_commonDialog1)
+    const std::optional<QString> read = loadParameterFile();
+    setWindowTitle(paramWindowTitle(read.value_or(QString())));
+    if (!read)
         return;
-    const std::optional<QString> read = chargerParametres(state, *m_commonDialog1);
-    if (!read) {
-        setWindowTitle(paramWindowTitle(QString()));
-        return;
-    }
     showGeometry();
-    showFlags();
-    applyPrintFont(*m_label15, state.print);
-    setWindowTitle(paramWindowTitle(*read));
+    showFrameOptions();
+    applyPrintFont(*m_addressPreview, state.print);
 }
 
-void ImpEtiq::Mnu_SauveParam_Click()
+void ImpEtiq::saveParameters()
 {
-    if (!m_commonDialog1)
-        return;
-    const std::optional<QString> path = choisirFichierParametres(state, *m_commonDialog1);
-    if (!path)
-        return;
-    SaveFileConfig(*path);
-    setWindowTitle(paramWindowTitle(*path));
+    if (const std::optional<QString> path = askParameterFileToSave()) {
+        SaveFileConfig(*path);
+        setWindowTitle(paramWindowTitle(*path));
+    }
 }
 
-void ImpEtiq::Mnu_ParamDefaut_Click()
+void ImpEtiq::restoreDefaultParameters()
 {
     installDefaultGeometry(state.print);
     state.label.NbEtiquettes = 8;
-    m_option1->setText(QStringLiteral("8 étiquettes identiques"));
-    m_text[6]->setText(QStringLiteral("8"));
+    m_identicalOption->setText(QStringLiteral("8 étiquettes identiques"));
+    m_countBox->setText(QStringLiteral("8"));
     showGeometry();
-    showFlags();
+    showFrameOptions();
     setWindowTitle(paramWindowTitle(QString()));
 }
 
 void ImpEtiq::SaveFileConfig(const QString& path)
 {
-    storeFlags();
-    for (int n = 1; n <= 6; ++n)
-        state.print.*kGeometry[n - 1].field = leadingNumber(m_text[size_t(n - 1)]->text());
-    readPrintFont(*m_label15, state.print);
+    storeFrameOptions();
+    for (int i = 0; i < kGeometryFieldCount; ++i)
+        geometryEdited(GeometryField(i));
+    readPrintFont(*m_addressPreview, state.print);
     writePrintParamsFile(path, state.print, services.dialogs);
 }

@@ -31,17 +31,31 @@ void readFontFields(const QFont& font, PrintParams& p)
 
 } // namespace
 
+void applyPreviewFont(QWidget& preview, const QString& name, double size, bool bold, bool italic,
+                      const QColor& color)
+{
+    // Underline and strikethrough stay the preview's own.
+    FontSpec spec = fontSpecOf(preview.font());
+    spec.name = name;
+    spec.size = size;
+    spec.bold = bold;
+    spec.italic = italic;
+    preview.setFont(fontWithSpec(preview.font(), spec));
+    setTextColor(preview, color);
+}
+
+QString previewText(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
 void applyPrintFont(QWidget& preview, const PrintParams& p)
 {
-    QFont font = preview.font();
-    if (!p.FontName.trimmed().isEmpty())
-        font.setFamily(p.FontName);
-    if (p.FontSize > 0 && p.FontSize < 2000)
-        font.setPointSizeF(p.FontSize);
-    font.setBold(p.FontBold);
-    font.setItalic(p.FontItalic);
-    preview.setFont(font);
-    setTextColor(preview, colorFromRef(quint32(p.ForeColor)));
+    applyPreviewFont(preview, p.FontName, p.FontSize, p.FontBold, p.FontItalic,
+                     colorFromRef(quint32(p.ForeColor)));
 }
 
 void readPrintFont(const QWidget& preview, PrintParams& p)
@@ -74,8 +88,8 @@ void choosePrintColor(Dialogs& dialogs, QWidget& preview, PrintParams& p)
     p.ForeColor = qint32(colorRef(preview.palette().color(QPalette::WindowText)));
 }
 
-bool SaveFileConfig(PrintParams& params, const QWidget& preview, const QString& path,
-                    Dialogs* dialogs)
+bool writeParamsWithPreviewFont(PrintParams& params, const QWidget& preview, const QString& path,
+                                Dialogs* dialogs)
 {
     readPrintFont(preview, params);
     return writePrintParamsFile(path, params, dialogs);

@@ -84,106 +84,104 @@ DIALER::DIALER(AppState& state, Services& services, QWidget* parent, int pauseMs
 
     m_modem = new ModemDial(services.serial, pauseMs, this);
     m_modem->setObjectName(QStringLiteral("MSComm1"));
-
-    auto* menuBar = new QMenuBar(this);
-    auto* communication = menuBar->addMenu(QStringLiteral("&Communication"));
-    communication->setObjectName(QStringLiteral("Mnu_Communication"));
-    Mnu_Configurer = communication->addAction(QStringLiteral("Configurer"));
-    Mnu_Configurer->setObjectName(QStringLiteral("Mnu_Configurer"));
-    communication->addSeparator();
-    Mnu_Compose = communication->addAction(QStringLiteral("Composer"));
-    Mnu_Compose->setObjectName(QStringLiteral("Mnu_Compose"));
-    communication->addSeparator();
-    Mnu_Quitter = communication->addAction(QStringLiteral("&Quitter"));
-    Mnu_Quitter->setObjectName(QStringLiteral("Mnu_Quitter"));
-
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(phonePicture(false));
-    Image1->setAccessibleName(QStringLiteral("Combiné raccroché"));
-    Image2 = new QLabel(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setPixmap(phonePicture(true));
-    Image2->setAccessibleName(QStringLiteral("Combiné à décrocher"));
-    Image2->hide();
-
-    Status = new QLabel(QStringLiteral("Pour appeler, cliquer sur Composer"), this);
-    Status->setObjectName(QStringLiteral("Status"));
-    Status->setAccessibleName(QStringLiteral("État"));
-    Status->setWordWrap(true);
-    Status->setMinimumWidth(260);
-
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    DialButton = new QPushButton(QStringLiteral("Composer"), Frame1);
-    DialButton->setObjectName(QStringLiteral("DialButton"));
-    DialButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Annuler"), Frame1);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    QuitButton = new QPushButton(QStringLiteral("Quitter"), Frame1);
-    QuitButton->setObjectName(QStringLiteral("QuitButton"));
-    auto* buttons = new QVBoxLayout(Frame1);
-    buttons->addWidget(DialButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(QuitButton);
-
-    auto* pictures = new QHBoxLayout;
-    pictures->addWidget(Image1);
-    pictures->addWidget(Image2);
-    pictures->addStretch();
-    auto* left = new QVBoxLayout;
-    left->addLayout(pictures);
-    left->addWidget(Status);
-    left->addStretch();
-    auto* body = new QHBoxLayout;
-    body->addLayout(left, 1);
-    body->addWidget(Frame1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addLayout(body);
-
-    connect(DialButton, &QPushButton::clicked, this, &DIALER::DialButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &DIALER::CancelButton_Click);
-    connect(QuitButton, &QPushButton::clicked, this, &DIALER::QuitButton_Click);
-    connect(Mnu_Configurer, &QAction::triggered, this, &DIALER::Mnu_Configurer_Click);
-    connect(Mnu_Compose, &QAction::triggered, this, &DIALER::Mnu_Compose_Click);
-    connect(Mnu_Quitter, &QAction::triggered, this, &DIALER::Mnu_Quitter_Click);
-
-    Form_Load();
+    buildWindow();
+    setIdle(true);
 }
 
 DIALER::~DIALER() = default;
 
-void DIALER::Form_Load()
+void DIALER::buildWindow()
 {
-    setIdle(true);
+    auto* menuBar = new QMenuBar(this);
+    auto* communication = menuBar->addMenu(QStringLiteral("&Communication"));
+    communication->setObjectName(QStringLiteral("Mnu_Communication"));
+    m_configureAction = communication->addAction(QStringLiteral("Configurer"));
+    m_configureAction->setObjectName(QStringLiteral("Mnu_Configurer"));
+    communication->addSeparator();
+    m_dialAction = communication->addAction(QStringLiteral("Composer"));
+    m_dialAction->setObjectName(QStringLiteral("Mnu_Compose"));
+    communication->addSeparator();
+    m_quitAction = communication->addAction(QStringLiteral("&Quitter"));
+    m_quitAction->setObjectName(QStringLiteral("Mnu_Quitter"));
+
+    m_handsetDownPicture = new QLabel(this);
+    m_handsetDownPicture->setObjectName(QStringLiteral("Image1"));
+    m_handsetDownPicture->setPixmap(phonePicture(false));
+    m_handsetDownPicture->setAccessibleName(QStringLiteral("Combiné raccroché"));
+    m_pickUpPicture = new QLabel(this);
+    m_pickUpPicture->setObjectName(QStringLiteral("Image2"));
+    m_pickUpPicture->setPixmap(phonePicture(true));
+    m_pickUpPicture->setAccessibleName(QStringLiteral("Combiné à décrocher"));
+    m_pickUpPicture->hide();
+
+    m_status = new QLabel(QStringLiteral("Pour appeler, cliquer sur Composer"), this);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setAccessibleName(QStringLiteral("État"));
+    m_status->setWordWrap(true);
+    m_status->setMinimumWidth(260);
+
+    auto* buttonFrame = new QGroupBox(this);
+    buttonFrame->setObjectName(QStringLiteral("Frame1"));
+    m_dialButton = new QPushButton(QStringLiteral("Composer"), buttonFrame);
+    m_dialButton->setObjectName(QStringLiteral("DialButton"));
+    m_dialButton->setDefault(true);
+    m_cancelButton = new QPushButton(QStringLiteral("Annuler"), buttonFrame);
+    m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    m_quitButton = new QPushButton(QStringLiteral("Quitter"), buttonFrame);
+    m_quitButton->setObjectName(QStringLiteral("QuitButton"));
+    auto* buttons = new QVBoxLayout(buttonFrame);
+    buttons->addWidget(m_dialButton);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_quitButton);
+
+    auto* pictures = new QHBoxLayout;
+    pictures->addWidget(m_handsetDownPicture);
+    pictures->addWidget(m_pickUpPicture);
+    pictures->addStretch();
+    auto* left = new QVBoxLayout;
+    left->addLayout(pictures);
+    left->addWidget(m_status);
+    left->addStretch();
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 1);
+    body->addWidget(buttonFrame);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->addLayout(body);
+
+    // The menu items are disabled with their buttons, so no second dial starts inside the first.
+    connect(m_dialButton, &QPushButton::clicked, this, &DIALER::dial);
+    connect(m_dialAction, &QAction::triggered, this, &DIALER::dial);
+    connect(m_cancelButton, &QPushButton::clicked, this, &DIALER::cancelDial);
+    connect(m_quitButton, &QPushButton::clicked, this, &DIALER::hangUpAndQuit);
+    connect(m_quitAction, &QAction::triggered, this, &DIALER::hangUpAndQuit);
+    connect(m_configureAction, &QAction::triggered, this, &DIALER::configurePort);
 }
 
 void DIALER::setIdle(bool idle)
 {
-    DialButton->setEnabled(idle);
-    QuitButton->setEnabled(idle);
-    CancelButton->setEnabled(!idle);
-    // The menu follows the buttons, so no second dial can start inside the first.
-    Mnu_Compose->setEnabled(idle);
-    Mnu_Quitter->setEnabled(idle);
-    Mnu_Configurer->setEnabled(idle);
+    m_dialButton->setEnabled(idle);
+    m_quitButton->setEnabled(idle);
+    m_cancelButton->setEnabled(!idle);
+    m_dialAction->setEnabled(idle);
+    m_quitAction->setEnabled(idle);
+    m_configureAction->setEnabled(idle);
 }
 
-void DIALER::showAnsweredPicture(bool answered)
+void DIALER::showPickUpPicture(bool answered)
 {
-    Image1->setVisible(!answered);
-    Image2->setVisible(answered);
+    m_handsetDownPicture->setVisible(!answered);
+    m_pickUpPicture->setVisible(answered);
 }
 
-void DIALER::DialButton_Click()
+void DIALER::dial()
 {
     if (m_dialing)
         return;
     const QString kept = m_state.NumeroAppel;
     m_dialing = true;
     setIdle(false);
-    showAnsweredPicture(false);
+    showPickUpPicture(false);
 
     QString number;
     if (m_services.dialogs)
@@ -200,17 +198,17 @@ void DIALER::DialButton_Click()
         return;
     }
 
-    const QString caption = Status->text();
-    Status->setText(QStringLiteral("Composition - ") + number);
-    ComposeNumero(number);
+    const QString caption = m_status->text();
+    m_status->setText(QStringLiteral("Composition - ") + number);
+    dialNumber(number);
     m_dialing = false;
     setIdle(true);
-    Status->setText(caption);
+    m_status->setText(caption);
     if (m_closeRequested)
         done(Rejected);
 }
 
-void DIALER::ComposeNumero(const QString& number)
+void DIALER::dialNumber(const QString& number)
 {
     const ModemDial::Result result = m_modem->dial(number, m_state.dialer);
     if (result == ModemDial::Result::PortError) {
@@ -223,7 +221,7 @@ void DIALER::ComposeNumero(const QString& number)
         return;
     }
     if (result == ModemDial::Result::Answered) {
-        showAnsweredPicture(true);
+        showPickUpPicture(true);
         QApplication::beep();
         if (m_services.dialogs)
             m_services.dialogs->msgBox(
@@ -238,41 +236,24 @@ void DIALER::ComposeNumero(const QString& number)
     m_modem->hangUp();
 }
 
-void DIALER::CancelButton_Click()
+void DIALER::cancelDial()
 {
-    showAnsweredPicture(false);
+    showPickUpPicture(false);
     m_modem->cancel();
-    CancelButton->setEnabled(false);
+    m_cancelButton->setEnabled(false);
 }
 
-void DIALER::QuitButton_Click()
+void DIALER::hangUpAndQuit()
 {
-    showAnsweredPicture(false);
+    showPickUpPicture(false);
     m_modem->hangUp();
     done(Rejected);
 }
 
-void DIALER::Mnu_Compose_Click()
-{
-    if (DialButton->isEnabled())
-        DialButton_Click();
-}
-
-void DIALER::Mnu_Configurer_Click()
+void DIALER::configurePort()
 {
     PortCom window(m_state, m_services, this);
     window.exec();
-}
-
-void DIALER::Mnu_Quitter_Click()
-{
-    if (QuitButton->isEnabled())
-        QuitButton_Click();
-}
-
-void DIALER::Form_Unload()
-{
-    m_modem->hangUp();
 }
 
 void DIALER::done(int result)
@@ -285,6 +266,7 @@ void DIALER::done(int result)
         return;
     }
     m_closeRequested = false;
-    Form_Unload();
+    // Closing by any means hangs up.
+    m_modem->hangUp();
     QDialog::done(result);
 }

@@ -4,7 +4,6 @@
 
 class ModemDial;
 class QAction;
-class QGroupBox;
 class QLabel;
 class QPushButton;
 struct AppState;
@@ -21,41 +20,54 @@ public:
     DIALER(AppState& state, Services& services, QWidget* parent = nullptr, int pauseMs = 500);
     ~DIALER() override;
 
-    void DialButton_Click();
-    void CancelButton_Click();
-    void QuitButton_Click();
-    void Mnu_Compose_Click();
-    void Mnu_Configurer_Click();
-    void Mnu_Quitter_Click();
-    void ComposeNumero(const QString& number);
+    // "Composer": asks for the number, then dials it. Does nothing while a dial runs.
+    void dial();
+    // "Annuler": stops waiting for the modem's answer.
+    void cancelDial();
+    // "Quitter": hangs up, closes the port and the window.
+    void hangUpAndQuit();
+    // "Configurer": the port window.
+    void configurePort();
+    // One dial of `number` on the port of the dialer settings, the pick-up message when the
+    // modem answers, then the hang-up.
+    void dialNumber(const QString& number);
 
     // Closing by any means hangs up and closes the port. While a dial waits for the modem the
     // window stays until the dial has stopped, hung up and closed the port, then closes.
     void done(int result) override;
 
-    ModemDial& MSComm1() { return *m_modem; }
+    ModemDial& modem() { return *m_modem; }
     bool dialing() const { return m_dialing; }
 
-    QLabel* Status = nullptr;
-    QPushButton* DialButton = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* QuitButton = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QAction* Mnu_Configurer = nullptr;
-    QAction* Mnu_Compose = nullptr;
-    QAction* Mnu_Quitter = nullptr;
+    // Controls, for tests.
+    QLabel* statusLabel() const { return m_status; }
+    QPushButton* dialButton() const { return m_dialButton; }
+    QPushButton* cancelButton() const { return m_cancelButton; }
+    QPushButton* quitButton() const { return m_quitButton; }
+    QLabel* handsetDownPicture() const { return m_handsetDownPicture; }
+    QLabel* pickUpPicture() const { return m_pickUpPicture; }
+    QAction* configureAction() const { return m_configureAction; }
+    QAction* dialAction() const { return m_dialAction; }
+    QAction* quitAction() const { return m_quitAction; }
 
 private:
-    void Form_Load();
-    void Form_Unload();
+    void buildWindow();
     void setIdle(bool idle);
-    void showAnsweredPicture(bool answered);
+    void showPickUpPicture(bool answered);
 
     AppState& m_state;
     Services& m_services;
     ModemDial* m_modem = nullptr;
     bool m_dialing = false;
     bool m_closeRequested = false;
+
+    QLabel* m_status = nullptr;
+    QPushButton* m_dialButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_quitButton = nullptr;
+    QLabel* m_handsetDownPicture = nullptr;
+    QLabel* m_pickUpPicture = nullptr;
+    QAction* m_configureAction = nullptr;
+    QAction* m_dialAction = nullptr;
+    QAction* m_quitAction = nullptr;
 };

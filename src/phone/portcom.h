@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <array>
 
-class QGroupBox;
 class QPushButton;
 class QRadioButton;
 struct AppState;
@@ -19,22 +18,26 @@ class PortCom : public QDialog
 public:
     PortCom(AppState& state, Services& services, QWidget* parent = nullptr);
 
-    void Command1_Click(); // "&OK"
-    void Command2_Click(); // "&Annuler"
+    void saveAndClose();    // "&OK"
+    void restoreAndClose(); // "&Annuler"
     void reject() override;
 
-    // Option1..Option4 (ports), Option5 (tone), Option6 (pulse).
-    QRadioButton* option(int index) const { return m_options[size_t(index - 1)]; }
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    // Controls, for tests.
+    QRadioButton* portOption(int port) const { return m_options[size_t(port - 1)]; } // COM 1..4
+    QRadioButton* toneOption() const { return m_options[4]; }
+    QRadioButton* pulseOption() const { return m_options[5]; }
+    QPushButton* okButton() const { return m_okButton; }
+    QPushButton* cancelButton() const { return m_cancelButton; }
 
 private:
-    void Form_Load();
-    void optionClicked(int index);
+    void showSettings();
 
     AppState& m_state;
     Services& m_services;
+    // Option1..Option4 (the ports), Option5 (tone), Option6 (pulse).
     std::array<QRadioButton*, 6> m_options{};
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
     int m_keptType = 0;
     int m_keptPort = 2;
 };

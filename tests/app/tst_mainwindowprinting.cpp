@@ -1,9 +1,11 @@
 // The print commands as the main window runs them, on its own name list and record form.
+#include "core/recordform.h"
 #include "labels/impetiq.h"
 #include "mainwindowfixture.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -107,9 +109,9 @@ void TestMainWindowPrinting::labelWindowMovesTheMainWindowsRecord()
         auto* window = qobject_cast<ImpEtiq*>(QApplication::activeModalWidget());
         QVERIFY(window);
         // Last record of the list, then the window closes.
-        window->Command5_Click();
+        window->moveButton(ListMove::Last)->click();
         preview = window->findChild<QLabel*>(QStringLiteral("Label15"))->text();
-        window->Command2_Click();
+        window->closeButton()->click();
     });
     w.toolbarButton(4)->trigger();
     QCOMPARE(preview, QStringLiteral("Durand Marie\n12 rue des Lilas\n\n69003 Lyon\n"));

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -276,14 +277,15 @@ void TestSearch::optionsWindowKeepsTheCriterion()
     {
         OptionRec window(f.state);
         QCOMPARE(window.windowTitle(), QStringLiteral("Options de recherche"));
-        QVERIFY(window.option(4)->isChecked());
-        QCOMPARE(window.option(7)->text(), QStringLiteral("Adresse Internet (URL)"));
-        window.option(6)->click();
+        QVERIFY(window.criterionOption(4)->isChecked());
+        QCOMPARE(window.criterionOption(7)->text(), QStringLiteral("Adresse Internet (URL)"));
+        window.criterionOption(6)->click();
         QCOMPARE(f.state.search.CritereRech, 6);
-        window.Command1_Click();
+        window.closeButton()->click();
+        QCOMPARE(window.result(), int(QDialog::Accepted));
     }
     OptionRec again(f.state);
-    QVERIFY(again.option(6)->isChecked());
+    QVERIFY(again.criterionOption(6)->isChecked());
     // Coming back from the window disables paste and "search again" until the Edition menu opens.
     f.state.copy.FicheCopieeOK = 1;
     f.state.search.Chaine = QStringLiteral("abel");

@@ -82,7 +82,7 @@ struct Fixture {
         window->show();
         return *window;
     }
-    QString preview() const { return window->label15()->text(); }
+    QString preview() const { return window->preview()->text(); }
 };
 
 } // namespace
@@ -98,7 +98,7 @@ private slots:
     void measureKeyFilter_data();
     void measureKeyFilter();
     void pastedMeasureReadsItsLeadingNumber();
-    void check1SetsHeaderExp();
+    void headerCheckSetsHeaderExp();
     void nouveauKeepsFontColourAndExp();
     void nouveauAnsweredNo();
     void saveAsWritesWhereTheUserChose();
@@ -114,10 +114,15 @@ void TestFrmUtil::controlsAndMenu()
     Fixture f;
     FrmUtil& w = f.open();
     QCOMPARE(w.windowTitle(), QStringLiteral("Définition de l'utilisateur"));
+    QList<QLineEdit*> boxes;
+    for (int line = 1; line <= kSenderLineCount; ++line)
+        boxes << w.lineBox(line);
+    for (int i = 0; i < kSenderMeasureCount; ++i)
+        boxes << w.measureBox(SenderMeasure(i));
     for (int n = 1; n <= 9; ++n) {
         QLineEdit* e = w.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
         QVERIFY(e);
-        QCOMPARE(e, w.text(n));
+        QCOMPARE(e, boxes[n - 1]);
         QCOMPARE(e->maxLength(), n <= 5 ? 50 : 3);
         QVERIFY(!e->accessibleName().isEmpty());
     }
@@ -140,7 +145,7 @@ void TestFrmUtil::controlsAndMenu()
     }
     QCOMPARE(w.findChild<QGroupBox*>("Frame3")->title(), QStringLiteral("Cadre en mm "));
     QCOMPARE(w.findChild<QGroupBox*>("Frame4")->title(), QStringLiteral("Marges en mm "));
-    QCOMPARE(w.check1()->text(), QStringLiteral("Expéditeur en entête ( Exp : )"));
+    QCOMPARE(w.headerCheck()->text(), QStringLiteral("Expéditeur en entête ( Exp : )"));
     auto* test = w.findChild<QPushButton*>("Command3");
     QCOMPARE(test->text(), QStringLiteral("Test impression"));
     QCOMPARE(test->toolTip(), QStringLiteral("Imprime une étiquette expéditeur"));
@@ -163,18 +168,18 @@ void TestFrmUtil::showsTheProfile()
     f.state.FicUtilCharge = "/profils/DEFAUT.UTI";
     FrmUtil& w = f.open();
     QCOMPARE(w.windowTitle(), QStringLiteral("Définition utilisateur /profils/DEFAUT.UTI"));
-    QCOMPARE(w.text(1)->text(), QStringLiteral("Jean Dupont"));
-    QCOMPARE(w.text(6)->text(), QStringLiteral("45"));
-    QCOMPARE(w.text(7)->text(), QStringLiteral("20"));
-    QCOMPARE(w.text(9)->text(), QStringLiteral("10"));
+    QCOMPARE(w.lineBox(1)->text(), QStringLiteral("Jean Dupont"));
+    QCOMPARE(w.measureBox(SenderMeasure::FrameWidth)->text(), QStringLiteral("45"));
+    QCOMPARE(w.measureBox(SenderMeasure::FrameHeight)->text(), QStringLiteral("20"));
+    QCOMPARE(w.measureBox(SenderMeasure::MarginTop)->text(), QStringLiteral("10"));
     // A loaded value longer than the box stays whole in the profile.
     QCOMPARE(f.state.sender.MarginLeft, -12.5);
     QCOMPARE(f.preview(), QStringLiteral("Jean Dupont\n12 rue des Roses\n\n75011 Paris\n\n"));
-    QCOMPARE(w.label15()->font().family(), QStringLiteral("DejaVu Serif"));
-    QCOMPARE(w.label15()->font().pointSizeF(), 11.0);
-    QVERIFY(w.label15()->font().bold());
-    QCOMPARE(w.label15()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QVERIFY(!w.check1()->isChecked());
+    QCOMPARE(w.preview()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(w.preview()->font().pointSizeF(), 11.0);
+    QVERIFY(w.preview()->font().bold());
+    QCOMPARE(w.preview()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(!w.headerCheck()->isChecked());
 }
 
 void TestFrmUtil::headerMinusOneShowsExpWithTheBoxCleared()
@@ -182,7 +187,7 @@ void TestFrmUtil::headerMinusOneShowsExpWithTheBoxCleared()
     Fixture f;
     f.state.sender.HeaderExp = -1;
     FrmUtil& w = f.open();
-    QVERIFY(!w.check1()->isChecked());
+    QVERIFY(!w.headerCheck()->isChecked());
     QVERIFY(f.preview().startsWith("Exp : Jean Dupont\n"));
     QCOMPARE(f.state.sender.HeaderExp, -1);
 }
@@ -191,17 +196,17 @@ void TestFrmUtil::editsGoIntoTheProfileAtOnce()
 {
     Fixture f;
     FrmUtil& w = f.open();
-    w.text(3)->setFocus();
-    type(w.text(3), "Bâtiment é");
+    w.lineBox(3)->setFocus();
+    type(w.lineBox(3), "Bâtiment é");
     QCOMPARE(f.state.sender.Ligne3, QStringLiteral("Bâtiment é"));
     QCOMPARE(
         f.state.sender.TexteExp,
         QStringLiteral("Jean Dupont\r\n12 rue des Roses\r\nBâtiment é\r\n75011 Paris\r\n\r\n"));
     QVERIFY(f.preview().contains("\nBâtiment é\n"));
-    type(w.text(5), QString(60, 'x'));
+    type(w.lineBox(5), QString(60, 'x'));
     QCOMPARE(f.state.sender.Ligne5, QString(50, 'x'));
-    w.text(7)->clear();
-    type(w.text(7), "35");
+    w.measureBox(SenderMeasure::FrameHeight)->clear();
+    type(w.measureBox(SenderMeasure::FrameHeight), "35");
     QCOMPARE(f.state.sender.FrameHeight, 35.0);
     // Closing keeps the edits.
     w.findChild<QAction*>("Mnu_Quitter")->trigger();
@@ -211,48 +216,42 @@ void TestFrmUtil::editsGoIntoTheProfileAtOnce()
 
 void TestFrmUtil::measureKeyFilter_data()
 {
-    QTest::addColumn<int>("box");
+    QTest::addColumn<SenderMeasure>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<double>("value");
-    QTest::newRow("width, letter") << 6 << "1a2"
+    QTest::newRow("width, letter") << SenderMeasure::FrameWidth << "1a2"
                                    << "12" << 12.0;
-    QTest::newRow("width, minus and point") << 6 << "-4.5"
+    QTest::newRow("width, minus and point") << SenderMeasure::FrameWidth << "-4.5"
                                             << "45" << 45.0;
-    QTest::newRow("height, space") << 7 << "2 0"
+    QTest::newRow("height, space") << SenderMeasure::FrameHeight << "2 0"
                                    << "20" << 20.0;
-    QTest::newRow("left margin, minus") << 8 << "-5x"
+    QTest::newRow("left margin, minus") << SenderMeasure::MarginLeft << "-5x"
                                         << "-5" << -5.0;
-    QTest::newRow("top margin, three at most") << 9 << "-123"
+    QTest::newRow("top margin, three at most") << SenderMeasure::MarginTop << "-123"
                                                << "-12" << -12.0;
 }
 
 void TestFrmUtil::measureKeyFilter()
 {
-    QFETCH(int, box);
+    QFETCH(SenderMeasure, box);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     QFETCH(double, value);
     Fixture f;
     FrmUtil& w = f.open();
-    QLineEdit* e = w.text(box);
+    QLineEdit* e = w.measureBox(box);
     e->setFocus();
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Backspace);
     QCOMPARE(e->text(), QString());
     type(e, typed);
+    // A letter typed with Alt held does not get in either.
+    QTest::keyClick(e, Qt::Key_X, Qt::AltModifier);
     QCOMPARE(e->text(), shown);
-    const double fields[] = {0,
-                             0,
-                             0,
-                             0,
-                             0,
-                             0,
-                             f.state.sender.FrameWidth,
-                             f.state.sender.FrameHeight,
-                             f.state.sender.MarginLeft,
-                             f.state.sender.MarginTop};
-    QCOMPARE(fields[box], value);
+    const double fields[] = {f.state.sender.FrameWidth, f.state.sender.FrameHeight,
+                             f.state.sender.MarginLeft, f.state.sender.MarginTop};
+    QCOMPARE(fields[int(box)], value);
 }
 
 void TestFrmUtil::pastedMeasureReadsItsLeadingNumber()
@@ -260,20 +259,20 @@ void TestFrmUtil::pastedMeasureReadsItsLeadingNumber()
     Fixture f;
     FrmUtil& w = f.open();
     QGuiApplication::clipboard()->setText("12a");
-    w.text(6)->selectAll();
-    w.text(6)->paste();
-    QCOMPARE(w.text(6)->text(), QStringLiteral("12a"));
+    w.measureBox(SenderMeasure::FrameWidth)->selectAll();
+    w.measureBox(SenderMeasure::FrameWidth)->paste();
+    QCOMPARE(w.measureBox(SenderMeasure::FrameWidth)->text(), QStringLiteral("12a"));
     QCOMPARE(f.state.sender.FrameWidth, 12.0);
 }
 
-void TestFrmUtil::check1SetsHeaderExp()
+void TestFrmUtil::headerCheckSetsHeaderExp()
 {
     Fixture f;
     FrmUtil& w = f.open();
-    w.check1()->click();
+    w.headerCheck()->click();
     QCOMPARE(f.state.sender.HeaderExp, 1);
     QVERIFY(f.preview().startsWith("Exp : Jean Dupont"));
-    w.check1()->click();
+    w.headerCheck()->click();
     QCOMPARE(f.state.sender.HeaderExp, 0);
     QVERIFY(f.preview().startsWith("Jean Dupont"));
 }
@@ -292,20 +291,20 @@ void TestFrmUtil::nouveauKeepsFontColourAndExp()
     const SenderProfile& s = f.state.sender;
     for (int n = 1; n <= 5; ++n) {
         QCOMPARE(senderLine(s, n), QString());
-        QCOMPARE(w.text(n)->text(), QString());
+        QCOMPARE(w.lineBox(n)->text(), QString());
     }
     QCOMPARE(s.FrameWidth, 45.0);
     QCOMPARE(s.FrameHeight, 20.0);
     QCOMPARE(s.MarginLeft, 20.0);
     QCOMPARE(s.MarginTop, 10.0);
-    QCOMPARE(w.text(6)->text(), QStringLiteral("45"));
-    QCOMPARE(w.text(8)->text(), QStringLiteral("20"));
+    QCOMPARE(w.measureBox(SenderMeasure::FrameWidth)->text(), QStringLiteral("45"));
+    QCOMPARE(w.measureBox(SenderMeasure::MarginLeft)->text(), QStringLiteral("20"));
     QCOMPARE(s.FontName, QStringLiteral("DejaVu Serif"));
     QCOMPARE(s.FontSize, 11.0);
     QVERIFY(s.FontBold);
     QCOMPARE(s.TextColor, 16711680.0);
     QCOMPARE(s.HeaderExp, 1);
-    QVERIFY(w.check1()->isChecked());
+    QVERIFY(w.headerCheck()->isChecked());
     QCOMPARE(f.preview(), QStringLiteral("Exp : \n\n\n\n\n"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Définition utilisateur /profils/a.UTI"));
     QVERIFY(QDir(f.folder.path()).entryList(QDir::Files).isEmpty());
@@ -317,9 +316,9 @@ void TestFrmUtil::nouveauAnsweredNo()
     FrmUtil& w = f.open();
     f.dialogs.expectMessage("Nouveau fichier ? Confirmez.", vbYesNo + vbQuestion,
                             "Nouveau fichier utilisateur", vbNo);
-    w.Mnu_Nouveau_Click();
+    w.newProfile();
     QCOMPARE(f.state.sender.Ligne1, QStringLiteral("Jean Dupont"));
-    QCOMPARE(w.text(1)->text(), QStringLiteral("Jean Dupont"));
+    QCOMPARE(w.lineBox(1)->text(), QStringLiteral("Jean Dupont"));
 }
 
 void TestFrmUtil::saveAsWritesWhereTheUserChose()
@@ -349,12 +348,12 @@ void TestFrmUtil::saveAsWritesWhereTheUserChose()
 
     // "Ouvrir" then proposes that file.
     f.dialogs.expectOpenFile(openRequest(chosen), std::nullopt, true);
-    w.Mnu_Ouvrir_Click();
+    w.openProfile();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
 
     // A cancelled save writes nothing and keeps the remembered file.
     f.dialogs.expectSaveFile(saveRequest(), std::nullopt);
-    w.Mnu_EnregisterSous_Click();
+    w.saveProfileAs();
     QCOMPARE(f.state.FicUtil, chosen);
 }
 
@@ -378,14 +377,14 @@ void TestFrmUtil::openProposesTheSavedPathAndLoads()
     w.findChild<QAction*>("Mnu_Ouvrir")->trigger();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.state.sender.Ligne1, QStringLiteral("Marie Martin"));
-    QCOMPARE(w.text(1)->text(), QStringLiteral("Marie Martin"));
-    QCOMPARE(w.text(2)->text(), QString());
-    QCOMPARE(w.text(6)->text(), QStringLiteral("60"));
-    QCOMPARE(w.text(9)->text(), QStringLiteral("-4"));
-    QVERIFY(w.check1()->isChecked());
-    QCOMPARE(w.label15()->font().family(), QStringLiteral("DejaVu Sans Mono"));
-    QCOMPARE(w.label15()->font().pointSizeF(), 9.0);
-    QCOMPARE(w.label15()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    QCOMPARE(w.lineBox(1)->text(), QStringLiteral("Marie Martin"));
+    QCOMPARE(w.lineBox(2)->text(), QString());
+    QCOMPARE(w.measureBox(SenderMeasure::FrameWidth)->text(), QStringLiteral("60"));
+    QCOMPARE(w.measureBox(SenderMeasure::MarginTop)->text(), QStringLiteral("-4"));
+    QVERIFY(w.headerCheck()->isChecked());
+    QCOMPARE(w.preview()->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    QCOMPARE(w.preview()->font().pointSizeF(), 9.0);
+    QCOMPARE(w.preview()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     QVERIFY(f.preview().startsWith("Exp : Marie Martin\n"));
     QCOMPARE(w.windowTitle(), "Définition utilisateur " + path);
     QCOMPARE(f.state.FicUtilCharge, path);
@@ -397,7 +396,7 @@ void TestFrmUtil::openCancelledOrFailing()
     Fixture f;
     FrmUtil& w = f.open();
     f.dialogs.expectOpenFile(openRequest(QString()), std::nullopt, true);
-    w.Mnu_Ouvrir_Click();
+    w.openProfile();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(w.windowTitle(), QStringLiteral("Définition de l'utilisateur"));
 
@@ -410,12 +409,12 @@ void TestFrmUtil::openCancelledOrFailing()
     file.close();
     f.dialogs.expectOpenFile(openRequest(QString()), path);
     f.dialogs.expectMessage("Erreur d'ouverture du fichier utilisateur !", vbCritical, "Erreur");
-    w.Mnu_Ouvrir_Click();
+    w.openProfile();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.state.sender.Ligne1, QStringLiteral("Autre"));
     QCOMPARE(f.state.sender.FontSize, 11.0);
-    QCOMPARE(w.text(1)->text(), QStringLiteral("Jean Dupont"));
-    QCOMPARE(w.label15()->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(w.lineBox(1)->text(), QStringLiteral("Jean Dupont"));
+    QCOMPARE(w.preview()->font().family(), QStringLiteral("DejaVu Serif"));
 }
 
 void TestFrmUtil::failedSaveIsReported()
@@ -425,7 +424,7 @@ void TestFrmUtil::failedSaveIsReported()
     const QString path = f.folder.filePath("absent/perso.UTI");
     f.dialogs.expectSaveFile(saveRequest(), path);
     f.dialogs.expectMessage("Erreur de sauvegarde!", vbCritical, "Erreur");
-    w.Mnu_EnregisterSous_Click();
+    w.saveProfileAs();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(f.state.FicUtil, QString());
@@ -451,19 +450,19 @@ void TestFrmUtil::fontAndColour()
     QCOMPARE(s.FontSize, 9.5);
     QVERIFY(!s.FontBold);
     QVERIFY(s.FontItalic);
-    QVERIFY(!w.label15()->font().underline());
+    QVERIFY(!w.preview()->font().underline());
     // Cancelling changes nothing.
     f.dialogs.expectFont(std::nullopt);
-    w.Command1_Click();
+    w.chooseFont();
     QCOMPARE(s.FontName, QStringLiteral("DejaVu Sans"));
     QCOMPARE(s.FontSize, 9.5);
 
     f.dialogs.expectColor(16777215, 16711680);
     w.findChild<QPushButton*>("Command2")->click();
     QCOMPARE(s.TextColor, 16777215.0);
-    QCOMPARE(w.label15()->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(w.preview()->palette().color(QPalette::WindowText), QColor(Qt::white));
     f.dialogs.expectColor(std::nullopt, 16777215);
-    w.Command2_Click();
+    w.chooseColour();
     QCOMPARE(s.TextColor, 16777215.0);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
 }
@@ -475,7 +474,7 @@ void TestFrmUtil::testPrint()
     const QString text = QStringLiteral("Confirmer l'impression de l'étiquette expéditeur?");
     const QString title = QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe");
     f.dialogs.expectMessage(text, vbYesNo + vbQuestion, title, vbNo);
-    w.Command3_Click();
+    w.printTestLabel();
     QVERIFY(f.printer.calls.isEmpty());
     f.dialogs.expectMessage(text, vbYesNo + vbQuestion, title, vbYes);
     w.findChild<QPushButton*>("Command3")->click();

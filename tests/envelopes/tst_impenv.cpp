@@ -1,148 +1,15 @@
-#include "core/appstate.h"
 #include "core/recordform.h"
-#include "core/services.h"
 #include "envelopes/envelopescene.h"
 #include "envelopes/envelopeview.h"
-#include "envelopes/frmutil.h"
-#include "envelopes/impenv.h"
-#include "envelopes/senderprofile.h"
-#include "fakerecordform.h"
+#include "impenvfixture.h"
 #include "labels/impetiq.h"
-#include "labels/printparamsfile.h"
-#include "printer/orimp.h"
-#include "recordingprinter.h"
-#include "scripteddialogs.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-
-namespace
-{
-
-QStringList record(const QString& nom, const QString& prenom, const QString& societe = " ")
-{
-    QStringList r(16, QStringLiteral(" "));
-    r[0] = nom;
-    r[1] = prenom;
-    r[2] = societe;
-    r[3] = QStringLiteral("12 rue des Lilas");
-    r[5] = QStringLiteral("69003");
-    r[6] = QStringLiteral("Lyon");
-    return r;
-}
-
-// Stored orientations that the fake printer then reports.
-class SettingsStore : public PrinterSettingsStore
-{
-public:
-    explicit SettingsStore(RecordingPrinter& printer) : m_printer(printer) {}
-    std::optional<int> orientation(const QString&) override { return m_printer.orientationValue; }
-    bool store(const QString&, std::optional<int> orientation, int) override
-    {
-        if (orientation)
-            m_printer.orientationValue = *orientation;
-        return true;
-    }
-
-private:
-    RecordingPrinter& m_printer;
-};
-
-QString mm(double v)
-{
-    return QString::number(qRound(v * 100) / 100.0);
-}
-
-double lineHeight(double points)
-{
-    return points * 25.4 / 72.0;
-}
-
-struct Fixture {
-    AppState state;
-    ScriptedDialogs dialogs;
-    RecordingPrinter printer;
-    SettingsStore store{printer};
-    Services services;
-    FakeRecordForm form;
-    std::unique_ptr<ImpEnv> window;
-
-    Fixture()
-    {
-        services.dialogs = &dialogs;
-        services.printer = &printer;
-        services.printerSettings = &store;
-        state.print = defaultPrintParams(QStringLiteral("Arial"), 0);
-        SenderProfile& s = state.sender;
-        s = defaultSenderProfile();
-        s.Ligne1 = QStringLiteral("Jean Dupont");
-        s.Ligne2 = QStringLiteral("12 rue des Roses");
-        s.Ligne4 = QStringLiteral("75011 Paris");
-        s.FontName = QStringLiteral("Courier");
-        s.FontSize = 9;
-        s.FontItalic = true;
-        s.TextColor = 255;
-        AffichExpediteur(s);
-        form.records << record("Durand", "Marie", "Ateliers Lebrun") << record("Martin", "Paul")
-                     << record("Petit", "Zoé");
-        form.selected = 0;
-        state.search.IndexTrouve = 0;
-    }
-    ImpEnv& open()
-    {
-        window = std::make_unique<ImpEnv>(state, services, form);
-        window->show();
-        return *window;
-    }
-    template <typename T> T* child(const char* name)
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
-    QAction* action(const char* name) { return child<QAction>(name); }
-    QPushButton* button(int n)
-    {
-        return child<QPushButton>(qPrintable(QString("Command%1").arg(n)));
-    }
-    QRadioButton* option(int n)
-    {
-        return child<QRadioButton>(qPrintable(QString("Option%1").arg(n)));
-    }
-    QString label(const char* name) { return child<QLabel>(name)->text(); }
-    bool shown(const char* name) { return !child<QWidget>(name)->isHidden(); }
-    bool verifyDone()
-    {
-        if (!dialogs.done())
-            qWarning("dialogs still expected: %s", qPrintable(dialogs.pending()));
-        return dialogs.done();
-    }
-};
-
-const QString kDurand =
-    QStringLiteral("Durand Marie\nAteliers Lebrun\n12 rue des Lilas\n\n69003 Lyon\n");
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestImpEnv : public QObject
 {
@@ -163,14 +30,6 @@ private slots:
     void activationRunsEveryOrderCommand();
     void recordMoves();
     void recordMovesWithAnEmptyList();
-    void printCommand();
-    void printCommandSenderOnlyOrRefused();
-    void orientation();
-    void orientationWithNoPrinter();
-    void senderWindowRefreshesTheSenderPreview();
-    void fontAndColour();
-    void parametersLoadAndSave();
-    void marginAdviceAndPrintSetup();
 };
 
 void TestImpEnv::openingState()
@@ -181,8 +40,8 @@ void TestImpEnv::openingState()
     f.printer.orientationValue = 2;
     ImpEnv& w = f.open();
     QCOMPARE(w.windowTitle(), QStringLiteral("Impression des enveloppes"));
-    QVERIFY(f.option(1)->isChecked());
-    QVERIFY(f.option(7)->isChecked());
+    QVERIFY(w.formatOption(EnvelopeFormatId::F160x115)->isChecked());
+    QVERIFY(w.contentOption(EnvelopeContent::AddressOnly)->isChecked());
     QCOMPARE(w.content(), EnvelopeContent::AddressOnly);
     QCOMPARE(f.label("Label1"), QStringLiteral("Enveloppe 160 x 115 mm"));
     QCOMPARE(f.state.label.PosX, 70.0);
@@ -247,6 +106,31 @@ void TestImpEnv::captionsTooltipsAndMenus()
         const QString text = widget->property("text").toString();
         QVERIFY2(text == QString::fromUtf8(caption), name);
     }
+    // The window's named controls are the ones above.
+    const QList<QPair<QWidget*, const char*>> named = {
+        {w.formatOption(EnvelopeFormatId::F160x115), "Option1"},
+        {w.formatOption(EnvelopeFormatId::F220x110), "Option2"},
+        {w.formatOption(EnvelopeFormatId::F230x160), "Option3"},
+        {w.formatOption(EnvelopeFormatId::Custom), "Option4"},
+        {w.contentOption(EnvelopeContent::AddressAndSender), "Option5"},
+        {w.contentOption(EnvelopeContent::SenderOnly), "Option6"},
+        {w.contentOption(EnvelopeContent::AddressOnly), "Option7"},
+        {w.printButton(), "Command1"},
+        {w.closeButton(), "Command2"},
+        {w.moveButton(ListMove::Previous), "Command3"},
+        {w.moveButton(ListMove::Next), "Command4"},
+        {w.moveButton(ListMove::First), "Command5"},
+        {w.moveButton(ListMove::Last), "Command6"},
+        {w.marginHelpButton(), "Command7"},
+        {w.portraitButton(), "Command8"},
+        {w.landscapeButton(), "Command9"},
+        {w.leftScrollBar(), "HScroll1"},
+        {w.topScrollBar(), "VScroll1"},
+        {w.senderPreview(), "Label9"},
+        {w.addressPreview(), "Label15"},
+    };
+    for (const auto& [widget, name] : named)
+        QCOMPARE(widget->objectName(), QString::fromLatin1(name));
     const QList<QPair<const char*, const char*>> frames = {
         {"Frame1", "Format enveloppe en mm "},    {"Frame2", ""},
         {"Frame3", "Marges d'impression en mm "}, {"Frame4", "Marges en mm "},
@@ -254,12 +138,14 @@ void TestImpEnv::captionsTooltipsAndMenus()
     };
     for (const auto& [name, title] : frames)
         QCOMPARE(f.child<QGroupBox>(name)->title(), QString::fromUtf8(title));
-    QCOMPARE(f.button(8)->toolTip(), QStringLiteral("Configurer l'imprimane en mode Portrait"));
-    QCOMPARE(f.button(9)->toolTip(), QStringLiteral("Configurer l'imprimane en mode Paysage"));
+    QCOMPARE(w.portraitButton()->toolTip(),
+             QStringLiteral("Configurer l'imprimane en mode Portrait"));
+    QCOMPARE(w.landscapeButton()->toolTip(),
+             QStringLiteral("Configurer l'imprimane en mode Paysage"));
     QVERIFY(f.child<QWidget>("Image1"));
     // The scroll bars, the only input controls besides buttons, are named for screen readers.
-    QVERIFY(!f.child<QScrollBar>("HScroll1")->accessibleName().isEmpty());
-    QVERIFY(!f.child<QScrollBar>("VScroll1")->accessibleName().isEmpty());
+    QVERIFY(!w.leftScrollBar()->accessibleName().isEmpty());
+    QVERIFY(!w.topScrollBar()->accessibleName().isEmpty());
 
     QStringList menus;
     for (QAction* top : w.menuBar()->actions()) {
@@ -295,39 +181,48 @@ void TestImpEnv::captionsTooltipsAndMenus()
 
 void TestImpEnv::formatOptions_data()
 {
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("chosen");
+    QTest::addColumn<EnvelopeFormatId>("before");
+    QTest::addColumn<EnvelopeFormatId>("chosen");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("notice");
     QTest::addColumn<bool>("scrollBars");
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
-    QTest::newRow("220 x 110") << 1 << 2 << "Enveloppe 220 x 110 mm" << false << false << 100 << 45;
-    QTest::newRow("230 x 160") << 1 << 3 << "Enveloppe 230 x 160 mm" << true << false << 100 << 90;
+    const auto f160 = EnvelopeFormatId::F160x115;
+    const auto f220 = EnvelopeFormatId::F220x110;
+    const auto f230 = EnvelopeFormatId::F230x160;
+    const auto custom = EnvelopeFormatId::Custom;
+    QTest::newRow("220 x 110") << f160 << f220 << "Enveloppe 220 x 110 mm" << false << false << 100
+                               << 45;
+    QTest::newRow("230 x 160") << f160 << f230 << "Enveloppe 230 x 160 mm" << true << false << 100
+                               << 90;
     QTest::newRow("back to 160 x 115")
-        << 3 << 1 << "Enveloppe 160 x 115 mm" << false << false << 70 << 50;
+        << f230 << f160 << "Enveloppe 160 x 115 mm" << false << false << 70 << 50;
     QTest::newRow("custom after 160 x 115")
-        << 1 << 4 << "Enveloppe personnalisée marges paramétrées" << false << true << 70 << 50;
+        << f160 << custom << "Enveloppe personnalisée marges paramétrées" << false << true << 70
+        << 50;
     QTest::newRow("custom after 220 x 110")
-        << 2 << 4 << "Enveloppe personnalisée marges paramétrées" << false << true << 100 << 45;
+        << f220 << custom << "Enveloppe personnalisée marges paramétrées" << false << true << 100
+        << 45;
     QTest::newRow("custom after 230 x 160")
-        << 3 << 4 << "Enveloppe personnalisée marges paramétrées" << false << true << 100 << 90;
+        << f230 << custom << "Enveloppe personnalisée marges paramétrées" << false << true << 100
+        << 90;
 }
 
 void TestImpEnv::formatOptions()
 {
-    QFETCH(int, before);
-    QFETCH(int, chosen);
+    QFETCH(EnvelopeFormatId, before);
+    QFETCH(EnvelopeFormatId, chosen);
     QFETCH(QString, caption);
     QFETCH(bool, notice);
     QFETCH(bool, scrollBars);
     QFETCH(int, x);
     QFETCH(int, y);
     Fixture f;
-    f.open();
-    f.option(before)->click();
-    f.option(chosen)->click();
-    QVERIFY(f.option(chosen)->isChecked());
+    ImpEnv& w = f.open();
+    w.formatOption(before)->click();
+    w.formatOption(chosen)->click();
+    QVERIFY(w.formatOption(chosen)->isChecked());
     QCOMPARE(f.label("Label1"), caption);
     QCOMPARE(f.shown("Label2"), notice);
     QCOMPARE(f.shown("Frame4"), scrollBars);
@@ -336,8 +231,8 @@ void TestImpEnv::formatOptions()
     QCOMPARE(f.label("Label5"), QString::number(x));
     QCOMPARE(f.label("Label6"), QString::number(y));
     if (scrollBars) {
-        QCOMPARE(f.child<QScrollBar>("HScroll1")->value(), x);
-        QCOMPARE(f.child<QScrollBar>("VScroll1")->value(), y);
+        QCOMPARE(w.leftScrollBar()->value(), x);
+        QCOMPARE(w.topScrollBar()->value(), y);
     }
     QVERIFY(f.verifyDone());
 }
@@ -345,11 +240,11 @@ void TestImpEnv::formatOptions()
 void TestImpEnv::customScrollBars()
 {
     Fixture f;
-    f.open();
-    f.option(3)->click();
-    f.option(4)->click();
-    auto* h = f.child<QScrollBar>("HScroll1");
-    auto* v = f.child<QScrollBar>("VScroll1");
+    ImpEnv& w = f.open();
+    w.formatOption(EnvelopeFormatId::F230x160)->click();
+    w.formatOption(EnvelopeFormatId::Custom)->click();
+    auto* h = w.leftScrollBar();
+    auto* v = w.topScrollBar();
     QCOMPARE(h->minimum(), 20);
     QCOMPARE(h->maximum(), 300);
     QCOMPARE(v->minimum(), 20);
@@ -372,10 +267,10 @@ void TestImpEnv::customScrollBars()
     QCOMPARE(f.state.label.PosY, 20.0);
 
     // A fixed format takes over again, the bars hide, and the next custom choice starts from it.
-    f.option(2)->click();
+    w.formatOption(EnvelopeFormatId::F220x110)->click();
     QCOMPARE(f.state.label.PosX, 100.0);
     QVERIFY(!f.shown("Frame4"));
-    f.option(4)->click();
+    w.formatOption(EnvelopeFormatId::Custom)->click();
     QCOMPARE(h->value(), 100);
     QCOMPARE(v->value(), 45);
     QVERIFY(f.verifyDone());
@@ -384,18 +279,18 @@ void TestImpEnv::customScrollBars()
 void TestImpEnv::reopeningResetsTheFormat()
 {
     Fixture f;
-    f.open();
-    f.option(4)->click();
-    f.child<QScrollBar>("HScroll1")->setValue(150);
-    f.child<QScrollBar>("VScroll1")->setValue(120);
-    f.option(5)->click();
-    QTest::mouseClick(f.button(2), Qt::LeftButton);
+    ImpEnv& w = f.open();
+    w.formatOption(EnvelopeFormatId::Custom)->click();
+    w.leftScrollBar()->setValue(150);
+    w.topScrollBar()->setValue(120);
+    w.contentOption(EnvelopeContent::AddressAndSender)->click();
+    QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     QVERIFY(!f.window->isVisible());
     QCOMPARE(f.state.label.PosX, 150.0);
 
-    f.open();
-    QVERIFY(f.option(1)->isChecked());
-    QVERIFY(f.option(7)->isChecked());
+    ImpEnv& again = f.open();
+    QVERIFY(again.formatOption(EnvelopeFormatId::F160x115)->isChecked());
+    QVERIFY(again.contentOption(EnvelopeContent::AddressOnly)->isChecked());
     QCOMPARE(f.label("Label1"), QStringLiteral("Enveloppe 160 x 115 mm"));
     QCOMPARE(f.state.label.PosX, 70.0);
     QCOMPARE(f.state.label.PosY, 50.0);
@@ -408,29 +303,30 @@ void TestImpEnv::reopeningResetsTheFormat()
 
 void TestImpEnv::printOptions_data()
 {
-    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("option");
     QTest::addColumn<bool>("sender");
     QTest::addColumn<bool>("address");
-    QTest::addColumn<int>("content");
-    QTest::newRow("both") << 5 << true << true << int(EnvelopeContent::AddressAndSender);
-    QTest::newRow("sender only") << 6 << true << false << int(EnvelopeContent::SenderOnly);
+    QTest::addColumn<EnvelopeContent>("content");
+    QTest::newRow("both") << "Option5" << true << true << EnvelopeContent::AddressAndSender;
+    QTest::newRow("sender only") << "Option6" << true << false << EnvelopeContent::SenderOnly;
     QTest::newRow("address only, after both")
-        << 7 << false << true << int(EnvelopeContent::AddressOnly);
+        << "Option7" << false << true << EnvelopeContent::AddressOnly;
 }
 
 void TestImpEnv::printOptions()
 {
-    QFETCH(int, option);
+    QFETCH(QString, option);
     QFETCH(bool, sender);
     QFETCH(bool, address);
-    QFETCH(int, content);
+    QFETCH(EnvelopeContent, content);
     Fixture f;
     ImpEnv& w = f.open();
-    f.option(5)->click();
-    f.option(option)->click();
+    w.contentOption(EnvelopeContent::AddressAndSender)->click();
+    f.child<QRadioButton>(qPrintable(option))->click();
+    QCOMPARE(w.contentOption(content)->objectName(), option);
     QCOMPARE(f.shown("Label9"), sender);
     QCOMPARE(f.shown("Label15"), address);
-    QCOMPARE(int(w.content()), content);
+    QCOMPARE(w.content(), content);
     QCOMPARE(w.drawing()->scene().senderShown, sender);
     QCOMPARE(w.drawing()->scene().addressShown, address);
 }
@@ -442,12 +338,13 @@ void TestImpEnv::previewsSitWhereThePrintGoes()
     f.state.sender.MarginTop = 8;
     ImpEnv& w = f.open();
     w.resize(900, 600);
-    f.option(5)->click();
-    for (int format : {1, 2, 3}) {
-        f.option(format)->click();
+    w.contentOption(EnvelopeContent::AddressAndSender)->click();
+    for (EnvelopeFormatId format :
+         {EnvelopeFormatId::F160x115, EnvelopeFormatId::F220x110, EnvelopeFormatId::F230x160}) {
+        w.formatOption(format)->click();
         QCoreApplication::processEvents();
         const EnvelopeScene& scene = w.drawing()->scene();
-        const EnvelopeFormat expected = envelopeFormat(EnvelopeFormatId(format - 1));
+        const EnvelopeFormat expected = envelopeFormat(format);
         QCOMPARE(scene.envelope, QSizeF(expected.width, expected.height));
         const SceneMapping m = w.drawing()->mapping();
         const QPoint address = m.toPixels(QPointF(expected.PosX, expected.PosY)).toPoint();
@@ -462,8 +359,8 @@ void TestImpEnv::previewsSitWhereThePrintGoes()
         QVERIFY(envelope.contains(w.senderPreview()->pos()));
     }
     // The custom position keeps the envelope last drawn and moves the address on it.
-    f.option(4)->click();
-    f.child<QScrollBar>("HScroll1")->setValue(160);
+    w.formatOption(EnvelopeFormatId::Custom)->click();
+    w.leftScrollBar()->setValue(160);
     QCOMPARE(w.drawing()->scene().envelope, QSizeF(230, 160));
     QCOMPARE(w.drawing()->scene().address, QPointF(160, 90));
     QCOMPARE(w.addressPreview()->pos(),
@@ -538,12 +435,12 @@ void TestImpEnv::titleChoiceSharedWithTheLabelWindow()
     QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Mlle Durand Marie\n")));
     QVERIFY(f.action("Mnu_TitreMademoiselle")->isChecked());
     QVERIFY(!f.action("Mnu_TitreAucun")->isChecked());
-    QTest::mouseClick(f.button(2), Qt::LeftButton);
+    QTest::mouseClick(w.closeButton(), Qt::LeftButton);
 
     {
         ImpEtiq labels(f.state, f.services, f.form);
         labels.show();
-        QVERIFY(labels.preview()->text().startsWith(QStringLiteral("Mlle Durand Marie\n")));
+        QVERIFY(labels.addressPreview()->text().startsWith(QStringLiteral("Mlle Durand Marie\n")));
         QVERIFY(labels.findChild<QAction*>("Mnu_TitreMademoiselle")->isChecked());
         labels.findChild<QAction*>("Mnu_TitreMadame")->trigger();
         labels.findChild<QAction*>("Mnu_SocieteNom")->trigger();
@@ -585,41 +482,41 @@ void TestImpEnv::recordMoves()
     Fixture f;
     ImpEnv& w = f.open();
     // "Fiche précédente" on the first line does nothing.
-    QTest::mouseClick(f.button(3), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
     QVERIFY(f.form.selections.isEmpty());
     QCOMPARE(f.state.search.IndexTrouve, 0);
 
-    QTest::mouseClick(f.button(4), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
     QCOMPARE(f.form.selected, 1);
     QCOMPARE(f.state.search.IndexTrouve, 1);
     QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Martin Paul\n")));
 
-    QTest::mouseClick(f.button(6), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Last), Qt::LeftButton);
     QCOMPARE(f.form.selected, 2);
     QCOMPARE(f.state.search.IndexTrouve, 2);
     QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Petit Zoé\n")));
 
     // "Fiche suivante" on the last line does nothing.
     const int before = int(f.form.selections.size());
-    QTest::mouseClick(f.button(4), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
     QCOMPARE(f.form.selections.size(), before);
     QCOMPARE(f.state.search.IndexTrouve, 2);
 
-    QTest::mouseClick(f.button(3), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
     QCOMPARE(f.form.selected, 1);
-    QTest::mouseClick(f.button(5), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::First), Qt::LeftButton);
     QCOMPARE(f.form.selected, 0);
     QCOMPARE(f.state.search.IndexTrouve, 0);
     QCOMPARE(w.addressPreview()->text(), kDurand);
 
     // A title chosen holds for the next record.
     f.action("Mnu_TitreMonsieur")->trigger();
-    QTest::mouseClick(f.button(4), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
     QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("M. Martin Paul\n")));
 
     // An index left beyond the list (the list shrank) comes back into it.
     f.state.search.IndexTrouve = 9;
-    QTest::mouseClick(f.button(3), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
     QCOMPARE(f.form.selected, 2);
     QCOMPARE(f.state.search.IndexTrouve, 2);
     QVERIFY(f.verifyDone());
@@ -632,296 +529,12 @@ void TestImpEnv::recordMovesWithAnEmptyList()
     f.form.selected = -1;
     f.state.search.IndexTrouve = -1;
     ImpEnv& w = f.open();
-    for (int n : {3, 4, 5, 6})
-        QTest::mouseClick(f.button(n), Qt::LeftButton);
+    for (ListMove move : {ListMove::Previous, ListMove::Next, ListMove::First, ListMove::Last})
+        QTest::mouseClick(w.moveButton(move), Qt::LeftButton);
     QVERIFY(f.form.selections.isEmpty());
     QVERIFY(w.isVisible());
     // The empty record still composes its block.
     QCOMPARE(w.addressPreview()->text(), QStringLiteral(" \n\n \n"));
-}
-
-void TestImpEnv::printCommand()
-{
-    Fixture f;
-    f.open();
-    f.option(2)->click(); // 220 x 110
-    f.option(5)->click(); // address and sender label
-    f.dialogs.expectMessage(
-        QStringLiteral("Confirmer l'impression de l'adresse \ret de l étiquette expéditeur ?"), 36,
-        QStringLiteral("Impression de l'adresse sur enveloppe"), vbYes);
-    QTest::mouseClick(f.button(1), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.printer.documents, 1);
-    QCOMPARE(f.printer.calls.count(QStringLiteral("EndDoc")), 1);
-    QVERIFY(f.printer.calls.contains("Line 20 10 65 10 255 0"));
-    QVERIFY(f.printer.calls.contains(
-        QStringLiteral("Print 22 %1 \"Jean Dupont\"").arg(mm(10 + lineHeight(9)))));
-    QVERIFY(f.printer.calls.contains(
-        QStringLiteral("Print 100 %1 \"Durand Marie\"").arg(mm(45 + lineHeight(10)))));
-    QCOMPARE(f.printer.printed, (QStringList{"Jean Dupont", "12 rue des Roses", "", "75011 Paris",
-                                             "", "", "Durand Marie", "Ateliers Lebrun",
-                                             "12 rue des Lilas", "", "69003 Lyon", ""}));
-
-    // A position of its own, through the menu item.
-    f.option(7)->click();
-    f.option(4)->click();
-    f.child<QScrollBar>("HScroll1")->setValue(123);
-    f.child<QScrollBar>("VScroll1")->setValue(67);
-    f.printer.calls.clear();
-    f.dialogs.expectMessage(QStringLiteral("Confirmer l'impression de l'adresse ?"), 36,
-                            QStringLiteral("Impression de l'adresse sur enveloppe"), vbYes);
-    f.action("Mnu_ImprimEnv")->trigger();
-    QVERIFY(f.verifyDone());
-    QVERIFY(f.printer.calls.filter("Line").isEmpty());
-    QVERIFY(f.printer.calls.contains(
-        QStringLiteral("Print 123 %1 \"Durand Marie\"").arg(mm(67 + lineHeight(10)))));
-    QCOMPARE(f.printer.documents, 2);
-}
-
-void TestImpEnv::printCommandSenderOnlyOrRefused()
-{
-    Fixture f;
-    f.open();
-    f.option(6)->click();
-    f.dialogs.expectMessage(
-        QStringLiteral("Confirmer l'impression de l'étiquette expéditeur ?"), 36,
-        QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe"), vbNo);
-    QTest::mouseClick(f.button(1), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-    QVERIFY(f.printer.calls.isEmpty());
-
-    f.dialogs.expectMessage(
-        QStringLiteral("Confirmer l'impression de l'étiquette expéditeur ?"), 36,
-        QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe"), vbYes);
-    f.action("Mnu_ImprimEnv")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.printer.documents, 1);
-    QVERIFY(f.printer.printed.contains("Jean Dupont"));
-    QVERIFY(!f.printer.printed.contains("Durand Marie"));
-
-    // A printer failure is reported and the document dropped.
-    f.printer.failAt = 3;
-    f.dialogs.expectMessage(
-        QStringLiteral("Confirmer l'impression de l'étiquette expéditeur ?"), 36,
-        QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe"), vbYes);
-    f.dialogs.expectMessage(QStringLiteral("Erreur d'impression !"), 16, QStringLiteral("Erreur"));
-    QTest::mouseClick(f.button(1), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.printer.killed, 1);
-    QCOMPARE(f.printer.documents, 1);
-}
-
-void TestImpEnv::orientation()
-{
-    Fixture f;
-    f.open();
-    QCOMPARE(f.label("Label10"), QStringLiteral("En cours : Portrait"));
-    QTest::mouseClick(f.button(9), Qt::LeftButton);
-    QCOMPARE(f.printer.orientationValue, 2);
-    QCOMPARE(f.label("Label10"), QStringLiteral("En cours : Paysage"));
-    QVERIFY(f.action("Mnu_ImpPays")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(f.printer.calls.contains("Duplex 1"));
-
-    f.action("Mnu_ImpPort")->trigger();
-    QCOMPARE(f.printer.orientationValue, 1);
-    QCOMPARE(f.label("Label10"), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPays")->isChecked());
-
-    // Choosing the orientation already set keeps its mark.
-    f.action("Mnu_ImpPort")->trigger();
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-
-    // Opening the menu shows what the printer really has, without touching the status label.
-    f.printer.orientationValue = 2;
-    emit f.child<QMenu>("Mnu_Enveloppe")->aboutToShow();
-    QVERIFY(f.action("Mnu_ImpPays")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPort")->isChecked());
-    QCOMPARE(f.label("Label10"), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEnv::orientationWithNoPrinter()
-{
-    Fixture f;
-    f.open();
-    f.printer.names.clear();
-    const QString message = QStringLiteral("Aucune imprimante n'est disponible");
-    f.dialogs.expectMessage(message, 0, QStringLiteral("Elvarine"));
-    QTest::mouseClick(f.button(9), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-    // The menu item's own click does not leave a mark either.
-    f.dialogs.expectMessage(message, 0, QStringLiteral("Elvarine"));
-    f.action("Mnu_ImpPays")->trigger();
-    QVERIFY(f.verifyDone());
-    f.dialogs.expectMessage(message, 0, QStringLiteral("Elvarine"));
-    f.action("Mnu_ImpPort")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.label("Label10"), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPays")->isChecked());
-    QCOMPARE(f.printer.orientationValue, 1);
-}
-
-void TestImpEnv::senderWindowRefreshesTheSenderPreview()
-{
-    Fixture f;
-    ImpEnv& w = f.open();
-    f.option(5)->click();
-    FontSpec preset;
-    preset.name = QStringLiteral("Courier");
-    preset.size = 9;
-    preset.italic = true;
-    FontSpec chosen;
-    chosen.name = QStringLiteral("DejaVu Sans");
-    chosen.size = 14;
-    chosen.bold = true;
-    f.dialogs.expectFont(chosen, preset);
-    f.dialogs.expectColor(65280u, 255u);
-    bool sawSenderWindow = false;
-    QTimer::singleShot(0, [&] {
-        auto* sender = qobject_cast<FrmUtil*>(QApplication::activeModalWidget());
-        if (!sender)
-            return;
-        sawSenderWindow = true;
-        sender->text(1)->setFocus();
-        sender->text(1)->selectAll();
-        for (const QChar c : QStringLiteral("Zoé Lambert"))
-            QTest::sendKeyEvent(QTest::Click, sender->text(1), Qt::Key_unknown, QString(c),
-                                Qt::NoModifier);
-        sender->check1()->click();
-        sender->Command1_Click();
-        sender->Command2_Click();
-        sender->Mnu_Quitter_Click();
-    });
-    f.action("Mnu_Utilisateur")->trigger();
-    QVERIFY(sawSenderWindow);
-    QVERIFY(f.verifyDone());
-    QCOMPARE(w.senderPreview()->text(),
-             QStringLiteral("Exp : Zoé Lambert\n12 rue des Roses\n\n75011 Paris\n\n"));
-    QCOMPARE(w.senderPreview()->font().family(), QStringLiteral("DejaVu Sans"));
-    QCOMPARE(w.senderPreview()->font().pointSizeF(), 14.0);
-    QVERIFY(w.senderPreview()->font().bold());
-    QVERIFY(!w.senderPreview()->font().italic());
-    QCOMPARE(w.senderPreview()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-    QVERIFY(w.isVisible());
-    QVERIFY(f.shown("Label9"));
-}
-
-void TestImpEnv::fontAndColour()
-{
-    Fixture f;
-    ImpEnv& w = f.open();
-    FontSpec preset;
-    preset.name = QStringLiteral("Arial");
-    preset.size = 10;
-    FontSpec chosen;
-    chosen.name = QStringLiteral("Courier");
-    chosen.size = 12;
-    chosen.bold = true;
-    chosen.underline = true;
-    f.dialogs.expectFont(chosen, preset);
-    f.action("Mnu_Police")->trigger();
-    QCOMPARE(w.addressPreview()->font().family(), QStringLiteral("Courier"));
-    QVERIFY(w.addressPreview()->font().underline());
-    QCOMPARE(f.state.print.FontName, QStringLiteral("Courier"));
-    QCOMPARE(f.state.print.FontSize, 12.0);
-    QVERIFY(f.state.print.FontBold);
-    QVERIFY(f.state.print.FontUnderline);
-    // Cancelled: nothing changes.
-    f.dialogs.expectFont(std::nullopt);
-    f.action("Mnu_Police")->trigger();
-    QCOMPARE(f.state.print.FontName, QStringLiteral("Courier"));
-
-    f.dialogs.expectColor(std::nullopt, 0u);
-    f.action("Mnu_Couleur")->trigger();
-    QCOMPARE(f.state.print.ForeColor, 0);
-    f.dialogs.expectColor(16711680u, 0u);
-    f.action("Mnu_Couleur")->trigger();
-    QCOMPARE(f.state.print.ForeColor, 16711680);
-    QCOMPARE(w.addressPreview()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    // The sender preview is not touched.
-    QCOMPARE(w.senderPreview()->font().family(), QStringLiteral("Courier"));
-    QCOMPARE(w.senderPreview()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEnv::parametersLoadAndSave()
-{
-    Fixture f;
-    QTemporaryDir dir;
-    f.state.CheminAppli = dir.path();
-    f.state.print.MargeGauche = 7.5; // as the label window left it
-    f.state.print.ImprimerDecoupe = false;
-    ImpEnv& w = f.open();
-    const QString filter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
-
-    FontSpec chosen;
-    chosen.name = QStringLiteral("Courier");
-    chosen.size = 11;
-    f.dialogs.expectFont(chosen);
-    f.action("Mnu_Police")->trigger();
-    const QString path = dir.filePath(QStringLiteral("enveloppe.par"));
-    FileDialogRequest save;
-    save.title = QStringLiteral("Enregistrer");
-    save.filter = filter;
-    save.flags = 2;
-    f.dialogs.expectSaveFile(save, path);
-    f.action("Mnu_SauvePAram")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(readBytes(path),
-             QByteArray("7.5,0,0,0,90,45\r\n#TRUE#,#FALSE#\r\n\"Courier\"\r\n11\r\n"
-                        "#FALSE#\r\n#FALSE#\r\n0\r\n"));
-    QCOMPARE(f.state.FicParam, path);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Impression des enveloppes"));
-
-    // A cancelled save writes nothing and says nothing; a failed one says so.
-    f.dialogs.expectSaveFile(save, std::nullopt);
-    f.action("Mnu_SauvePAram")->trigger();
-    f.dialogs.expectSaveFile(save, dir.filePath(QStringLiteral("none/x.par")));
-    f.dialogs.expectMessage(QStringLiteral("Erreur de sauvegarde!"), 16, QStringLiteral("Erreur"));
-    f.action("Mnu_SauvePAram")->trigger();
-    QVERIFY(f.verifyDone());
-
-    // Loading shows the file's font; cancelling the next load reads the same file again.
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
-            "7,1,2,3,70,37\r\n#TRUE#,#TRUE#\r\n\"Serif\"\r\n13\r\n#FALSE#\r\n#TRUE#\r\n255\r\n");
-    }
-    f.state.FicParam = path;
-    FileDialogRequest open;
-    open.title = QStringLiteral("Ouvrir");
-    open.filter = filter;
-    open.fileName = path;
-    f.dialogs.expectOpenFile(open, std::nullopt, true);
-    f.action("Mnu_ChargeParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.state.print.LargeurEtiq, 70.0);
-    QCOMPARE(w.addressPreview()->font().family(), QStringLiteral("Serif"));
-    QCOMPARE(w.addressPreview()->font().pointSizeF(), 13.0);
-    QVERIFY(w.addressPreview()->font().italic());
-    QCOMPARE(w.addressPreview()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-}
-
-void TestImpEnv::marginAdviceAndPrintSetup()
-{
-    Fixture f;
-    f.open();
-    f.dialogs.expectMessage(marginAdviceText(), 64, QStringLiteral("Avertissement"));
-    QTest::mouseClick(f.button(7), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-
-    // A cancelled print setup is silent.
-    f.printer.printSetupAnswer = false;
-    f.action("Mnu_ConfImp")->trigger();
-    QCOMPARE(f.printer.calls, QStringList{"PrintSetup"});
-    QVERIFY(f.verifyDone());
-
-    f.action("Mnu_Fermer")->trigger();
-    QVERIFY(!f.window->isVisible());
 }
 
 QTEST_MAIN(TestImpEnv)

@@ -1,124 +1,21 @@
-#include "core/appstate.h"
 #include "core/numbertext.h"
-#include "core/services.h"
-#include "fakerecordform.h"
-#include "labels/impetiq.h"
+#include "core/recordform.h"
+#include "impetiqfixture.h"
 #include "labels/minisheet.h"
-#include "labels/printparamsfile.h"
-#include "printer/orimp.h"
-#include "recordingprinter.h"
-#include "scripteddialogs.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace
 {
 
 const QColor kCyan(192, 255, 255);
-
-// Stored orientations that the fake printer then reports.
-class FakeSettingsStore : public PrinterSettingsStore
-{
-public:
-    explicit FakeSettingsStore(RecordingPrinter& printer) : m_printer(printer) {}
-    std::optional<int> orientation(const QString&) override { return m_printer.orientationValue; }
-    bool store(const QString&, std::optional<int> orientation, int) override
-    {
-        if (orientation)
-            m_printer.orientationValue = *orientation;
-        return true;
-    }
-
-private:
-    RecordingPrinter& m_printer;
-};
-
-QStringList record(const QString& nom, const QString& prenom)
-{
-    QStringList r(16, QStringLiteral(" "));
-    r[0] = nom;
-    r[1] = prenom;
-    r[5] = QStringLiteral("75001");
-    r[6] = QStringLiteral("Paris");
-    return r;
-}
-
-struct Fixture {
-    AppState state;
-    ScriptedDialogs dialogs;
-    RecordingPrinter printer;
-    FakeSettingsStore store{printer};
-    Services services;
-    FakeRecordForm form;
-    std::unique_ptr<ImpEtiq> window;
-
-    Fixture()
-    {
-        services.dialogs = &dialogs;
-        services.printer = &printer;
-        services.printerSettings = &store;
-        state.print = defaultPrintParams(QStringLiteral("Arial"), 0);
-        form.records << durand() << record("Martin", "Paul") << record("Petit", "Zoé");
-        form.selected = 0;
-        state.search.IndexTrouve = 0;
-    }
-    ImpEtiq& open()
-    {
-        window = std::make_unique<ImpEtiq>(state, services, form);
-        window->show();
-        return *window;
-    }
-    template <typename T> T* child(const char* name)
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
-    QAction* action(const char* name) { return child<QAction>(name); }
-    QPushButton* button(int n) { return window->command(n); }
-    bool verifyDone()
-    {
-        if (!dialogs.done())
-            qWarning("dialogs still expected: %s", qPrintable(dialogs.pending()));
-        return dialogs.done();
-    }
-};
-
-// Types `text` into `edit` key by key, as the user would.
-void type(QLineEdit* edit, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-void selectAllAndType(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    else
-        type(edit, text);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -138,12 +35,6 @@ private slots:
     void switchingModesKeepsTheSelectedPosition();
     void printingTheSelectedLabel();
     void closingStoresTheCheckBoxes();
-    void savingFromTheWindow();
-    void loadingIntoTheWindow();
-    void defaultParameters();
-    void orientationCommands();
-    void noPrinterForOrientation();
-    void fontColourAndPrintSetup();
 };
 
 void TestImpEtiq::openingState()
@@ -158,15 +49,15 @@ void TestImpEtiq::openingState()
     QCOMPARE(f.child<QRadioButton>("Option1")->text(), QStringLiteral("8 étiquettes identiques"));
     QCOMPARE(f.state.label.NumEtiquette, 0);
     QCOMPARE(f.state.label.ModeImpression, 0);
-    QVERIFY(!f.button(1)->isEnabled());
-    QCOMPARE(f.button(1)->text(), QStringLiteral("&Imprimer l'étiquette N°  0"));
+    QVERIFY(!w.printButton()->isEnabled());
+    QCOMPARE(w.printButton()->text(), QStringLiteral("&Imprimer l'étiquette N°  0"));
     QVERIFY(f.child<QGroupBox>("Frame4")->isHidden());
     QVERIFY(!f.child<QLabel>("Label11")->isHidden());
-    QCOMPARE(w.text(7)->text(), QStringLiteral("8"));
+    QCOMPARE(w.countBox()->text(), QStringLiteral("8"));
     QCOMPARE(f.child<QScrollBar>("VScroll1")->value(), 8);
     const QStringList geometry{"5", "0", "0", "0", "90", "45"};
-    for (int n = 1; n <= 6; ++n)
-        QCOMPARE(w.text(n)->text(), geometry[n - 1]);
+    for (int i = 0; i < kGeometryFieldCount; ++i)
+        QCOMPARE(w.geometryBox(GeometryField(i))->text(), geometry[i]);
     QVERIFY(f.child<QCheckBox>("Check1")->isChecked());
     QVERIFY(f.child<QCheckBox>("Check2")->isChecked());
     QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Portrait"));
@@ -177,10 +68,10 @@ void TestImpEtiq::openingState()
         QCOMPARE(w.position(n)->background(), QColor(Qt::white));
     }
     // The preview shows the block of the current record in the print font and colour.
-    QCOMPARE(w.preview()->text(), QStringLiteral("Durand Marie\nAteliers Lebrun\n12 rue des "
-                                                 "Lilas\n\n69003 Lyon\nFrance"));
-    QCOMPARE(w.preview()->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(w.preview()->font().pointSizeF(), 10.0);
+    QCOMPARE(w.addressPreview()->text(), QStringLiteral("Durand Marie\nAteliers Lebrun\n12 rue des "
+                                                        "Lilas\n\n69003 Lyon\nFrance"));
+    QCOMPARE(w.addressPreview()->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(w.addressPreview()->font().pointSizeF(), 10.0);
     QVERIFY(f.action("Mnu_TitreAucun")->isChecked());
     QVERIFY(f.verifyDone());
 }
@@ -219,22 +110,30 @@ void TestImpEtiq::everyControlAndMenuIsThere()
     QCOMPARE(f.child<QGroupBox>("Frame3")->title(), QStringLiteral("Option étiquette "));
     QCOMPARE(f.child<QCheckBox>("Check2")->text(), QStringLiteral("Imprimer découpe"));
     QCOMPARE(f.child<QRadioButton>("Option2")->text(), QStringLiteral("Etiquette sélectionnée"));
-    const QStringList buttons{"&Imprimer l'étiquette N°  0",
-                              "&Quitter",
-                              "<<",
-                              "&Première fiche",
-                              "&Dernière fiche",
-                              ">>",
-                              "Portrait",
-                              "Paysage"};
-    for (int n = 1; n <= 8; ++n)
-        QCOMPARE(w.command(n)->text(), buttons[n - 1]);
-    // Every field can be named by a screen reader.
-    for (int n = 1; n <= 7; ++n)
-        QVERIFY(!w.text(n)->accessibleName().isEmpty() ||
+    const QList<QPair<QPushButton*, const char*>> buttons = {
+        {w.printButton(), "&Imprimer l'étiquette N°  0"},
+        {w.closeButton(), "&Quitter"},
+        {w.moveButton(ListMove::Previous), "<<"},
+        {w.moveButton(ListMove::First), "&Première fiche"},
+        {w.moveButton(ListMove::Last), "&Dernière fiche"},
+        {w.moveButton(ListMove::Next), ">>"},
+        {w.portraitButton(), "Portrait"},
+        {w.landscapeButton(), "Paysage"}};
+    const QStringList buttonNames{"Command1", "Command2", "Command3", "Command4",
+                                  "Command5", "Command6", "Command7", "Command8"};
+    for (int i = 0; i < buttons.size(); ++i) {
+        QCOMPARE(buttons[i].first->objectName(), buttonNames[i]);
+        QCOMPARE(buttons[i].first->text(), QString::fromUtf8(buttons[i].second));
+    }
+    // Every box can be named by a screen reader.
+    QList<QLineEdit*> boxes{w.countBox()};
+    for (int i = 0; i < kGeometryFieldCount; ++i)
+        boxes << w.geometryBox(GeometryField(i));
+    for (QLineEdit* box : boxes)
+        QVERIFY(!box->accessibleName().isEmpty() ||
                 w.findChildren<QLabel*>().end() !=
                     std::find_if(w.findChildren<QLabel*>().begin(), w.findChildren<QLabel*>().end(),
-                                 [&](QLabel* l) { return l->buddy() == w.text(n); }));
+                                 [&](QLabel* l) { return l->buddy() == box; }));
 
     QStringList menus;
     for (QAction* top : w.menuBar()->actions()) {
@@ -262,20 +161,20 @@ void TestImpEtiq::clickingAPositionSelectsIt()
     Fixture f;
     ImpEtiq& w = f.open();
     // Margins typed first count for the corner.
-    selectAllAndType(w.text(1), QStringLiteral("10"));
-    selectAllAndType(w.text(3), QStringLiteral("2"));
-    selectAllAndType(w.text(4), QStringLiteral("1.5"));
+    selectAllAndType(w.geometryBox(GeometryField::LeftMargin), QStringLiteral("10"));
+    selectAllAndType(w.geometryBox(GeometryField::TopMargin), QStringLiteral("2"));
+    selectAllAndType(w.geometryBox(GeometryField::VerticalGap), QStringLiteral("1.5"));
     QTest::mouseClick(w.position(7), Qt::LeftButton);
     QCOMPARE(f.state.label.NumEtiquette, 7);
-    QVERIFY(f.button(1)->isEnabled());
-    QCOMPARE(f.button(1)->text(), QStringLiteral("&Imprimer l'étiquette N°  7"));
+    QVERIFY(w.printButton()->isEnabled());
+    QCOMPARE(w.printButton()->text(), QStringLiteral("&Imprimer l'étiquette N°  7"));
     for (int n = 1; n <= 10; ++n)
         QCOMPARE(w.position(n)->background(), n == 7 ? kCyan : QColor(Qt::white));
     QCOMPARE(f.state.label.PosX, 10.0);
     QCOMPARE(f.state.label.PosY, 2 + 3 * (45 + 1.5));
 
     // A later change of the geometry does not move the corner already taken.
-    selectAllAndType(w.text(1), QStringLiteral("20"));
+    selectAllAndType(w.geometryBox(GeometryField::LeftMargin), QStringLiteral("20"));
     QCOMPARE(f.state.print.MargeGauche, 20.0);
     QCOMPARE(f.state.label.PosX, 10.0);
 
@@ -310,14 +209,14 @@ void TestImpEtiq::countMessages()
     f.child<QRadioButton>("Option1")->click();
     if (!message.isEmpty())
         f.dialogs.expectMessage(message, 16, QStringLiteral("Erreur"));
-    selectAllAndType(w.text(7), typed);
+    selectAllAndType(w.countBox(), typed);
     QVERIFY(f.verifyDone());
     QCOMPARE(f.state.label.NbEtiquettes, count);
-    QCOMPARE(w.text(7)->text(), QString::number(count));
+    QCOMPARE(w.countBox()->text(), QString::number(count));
     QCOMPARE(f.child<QScrollBar>("VScroll1")->value(), count);
     QCOMPARE(f.child<QRadioButton>("Option1")->text(),
              QString::number(count) + QStringLiteral(" étiquettes identiques"));
-    QCOMPARE(f.button(1)->text(),
+    QCOMPARE(w.printButton()->text(),
              QStringLiteral("&Imprimer ") + QString::number(count) + QStringLiteral(" étiquettes"));
 }
 
@@ -326,54 +225,59 @@ void TestImpEtiq::scrollBarAndCountFollowEachOther()
     Fixture f;
     f.state.label.NbEtiquettes = 5; // the count last set outlives the window
     ImpEtiq& w = f.open();
-    QCOMPARE(w.text(7)->text(), QStringLiteral("5"));
+    QCOMPARE(w.countBox()->text(), QStringLiteral("5"));
     auto* scroll = f.child<QScrollBar>("VScroll1");
     scroll->setValue(9);
-    QCOMPARE(w.text(7)->text(), QStringLiteral("9"));
+    QCOMPARE(w.countBox()->text(), QStringLiteral("9"));
     QCOMPARE(f.state.label.NbEtiquettes, 9);
     QCOMPARE(f.child<QRadioButton>("Option1")->text(), QStringLiteral("9 étiquettes identiques"));
     // In selected-label mode the print button is left alone.
-    QVERIFY(!f.button(1)->isEnabled());
+    QVERIFY(!w.printButton()->isEnabled());
     QVERIFY(f.verifyDone());
 }
 
 void TestImpEtiq::keyFilters_data()
 {
-    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("margin: comma and letters dropped") << 1 << "1,5a"
+    QTest::newRow("margin: comma and letters dropped") << "Text1"
+                                                       << "1,5a"
                                                        << "15";
-    QTest::newRow("margin: minus and point kept") << 1 << "-2.5"
+    QTest::newRow("margin: minus and point kept") << "Text1"
+                                                  << "-2.5"
                                                   << "-2.5";
-    QTest::newRow("height: accents dropped") << 6 << "4é0"
+    QTest::newRow("height: accents dropped") << "Text6"
+                                             << "4é0"
                                              << "40";
-    QTest::newRow("count: minus and point dropped") << 7 << "-.7"
+    QTest::newRow("count: minus and point dropped") << "Text7"
+                                                    << "-.7"
                                                     << "7";
 }
 
 void TestImpEtiq::keyFilters()
 {
-    QFETCH(int, field);
+    QFETCH(QString, box);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     Fixture f;
     ImpEtiq& w = f.open();
-    QLineEdit* edit = w.text(field);
+    QLineEdit* edit = f.child<QLineEdit>(qPrintable(box));
     edit->blockSignals(true);
     edit->clear();
     edit->blockSignals(false);
     edit->setFocus();
-    type(edit, typed);
+    typeInto(edit, typed);
+    QTest::keyClick(edit, Qt::Key_X, Qt::AltModifier);
     QCOMPARE(edit->text(), shown);
-    if (field == 7) {
+    if (edit == w.countBox()) {
         QCOMPARE(f.state.label.NbEtiquettes, shown.toInt());
     } else {
         // Backspace is accepted too.
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), shown.left(shown.size() - 1));
     }
-    if (field == 1)
+    if (edit == w.geometryBox(GeometryField::LeftMargin))
         QCOMPARE(f.state.print.MargeGauche, leadingNumber(edit->text()));
     QVERIFY(f.verifyDone());
 }
@@ -383,39 +287,39 @@ void TestImpEtiq::navigationThroughTheNameList()
     Fixture f;
     ImpEtiq& w = f.open();
     // "<<" on the first line does nothing.
-    QTest::mouseClick(f.button(3), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
     QVERIFY(f.form.selections.isEmpty());
     QCOMPARE(f.state.search.IndexTrouve, 0);
 
-    QTest::mouseClick(f.button(6), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
     QCOMPARE(f.form.selected, 1);
     QCOMPARE(f.state.search.IndexTrouve, 1);
-    QVERIFY(w.preview()->text().startsWith(QStringLiteral("Martin Paul\n")));
+    QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Martin Paul\n")));
 
-    QTest::mouseClick(f.button(5), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Last), Qt::LeftButton);
     QCOMPARE(f.form.selected, 2);
     QCOMPARE(f.state.search.IndexTrouve, 2);
-    QVERIFY(w.preview()->text().startsWith(QStringLiteral("Petit Zoé\n")));
+    QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Petit Zoé\n")));
 
     // ">>" on the last line does nothing.
     const int before = int(f.form.selections.size());
-    QTest::mouseClick(f.button(6), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
     QCOMPARE(f.form.selections.size(), before);
     QCOMPARE(f.state.search.IndexTrouve, 2);
 
-    QTest::mouseClick(f.button(3), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
     QCOMPARE(f.form.selected, 1);
-    QTest::mouseClick(f.button(4), Qt::LeftButton);
+    QTest::mouseClick(w.moveButton(ListMove::First), Qt::LeftButton);
     QCOMPARE(f.form.selected, 0);
     QCOMPARE(f.state.search.IndexTrouve, 0);
-    QVERIFY(w.preview()->text().startsWith(QStringLiteral("Durand Marie\n")));
+    QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Durand Marie\n")));
 
     // With an empty name list the buttons do nothing.
     f.form.records.clear();
     f.form.selected = -1;
     f.form.selections.clear();
-    for (int n : {3, 4, 5, 6})
-        QTest::mouseClick(f.button(n), Qt::LeftButton);
+    for (ListMove move : {ListMove::Previous, ListMove::First, ListMove::Last, ListMove::Next})
+        QTest::mouseClick(w.moveButton(move), Qt::LeftButton);
     QVERIFY(f.form.selections.isEmpty());
 }
 
@@ -426,8 +330,8 @@ void TestImpEtiq::switchingModesKeepsTheSelectedPosition()
     QTest::mouseClick(w.position(4), Qt::LeftButton);
     f.child<QRadioButton>("Option1")->click();
     QCOMPARE(f.state.label.ModeImpression, 1);
-    QCOMPARE(f.button(1)->text(), QStringLiteral("&Imprimer 8 étiquettes"));
-    QVERIFY(f.button(1)->isEnabled());
+    QCOMPARE(w.printButton()->text(), QStringLiteral("&Imprimer 8 étiquettes"));
+    QVERIFY(w.printButton()->isEnabled());
     QVERIFY(!f.child<QGroupBox>("Frame4")->isHidden());
     QVERIFY(f.child<QLabel>("Label11")->isHidden());
     for (int n = 1; n <= 10; ++n)
@@ -440,8 +344,8 @@ void TestImpEtiq::switchingModesKeepsTheSelectedPosition()
     f.child<QRadioButton>("Option2")->click();
     QCOMPARE(f.state.label.ModeImpression, 0);
     QCOMPARE(f.state.label.NumEtiquette, 4);
-    QCOMPARE(f.button(1)->text(), QStringLiteral("&Imprimer l'étiquette N°  4"));
-    QVERIFY(f.button(1)->isEnabled());
+    QCOMPARE(w.printButton()->text(), QStringLiteral("&Imprimer l'étiquette N°  4"));
+    QVERIFY(w.printButton()->isEnabled());
     QVERIFY(f.child<QGroupBox>("Frame4")->isHidden());
     for (int n = 1; n <= 10; ++n)
         QVERIFY(w.position(n)->isEnabled());
@@ -457,7 +361,7 @@ void TestImpEtiq::printingTheSelectedLabel()
     f.action("Mnu_TitreMonsieur")->trigger();
     f.dialogs.expectMessage(QStringLiteral("Confirmer l'impression de la l'étiquette N°  2"), 36,
                             QStringLiteral("Impression de l'étiquette N°  2"), vbYes);
-    QTest::mouseClick(f.button(1), Qt::LeftButton);
+    QTest::mouseClick(w.printButton(), Qt::LeftButton);
     QVERIFY(f.verifyDone());
     QVERIFY(!f.state.print.ImprimerDecoupe);
     QVERIFY(f.state.print.ImprimerCadre);
@@ -473,7 +377,7 @@ void TestImpEtiq::printingTheSelectedLabel()
                             36, QStringLiteral("Impression de 8 étiquettes "), vbYes);
     f.printer.calls.clear();
     f.printer.printed.clear();
-    QTest::mouseClick(f.button(1), Qt::LeftButton);
+    QTest::mouseClick(w.printButton(), Qt::LeftButton);
     QVERIFY(f.verifyDone());
     QCOMPARE(f.printer.calls.count(QStringLiteral("EndDoc")), 1);
     QCOMPARE(f.printer.printed.count(QStringLiteral("M. Durand Marie")), 8);
@@ -486,7 +390,7 @@ void TestImpEtiq::closingStoresTheCheckBoxes()
     ImpEtiq& w = f.open();
     f.child<QCheckBox>("Check1")->setChecked(false);
     QVERIFY(f.state.print.ImprimerCadre); // only stored on the way out
-    QTest::mouseClick(f.button(2), Qt::LeftButton);
+    QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     QVERIFY(!w.isVisible());
     QVERIFY(!f.state.print.ImprimerCadre);
     QVERIFY(f.state.print.ImprimerDecoupe);
@@ -502,174 +406,6 @@ void TestImpEtiq::closingStoresTheCheckBoxes()
     f.action("Mnu_fermer")->trigger();
     QVERIFY(!third.isVisible());
     QVERIFY(f.state.print.ImprimerCadre);
-}
-
-void TestImpEtiq::savingFromTheWindow()
-{
-    Fixture f;
-    QTemporaryDir dir;
-    f.state.CheminAppli = dir.path();
-    ImpEtiq& w = f.open();
-    w.text(1)->setText(QStringLiteral("12.5cm")); // pasted: the key filter lets it through
-    w.text(6)->setText(QString());
-    f.child<QCheckBox>("Check1")->setCheckState(Qt::PartiallyChecked);
-    const QString path = dir.filePath(QStringLiteral("planche.par"));
-    FileDialogRequest request;
-    request.title = QStringLiteral("Enregistrer");
-    request.filter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
-    request.flags = 2;
-    f.dialogs.expectSaveFile(request, path);
-    f.action("Mnu_SauveParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(readBytes(path), QByteArray("12.5,0,0,0,90,0\r\n#FALSE#,#TRUE#\r\n\"Arial\"\r\n10\r\n"
-                                         "#FALSE#\r\n#FALSE#\r\n0\r\n"));
-    QCOMPARE(f.state.FicParam, path);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paramétrage de l'impression PLANCHE.PAR"));
-
-    // A cancelled save writes nothing and says nothing.
-    QFile::remove(path);
-    f.dialogs.expectSaveFile(request, std::nullopt);
-    f.action("Mnu_SauveParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QVERIFY(!QFile::exists(path));
-
-    // A file that cannot be written.
-    f.dialogs.expectSaveFile(request, dir.filePath(QStringLiteral("none/x.par")));
-    f.dialogs.expectMessage(QStringLiteral("Erreur de sauvegarde!"), 16, QStringLiteral("Erreur"));
-    f.action("Mnu_SauveParam")->trigger();
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEtiq::loadingIntoTheWindow()
-{
-    Fixture f;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("avery.par"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("7,1,2,3,70,37\r\n1,1\r\n\"Courier\"\r\n12\r\n#TRUE#\r\n#FALSE#\r\n255\r\n");
-    }
-    ImpEtiq& w = f.open();
-    FileDialogRequest request;
-    request.title = QStringLiteral("Ouvrir");
-    request.filter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR");
-    f.dialogs.expectOpenFile(request, path);
-    f.action("Mnu_ChargeParam")->trigger();
-    QVERIFY(f.verifyDone());
-    const QStringList shown{"7", "2", "1", "3", "70", "37"}; // Text1..Text6
-    for (int n = 1; n <= 6; ++n)
-        QCOMPARE(w.text(n)->text(), shown[n - 1]);
-    QVERIFY(!f.child<QCheckBox>("Check1")->isChecked());
-    QVERIFY(!f.child<QCheckBox>("Check2")->isChecked());
-    QCOMPARE(w.preview()->font().family(), QStringLiteral("Courier"));
-    QVERIFY(w.preview()->font().bold());
-    QCOMPARE(w.preview()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paramétrage de l'impression AVERY.PAR"));
-
-    // Cancelling the next load reads the same file again.
-    selectAllAndType(w.text(5), QStringLiteral("99"));
-    request.fileName = path;
-    f.dialogs.expectOpenFile(request, std::nullopt, true);
-    f.action("Mnu_ChargeParam")->trigger();
-    QVERIFY(f.verifyDone());
-    QCOMPARE(w.text(5)->text(), QStringLiteral("70"));
-    QCOMPARE(f.state.print.LargeurEtiq, 70.0);
-}
-
-void TestImpEtiq::defaultParameters()
-{
-    Fixture f;
-    f.state.print.FontName = QStringLiteral("Courier");
-    ImpEtiq& w = f.open();
-    f.child<QRadioButton>("Option1")->click();
-    selectAllAndType(w.text(7), QStringLiteral("3"));
-    selectAllAndType(w.text(1), QStringLiteral("11"));
-    selectAllAndType(w.text(5), QStringLiteral("60"));
-    f.child<QCheckBox>("Check1")->setChecked(false);
-    w.setWindowTitle(QStringLiteral("x"));
-    f.action("Mnu_ParamDefaut")->trigger();
-    const QStringList geometry{"5", "0", "0", "0", "90", "45"};
-    for (int n = 1; n <= 6; ++n)
-        QCOMPARE(w.text(n)->text(), geometry[n - 1]);
-    QCOMPARE(f.state.print.MargeGauche, 5.0);
-    QCOMPARE(f.state.print.LargeurEtiq, 90.0);
-    QCOMPARE(w.text(7)->text(), QStringLiteral("8"));
-    QCOMPARE(f.state.label.NbEtiquettes, 8);
-    QCOMPARE(f.child<QRadioButton>("Option1")->text(), QStringLiteral("8 étiquettes identiques"));
-    QCOMPARE(f.button(1)->text(), QStringLiteral("&Imprimer 8 étiquettes"));
-    QVERIFY(f.child<QCheckBox>("Check1")->isChecked());
-    QVERIFY(f.state.print.ImprimerCadre);
-    QCOMPARE(f.state.print.FontName, QStringLiteral("Courier"));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paramétrage de l'impression DEFAUT"));
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEtiq::orientationCommands()
-{
-    Fixture f;
-    f.open();
-    QTest::mouseClick(f.button(8), Qt::LeftButton);
-    QCOMPARE(f.printer.orientationValue, 2);
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Paysage"));
-    QVERIFY(f.action("Mnu_ImpPays")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPort")->isChecked());
-    f.action("Mnu_ImpPort")->trigger();
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPays")->isChecked());
-    // Opening the menu shows what the printer really has.
-    f.printer.orientationValue = 2;
-    emit f.child<QMenu>("Mnu_Etiq")->aboutToShow();
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Paysage"));
-    QVERIFY(f.action("Mnu_ImpPays")->isChecked());
-    QVERIFY(f.verifyDone());
-}
-
-void TestImpEtiq::noPrinterForOrientation()
-{
-    Fixture f;
-    f.open();
-    f.printer.names.clear();
-    f.dialogs.expectMessage(QStringLiteral("Aucune imprimante n'est disponible"), 0,
-                            QStringLiteral("Elvarine"));
-    QTest::mouseClick(f.button(8), Qt::LeftButton);
-    QVERIFY(f.verifyDone());
-    QCOMPARE(f.child<QLabel>("Label16")->text(), QStringLiteral("En cours : Portrait"));
-    QVERIFY(f.action("Mnu_ImpPort")->isChecked());
-    QVERIFY(!f.action("Mnu_ImpPays")->isChecked());
-}
-
-void TestImpEtiq::fontColourAndPrintSetup()
-{
-    Fixture f;
-    ImpEtiq& w = f.open();
-    FontSpec preset;
-    preset.name = QStringLiteral("Arial");
-    preset.size = 10;
-    FontSpec chosen;
-    chosen.name = QStringLiteral("Courier");
-    chosen.size = 12;
-    chosen.italic = true;
-    chosen.strikethru = true;
-    f.dialogs.expectFont(chosen, preset);
-    f.action("Mnu_Police")->trigger();
-    QCOMPARE(w.preview()->font().family(), QStringLiteral("Courier"));
-    QCOMPARE(f.state.print.FontSize, 12.0);
-    QVERIFY(f.state.print.FontItalic);
-    QVERIFY(f.state.print.FontStrikethru);
-    f.dialogs.expectFont(std::nullopt);
-    f.action("Mnu_Police")->trigger();
-    QCOMPARE(f.state.print.FontName, QStringLiteral("Courier"));
-
-    f.dialogs.expectColor(65280u, 0u);
-    f.action("Mnu_Couleur")->trigger();
-    QCOMPARE(f.state.print.ForeColor, 65280);
-    QCOMPARE(w.preview()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-
-    f.action("Mnu_ConfIMP")->trigger();
-    QVERIFY(f.printer.calls.contains("PrintSetup"));
-    QVERIFY(f.verifyDone());
 }
 
 QTEST_MAIN(TestImpEtiq)

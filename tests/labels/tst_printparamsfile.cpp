@@ -373,7 +373,7 @@ void TestPrintParamsFile::envelopeWriterTakesThePreviewFontAndTheHeldGeometry()
     QCOMPARE(held.ForeColor, 255);
     QCOMPARE(colorRef(preview.palette().color(QPalette::WindowText)), 255u);
 
-    QVERIFY(SaveFileConfig(held, preview, path, &dialogs));
+    QVERIFY(writeParamsWithPreviewFont(held, preview, path, &dialogs));
     QCOMPARE(readBytes(path), QByteArray("12.5,-3,9.75,0.1,123.456789012345,38.1\r\n"
                                          "#FALSE#,#TRUE#\r\n\"Courier\"\r\n14\r\n#FALSE#\r\n"
                                          "#FALSE#\r\n255\r\n"));

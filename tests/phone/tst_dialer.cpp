@@ -83,11 +83,11 @@ void TestDialer::cleanup()
 
 void TestDialer::checkIdle(DIALER& window)
 {
-    QVERIFY(window.DialButton->isEnabled());
-    QVERIFY(window.QuitButton->isEnabled());
-    QVERIFY(!window.CancelButton->isEnabled());
-    QVERIFY(window.Mnu_Compose->isEnabled());
-    QCOMPARE(window.Status->text(), Idle);
+    QVERIFY(window.dialButton()->isEnabled());
+    QVERIFY(window.quitButton()->isEnabled());
+    QVERIFY(!window.cancelButton()->isEnabled());
+    QVERIFY(window.dialAction()->isEnabled());
+    QCOMPARE(window.statusLabel()->text(), Idle);
     QVERIFY(!window.dialing());
 }
 
@@ -98,10 +98,10 @@ void TestDialer::controls()
          {"Status", "DialButton", "CancelButton", "QuitButton", "Image1", "Image2", "Frame1",
           "Mnu_Communication", "Mnu_Configurer", "Mnu_Compose", "Mnu_Quitter"})
         QVERIFY2(window.findChild<QObject*>(QString::fromLatin1(name)), name);
-    QVERIFY(!window.Image1->pixmap().isNull());
-    QVERIFY(!window.Image2->pixmap().isNull());
-    QVERIFY(!window.Image1->isHidden());
-    QVERIFY(window.Image2->isHidden());
+    QVERIFY(!window.handsetDownPicture()->pixmap().isNull());
+    QVERIFY(!window.pickUpPicture()->pixmap().isNull());
+    QVERIFY(!window.handsetDownPicture()->isHidden());
+    QVERIFY(window.pickUpPicture()->isHidden());
     checkIdle(window);
 }
 
@@ -127,32 +127,32 @@ void TestDialer::dialsAndAsksToPickUp()
     m_modem->onCommand = [&](const QByteArray& command) {
         if (!command.startsWith("ATD"))
             return;
-        QCOMPARE(window.Status->text(), QStringLiteral("Composition - ") + typed);
-        QVERIFY(!window.DialButton->isEnabled());
-        QVERIFY(!window.QuitButton->isEnabled());
-        QVERIFY(!window.Mnu_Compose->isEnabled());
-        QVERIFY(window.CancelButton->isEnabled());
+        QCOMPARE(window.statusLabel()->text(), QStringLiteral("Composition - ") + typed);
+        QVERIFY(!window.dialButton()->isEnabled());
+        QVERIFY(!window.quitButton()->isEnabled());
+        QVERIFY(!window.dialAction()->isEnabled());
+        QVERIFY(window.cancelButton()->isEnabled());
         checkedWhileDialing = true;
         m_modem->send("\r\nOK\r\n");
     };
     m_dialogs.expectInput(Prompt, InputTitle, typed, QStringLiteral("01 02 03"));
     m_dialogs.expectMessage(PickUp, vbInformation, QStringLiteral("Communication en cours"));
     m_dialogs.whenShown([&] {
-        QVERIFY(window.Image1->isHidden());
-        QVERIFY(!window.Image2->isHidden());
+        QVERIFY(window.handsetDownPicture()->isHidden());
+        QVERIFY(!window.pickUpPicture()->isHidden());
         // The line is still held while the user picks up the handset.
-        QVERIFY(window.MSComm1().portOpen());
+        QVERIFY(window.modem().portOpen());
         QVERIFY(!m_modem->received().contains("ATH"));
     });
-    window.DialButton->click();
+    window.dialButton()->click();
 
     QVERIFY(checkedWhileDialing);
     QCOMPARE(m_modem->received(), "ATZ\rATQ0V1E1S0=0\r" + dialLine + "ATH\r");
     QCOMPARE(m_ports->requested, QStringList{QStringLiteral("/dev/ttyS1")});
-    QVERIFY(!window.MSComm1().portOpen());
+    QVERIFY(!window.modem().portOpen());
     QCOMPARE(m_state.NumeroAppel, typed);
     checkIdle(window);
-    QVERIFY(!window.Image2->isHidden()); // until the next dial
+    QVERIFY(!window.pickUpPicture()->isHidden()); // until the next dial
 }
 
 void TestDialer::cancelEndsTheWait()
@@ -162,15 +162,15 @@ void TestDialer::cancelEndsTheWait()
         if (!command.startsWith("ATD"))
             return;
         m_modem->send("\r\nok\r\n");
-        QTimer::singleShot(150, &window, [&] { window.CancelButton->click(); });
+        QTimer::singleShot(150, &window, [&] { window.cancelButton()->click(); });
     };
     m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("0123456789"));
-    window.DialButton_Click();
+    window.dial();
 
     QCOMPARE(m_modem->received(), QByteArray("ATZ\rATQ0V1E1S0=0\rATDT0123456789;\rATH\r"));
-    QVERIFY(!window.MSComm1().portOpen());
-    QVERIFY(!window.Image1->isHidden());
-    QVERIFY(window.Image2->isHidden());
+    QVERIFY(!window.modem().portOpen());
+    QVERIFY(!window.handsetDownPicture()->isHidden());
+    QVERIFY(window.pickUpPicture()->isHidden());
     QCOMPARE(m_dialogs.shown.size(), 1); // the input box only
     checkIdle(window);
 }
@@ -180,7 +180,7 @@ void TestDialer::emptyAnswerKeepsNumberAndSendsNothing()
     m_state.NumeroAppel = QStringLiteral("01 02");
     DIALER window(m_state, m_services, nullptr, 20);
     m_dialogs.expectInput(Prompt, InputTitle, QString(), QStringLiteral("01 02"));
-    window.DialButton_Click();
+    window.dial();
     QCOMPARE(m_state.NumeroAppel, QStringLiteral("01 02"));
     QVERIFY(m_ports->requested.isEmpty());
     QVERIFY(m_modem->received().isEmpty());
@@ -188,7 +188,7 @@ void TestDialer::emptyAnswerKeepsNumberAndSendsNothing()
 
     // The same number is proposed again.
     m_dialogs.expectInput(Prompt, InputTitle, QString(), QStringLiteral("01 02"));
-    window.Mnu_Compose->trigger();
+    window.dialAction()->trigger();
 }
 
 void TestDialer::portThatCannotBeOpened()
@@ -199,13 +199,13 @@ void TestDialer::portThatCannotBeOpened()
     DIALER window(m_state, m_services, nullptr, 20);
     m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("0123456789"));
     m_dialogs.expectMessage(PortError, vbExclamation, QStringLiteral("Erreur"));
-    window.DialButton_Click();
+    window.dial();
     QVERIFY(failing.written.isEmpty());
     QCOMPARE(failing.writes, 0);
     checkIdle(window);
 
     // Quitting afterwards sends nothing either.
-    window.QuitButton->click();
+    window.quitButton()->click();
     QCOMPARE(failing.writes, 0);
 }
 
@@ -228,13 +228,13 @@ void TestDialer::closingWhileWaitingHangsUp()
             QTimer::singleShot(50, &window, [&] { window.close(); });
     };
     m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("0123456789"));
-    window.DialButton_Click();
+    window.dial();
 
     const QByteArray expected = duringPause
                                     ? QByteArray("ATZ\rATH\r")
                                     : QByteArray("ATZ\rATQ0V1E1S0=0\rATDT0123456789;\rATH\r");
     QCOMPARE(m_modem->received(), expected);
-    QVERIFY(!window.MSComm1().portOpen());
+    QVERIFY(!window.modem().portOpen());
     QVERIFY(!window.isVisible());
     QCOMPARE(window.result(), int(QDialog::Rejected));
     QCOMPARE(m_dialogs.shown.size(), 1);
@@ -245,7 +245,7 @@ void TestDialer::quitWithoutDial()
     DIALER window(m_state, m_services);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.QuitButton->click();
+    window.quitButton()->click();
     QVERIFY(!window.isVisible());
     QVERIFY(m_dialogs.shown.isEmpty());
     QVERIFY(m_ports->requested.isEmpty());
@@ -260,11 +260,11 @@ void TestDialer::configurerChangesNextDial()
     QTimer::singleShot(0, &window, [] {
         auto* portWindow = qobject_cast<PortCom*>(QApplication::activeModalWidget());
         QVERIFY(portWindow);
-        portWindow->option(4)->click();
-        portWindow->option(6)->click();
-        portWindow->Command1->click();
+        portWindow->portOption(4)->click();
+        portWindow->pulseOption()->click();
+        portWindow->okButton()->click();
     });
-    window.Mnu_Configurer->trigger();
+    window.configureAction()->trigger();
     QCOMPARE(readWholeFile(dir.filePath(QStringLiteral("Telephon.cfg"))).value_or(""),
              QByteArray("1\r\n4\r\n0\r\n"));
 
@@ -274,7 +274,7 @@ void TestDialer::configurerChangesNextDial()
     };
     m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("12"));
     m_dialogs.expectMessage(PickUp, vbInformation, QStringLiteral("Communication en cours"));
-    window.DialButton_Click();
+    window.dial();
     QCOMPARE(m_ports->requested, QStringList{QStringLiteral("/dev/ttyS3")});
     QCOMPARE(m_modem->received(), QByteArray("ATZ\rATQ0V1E1S0=0\rATDP12;\rATH\r"));
 }

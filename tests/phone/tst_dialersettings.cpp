@@ -142,8 +142,13 @@ void TestDialerSettings::portWindowShowsSettings()
     QFETCH(int, portAfter);
     m_state.dialer = {type, port, 1};
     PortCom window(m_state, m_services);
-    for (int i = 1; i <= 6; ++i)
-        QCOMPARE(window.option(i)->isChecked(), i == portOption || i == typeOption);
+    const QList<QRadioButton*> options{window.portOption(1), window.portOption(2),
+                                       window.portOption(3), window.portOption(4),
+                                       window.toneOption(),  window.pulseOption()};
+    for (int i = 1; i <= 6; ++i) {
+        QCOMPARE(options[i - 1]->objectName(), QStringLiteral("Option%1").arg(i));
+        QCOMPARE(options[i - 1]->isChecked(), i == portOption || i == typeOption);
+    }
     QCOMPARE(m_state.dialer.NumPort, portAfter);
     QCOMPARE(m_state.dialer.TypeNumerotation, type);
     QCOMPARE(m_state.dialer.ChoixNumeroteur, 1);
@@ -154,7 +159,7 @@ void TestDialerSettings::portWindowNamesDevices()
 {
     PortCom window(m_state, m_services);
     for (int n = 1; n <= 4; ++n) {
-        QCOMPARE(window.option(n)->text(), QStringLiteral("Com %1 :").arg(n));
+        QCOMPARE(window.portOption(n)->text(), QStringLiteral("Com %1 :").arg(n));
         auto* device = window.findChild<QLabel*>(QStringLiteral("lblDevice%1").arg(n));
         QVERIFY(device);
         QCOMPARE(device->text(), QStringLiteral("/dev/ttyS%1").arg(n - 1));
@@ -166,13 +171,13 @@ void TestDialerSettings::portWindowOkSaves()
     writeCfg("0\r\n2\r\n1\r\n");
     ChargeTelephonCfg(m_state);
     PortCom window(m_state, m_services);
-    window.option(3)->click();
-    window.option(6)->click();
+    window.portOption(3)->click();
+    window.pulseOption()->click();
     // Each choice applies at once, before anything is written.
     QCOMPARE(m_state.dialer.NumPort, 3);
     QCOMPARE(m_state.dialer.TypeNumerotation, 1);
     QCOMPARE(fileBytes(cfgPath()), QByteArray("0\r\n2\r\n1\r\n"));
-    window.Command1->click();
+    window.okButton()->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(fileBytes(cfgPath()), QByteArray("1\r\n3\r\n1\r\n"));
 }
@@ -193,13 +198,13 @@ void TestDialerSettings::portWindowCancelRestoresShownValues()
 
     PortCom window(m_state, m_services);
     QCOMPARE(m_state.dialer.NumPort, 2);
-    window.option(4)->click();
-    window.option(6)->click();
+    window.portOption(4)->click();
+    window.pulseOption()->click();
     QCOMPARE(m_state.dialer.NumPort, 4);
     if (byCloseBox)
         window.reject();
     else
-        window.Command2->click();
+        window.cancelButton()->click();
     QCOMPARE(window.result(), int(QDialog::Rejected));
     // The port shown on opening, not the 7 of the file.
     QCOMPARE(m_state.dialer.NumPort, 2);
@@ -227,8 +232,8 @@ void TestDialerSettings::failedSaveIsReported()
                             QStringLiteral("Erreur"));
     if (fromPortWindow) {
         PortCom window(m_state, m_services);
-        window.option(1)->click();
-        window.Command1->click();
+        window.portOption(1)->click();
+        window.okButton()->click();
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(m_state.dialer.NumPort, 1); // kept for this run
     } else {

@@ -282,7 +282,7 @@ void TestPhoneCommands::modemDialerOpensWithNumberPreset()
         // The input box proposes the number with its spaces.
         m_dialogs.expectInput(QStringLiteral("Tapez le numéro de téléphone:"),
                               QStringLiteral("Numéro de téléphone"), QString(), Number);
-        dialer.DialButton->click();
+        dialer.dialButton()->click();
     });
     QCOMPARE(runs, 1);
     QVERIFY(m_ports.requested.isEmpty());

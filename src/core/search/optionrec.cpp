@@ -1,7 +1,6 @@
 #include "core/search/optionrec.h"
 
 #include "core/appstate.h"
-#include "core/search/search.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,32 +23,27 @@ OptionRec::OptionRec(AppState& state, QWidget* parent) : QDialog(parent), m_stat
         option->setObjectName(QStringLiteral("OptionR_%1").arg(i));
         // Six in the left column, three in the right one.
         grid->addWidget(option, i < 6 ? i : i - 6, i < 6 ? 0 : 1);
-        connect(option, &QRadioButton::clicked, this, [this, i] { OptionR_Click(i); });
-        m_options[size_t(i)] = option;
+        connect(option, &QRadioButton::clicked, this, [this, i] { chooseCriterion(i); });
+        m_criterionOptions[size_t(i)] = option;
     }
     layout->addWidget(frame);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* close = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                  QStringLiteral("&Fermer"), this);
-    close->setObjectName(QStringLiteral("Command1"));
-    close->setToolTip(QStringLiteral("Ferme la fenêtre et applique avec l'option choisie"));
-    close->setDefault(true);
-    connect(close, &QPushButton::clicked, this, &OptionRec::Command1_Click);
-    buttons->addWidget(close);
+    m_closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                    QStringLiteral("&Fermer"), this);
+    m_closeButton->setObjectName(QStringLiteral("Command1"));
+    m_closeButton->setToolTip(QStringLiteral("Ferme la fenêtre et applique avec l'option choisie"));
+    m_closeButton->setDefault(true);
+    connect(m_closeButton, &QPushButton::clicked, this, &OptionRec::accept);
+    buttons->addWidget(m_closeButton);
     layout->addLayout(buttons);
 
     // The criterion in use is selected on opening.
     if (m_state.search.CritereRech >= 0 && m_state.search.CritereRech < kCriterionCount)
-        m_options[size_t(m_state.search.CritereRech)]->setChecked(true);
+        criterionOption(m_state.search.CritereRech)->setChecked(true);
 }
 
-void OptionRec::OptionR_Click(int index)
+void OptionRec::chooseCriterion(int criterion)
 {
-    m_state.search.CritereRech = index;
-}
-
-void OptionRec::Command1_Click()
-{
-    accept();
+    m_state.search.CritereRech = criterion;
 }

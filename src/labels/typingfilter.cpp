@@ -1,0 +1,43 @@
+#include "labels/typingfilter.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace
+{
+
+class TypingFilter : public QObject
+{
+public:
+    TypingFilter(const QString& allowed, QObject* parent) : QObject(parent), m_allowed(allowed) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && !accepted(static_cast<QKeyEvent*>(event)->text()))
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool accepted(const QString& typed) const
+    {
+        for (const QChar c : typed) {
+            // Control characters are what backspace, Delete and Ctrl shortcuts type.
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                continue;
+            if (!m_allowed.contains(c))
+                return false;
+        }
+        return true;
+    }
+
+    QString m_allowed;
+};
+
+} // namespace
+
+void allowTypingOnly(QLineEdit* box, const QString& allowed)
+{
+    box->installEventFilter(new TypingFilter(allowed, box));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "envelopes/impenv.h"
+#include "envelopes/senderprofile.h"
+#include "printwindowfixture.h"
+
+#include <QLabel>
+
+// The envelope window over a name list of three records, the first one current, with a sender
+// profile in Courier 9 italic, red.
+struct Fixture : PrintWindowFixture<ImpEnv> {
+    static QStringList record(const QString& nom, const QString& prenom,
+                              const QString& societe = " ")
+    {
+        QStringList r(16, QStringLiteral(" "));
+        r[0] = nom;
+        r[1] = prenom;
+        r[2] = societe;
+        r[3] = QStringLiteral("12 rue des Lilas");
+        r[5] = QStringLiteral("69003");
+        r[6] = QStringLiteral("Lyon");
+        return r;
+    }
+    Fixture()
+    {
+        SenderProfile& s = state.sender;
+        s = defaultSenderProfile();
+        s.Ligne1 = QStringLiteral("Jean Dupont");
+        s.Ligne2 = QStringLiteral("12 rue des Roses");
+        s.Ligne4 = QStringLiteral("75011 Paris");
+        s.FontName = QStringLiteral("Courier");
+        s.FontSize = 9;
+        s.FontItalic = true;
+        s.TextColor = 255;
+        AffichExpediteur(s);
+        form.records << record("Durand", "Marie", "Ateliers Lebrun") << record("Martin", "Paul")
+                     << record("Petit", "Zoé");
+    }
+    QString label(const char* name) { return child<QLabel>(name)->text(); }
+    bool shown(const char* name) { return !child<QWidget>(name)->isHidden(); }
+};
+
+// The block of the first record as the address preview shows it.
+inline const QString kDurand =
+    QStringLiteral("Durand Marie\nAteliers Lebrun\n12 rue des Lilas\n\n69003 Lyon\n");

@@ -5,8 +5,12 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev qt6-translations-l10n
   libqt6svg6
-  libsqlite3-dev libcups2-dev cups-daemon cups-client
-  xvfb xauth xdotool xclip sqlite3 poppler-utils fonts-dejavu-core
+  libcups2-dev cups-daemon cups-client
+  xvfb xauth xdotool xclip sqlite3 libsqlite3-dev poppler-utils fonts-dejavu-core
+  # Desktops have these faces (CUPS's filters bring them): the printing tests run with them.
+  fonts-urw-base35
+  # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

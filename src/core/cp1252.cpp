@@ -24,7 +24,9 @@ QByteArray toCp1252(const QString& text)
         }
         char byte = '?';
         for (int i = 0; i < 32; ++i) {
-            if (kHigh[i] != 0 && kHigh[i] == u) {
+            // The five bytes without a character were read as the control characters of the
+            // same number: they go back as those bytes.
+            if (kHigh[i] == u || (kHigh[i] == 0 && u == 0x80 + i)) {
                 byte = char(0x80 + i);
                 break;
             }

@@ -126,17 +126,20 @@ bool RecordBinding::Refresh()
 
 void RecordBinding::showCurrent()
 {
-    for (FieldBox box : kAllFieldBoxes) {
-        QString text;
-        if (m_recordset && (m_recordset->EditMode() == Recordset::dbEditAdd ||
-                            m_recordset->AbsolutePosition() >= 0)) {
-            try {
-                text = m_recordset->Field(columnOfBox(box)).toString();
-            } catch (const EngineError&) {
-                text.clear();
-            }
+    std::array<QString, kFieldBoxCount> texts;
+    if (m_recordset &&
+        (m_recordset->EditMode() == Recordset::dbEditAdd || m_recordset->AbsolutePosition() >= 0)) {
+        try {
+            for (FieldBox box : kAllFieldBoxes)
+                texts[size_t(boxNumber(box))] = m_recordset->Field(columnOfBox(box)).toString();
+        } catch (const EngineError& e) {
+            // A row that cannot be read (damaged, or deleted by another program) is said so,
+            // not shown as an empty record without a word.
+            texts = {};
+            report(e);
         }
-        m_fields.showField(box, text);
     }
+    for (FieldBox box : kAllFieldBoxes)
+        m_fields.showField(box, texts[size_t(boxNumber(box))]);
     m_fields.clearChanged();
 }

@@ -50,7 +50,10 @@ public:
     void attach(std::unique_ptr<Database> database, std::unique_ptr<Recordset> recordset);
 
     // Moves through the binding: Validate, store the changed boxes, move, show the row,
-    // Reposition. A failed store is reported through Error and the move is not made (false).
+    // Reposition. A failed store is reported through Error and the move is not made (false);
+    // the boxes keep what was typed, still counted as changed. A store that finds the row
+    // changed or deleted by another program since it was read is such a failure; storing
+    // again then writes the typed boxes over the row as it is now (or puts the row back).
     // A move that cannot be made throws EngineError.
     bool MoveFirst();
     bool MoveNext();
@@ -63,7 +66,8 @@ public:
     // is dropped), then reads the rows again and makes the first one current. False when the
     // store failed (reported through Error); nothing is then read again.
     bool Refresh();
-    // Shows the current row in the boxes again (null columns as empty texts).
+    // Shows the current row in the boxes again (null columns as empty texts). A row that cannot
+    // be read is reported through Error and the boxes are emptied.
     void showCurrent();
 
     // Run before the current row changes or is stored.

@@ -37,7 +37,17 @@ enum EngineErrors {
     errReadOnly = 3027,
     errNotDatabase = 3343,
     errDisk = 3043,
+    errLocked = 3050,           // another program holds the file (opening, reading)
+    errBusy = 3260,             // another program held the file too long for a store
+    errDiskFull = 3026,         // no room left on the file's disk
+    errChangedElsewhere = 3197, // the row changed (or was replaced) since it was read
+    errDeletedElsewhere = 3198, // the row was deleted by another program since it was read
+    errDamagedRecord = 3049,    // the row's stored data cannot be read
+    errNoRowNumber = 3290,      // every name of the row number is a column, or none exists
+    errNumericColumn = 3259,    // a column whose declared type turns texts into numbers
 };
+
+// The texts of these errors, for the windows, are in core/enginemessages.h.
 
 using RowValues = std::array<QVariant, kColumnCount>; // a null QVariant is a null column
 
@@ -129,16 +139,23 @@ public:
 
 private:
     friend class Database;
-    Recordset(Database& db, QString table, std::array<QString, kColumnCount> sqlNames,
-              std::array<int, kColumnCount> sizes);
+    Recordset(Database& db, QString table, QString rowNumber,
+              std::array<QString, kColumnCount> sqlNames, std::array<int, kColumnCount> sizes);
     void load();
     void loadCurrent() const;
     void checkCurrent() const;
     void checkLengths(const RowValues& values) const;
     int dataVersion();
 
+    // The current row as read: the values exactly as the file holds them (their SQLite types
+    // kept), so a store can check that the row still holds them.
+    void readCurrentRow(qint64 rowid) const;
+    [[noreturn]] void throwConflict(qint64 rowid);
+    void storeEdit();
+
     Database& m_db;
     QString m_table;
+    QString m_rowNumber; // rowid, oid or _rowid_: the first that no column hides
     std::array<QString, kColumnCount> m_sqlNames; // quoted names as the file spells them
     std::array<int, kColumnCount> m_sizes;
     std::vector<qint64> m_rowids;
@@ -150,8 +167,10 @@ private:
     int m_posBeforeAdd = 0;
     RowValues m_buffer;
     std::array<bool, kColumnCount> m_bufferSet{};
-    mutable RowValues m_current;
+    mutable RowValues m_current; // raw values as read
     mutable qint64 m_currentRowid = -1;
+    // The current row was found deleted by another program: a store puts it back.
+    mutable bool m_currentGone = false;
     bool m_changedHere = false;
     int m_dataVersion = -1;
 };

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cmath>
 
 void SettingsWriter::item(const QString& text)
 {
@@ -187,7 +188,23 @@ std::optional<QByteArray> readWholeFile(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return f.readAll();
+    if (f.size() > kLargestSettingsFile)
+        return std::nullopt;
+    // At most one byte more than the limit, whatever the file claims (a device reports 0).
+    QByteArray bytes = f.read(kLargestSettingsFile + 1);
+    if (bytes.size() > kLargestSettingsFile)
+        return std::nullopt;
+    return bytes;
+}
+
+bool isDrawableFontSize(double points)
+{
+    return std::isfinite(points) && points > 0 && points <= kLargestFontSize;
+}
+
+bool isColorRef(double value)
+{
+    return std::isfinite(value) && value >= 0 && value <= kLargestColor;
 }
 
 bool writeWholeFile(const QString& path, const QByteArray& bytes)

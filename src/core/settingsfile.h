@@ -62,8 +62,22 @@ private:
     int m_pos = 0;
 };
 
-// Reads a whole file; nothing when it cannot be read.
+// The largest settings file read: the real ones hold a few hundred bytes. A larger file is
+// refused as unreadable without being read whole (a file of 200 MB must not fill the memory).
+constexpr qint64 kLargestSettingsFile = 1024 * 1024;
+// Reads a whole file; nothing when it cannot be read or is larger than kLargestSettingsFile.
 std::optional<QByteArray> readWholeFile(const QString& path);
+
+// What a printer can draw, as the print parameters and sender profile files accept it:
+// - a font size above 0 and up to 512 points, the largest the font dialog takes (a label is
+//   45 mm high, about 128 points; an envelope about 310 points); a font of 1e9 points draws
+//   nothing at all;
+// - a colour from 0 (black) to 0xFFFFFF (white), red + 256 * green + 65536 * blue; a negative
+//   number or one above white is no colour (-1 would draw white text on the page).
+constexpr double kLargestFontSize = 512;
+constexpr double kLargestColor = 0xFFFFFF;
+bool isDrawableFontSize(double points);
+bool isColorRef(double value);
 // Replaces `path` with `bytes` in one step: either the new contents are all there or the old file
 // stays untouched. False when the file could not be written.
 bool writeWholeFile(const QString& path, const QByteArray& bytes);

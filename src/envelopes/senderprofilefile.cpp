@@ -161,6 +161,11 @@ bool readSenderProfile(const QByteArray& bytes, SenderProfile& p)
     const auto colorValue = singleOf(*color);
     if (!colorValue)
         return false;
+    // No colour at all is a damaged file; white written with seven digits (1.677722E+07) reads
+    // back a little above white and stays white.
+    const double rounded = std::round(*colorValue);
+    if (!isColorRef(rounded) && !(rounded > kLargestColor && rounded <= 16777220.0))
+        return false;
     p.TextColor = senderColorRef(*colorValue);
 
     for (double* field : {&p.FrameWidth, &p.FrameHeight, &p.MarginLeft, &p.MarginTop}) {
@@ -181,9 +186,10 @@ bool readSenderProfile(const QByteArray& bytes, SenderProfile& p)
         return false;
     p.HeaderExp = *headerValue;
 
-    // A size that is no size at all (a text, zero or less) is a damaged file.
+    // A size that is no size at all (a text, zero or less) or that no printer can draw is a
+    // damaged file.
     const auto sizeValue = singleOf(*size);
-    if (!sizeValue || *sizeValue <= 0)
+    if (!sizeValue || !isDrawableFontSize(*sizeValue))
         return false;
     p.FontSize = *sizeValue;
     AffichExpediteur(p);

@@ -12,7 +12,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <cmath>
-#include <limits>
 
 namespace
 {
@@ -109,10 +108,20 @@ QByteArray printParamsBytes(const PrintParams& p)
 
 void LoadFileConfig(const QString& path, PrintParams& p)
 {
+    if (const auto bytes = readWholeFile(path)) {
+        readPrintParams(*bytes, p);
+        return;
+    }
+    p.ImprimerCadre = false;
+    p.ImprimerDecoupe = false;
+}
+
+void readPrintParams(const QByteArray& bytes, PrintParams& p)
+{
     std::optional<SettingsItem> cadre;
     std::optional<SettingsItem> decoupe;
-    if (const auto bytes = readWholeFile(path)) {
-        SettingsReader r(*bytes);
+    {
+        SettingsReader r(bytes);
         for (double* field : {&p.MargeGauche, &p.MargeHaute, &p.SepHorizontal, &p.SepVertical,
                               &p.LargeurEtiq, &p.HauteurEtiq})
             readNumber(r, *field);
@@ -120,13 +129,16 @@ void LoadFileConfig(const QString& path, PrintParams& p)
         decoupe = r.next();
         if (const auto name = r.next())
             p.FontName = name->toText();
-        if (const auto size = numberOf(r.next()); size && std::abs(*size) < 1e30)
+        // A size or colour the printer cannot draw cannot be read either; the size is checked
+        // once it is single precision (a tiny size rounds to 0).
+        if (const auto size = numberOf(r.next());
+            size && isDrawableFontSize(*size) && isDrawableFontSize(double(float(*size))))
             p.FontSize = double(float(*size));
         readBoolean(r, p.FontBold);
         readBoolean(r, p.FontItalic);
         if (const auto color = numberOf(r.next())) {
             const double c = std::round(*color);
-            if (c >= std::numeric_limits<qint32>::min() && c <= std::numeric_limits<qint32>::max())
+            if (isColorRef(c))
                 p.ForeColor = qint32(c);
         }
     }

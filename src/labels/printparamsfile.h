@@ -36,6 +36,8 @@ QByteArray printParamsBytes(const PrintParams& params);
 // field as it was, and a missing file changes nothing but the two flags, which are set only when
 // the file holds #TRUE# (or -1) for them.
 void LoadFileConfig(const QString& path, PrintParams& params);
+// The same from the file's bytes (a file that could be read).
+void readPrintParams(const QByteArray& bytes, PrintParams& params);
 
 // Writes `params` to `path`; on failure shows "Erreur de sauvegarde!" (when `dialogs` is given)
 // and returns false.

@@ -234,6 +234,10 @@ void DIALER::dialNumber(const QString& number)
     }
     // The modem lets the line go; a handset picked up keeps the call.
     m_modem->hangUp();
+    // A number the modem cannot dial, or a line lost while waiting, is said so.
+    if (const QString message = ModemDial::failureMessage(result);
+        !message.isEmpty() && m_services.dialogs)
+        m_services.dialogs->msgBox(message, vbExclamation, QStringLiteral("Erreur"));
 }
 
 void DIALER::cancelDial()

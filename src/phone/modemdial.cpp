@@ -33,6 +33,32 @@ QByteArray ModemDial::dialCommand(int typeNumerotation, const QString& number)
     return command + number.toLatin1() + ';' + CR;
 }
 
+bool ModemDial::dialable(const QString& number)
+{
+    for (const QChar c : number) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+QString ModemDial::failureMessage(Result result)
+{
+    switch (result) {
+    case Result::BadNumber:
+        return QStringLiteral("Ce numéro contient des caractères que le modem ne peut pas "
+                              "composer (retour à la ligne, caractère de contrôle, lettre "
+                              "accentuée, €...). Rien n'a été envoyé au modem : corrigez le "
+                              "numéro, puis composez-le de nouveau.");
+    case Result::LineLost:
+        return QStringLiteral("La liaison avec le modem a été coupée pendant l'attente de sa "
+                              "réponse. La ligne a été raccrochée : vérifiez le modem, puis "
+                              "composez de nouveau.");
+    default:
+        return QString();
+    }
+}
+
 bool ModemDial::portOpen() const
 {
     return m_port && m_port->isOpen();
@@ -43,6 +69,8 @@ ModemDial::Result ModemDial::dial(const QString& number, const DialerSettings& s
     // A cancel left over from an earlier dial (one whose set-up failed) must not end this one.
     m_appelAnnule = false;
     m_stopped = false;
+    if (!dialable(number))
+        return Result::BadNumber;
     m_busy = true;
     const Result result = run(number, settings);
     m_busy = false;
@@ -116,12 +144,16 @@ ModemDial::Result ModemDial::waitForAnswer()
         }
         if (m_stopped)
             return Result::Stopped;
+        // A line that failed or closed will never answer: waiting would spin on it.
+        if (m_port->lineLost() || !m_port->isOpen())
+            return Result::LineLost;
 
         QEventLoop loop;
         QTimer poll;
         poll.setSingleShot(true);
         connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
         connect(m_port.get(), &SerialPort::readyRead, &loop, &QEventLoop::quit);
+        connect(m_port.get(), &SerialPort::lineLostNow, &loop, &QEventLoop::quit);
         connect(this, &ModemDial::woken, &loop, &QEventLoop::quit);
         poll.start(WaitPollMs);
         loop.exec();

@@ -26,6 +26,8 @@ public:
         Answered,  // the modem reported "OK"
         Cancelled, // cancel() ended the wait
         Stopped,   // stop() ended a pause or the wait
+        BadNumber, // the number holds characters a modem cannot dial: nothing was sent
+        LineLost,  // the line failed or closed during the wait
     };
 
     // `pauseMs`: the pause after each of the two first commands.
@@ -34,9 +36,16 @@ public:
 
     // The dial command for the mode: 0 tone, 1 pulse, anything else none (empty).
     static QByteArray dialCommand(int typeNumerotation, const QString& number);
+    // True when every character of `number` is printable ASCII (space to "~"): a control
+    // character (CR, LF...) would end the dial command and start another one, and a character
+    // outside ASCII has no byte the modem knows.
+    static bool dialable(const QString& number);
+    // The message of a dial that ended on BadNumber or LineLost; empty for the other results.
+    static QString failureMessage(Result result);
 
     // Opens the port of `settings.NumPort` and dials `number` (sent as typed), up to the
-    // modem's answer or the cancel. After a PortError the port stays as it was left.
+    // modem's answer, the cancel or the loss of the line. After a PortError the port stays as
+    // it was left. A number that is not dialable() opens nothing and sends nothing.
     Result dial(const QString& number, const DialerSettings& settings);
     // "ATH" CR, then closes the port; failures ignored (nothing is sent to a closed port).
     void hangUp();

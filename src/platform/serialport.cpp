@@ -14,6 +14,29 @@ QtSerialPort::QtSerialPort(const QString& devicePath, QObject* parent)
 {
     m_port->setPortName(devicePath);
     connect(m_port, &QSerialPort::readyRead, this, &SerialPort::readyRead);
+    // A line closed at its far end (a modem unplugged, a pseudo-terminal's other side gone)
+    // reads as failing reads; the device gone as a resource error.
+    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
+            lose();
+    });
+}
+
+void QtSerialPort::lose()
+{
+    if (m_lineLost || !m_port->isOpen())
+        return;
+    m_lineLost = true;
+    // Nothing more will come: stop watching the line, which would otherwise wake the program
+    // for ever with nothing to read (closed once the serial port's own handling is over).
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_lineLost)
+                close();
+        },
+        Qt::QueuedConnection);
+    emit lineLostNow();
 }
 
 QtSerialPort::~QtSerialPort()
@@ -25,6 +48,7 @@ bool QtSerialPort::open()
 {
     if (m_path.isEmpty())
         return false;
+    m_lineLost = false;
     return m_port->open(QIODevice::ReadWrite);
 }
 

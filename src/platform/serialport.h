@@ -43,10 +43,15 @@ public:
     virtual void close() = 0;
     // The last failure, for diagnostics.
     virtual QString errorString() const = 0;
+    // True once the line failed or was closed at its far end (reads find nothing more ever):
+    // until the port is opened again.
+    virtual bool lineLost() const = 0;
 
 signals:
     // New bytes have been received.
     void readyRead();
+    // The line failed or was closed at its far end.
+    void lineLostNow();
 };
 
 // Makes the port object for a device path ("/dev/ttyS1").
@@ -82,10 +87,14 @@ public:
     bool discardInput() override;
     void close() override;
     QString errorString() const override;
+    bool lineLost() const override { return m_lineLost; }
 
 private:
+    void lose();
+
     QString m_path;
     QSerialPort* m_port = nullptr;
+    bool m_lineLost = false;
 };
 
 class QtSerialPortFactory : public SerialPortFactory

@@ -1,6 +1,7 @@
 #include "addressfiles.h"
 #include "core/recordbinding.h"
 #include "core/recordengine.h"
+#include "fulldisk.h"
 
 #include <QFile>
 #include <QProcess>
@@ -35,6 +36,58 @@ QVariantList row(const QString& nom, const QString& prenom = QString())
     return {nom, prenom.isNull() ? QVariant() : QVariant(prenom)};
 }
 
+// The sixteen columns of an address table made by another program; `types` gives the declared
+// type of each one (the same for all when it holds one entry). `extra` is added at the end.
+QString foreignTable(const QStringList& types, const QString& extra = QString())
+{
+    QStringList columns;
+    for (int c = 0; c < kColumnCount; ++c) {
+        const QString type = types.size() == 1 ? types.first() : types.value(c);
+        columns << QStringLiteral("\"%1\" %2").arg(columnName(c), type).trimmed();
+    }
+    if (!extra.isEmpty())
+        columns << extra;
+    return QStringLiteral("CREATE TABLE Elvarine (%1);").arg(columns.join(QLatin1String(", ")));
+}
+
+// A sqlite3 program working on `path` in the background: it runs `sql`, says it is ready and
+// holds whatever lock it took for `seconds` before ending.
+class OtherProgram
+{
+public:
+    OtherProgram(const QString& path, const QString& sql, double seconds)
+        : m_ready(path + QStringLiteral(".pret"))
+    {
+        QFile::remove(m_ready);
+        m_process.start(QStringLiteral("sqlite3"),
+                        {path, QStringLiteral(".timeout 10000"), sql,
+                         QStringLiteral(".shell touch '%1'").arg(m_ready),
+                         QStringLiteral(".shell sleep %1").arg(seconds),
+                         QStringLiteral("COMMIT;")});
+    }
+    ~OtherProgram()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+        QFile::remove(m_ready);
+    }
+    // True once the lock is held.
+    bool waitUntilReady()
+    {
+        for (int i = 0; i < 2000 && m_process.state() != QProcess::NotRunning; ++i) {
+            if (QFile::exists(m_ready))
+                return true;
+            QTest::qWait(5);
+        }
+        return false;
+    }
+    bool finish() { return m_process.waitForFinished(20000) && m_process.exitCode() == 0; }
+
+private:
+    QString m_ready;
+    QProcess m_process;
+};
+
 } // namespace
 
 class TestRecordEngine : public QObject
@@ -55,6 +108,15 @@ private slots:
     void bindingDropsAnUntouchedNewRow();
     void bindingWritesOnlyTheChangedBoxes();
     void bindingReportsARefusedStoreAndKeepsTheEdit();
+    void storeChecksTheRowStillHoldsWhatWasRead_data();
+    void storeChecksTheRowStillHoldsWhatWasRead();
+    void columnNamedRowidDoesNotMergeTheRecords();
+    void typedTextIsStoredAsTypedOrTheFileRefused_data();
+    void typedTextIsStoredAsTypedOrTheFileRefused();
+    void lockedFileIsNotCalledDamaged();
+    void openingWaitsForAShortWriteLock();
+    void fullDiskIsNotCalledReadOnly();
+    void damagedRecordIsReportedNotShownEmpty();
 
 private:
     QString m_sqlite3;
@@ -149,6 +211,13 @@ void TestRecordEngine::damagedFilesAreRefused_data()
                                << int(errNotDatabase);
     QTest::newRow("other table") << QByteArray() << "CREATE TABLE contacts (Nom TEXT);"
                                  << int(errNoTable);
+    QTest::newRow("every name of the row number taken")
+        << QByteArray() << foreignTable({"TEXT"}, "rowid TEXT, OID TEXT, _rowid_ TEXT")
+        << int(errNoRowNumber);
+    QTest::newRow("no row numbers")
+        << QByteArray()
+        << foreignTable({"TEXT"}, "k TEXT PRIMARY KEY").chopped(2) + ") WITHOUT ROWID;"
+        << int(errNoRowNumber);
     QTest::newRow("missing column")
         << QByteArray()
         << "CREATE TABLE Elvarine (Nom TEXT, \"Prénom\" TEXT, \"Société\" TEXT, Adresse TEXT, "
@@ -388,6 +457,294 @@ void TestRecordEngine::bindingReportsARefusedStoreAndKeepsTheEdit()
     boxes.type(5, QStringLiteral("12345"));
     QVERIFY(data1.Refresh());
     QCOMPARE(data1.recordset().RecordCount(), 2);
+}
+
+void TestRecordEngine::storeChecksTheRowStillHoldsWhatWasRead_data()
+{
+    QTest::addColumn<QString>("other");        // what another program does meanwhile
+    QTest::addColumn<int>("error");            // what the store then says
+    QTest::addColumn<QStringList>("afterOne"); // Nom|Prénom of each row after the refused store
+    QTest::addColumn<QStringList>("afterTwo"); // ... after storing again
+    QTest::newRow("changed") << "UPDATE Elvarine SET Nom = 'Deux (autre)' WHERE rowid = 2;"
+                             << int(errChangedElsewhere) << QStringList{"Un|", "Deux (autre)|"}
+                             << QStringList{"Un|", "Deux (autre)|Jean"};
+    // The number of the deleted row is given again to the other program's new row.
+    QTest::newRow("replaced") << "DELETE FROM Elvarine WHERE rowid = 2;"
+                                 "INSERT INTO Elvarine (Nom) VALUES ('Autre');"
+                              << int(errChangedElsewhere) << QStringList{"Un|", "Autre|"}
+                              << QStringList{"Un|", "Autre|Jean"};
+    QTest::newRow("deleted") << "DELETE FROM Elvarine WHERE rowid = 2;" << int(errDeletedElsewhere)
+                             << QStringList{"Un|"} << QStringList{"Un|", "Deux|Jean"};
+}
+
+void TestRecordEngine::storeChecksTheRowStillHoldsWhatWasRead()
+{
+    QFETCH(QString, other);
+    QFETCH(int, error);
+    QFETCH(QStringList, afterOne);
+    QFETCH(QStringList, afterTwo);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un"), row("Deux")});
+    const auto stored = [&] {
+        QStringList rows;
+        for (const QVariantList& r : readAddressFile(path))
+            rows << r[0].toString() + QLatin1Char('|') + r[1].toString();
+        return rows;
+    };
+    Boxes boxes;
+    RecordBinding data1(boxes);
+    QList<int> errors;
+    QStringList texts;
+    data1.Error = [&](int err, const QString& text, int& response) {
+        errors << err;
+        texts << text;
+        response = 0;
+    };
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    data1.attach(std::move(db), std::move(rs));
+    QVERIFY(data1.MoveTo(1));
+    // What this program stored a moment ago is what the row holds: no conflict with itself.
+    boxes.type(2, QStringLiteral("Société"));
+    QVERIFY(data1.MoveTo(1));
+    boxes.type(2, QStringLiteral("Société Deux"));
+    QVERIFY(data1.MoveTo(1));
+    QCOMPARE(errors, QList<int>());
+
+    int rc = -1;
+    runSqlite3(path, other, &rc);
+    QCOMPARE(rc, 0);
+    boxes.type(1, QStringLiteral("Jean"));
+    QVERIFY(!data1.Refresh());
+    QCOMPARE(errors, QList<int>{error});
+    QVERIFY(texts.first().contains(QStringLiteral("autre programme")));
+    QVERIFY(texts.first().contains(path));
+    // The typing stays, still to be stored; nothing of the other program's was overwritten.
+    QCOMPARE(boxes.text[1], QStringLiteral("Jean"));
+    QVERIFY(boxes.changed[1]);
+    QCOMPARE(boxes.text[0], QStringLiteral("Deux"));
+    QCOMPARE(stored(), afterOne);
+
+    // Told, the user stores again: the typed box goes onto the row as it is now.
+    QVERIFY(data1.Refresh());
+    QCOMPARE(errors.size(), 1);
+    data1.attach(nullptr, nullptr);
+    QCOMPARE(stored(), afterTwo);
+}
+
+void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("outside.adb"));
+    int rc = -1;
+    // Every row holds the same number in its "rowid" column.
+    runSqlite3(path,
+               foreignTable({"TEXT"}, "rowid") +
+                   "INSERT INTO Elvarine (Nom, rowid) VALUES ('A', 7), ('B', 7), ('C', 7);",
+               &rc);
+    QCOMPARE(rc, 0);
+    Boxes boxes;
+    RecordBinding data1(boxes);
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    data1.attach(std::move(db), std::move(rs));
+    QCOMPARE(data1.recordset().RecordCount(), 3);
+    QVERIFY(data1.MoveTo(1));
+    QCOMPARE(boxes.text[0], QStringLiteral("B"));
+    boxes.type(0, QStringLiteral("B modifié"));
+    QVERIFY(data1.MoveTo(2));
+    QCOMPARE(boxes.text[0], QStringLiteral("C"));
+    data1.recordset().Delete();
+    data1.attach(nullptr, nullptr);
+    QCOMPARE(runSqlite3(path, QStringLiteral("SELECT Nom, rowid FROM Elvarine ORDER BY _rowid_;")),
+             QStringLiteral("A|7\nB modifié|7\n"));
+}
+
+void TestRecordEngine::typedTextIsStoredAsTypedOrTheFileRefused_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("TEXT(20)") << "TEXT(20)" << true;
+    QTest::newRow("VARCHAR(20)") << "VARCHAR(20)" << true;
+    QTest::newRow("CLOB") << "CLOB" << true;
+    QTest::newRow("no type") << "" << true;
+    QTest::newRow("BLOB") << "BLOB" << true;
+    QTest::newRow("INTEGER") << "INTEGER" << false;
+    QTest::newRow("BIGINT") << "BIGINT" << false;
+    QTest::newRow("NUMERIC") << "NUMERIC" << false;
+    QTest::newRow("DECIMAL(5)") << "DECIMAL(5)" << false;
+    QTest::newRow("DATE") << "DATE" << false;
+    QTest::newRow("REAL") << "REAL" << false;
+    QTest::newRow("DOUBLE") << "DOUBLE PRECISION" << false;
+}
+
+void TestRecordEngine::typedTextIsStoredAsTypedOrTheFileRefused()
+{
+    QFETCH(QString, type);
+    QFETCH(bool, accepted);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("outside.adb"));
+    // The postal code and the telephone columns take the type; the others are texts.
+    QStringList types;
+    for (int c = 0; c < kColumnCount; ++c)
+        types << (c == 5 || c == 7 ? type : QStringLiteral("TEXT"));
+    int rc = -1;
+    runSqlite3(path, foreignTable(types) + "INSERT INTO Elvarine (Nom) VALUES ('Durand');", &rc);
+    QCOMPARE(rc, 0);
+    try {
+        auto db = Database::OpenDatabase(path);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        QVERIFY2(accepted, "a column that changes typed texts was accepted");
+        rs->MoveFirst();
+        rs->Edit();
+        rs->setField(QStringLiteral("Code postal"), QStringLiteral("01000"));
+        rs->setField(QStringLiteral("Téléphone"), QStringLiteral("0612345678"));
+        rs->Update();
+    } catch (const EngineError& e) {
+        QVERIFY2(!accepted, qPrintable(e.text));
+        QCOMPARE(e.number, int(errNumericColumn));
+        QVERIFY2(e.text.contains(QStringLiteral("« Code postal »")), qPrintable(e.text));
+        return;
+    }
+    QCOMPARE(runSqlite3(path, QStringLiteral("SELECT \"Code postal\", \"Téléphone\" FROM "
+                                             "Elvarine;")),
+             QStringLiteral("01000|0612345678\n"));
+}
+
+void TestRecordEngine::lockedFileIsNotCalledDamaged()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un")});
+    Boxes boxes;
+    RecordBinding data1(boxes);
+    {
+        // Another program holds the file longer than opening waits.
+        OtherProgram other(path, QStringLiteral("BEGIN EXCLUSIVE;"), 30);
+        QVERIFY(other.waitUntilReady());
+        try {
+            auto db = Database::OpenDatabase(path);
+            auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+            QFAIL("a locked file was opened");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.number, int(errLocked));
+            QVERIFY2(e.text.contains(QStringLiteral("verrouillé par un autre programme")),
+                     qPrintable(e.text));
+        }
+    }
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    data1.attach(std::move(db), std::move(rs));
+    QList<int> errors;
+    data1.Error = [&](int err, const QString&, int& response) {
+        errors << err;
+        response = 0;
+    };
+    // Holding it too long while the user stores: the store says so and the typing stays.
+    OtherProgram other(path, QStringLiteral("BEGIN EXCLUSIVE;"), 30);
+    QVERIFY(other.waitUntilReady());
+    boxes.type(0, QStringLiteral("Un bis"));
+    QVERIFY(!data1.Refresh());
+    QCOMPARE(errors, QList<int>{errBusy});
+    QCOMPARE(boxes.text[0], QStringLiteral("Un bis"));
+}
+
+void TestRecordEngine::openingWaitsForAShortWriteLock()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un")});
+    OtherProgram other(
+        path, QStringLiteral("BEGIN IMMEDIATE; INSERT INTO Elvarine (Nom) VALUES ('Deux');"), 1);
+    QVERIFY(other.waitUntilReady());
+    try {
+        auto db = Database::OpenDatabase(path);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    } catch (const EngineError& e) {
+        QFAIL(qPrintable(QStringLiteral("%1 %2").arg(e.number).arg(e.text)));
+    }
+    QVERIFY(other.finish()); // and the other program could finish its own store meanwhile
+    QCOMPARE(readAddressFile(path).size(), 2);
+}
+
+void TestRecordEngine::fullDiskIsNotCalledReadOnly()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un")});
+    FullDisk disk;
+    QVERIFY(disk.isValid());
+    disk.setFull(true);
+    try {
+        auto db = Database::OpenDatabase(path);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        QFAIL("the file was opened on a full disk");
+    } catch (const EngineError& e) {
+        QCOMPARE(e.number, int(errDiskFull));
+        QVERIFY2(e.text.contains(QStringLiteral("plein")), qPrintable(e.text));
+    }
+    // Opened before the disk filled up, a store says the same.
+    disk.setFull(false);
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    rs->MoveFirst();
+    rs->Edit();
+    rs->setField(0, QStringLiteral("Un bis"));
+    disk.setFull(true);
+    try {
+        rs->Update();
+        QFAIL("a store on a full disk succeeded");
+    } catch (const EngineError& e) {
+        QCOMPARE(e.number, int(errDiskFull));
+    }
+    disk.setFull(false);
+}
+
+void TestRecordEngine::damagedRecordIsReportedNotShownEmpty()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un"), row("Deux")});
+    // Long notes spill into pages of their own; one of them is then damaged.
+    runSqlite3(path, QStringLiteral("PRAGMA page_size; UPDATE Elvarine SET Notes = "
+                                    "printf('%.20000c', 'N') WHERE rowid = 2;"));
+    const int pageSize = runSqlite3(path, QStringLiteral("PRAGMA page_size;")).trimmed().toInt();
+    QVERIFY(pageSize > 0);
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const QByteArray bytes = f.readAll();
+        const QByteArray notes(pageSize - 4, 'N');
+        const int at = int(bytes.indexOf(notes));
+        QVERIFY(at > 0 && at % pageSize == 4); // a whole page of notes after its link
+        f.seek(at - 4);
+        f.write(QByteArray("\x7f\xff\xff\xff")); // its link to the next page: far past the end
+    }
+    Boxes boxes;
+    RecordBinding data1(boxes);
+    QStringList errors;
+    data1.Error = [&](int err, const QString& text, int& response) {
+        errors << QString::number(err) + QLatin1Char(' ') + text;
+        response = 0;
+    };
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    data1.attach(std::move(db), std::move(rs));
+    QCOMPARE(boxes.text[0], QStringLiteral("Un"));
+    QVERIFY(errors.isEmpty());
+    QVERIFY(data1.MoveTo(1));
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(QString::number(errDamagedRecord) +
+                                       QStringLiteral(" Cette fiche")),
+             qPrintable(errors.first()));
+    QVERIFY(errors.first().contains(QStringLiteral("endommagée")));
+    try {
+        data1.recordset().Field(QStringLiteral("Notes"));
+        QFAIL("a damaged record was read as an empty one");
+    } catch (const EngineError& e) {
+        QCOMPARE(e.number, int(errDamagedRecord));
+    }
 }
 
 // Child mode: store a record, change another, then die without any clean-up.

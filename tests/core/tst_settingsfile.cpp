@@ -20,6 +20,7 @@ private slots:
     void quotedTextKeepsInnerQuotes();
     void readsBooleansNumbersAndTexts();
     void windows1252RoundTrip();
+    void everyByteComesBackUnchanged();
     void wholeFileWriteReplacesOrFails();
 };
 
@@ -188,6 +189,27 @@ void TestSettingsFile::windows1252RoundTrip()
     QCOMPARE(static_cast<unsigned char>(bytes.at(13)), 0x80); // €
     QCOMPARE(fromCp1252(bytes), text);
     QCOMPARE(toCp1252(QStringLiteral("漢")), QByteArray("?"));
+}
+
+void TestSettingsFile::everyByteComesBackUnchanged()
+{
+    // Every byte but the line ends, the comma and the quote, in a quoted text read and written
+    // back: the five bytes Windows-1252 leaves undefined among them.
+    QByteArray all;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r' && b != '\n' && b != ',' && b != '"')
+            all.append(char(b));
+    }
+    QCOMPARE(toCp1252(fromCp1252(all)), all);
+    SettingsReader r("\"" + all + "\"\r\n");
+    const auto item = r.next();
+    QVERIFY(item);
+    SettingsWriter w;
+    w.text(item->text);
+    w.endLine();
+    QCOMPARE(w.bytes(), "\"" + all + "\"\r\n");
+    for (const char undefined : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'})
+        QCOMPARE(toCp1252(fromCp1252(QByteArray(1, undefined))), QByteArray(1, undefined));
 }
 
 void TestSettingsFile::wholeFileWriteReplacesOrFails()

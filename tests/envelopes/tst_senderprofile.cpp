@@ -9,9 +9,18 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 
 namespace
 {
+
+// The largest memory the process has held so far, in kB.
+long peakMemoryKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 const QString kOpenError = QStringLiteral("Erreur d'ouverture du fichier utilisateur !");
 
@@ -62,6 +71,7 @@ private slots:
     void colours_data();
     void colours();
     void missingFileIsReported();
+    void hugeFileIsRefusedWithoutReadingIt();
     void startupWithoutDefaultFile();
     void startupLoadsDefaultFile();
     void startupWithDamagedDefaultFileKeepsDefaults();
@@ -229,6 +239,16 @@ void TestSenderProfile::valueOfTheWrongKind_data()
     QTest::newRow("header out of range")
         << head + "9\r\n#TRUE#\r\n#FALSE#\r\n0\r\n50\r\n20\r\n20\r\n10\r\n40000\r\n"
         << 50.0 << 14.0;
+    QTest::newRow("a billion points")
+        << head + "1E9\r\n#TRUE#\r\n#FALSE#\r\n0\r\n50\r\n20\r\n20\r\n10\r\n0\r\n"
+        << 50.0 << 14.0;
+    // No colour: the reading stops there.
+    QTest::newRow("colour -1")
+        << head + "9\r\n#TRUE#\r\n#FALSE#\r\n-1\r\n50\r\n20\r\n20\r\n10\r\n0\r\n"
+        << 1.0 << 14.0;
+    QTest::newRow("colour above white")
+        << head + "9\r\n#TRUE#\r\n#FALSE#\r\n16777300\r\n50\r\n20\r\n20\r\n10\r\n0\r\n"
+        << 1.0 << 14.0;
     QTest::newRow("zero size") << head +
                                       "0\r\n#TRUE#\r\n#FALSE#\r\n0\r\n50\r\n20\r\n20\r\n10\r\n0\r\n"
                                << 50.0 << 14.0;
@@ -292,7 +312,6 @@ void TestSenderProfile::colours_data()
     QTest::newRow("white, older exponent form") << QByteArray("1.677722E+07") << 16777215.0;
     QTest::newRow("blue, exponent form") << QByteArray("1.671168E+07") << 16711680.0;
     QTest::newRow("fraction") << QByteArray("255.4") << 255.0;
-    QTest::newRow("negative") << QByteArray("-1") << 0.0;
 }
 
 void TestSenderProfile::colours()
@@ -321,6 +340,39 @@ void TestSenderProfile::missingFileIsReported()
     QVERIFY2(dialogs.done(), qPrintable(dialogs.pending()));
     QCOMPARE(p.Ligne1, QStringLiteral("avant 1"));
     QCOMPARE(p.FontSize, 14.0);
+}
+
+void TestSenderProfile::hugeFileIsRefusedWithoutReadingIt()
+{
+    // A valid profile at its start, then 200 MB of nothing (a sparse file: no disk used).
+    const QString path = m_dir.filePath("DEFAUT.UTI");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\"Jean\",\"\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n\"Arial\"\r\n9\r\n#TRUE#\r\n#FALSE#\r\n"
+                "0\r\n50\r\n20\r\n20\r\n10\r\n0\r\n");
+        QVERIFY(f.resize(200 * 1024 * 1024));
+    }
+    const long peakBefore = peakMemoryKb();
+    SenderProfile p = before();
+    ScriptedDialogs dialogs;
+    dialogs.expectMessage(kOpenError, vbCritical, "Erreur");
+    QVERIFY(!ChargeFileUtil(p, dialogs, path));
+    QVERIFY2(dialogs.done(), qPrintable(dialogs.pending()));
+    QCOMPARE(p.Ligne1, QStringLiteral("avant 1"));
+    QCOMPARE(p.FontSize, 14.0);
+    const long grown = peakMemoryKb() - peakBefore;
+    QVERIFY2(grown < 20 * 1024, qPrintable(QStringLiteral("%1 kB more at the peak").arg(grown)));
+    // Up to the limit a file is read as usual.
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.resize(kLargestSettingsFile));
+    f.close();
+    dialogs.expectMessage(kOpenError, vbCritical, "Erreur"); // the zero bytes after the values
+    SenderProfile q = before();
+    ChargeFileUtil(q, dialogs, path);
+    QCOMPARE(q.Ligne1, QStringLiteral("Jean"));
+    QCOMPARE(q.HeaderExp, 0);
 }
 
 void TestSenderProfile::startupWithoutDefaultFile()

@@ -104,6 +104,8 @@ private slots:
     void fileOfOnlyLineOne();
     void missingFileClearsOnlyTheFlags();
     void unreadableItemsKeepTheirField();
+    void sizeOrColourNoPrinterCanDrawIsUnreadable_data();
+    void sizeOrColourNoPrinterCanDrawIsUnreadable();
     void failedWriteSaysSo();
     void cancelledLoadReadsTheEarlierFileAgain();
     void loadWithNoFileEverChosenReadsNothing();
@@ -233,6 +235,51 @@ void TestPrintParamsFile::unreadableItemsKeepTheirField()
     QCOMPARE(p.FontBold, true);
     QCOMPARE(p.FontItalic, false);
     QCOMPARE(p.ForeColor, unusual().ForeColor);
+}
+
+void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable_data()
+{
+    QTest::addColumn<QByteArray>("size");
+    QTest::addColumn<QByteArray>("colour");
+    QTest::addColumn<double>("fontSize"); // read back; the earlier value when unreadable
+    QTest::addColumn<int>("foreColor");
+    const double keptSize = unusual().FontSize;
+    const int keptColour = unusual().ForeColor;
+    QTest::newRow("a billion points, colour -1")
+        << QByteArray("1E9") << QByteArray("-1") << keptSize << keptColour;
+    QTest::newRow("negative size, above white")
+        << QByteArray("-10") << QByteArray("16777216") << keptSize << keptColour;
+    QTest::newRow("size that is 0 in single precision")
+        << QByteArray("3E-65") << QByteArray("0") << keptSize << 0;
+    QTest::newRow("zero size, far above white")
+        << QByteArray("0") << QByteArray("99999999") << keptSize << keptColour;
+    QTest::newRow("just over the largest size")
+        << QByteArray("512.5") << QByteArray("0") << keptSize << 0;
+    QTest::newRow("largest size, white")
+        << QByteArray("512") << QByteArray("16777215") << 512.0 << 16777215;
+    QTest::newRow("half a point, blue")
+        << QByteArray("0.5") << QByteArray("16711680") << 0.5 << 16711680;
+}
+
+void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable()
+{
+    QFETCH(QByteArray, size);
+    QFETCH(QByteArray, colour);
+    QFETCH(double, fontSize);
+    QFETCH(int, foreColor);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("HORS.PAR"));
+    writeBytes(path, "6,1,2,3,80,40\r\n#TRUE#,#TRUE#\r\n\"Verdana\"\r\n" + size +
+                         "\r\n#FALSE#\r\n#FALSE#\r\n" + colour + "\r\n");
+    PrintParams p = unusual();
+    LoadFileConfig(path, p);
+    QCOMPARE(p.FontSize, fontSize);
+    QCOMPARE(p.ForeColor, foreColor);
+    // The items around them are read as usual.
+    QCOMPARE(p.HauteurEtiq, 40.0);
+    QCOMPARE(p.FontName, QStringLiteral("Verdana"));
+    QCOMPARE(p.FontBold, false);
+    QCOMPARE(p.FontItalic, false);
 }
 
 void TestPrintParamsFile::failedWriteSaysSo()

@@ -46,6 +46,7 @@ private slots:
     void cancelEndsTheWait();
     void emptyAnswerKeepsNumberAndSendsNothing();
     void portThatCannotBeOpened();
+    void numberTheModemCannotDialIsSaidSo();
     void closingWhileWaitingHangsUp_data();
     void closingWhileWaitingHangsUp();
     void quitWithoutDial();
@@ -207,6 +208,20 @@ void TestDialer::portThatCannotBeOpened()
     // Quitting afterwards sends nothing either.
     window.quitButton()->click();
     QCOMPARE(failing.writes, 0);
+}
+
+void TestDialer::numberTheModemCannotDialIsSaidSo()
+{
+    // A stored number holding a line break, proposed as it is.
+    m_state.NumeroAppel = QStringLiteral("01\r\nATH");
+    DIALER window(m_state, m_services, nullptr, 20);
+    m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("01\r\nATH"));
+    m_dialogs.expectMessage(ModemDial::failureMessage(ModemDial::Result::BadNumber), vbExclamation,
+                            QStringLiteral("Erreur"));
+    window.dialButton()->click();
+    QVERIFY(m_ports->requested.isEmpty());
+    QVERIFY(m_modem->received().isEmpty());
+    checkIdle(window);
 }
 
 void TestDialer::closingWhileWaitingHangsUp_data()

@@ -40,6 +40,9 @@ private slots:
     void stopEndsPauseOrWait_data();
     void stopEndsPauseOrWait();
     void realPortThatCannotBeOpened();
+    void numberOutsidePrintableAsciiIsNotSent_data();
+    void numberOutsidePrintableAsciiIsNotSent();
+    void lineClosedDuringTheWaitEndsIt();
 };
 
 void TestModemDial::dialCommand_data()
@@ -301,6 +304,63 @@ void TestModemDial::realPortThatCannotBeOpened()
     QVERIFY(!missing.open());
     QVERIFY(!missing.write("ATZ\r"));
     QCOMPARE(missing.setDataTerminalReady(true), SerialPort::Outcome::Failed);
+}
+
+void TestModemDial::numberOutsidePrintableAsciiIsNotSent_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::newRow("CR LF and a second command") << QStringLiteral("01\r\nATH");
+    QTest::newRow("line feed") << QStringLiteral("01 23\n");
+    QTest::newRow("tab") << QStringLiteral("01\t23");
+    QTest::newRow("delete") << QStringLiteral("01\x7f");
+    QTest::newRow("euro") << QStringLiteral("01 €");
+    QTest::newRow("accent") << QStringLiteral("poste é");
+}
+
+void TestModemDial::numberOutsidePrintableAsciiIsNotSent()
+{
+    QFETCH(QString, number);
+    FakeModem modem;
+    QVERIFY(modem.isValid());
+    RedirectingPortFactory factory(modem.slavePath());
+    ModemDial dial(&factory, 5);
+    QTimer::singleShot(2000, &dial, [&] { dial.cancel(); }); // should it ever wait
+    QCOMPARE(dial.dial(number, settingsFor(0, 2)), ModemDial::Result::BadNumber);
+    QVERIFY(!dial.portOpen());
+    QVERIFY(factory.requested.isEmpty());
+    QTest::qWait(20);
+    QCOMPARE(modem.received(), QByteArray());
+    QVERIFY(
+        ModemDial::failureMessage(ModemDial::Result::BadNumber).contains("Rien n'a été envoyé"));
+    // Every printable character still goes out as typed.
+    QVERIFY(ModemDial::dialable(QStringLiteral(" 0123456789*#,;!@WPTwpt+-().ABCD~")));
+}
+
+void TestModemDial::lineClosedDuringTheWaitEndsIt()
+{
+    FakeModem modem;
+    QVERIFY(modem.isValid());
+    RedirectingPortFactory factory(modem.slavePath());
+    ModemDial dial(&factory, 10);
+    bool closed = false;
+    modem.onCommand = [&](const QByteArray& command) {
+        if (!command.startsWith("ATD"))
+            return;
+        QTimer::singleShot(50, &modem, [&] {
+            modem.hangUpLine();
+            closed = true;
+        });
+    };
+    // Should the wait not notice, the cancel ends it after a while.
+    QTimer::singleShot(3000, &dial, [&] { dial.cancel(); });
+    QCOMPARE(dial.dial("0123456789", settingsFor(0, 2)), ModemDial::Result::LineLost);
+    QVERIFY(closed);
+    // A few looks at the line, not a loop reading nothing as fast as it can.
+    qWarning("reads %d", factory.reads);
+    QVERIFY2(factory.reads <= 5, qPrintable(QStringLiteral("%1 reads").arg(factory.reads)));
+    dial.hangUp();
+    QVERIFY(!dial.portOpen());
+    QVERIFY(ModemDial::failureMessage(ModemDial::Result::LineLost).contains("raccrochée"));
 }
 
 QTEST_MAIN(TestModemDial)

@@ -262,6 +262,14 @@ void TestQtPrinterSurface::printMovesDownOneLinePerLine()
     const QStringList printed =
         text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")), Qt::SkipEmptyParts);
     QCOMPARE(pdfPages(m_pdf).value(0), printed); // no line-break character is drawn
+    // Each printed line one line below the one before, wherever the face puts its glyph boxes.
+    for (int i = 1; i < printed.size(); ++i) {
+        const QRectF above = pdfWordBox(m_pdf, printed[i - 1].section(QLatin1Char(' '), 0, 0));
+        const QRectF below = pdfWordBox(m_pdf, printed[i].section(QLatin1Char(' '), 0, 0));
+        QVERIFY(!above.isNull() && !below.isNull());
+        QVERIFY2(std::abs(below.bottom() - above.bottom() - one * kPointsPerMm) < 0.5,
+                 qPrintable(QStringLiteral("%1 pt apart").arg(below.bottom() - above.bottom())));
+    }
 }
 
 void TestQtPrinterSurface::newPageOnlyWhenTheLineDoesNotFit()

@@ -73,10 +73,42 @@ termios FakeModem::lineSettings() const
     return settings;
 }
 
+void FakeModem::hangUpLine()
+{
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_master = -1;
+    m_slave = -1;
+}
+
+namespace
+{
+
+// A real port whose reads are counted.
+class CountingPort : public QtSerialPort
+{
+public:
+    CountingPort(const QString& path, int& reads) : QtSerialPort(path), m_reads(reads) {}
+    QByteArray readAll() override
+    {
+        ++m_reads;
+        return QtSerialPort::readAll();
+    }
+
+private:
+    int& m_reads;
+};
+
+} // namespace
+
 std::unique_ptr<SerialPort> RedirectingPortFactory::create(const QString& devicePath)
 {
     requested << devicePath;
-    return std::make_unique<QtSerialPort>(target);
+    return std::make_unique<CountingPort>(target, reads);
 }
 
 FakeSerialPort::FakeSerialPort(FakeSerialPortFactory& factory, const QString& path)

@@ -33,6 +33,9 @@ public:
     void send(const QByteArray& bytes);
     // The line settings of the pseudo-terminal as the program set them.
     termios lineSettings() const;
+    // The modem goes away: both ends of the pseudo-terminal are closed, so the program's side
+    // finds its line hung up.
+    void hangUpLine();
 
 private:
     void readMaster();
@@ -46,7 +49,7 @@ private:
 };
 
 // Real serial ports, all of them opened on one device (the pseudo-terminal), whatever the path
-// asked for; the paths asked for are listed.
+// asked for; the paths asked for are listed. Every read of the program is counted.
 class RedirectingPortFactory : public SerialPortFactory
 {
 public:
@@ -54,6 +57,7 @@ public:
     std::unique_ptr<SerialPort> create(const QString& devicePath) override;
     QString target;
     QStringList requested;
+    int reads = 0;
 };
 
 class FakeSerialPortFactory;
@@ -75,6 +79,7 @@ public:
     bool discardInput() override;
     void close() override { m_open = false; }
     QString errorString() const override { return QStringLiteral("fake"); }
+    bool lineLost() const override { return false; }
 
     // Bytes arriving from the modem.
     void receive(const QByteArray& bytes);

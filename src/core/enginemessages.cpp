@@ -1,0 +1,72 @@
+#include "core/enginemessages.h"
+
+QString lockedFileMessage(const QString& path)
+{
+    return QStringLiteral("Le fichier %1 est verrouillé par un autre programme. Réessayez dans "
+                          "un instant.")
+        .arg(path);
+}
+
+QString busyFileMessage(const QString& path)
+{
+    return QStringLiteral("Le fichier %1 est occupé par un autre programme : la fiche n'a pas "
+                          "été enregistrée. Réessayez dans un instant.")
+        .arg(path);
+}
+
+QString diskFullMessage(const QString& path)
+{
+    return QStringLiteral("Le disque du fichier %1 est plein : rien n'a été enregistré. "
+                          "Libérez de la place, puis réessayez.")
+        .arg(path);
+}
+
+QString readOnlyFileMessage(const QString& path)
+{
+    return QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture seule.")
+        .arg(path);
+}
+
+QString recordChangedElsewhereMessage(const QString& path)
+{
+    return QStringLiteral("Un autre programme a modifié cette fiche du fichier %1 depuis son "
+                          "affichage. Vos modifications n'ont pas été enregistrées ; elles restent "
+                          "affichées. Enregistrez de nouveau pour les écrire sur la fiche telle "
+                          "qu'elle est maintenant.")
+        .arg(path);
+}
+
+QString recordDeletedElsewhereMessage(const QString& path)
+{
+    return QStringLiteral("Un autre programme a supprimé cette fiche du fichier %1 depuis son "
+                          "affichage. Vos modifications n'ont pas été enregistrées ; elles restent "
+                          "affichées. Enregistrez de nouveau pour recréer la fiche.")
+        .arg(path);
+}
+
+QString damagedRecordMessage(const QString& path)
+{
+    return QStringLiteral("Cette fiche du fichier %1 est endommagée et ne peut pas être lue.")
+        .arg(path);
+}
+
+QString rowNumberHiddenMessage(const QString& path)
+{
+    return QStringLiteral("La table des adresses du fichier %1 a des colonnes nommées rowid, oid "
+                          "et _rowid_ : ses fiches ne peuvent pas être distinguées.")
+        .arg(path);
+}
+
+QString noRowNumberMessage(const QString& path)
+{
+    return QStringLiteral("La table des adresses du fichier %1 ne numérote pas ses lignes "
+                          "(WITHOUT ROWID) : ses fiches ne peuvent pas être distinguées.")
+        .arg(path);
+}
+
+QString numericColumnMessage(const QString& path, const QString& column, const QString& type)
+{
+    return QStringLiteral("La colonne « %2 » du fichier %1 est de type « %3 » : les textes tapés "
+                          "y seraient changés en nombres (« 01000 » deviendrait 1000).")
+        .arg(path, column, type);
+}

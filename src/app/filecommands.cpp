@@ -20,7 +20,19 @@
 namespace
 {
 
-const QString kAddressFilter = QStringLiteral("Elvarine (*.adb)|*.adb");
+// The file dialog of Ouvrir and Nouveau, set for address files; false when it was cancelled.
+bool chooseAddressFile(CommonDialog& dlg, const QString& title, bool save)
+{
+    dlg.CancelError = true;
+    dlg.DialogTitle = title;
+    dlg.Filter = QStringLiteral("Elvarine (*.adb)|*.adb");
+    dlg.FilterIndex = 1;
+    dlg.Flags = 0;
+    if (save ? dlg.ShowSave() : dlg.ShowOpen())
+        return true;
+    dlg.CancelError = false;
+    return false;
+}
 
 } // namespace
 
@@ -125,18 +137,10 @@ void frmElvarine::Mnu_Ouvrir_Click()
 {
     QDir::setCurrent(state.CheminAppli);
     command(Command::Suivant)->setEnabled(false);
-    CommonDialog& dlg = *m_commonDialog;
-    dlg.CancelError = true;
-    dlg.DialogTitle = QStringLiteral("Ouvrir le fichier");
-    dlg.Filter = kAddressFilter;
-    dlg.FilterIndex = 1;
-    dlg.Flags = 0;
-    if (!dlg.ShowOpen()) {
-        dlg.CancelError = false;
+    if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Ouvrir le fichier"), false))
         return;
-    }
     const QString previous = state.FicAdresses;
-    state.FicAdresses = dlg.FileName;
+    state.FicAdresses = m_commonDialog->FileName;
     if (state.FicAdresses.isEmpty())
         return;
     if (!FichierExiste(state.FicAdresses)) {
@@ -153,18 +157,10 @@ void frmElvarine::Mnu_Ouvrir_Click()
 void frmElvarine::Mnu_Nouveau_Click()
 {
     QDir::setCurrent(state.CheminAppli);
-    CommonDialog& dlg = *m_commonDialog;
-    dlg.CancelError = true;
-    dlg.FileName = QStringLiteral("Nouveau.adb");
-    dlg.DialogTitle = QStringLiteral("Créer un fichier d'adresses");
-    dlg.Filter = kAddressFilter;
-    dlg.FilterIndex = 1;
-    dlg.Flags = 0;
-    if (!dlg.ShowSave()) {
-        dlg.CancelError = false;
+    m_commonDialog->FileName = QStringLiteral("Nouveau.adb");
+    if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Créer un fichier d'adresses"), true))
         return;
-    }
-    state.FicAdresses = dlg.FileName;
+    state.FicAdresses = m_commonDialog->FileName;
     if (FichierExiste(state.FicAdresses)) {
         services.dialogs->msgBox(QStringLiteral("Le fichier ") + state.FicAdresses +
                                      QStringLiteral(" existe !\r") + QString(21, QLatin1Char(' ')) +

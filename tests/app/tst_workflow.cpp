@@ -110,6 +110,14 @@ void TestWorkflow::stateTable_data()
                                       << "DEEEDDEEH";
     QTest::newRow("deleting") << "delete"
                               << "DEEEDDEEH";
+    // Toolbar buttons 14 to 17 stay on while a record is open; what they leave behind.
+    QTest::newRow("toolbar Ajouter while modifying") << "update,add"
+                                                     << "EDDDEEDDV";
+    QTest::newRow("then typing") << "update,add,type"
+                                 << "EDDDEEDDH";
+    // A command (a search, a print window) selecting a name while a record is being added.
+    QTest::newRow("selection while adding") << "add,select1"
+                                            << "DDDDDDDDH";
 }
 
 void TestWorkflow::stateTable()

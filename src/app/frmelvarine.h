@@ -58,7 +58,6 @@ public:
     void cmdRefresh_Click();
     // "&Quitter" (the button, the menu entry and toolbar button 6).
     void cmdClose_Click();
-    RecordState recordState() const { return m_workflow.state(); }
 
     // Name list
     void MAJList();
@@ -67,7 +66,6 @@ public:
     // Search
     void Mnu_Rechercher_Click();
     void Mnu_Suivant_Click();
-    bool searching() const { return m_searching; }
 
     // Record copy and paste
     void Mnu_CopieFiche_Click();

@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     services.dialogs = &dialogs;
     services.printer = &surface;
     bool refreshed = false;
-    const bool done = Mnu_imprimTOUTESFICHES(state, services, form, [&] { refreshed = true; });
+    const bool done = printAllRecordSheets(services, form, [&] { refreshed = true; });
     const qint64 printed = timer.elapsed();
 
     std::printf("records: %d (file copied in %lld ms, name list in %lld ms)\n", count,

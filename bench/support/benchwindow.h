@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/frmelvarine.h"
 #include "core/appstate.h"
-#include "core/frmelvarine.h"
 #include "core/services.h"
 #include "platform/programfolder.h"
 #include "quietdialogs.h"

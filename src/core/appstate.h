@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/search/searchstate.h"
-#include "envelopes/senderprofile.h"
-#include "labels/addressoptions.h"
-#include "labels/printparams.h"
-#include "output/copybuffer.h"
-#include "phone/dialersettings.h"
+#include "core/state/addressoptions.h"
+#include "core/state/copybuffer.h"
+#include "core/state/dialersettings.h"
+#include "core/state/printparams.h"
+#include "core/state/senderprofile.h"
 
 #include <QString>
 

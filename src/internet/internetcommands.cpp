@@ -119,21 +119,16 @@ void ConnexionInternet(Services& services)
     }
 }
 
-void Mnu_Mail(AppState&, Services& services, RecordForm& form)
+void sendMailToRecord(Services& services, const RecordForm& form)
 {
     // The mail program's answer is not looked at: a missing one gives no message.
     services.desktop->openUrl(mailtoUrl(form.fieldText(FieldBox::Email)));
 }
 
-void Mnu_ConnectURL(AppState&, Services& services, RecordForm& form)
+void openRecordWebPage(Services& services, const RecordForm& form)
 {
     // Addresses that are not web addresses are not opened, without a message, like a missing
     // browser.
     if (const auto url = webUrl(form.fieldText(FieldBox::Url)))
         services.desktop->openUrl(*url);
-}
-
-void Mnu_ConnectInternet(AppState&, Services& services, RecordForm&)
-{
-    ConnexionInternet(services);
 }

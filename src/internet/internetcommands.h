@@ -6,7 +6,6 @@
 
 class QAction;
 class RecordForm;
-struct AppState;
 struct Services;
 
 // "mailto:" with `email` (trimmed) as the address part. Every character that could start a
@@ -48,7 +47,8 @@ QString LireRegistre(const QString& organisation, const QString& application,
 // "Avertissement" message; when nmcli cannot be started, an "Erreur" message.
 void ConnexionInternet(Services& services);
 
-// The Edition menu's commands of the main window.
-void Mnu_Mail(AppState& state, Services& services, RecordForm& form);
-void Mnu_ConnectURL(AppState& state, Services& services, RecordForm& form);
-void Mnu_ConnectInternet(AppState& state, Services& services, RecordForm& form);
+// "Envoyer un courrier": a new mail to the e-mail address of the record shown, in the user's
+// mail program.
+void sendMailToRecord(Services& services, const RecordForm& form);
+// "Se connecter URL": the web address of the record shown, in the user's browser.
+void openRecordWebPage(Services& services, const RecordForm& form);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "labels/addressoptions.h"
+#include "core/state/addressoptions.h"
 
 #include <QString>
 #include <QStringList>

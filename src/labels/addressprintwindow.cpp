@@ -7,6 +7,7 @@
 #include "labels/printparamsfile.h"
 #include "platform/commondialog.h"
 #include "printer/orientationcommands.h"
+#include "printer/orientationmarks.h"
 #include "printer/printersurface.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "labels/printparams.h"
+#include "core/state/printparams.h"
 
 #include <QString>
 

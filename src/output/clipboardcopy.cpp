@@ -18,3 +18,15 @@ void copyToClipboard(Clipboard& clipboard, const QString& text)
     clipboard.clear();
     clipboard.setText(text);
 }
+
+void copyNameAndAddress(Clipboard* clipboard, const RecordForm& form)
+{
+    if (clipboard)
+        copyToClipboard(*clipboard, NomEtAdresse(form));
+}
+
+void copyFieldBox(Clipboard* clipboard, const RecordForm& form, FieldBox box)
+{
+    if (clipboard)
+        copyToClipboard(*clipboard, form.fieldText(box));
+}

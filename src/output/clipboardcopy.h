@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/fieldbox.h"
+
 #include <QString>
 
 class Clipboard;
@@ -10,3 +12,8 @@ class RecordForm;
 QString NomEtAdresse(const RecordForm& form);
 // Empties the clipboard, then puts `text` on it as plain text.
 void copyToClipboard(Clipboard& clipboard, const QString& text);
+
+// "Copier dans le presse papier": the name-and-address block, or the text of one field box as
+// displayed. Nothing happens without a clipboard.
+void copyNameAndAddress(Clipboard* clipboard, const RecordForm& form);
+void copyFieldBox(Clipboard* clipboard, const RecordForm& form, FieldBox box);

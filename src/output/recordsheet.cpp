@@ -54,8 +54,10 @@ void printRecordSheet(PrinterSurface& printer, const RecordForm& form)
         printer.print(line);
 }
 
-void Mnu_imprimFICHE(AppState&, Services& services, RecordForm& form)
+void printCurrentRecordSheet(Services& services, RecordForm& form)
 {
+    if (!services.printer)
+        return;
     const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(FieldBox::Nom) +
                              QStringLiteral(" ") + form.fieldText(FieldBox::Prenom) +
                              QStringLiteral(" ?\r           Confirmez");
@@ -73,9 +75,11 @@ void Mnu_imprimFICHE(AppState&, Services& services, RecordForm& form)
     }
 }
 
-bool Mnu_imprimTOUTESFICHES(AppState&, Services& services, RecordForm& form,
-                            const std::function<void()>& cmdRefresh)
+bool printAllRecordSheets(Services& services, RecordForm& form,
+                          const std::function<void()>& cmdRefresh)
 {
+    if (!services.printer)
+        return false;
     if (services.dialogs->msgBox(
             QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), kQuestion,
             QStringLiteral("Impression de toutes les fiches")) != vbYes)

@@ -5,7 +5,6 @@
 
 class PrinterSurface;
 class RecordForm;
-struct AppState;
 struct Services;
 
 // The printed block of one record: an empty line, then twelve labelled lines of the record
@@ -16,14 +15,16 @@ QStringList recordSheetLines(const RecordForm& form);
 // output ended.
 void printRecordSheet(PrinterSurface& printer, const RecordForm& form);
 
+// Both commands do nothing when no printer service is installed.
+//
 // "Imprimer la fiche en cours": asks, prints the current record, then asks whether another
 // sheet follows; on No the document goes to the printer, on Yes it stays open so the next
 // record printed joins it. On a printer failure the document is abandoned.
-void Mnu_imprimFICHE(AppState& state, Services& services, RecordForm& form);
+void printCurrentRecordSheet(Services& services, RecordForm& form);
 
 // "Imprimer l'état du fichier": asks, then prints every record in name-list order (each entry
 // selected in turn, so each record prints once, duplicates included) and ends the document.
 // After a complete print `cmdRefresh` (the main window's Actualiser) runs; after a No or a
 // failure it does not. True when the print was completed.
-bool Mnu_imprimTOUTESFICHES(AppState& state, Services& services, RecordForm& form,
-                            const std::function<void()>& cmdRefresh);
+bool printAllRecordSheets(Services& services, RecordForm& form,
+                          const std::function<void()>& cmdRefresh);

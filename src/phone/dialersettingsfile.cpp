@@ -84,13 +84,13 @@ void loadStartupDialerSettings(AppState& state, Services&)
     ChargeTelephonCfg(state);
 }
 
-void Mnu_TelElvarine_Click(AppState& state, Services& services)
+void chooseModemDialer(AppState& state, Services& services)
 {
     state.dialer.ChoixNumeroteur = 0;
     SauveTelephonCfg(state, services);
 }
 
-void Mnu_TelWindows_Click(AppState& state, Services& services)
+void chooseDesktopDialer(AppState& state, Services& services)
 {
     state.dialer.ChoixNumeroteur = 1;
     SauveTelephonCfg(state, services);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "phone/dialersettings.h"
+#include "core/state/dialersettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,5 +25,5 @@ bool SauveTelephonCfg(const AppState& state, Services& services);
 void loadStartupDialerSettings(AppState& state, Services& services);
 
 // Dialer choice of the "&Composer" menu: the program's own modem dialer, or the desktop's.
-void Mnu_TelElvarine_Click(AppState& state, Services& services);
-void Mnu_TelWindows_Click(AppState& state, Services& services);
+void chooseModemDialer(AppState& state, Services& services);
+void chooseDesktopDialer(AppState& state, Services& services);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "phone/dialersettings.h"
+#include "core/state/dialersettings.h"
 
 #include <QByteArray>
 #include <QObject>

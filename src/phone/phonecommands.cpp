@@ -4,13 +4,11 @@
 #include "core/fieldrules.h"
 #include "core/recordform.h"
 #include "core/services.h"
-#include "phone/dialer.h"
+#include "core/sqliteversion.h"
 #include "platform/desktopservices.h"
 #include "platform/dialogs.h"
 
 #include <QAction>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 namespace
 {
@@ -28,15 +26,14 @@ void showWarning(Services& services)
 TelMenuState telMenuState(const DialerSettings& dialer, const RecordForm& form)
 {
     struct Row {
-        const char* name;
         FieldBox box;
         const char* label;
         int underscores;
     };
     static const Row rows[3] = {
-        {"Mnu_Tel1", FieldBox::Telephone, "N° Tel 1 : ", 19},
-        {"Mnu_Tel2", FieldBox::Telephone1, "N° Tel 2 : ", 19},
-        {"Mnu_Tel3", FieldBox::Portable, "N° Portable : ", 16},
+        {FieldBox::Telephone, "N° Tel 1 : ", 19},
+        {FieldBox::Telephone1, "N° Tel 2 : ", 19},
+        {FieldBox::Portable, "N° Portable : ", 16},
     };
     TelMenuState state;
     if (dialer.ChoixNumeroteur == 0)
@@ -46,7 +43,6 @@ TelMenuState telMenuState(const DialerSettings& dialer, const RecordForm& form)
     for (int i = 0; i < 3; ++i) {
         const Row& row = rows[i];
         TelMenuItem& item = state.items[size_t(i)];
-        item.name = QString::fromLatin1(row.name);
         item.box = row.box;
         const QString text = form.fieldText(row.box);
         item.enabled = isFilled(text);
@@ -56,20 +52,16 @@ TelMenuState telMenuState(const DialerSettings& dialer, const RecordForm& form)
     return state;
 }
 
-void Mnu_Tel_Click(QObject& mnuTel, const AppState& state, const RecordForm& form)
+void showTelMenu(const TelMenuState& menu, const std::array<QAction*, 3>& numbers,
+                 QAction* elvarine, QAction* windows)
 {
-    const TelMenuState menu = telMenuState(state.dialer, form);
     if (menu.elvarineChecked) {
-        if (auto* a = mnuTel.findChild<QAction*>(QStringLiteral("Mnu_TelElvarine")))
-            a->setChecked(*menu.elvarineChecked);
-        if (auto* a = mnuTel.findChild<QAction*>(QStringLiteral("Mnu_TelWindows")))
-            a->setChecked(!*menu.elvarineChecked);
+        elvarine->setChecked(*menu.elvarineChecked);
+        windows->setChecked(!*menu.elvarineChecked);
     }
-    for (const TelMenuItem& item : menu.items) {
-        if (auto* a = mnuTel.findChild<QAction*>(item.name)) {
-            a->setText(item.caption);
-            a->setEnabled(item.enabled);
-        }
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        numbers[i]->setText(menu.items[i].caption);
+        numbers[i]->setEnabled(menu.items[i].enabled);
     }
 }
 
@@ -80,30 +72,8 @@ QUrl telUrl(const QString& number)
     return QUrl::fromEncoded(QByteArray("tel:") + encoded, QUrl::StrictMode);
 }
 
-QString sqliteVersionText()
-{
-    static QString version;
-    static bool asked = false;
-    if (asked)
-        return version;
-    asked = true;
-    const QString connection = QStringLiteral("elvarine_sqlite_version");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(QStringLiteral(":memory:"));
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(QStringLiteral("SELECT sqlite_version()")) && query.next())
-                version = query.value(0).toString();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return version;
-}
-
-void dialFieldBox(FieldBox box, AppState& state, Services& services, const RecordForm& form,
-                  QWidget* parent, const ModalRunner& runModal)
+void dialTelephone(FieldBox box, AppState& state, Services& services, const RecordForm& form,
+                   const std::function<void()>& openModemDialer)
 {
     // Shown and dialed exactly as displayed: no trimming, spaces and dots kept.
     // A tel: address carries the number only; the called party's name has no place in it.
@@ -127,28 +97,7 @@ void dialFieldBox(FieldBox box, AppState& state, Services& services, const Recor
             return;
         }
         state.NumeroAppel = number;
-        DIALER window(state, services, parent);
-        if (runModal)
-            runModal(window);
-        else
-            window.exec();
+        if (openModemDialer)
+            openModemDialer();
     }
-}
-
-void Mnu_Tel1_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
-                    const ModalRunner& runModal)
-{
-    dialFieldBox(FieldBox::Telephone, state, services, form, parent, runModal);
-}
-
-void Mnu_Tel2_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
-                    const ModalRunner& runModal)
-{
-    dialFieldBox(FieldBox::Telephone1, state, services, form, parent, runModal);
-}
-
-void Mnu_Tel3_Click(AppState& state, Services& services, const RecordForm& form, QWidget* parent,
-                    const ModalRunner& runModal)
-{
-    dialFieldBox(FieldBox::Portable, state, services, form, parent, runModal);
 }

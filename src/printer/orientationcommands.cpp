@@ -4,10 +4,8 @@
 #include "platform/dialogs.h"
 #include "printer/orimp.h"
 
-#include <QAction>
+#include <QCursor>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QSignalBlocker>
 
 namespace
 {
@@ -75,29 +73,6 @@ QString orientationStatusText(int orientation)
     }
 }
 
-void showOrientation(std::optional<int> orientation, QAction* mnuImpPort, QAction* mnuImpPays,
-                     QLabel* status)
-{
-    if (!orientation)
-        return;
-    if (status && (*orientation == 1 || *orientation == 2))
-        status->setText(orientationStatusText(*orientation));
-    if (mnuImpPort) {
-        mnuImpPort->setCheckable(true);
-        mnuImpPort->setChecked(*orientation == 1);
-    }
-    if (mnuImpPays) {
-        mnuImpPays->setCheckable(true);
-        mnuImpPays->setChecked(*orientation == 2);
-    }
-}
-
-void refreshOrientationMarks(Services& services, QAction* mnuImpPort, QAction* mnuImpPays,
-                             QLabel* status)
-{
-    showOrientation(readOrientation(services), mnuImpPort, mnuImpPays, status);
-}
-
 bool configurePrinter(Services& services)
 {
     try {
@@ -105,12 +80,4 @@ bool configurePrinter(Services& services)
     } catch (const std::exception&) {
         return false;
     }
-}
-
-void keepMarkOnClick(QAction* action)
-{
-    QObject::connect(action, &QAction::triggered, action, [action](bool checked) {
-        const QSignalBlocker block(action);
-        action->setChecked(!checked);
-    });
 }

@@ -1,4 +1,3 @@
-#include "core/appstate.h"
 #include "core/fieldrules.h"
 #include "core/recordform.h"
 #include "core/services.h"
@@ -125,7 +124,6 @@ void TestInternetCommands::mailOpensTheAddressAlone()
 {
     QFETCH(QString, field);
     QFETCH(QString, url);
-    AppState state;
     FakeDesktopServices desktop;
     desktop.openResult = false; // a missing mail program is not reported
     ScriptedDialogs dialogs;
@@ -134,7 +132,7 @@ void TestInternetCommands::mailOpensTheAddressAlone()
     services.dialogs = &dialogs;
     Form form;
     form.boxes[boxNumber(FieldBox::Email)] = field;
-    Mnu_Mail(state, services, form);
+    sendMailToRecord(services, form);
     QCOMPARE(desktop.opened.size(), 1);
     const QUrl opened = desktop.opened.first();
     QCOMPARE(opened.toString(QUrl::FullyEncoded), url);
@@ -183,7 +181,6 @@ void TestInternetCommands::webAddressFilter()
 {
     QFETCH(QString, field);
     QFETCH(QString, url);
-    AppState state;
     FakeDesktopServices desktop;
     ScriptedDialogs dialogs; // refusals are silent: any message fails the test
     Services services;
@@ -191,7 +188,7 @@ void TestInternetCommands::webAddressFilter()
     services.dialogs = &dialogs;
     Form form;
     form.boxes[boxNumber(FieldBox::Url)] = field;
-    Mnu_ConnectURL(state, services, form);
+    openRecordWebPage(services, form);
     if (url.isEmpty()) {
         QVERIFY2(desktop.opened.isEmpty(), qPrintable(desktop.opened.value(0).toString()));
     } else {
@@ -311,10 +308,8 @@ void TestInternetCommands::profileReachesNmcliAsOneArgument()
     Services services;
     services.desktop = &desktop;
     services.dialogs = &dialogs;
-    AppState state;
-    Form form;
     QDir::setCurrent(m_dir.path());
-    Mnu_ConnectInternet(state, services, form);
+    ConnexionInternet(services);
     QFile args(m_dir.filePath("args.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(args.exists(), 10000);
     QVERIFY(args.open(QIODevice::ReadOnly));

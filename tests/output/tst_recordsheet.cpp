@@ -135,7 +135,7 @@ void TestRecordSheet::block()
     Fixture f;
     f.dialogs.expectMessage(askOneText(record[0], record[1]), kQuestion, kAskOne, vbYes)
         .expectMessage(kNextText, kQuestion, kAskNext, vbNo);
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.printed, lines);
 }
@@ -146,7 +146,7 @@ void TestRecordSheet::oneRecordEndsTheDocumentOnNo()
     MemoryRecordForm form({fullRecord()});
     f.dialogs.expectMessage(askOneText("Durand", "Hélène"), kQuestion, kAskOne, vbYes)
         .expectMessage(kNextText, kQuestion, kAskNext, vbNo);
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     // The record sheet sets neither font nor position nor scale: only its lines, then the end.
     QCOMPARE(f.printer.calls.size(), 14);
@@ -161,7 +161,7 @@ void TestRecordSheet::noToTheFirstQuestionPrintsNothing()
     Fixture f;
     MemoryRecordForm form({fullRecord()});
     f.dialogs.expectMessage(askOneText("Durand", "Hélène"), kQuestion, kAskOne, vbNo);
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(f.printer.calls.isEmpty());
     QVERIFY(!f.printer.docOpen);
@@ -174,7 +174,7 @@ void TestRecordSheet::twoRecordsFollowInOneDocument()
     MemoryRecordForm form({fullRecord(), second});
     f.dialogs.expectMessage(askOneText("Durand", "Hélène"), kQuestion, kAskOne, vbYes)
         .expectMessage(kNextText, kQuestion, kAskNext, vbYes);
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(f.printer.docOpen); // left open for the next sheet
     QCOMPARE(f.printer.documents, 0);
@@ -182,7 +182,7 @@ void TestRecordSheet::twoRecordsFollowInOneDocument()
     form.setListIndex(1);
     f.dialogs.expectMessage(askOneText("Noël", "François"), kQuestion, kAskOne, vbYes)
         .expectMessage(kNextText, kQuestion, kAskNext, vbNo);
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.printed, sheetBlockOf(fullRecord()) + sheetBlockOf(second));
     QCOMPARE(f.printer.documents, 1);
@@ -213,7 +213,7 @@ void TestRecordSheet::failureShowsTheMessageAndAbandonsTheDocument()
     if (failAt == 14)
         f.dialogs.expectMessage(kNextText, kQuestion, kAskNext, vbNo);
     f.dialogs.expectMessage(kError, kCritical, QStringLiteral("Erreur"));
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.printed.size(), printedBefore);
     QCOMPARE(f.printer.calls.last(), QStringLiteral("KillDoc"));
@@ -231,7 +231,7 @@ void TestRecordSheet::allRecordsInListOrderThenRefresh()
     form.listOrder = {1, 2, 0};
     int refreshed = 0;
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes);
-    const bool done = Mnu_imprimTOUTESFICHES(f.state, f.services, form, [&] { ++refreshed; });
+    const bool done = printAllRecordSheets(f.services, form, [&] { ++refreshed; });
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(done);
     QCOMPARE(refreshed, 1);
@@ -250,7 +250,7 @@ void TestRecordSheet::duplicateNamesPrintEachRecordOnce()
     MemoryRecordForm form({first, other, second});
     form.sortList();
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes);
-    QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, {}));
+    QVERIFY(printAllRecordSheets(f.services, form, {}));
     QCOMPARE(f.printer.printed, sheetBlockOf(other) + sheetBlockOf(first) + sheetBlockOf(second));
 }
 
@@ -260,7 +260,7 @@ void TestRecordSheet::emptyFileSendsNoPageButRefreshes()
     MemoryRecordForm form;
     int refreshed = 0;
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes);
-    QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, [&] { ++refreshed; }));
+    QVERIFY(printAllRecordSheets(f.services, form, [&] { ++refreshed; }));
     QVERIFY(f.printer.printed.isEmpty());
     QCOMPARE(f.printer.calls, QStringList{QStringLiteral("EndDoc")});
     QCOMPARE(f.printer.documents, 0);
@@ -273,7 +273,7 @@ void TestRecordSheet::noToTheAllRecordsQuestion()
     MemoryRecordForm form({fullRecord()});
     int refreshed = 0;
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbNo);
-    QVERIFY(!Mnu_imprimTOUTESFICHES(f.state, f.services, form, [&] { ++refreshed; }));
+    QVERIFY(!printAllRecordSheets(f.services, form, [&] { ++refreshed; }));
     QVERIFY(f.printer.calls.isEmpty());
     QVERIFY(form.selections.isEmpty());
     QCOMPARE(refreshed, 0);
@@ -287,7 +287,7 @@ void TestRecordSheet::allRecordsFailureSkipsTheRefresh()
     int refreshed = 0;
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes)
         .expectMessage(kError, kCritical, QStringLiteral("Erreur"));
-    QVERIFY(!Mnu_imprimTOUTESFICHES(f.state, f.services, form, [&] { ++refreshed; }));
+    QVERIFY(!printAllRecordSheets(f.services, form, [&] { ++refreshed; }));
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(refreshed, 0);
     QCOMPARE(form.selections, (QList<int>{0, 1, 2})); // stays on the record reached
@@ -306,7 +306,7 @@ void TestRecordSheet::sixtyRecordsRunAcrossPages()
     for (int record : form.listOrder)
         expected += sheetBlockOf(form.records[size_t(record)]);
     f.dialogs.expectMessage(kAllText, kQuestion, kAskAll, vbYes);
-    QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, {}));
+    QVERIFY(printAllRecordSheets(f.services, form, {}));
     QCOMPARE(f.printer.printed.size(), 780);
     QCOMPARE(f.printer.printed, expected);
     const int perPage = int(f.printer.pageHeight / f.printer.lineHeight());
@@ -323,8 +323,8 @@ void TestRecordSheet::allRecordsEndsASheetLeftOpen()
     f.dialogs.expectMessage(askOneText("Durand", "Hélène"), kQuestion, kAskOne, vbYes)
         .expectMessage(kNextText, kQuestion, kAskNext, vbYes)
         .expectMessage(kAllText, kQuestion, kAskAll, vbYes);
-    Mnu_imprimFICHE(f.state, f.services, form);
-    QVERIFY(Mnu_imprimTOUTESFICHES(f.state, f.services, form, {}));
+    printCurrentRecordSheet(f.services, form);
+    QVERIFY(printAllRecordSheets(f.services, form, {}));
     QCOMPARE(f.printer.printed, sheetBlockOf(fullRecord()) + sheetBlockOf(fullRecord()));
     QCOMPARE(f.printer.documents, 1);
 }

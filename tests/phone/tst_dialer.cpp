@@ -218,7 +218,7 @@ void TestDialer::numberTheModemCannotDialIsSaidSo()
     m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("01\r\nATH"));
     m_dialogs.expectMessage(ModemDial::failureMessage(ModemDial::Result::BadNumber), vbExclamation,
                             QStringLiteral("Erreur"));
-    window.dial();
+    window.dialButton()->click();
     QVERIFY(m_ports->requested.isEmpty());
     QVERIFY(m_modem->received().isEmpty());
     checkIdle(window);

@@ -75,11 +75,11 @@ void TestDialerSettings::noFileGivesDefaultsAndDialerChoiceWritesFile()
     QCOMPARE(m_state.dialer.ChoixNumeroteur, 0);
     QVERIFY(!QFile::exists(cfgPath())); // reading never creates it
 
-    Mnu_TelWindows_Click(m_state, m_services);
+    chooseDesktopDialer(m_state, m_services);
     QCOMPARE(m_state.dialer.ChoixNumeroteur, 1);
     QCOMPARE(fileBytes(cfgPath()), QByteArray("0\r\n2\r\n1\r\n"));
 
-    Mnu_TelElvarine_Click(m_state, m_services);
+    chooseModemDialer(m_state, m_services);
     QCOMPARE(m_state.dialer.ChoixNumeroteur, 0);
     QCOMPARE(fileBytes(cfgPath()), QByteArray("0\r\n2\r\n0\r\n"));
 }
@@ -212,7 +212,7 @@ void TestDialerSettings::portWindowCancelRestoresShownValues()
     QCOMPARE(fileBytes(cfgPath()), QByteArray("0\r\n7\r\n0\r\n"));
 
     // A dialer chosen afterwards writes what the cancel put back.
-    Mnu_TelWindows_Click(m_state, m_services);
+    chooseDesktopDialer(m_state, m_services);
     QCOMPARE(fileBytes(cfgPath()), QByteArray("0\r\n2\r\n1\r\n"));
 }
 
@@ -237,7 +237,7 @@ void TestDialerSettings::failedSaveIsReported()
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(m_state.dialer.NumPort, 1); // kept for this run
     } else {
-        Mnu_TelWindows_Click(m_state, m_services);
+        chooseDesktopDialer(m_state, m_services);
         QCOMPARE(m_state.dialer.ChoixNumeroteur, 1);
     }
     QVERIFY(m_dialogs.done());

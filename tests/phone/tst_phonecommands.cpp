@@ -1,6 +1,7 @@
 #include "core/appstate.h"
 #include "core/recordform.h"
 #include "core/services.h"
+#include "core/sqliteversion.h"
 #include "fakemodem.h"
 #include "fakes.h"
 #include "phone/dialer.h"
@@ -29,6 +30,10 @@ public:
 
 // The "&Composer" menu as the main window builds it.
 struct TelMenu {
+    void show(const AppState& state, const RecordForm& form)
+    {
+        showTelMenu(telMenuState(state.dialer, form), {tel[0], tel[1], tel[2]}, elvarine, windows);
+    }
     QMenu menu;
     QAction* tel[3];
     QAction* elvarine;
@@ -36,18 +41,13 @@ struct TelMenu {
     TelMenu()
     {
         tel[0] = menu.addAction(QStringLiteral("N° Tel 1 : ") + QString(14, QLatin1Char('_')));
-        tel[0]->setObjectName(QStringLiteral("Mnu_Tel1"));
         tel[1] = menu.addAction(QStringLiteral("N° Tel 2 : ") + QString(14, QLatin1Char('_')));
-        tel[1]->setObjectName(QStringLiteral("Mnu_Tel2"));
         tel[2] = menu.addAction(QStringLiteral("N° Portable : ") + QString(12, QLatin1Char('_')));
-        tel[2]->setObjectName(QStringLiteral("Mnu_Tel3"));
         menu.addSeparator();
         QMenu* choice = menu.addMenu(QStringLiteral("Choix du numéroteur d'appel"));
         elvarine = choice->addAction(QStringLiteral("Numéroteur de Elvarine"));
-        elvarine->setObjectName(QStringLiteral("Mnu_TelElvarine"));
         elvarine->setCheckable(true);
         windows = choice->addAction(QStringLiteral("Numéroteur de Windows"));
-        windows->setObjectName(QStringLiteral("Mnu_TelWindows"));
         windows->setCheckable(true);
     }
 };
@@ -154,10 +154,8 @@ void TestPhoneCommands::menuCaptions()
     m_form.boxes[size_t(FieldBox::Telephone1)] = tel2;
     m_form.boxes[size_t(FieldBox::Portable)] = mobile;
     const TelMenuState menu = telMenuState(m_state.dialer, m_form);
-    const QStringList names{"Mnu_Tel1", "Mnu_Tel2", "Mnu_Tel3"};
     const QList<FieldBox> boxes{FieldBox::Telephone, FieldBox::Telephone1, FieldBox::Portable};
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(menu.items[size_t(i)].name, names[i]);
         QCOMPARE(menu.items[size_t(i)].box, boxes[i]);
         QCOMPARE(menu.items[size_t(i)].caption, captions[i]);
         QCOMPARE(menu.items[size_t(i)].enabled, enabled[i]);
@@ -190,7 +188,7 @@ void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks()
     m_form.boxes[7] = Number;
     m_form.boxes[15] = QStringLiteral("x");
 
-    Mnu_Tel_Click(menu.menu, m_state, m_form);
+    menu.show(m_state, m_form);
     QCOMPARE(menu.elvarine->isChecked(), elvarineAfter);
     QCOMPARE(menu.windows->isChecked(), windowsAfter);
     QCOMPARE(menu.tel[0]->text(), "N° Tel 1 : " + Number);
@@ -203,7 +201,7 @@ void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks()
     // The next record's numbers replace the captions.
     m_form.boxes[7] = QStringLiteral(" ");
     m_form.boxes[15] = QStringLiteral("06");
-    Mnu_Tel_Click(menu.menu, m_state, m_form);
+    menu.show(m_state, m_form);
     QVERIFY(!menu.tel[0]->isEnabled());
     QCOMPARE(menu.tel[2]->text(), QStringLiteral("N° Portable : 06"));
     QVERIFY(menu.tel[2]->isEnabled());
@@ -228,12 +226,7 @@ void TestPhoneCommands::telephonyHandlerGetsNumberWithSpaces()
     QFETCH(QByteArray, address);
     m_state.dialer.ChoixNumeroteur = 1;
     m_form.boxes[size_t(box)] = number;
-    if (box == 7)
-        Mnu_Tel1_Click(m_state, m_services, m_form, nullptr);
-    else if (box == 8)
-        Mnu_Tel2_Click(m_state, m_services, m_form, nullptr);
-    else
-        Mnu_Tel3_Click(m_state, m_services, m_form, nullptr);
+    dialTelephone(fieldBox(box), m_state, m_services, m_form, {});
     QCOMPARE(m_desktop.opened.size(), 1);
     const QUrl url = m_desktop.opened.first();
     QCOMPARE(url.toEncoded(), address);
@@ -251,7 +244,7 @@ void TestPhoneCommands::desktopHandlerReceivesAddress()
     m_services.desktop = &desktop;
     m_state.dialer.ChoixNumeroteur = 1;
     m_form.boxes[8] = Number;
-    Mnu_Tel2_Click(m_state, m_services, m_form, nullptr);
+    dialTelephone(FieldBox::Telephone1, m_state, m_services, m_form, {});
     QDesktopServices::unsetUrlHandler(QStringLiteral("tel"));
     QCOMPARE(handler.urls.size(), 1);
     QCOMPARE(handler.urls.first().toEncoded(), QByteArray("tel:01%2023%2045%2067%2089"));
@@ -270,7 +263,7 @@ void TestPhoneCommands::refusedCallNamesNumber()
                                 QStringLiteral("\r\n\r\nVérifier qu'aucune autre application ne "
                                                "mobilise le port de communication."),
                             vbCritical, QStringLiteral("Erreur de numérotation, ") + version);
-    Mnu_Tel3_Click(m_state, m_services, m_form, nullptr);
+    dialTelephone(FieldBox::Portable, m_state, m_services, m_form, {});
     QCOMPARE(m_desktop.opened.size(), 1);
 }
 
@@ -280,22 +273,16 @@ void TestPhoneCommands::modemDialerOpensWithNumberPreset()
     m_state.NumeroAppel = QStringLiteral("99");
     m_form.boxes[7] = Number;
     int runs = 0;
-    Mnu_Tel1_Click(m_state, m_services, m_form, nullptr, [&](QDialog& dialog) {
+    dialTelephone(FieldBox::Telephone, m_state, m_services, m_form, [&] {
         ++runs;
-        auto* dialer = qobject_cast<DIALER*>(&dialog);
-        if (!dialer) {
-            qWarning("not the modem dialer");
-            return 0;
-        }
-        [&] {
-            QCOMPARE(m_state.NumeroAppel, Number);
-            QVERIFY(m_ports.requested.isEmpty()); // nothing until "Composer"
-            // The input box proposes the number with its spaces.
-            m_dialogs.expectInput(QStringLiteral("Tapez le numéro de téléphone:"),
-                                  QStringLiteral("Numéro de téléphone"), QString(), Number);
-            dialer->dialButton()->click();
-        }();
-        return 0;
+        // The modem dialer, as the main window opens it, finds the number proposed.
+        DIALER dialer(m_state, m_services);
+        QCOMPARE(m_state.NumeroAppel, Number);
+        QVERIFY(m_ports.requested.isEmpty()); // nothing until "Composer"
+        // The input box proposes the number with its spaces.
+        m_dialogs.expectInput(QStringLiteral("Tapez le numéro de téléphone:"),
+                              QStringLiteral("Numéro de téléphone"), QString(), Number);
+        dialer.dialButton()->click();
     });
     QCOMPARE(runs, 1);
     QVERIFY(m_ports.requested.isEmpty());
@@ -307,7 +294,7 @@ void TestPhoneCommands::otherChoiceDoesNothing()
     m_state.dialer.ChoixNumeroteur = 2;
     m_form.boxes[7] = Number;
     int runs = 0;
-    Mnu_Tel1_Click(m_state, m_services, m_form, nullptr, [&](QDialog&) { return ++runs; });
+    dialTelephone(FieldBox::Telephone, m_state, m_services, m_form, [&] { ++runs; });
     QCOMPARE(runs, 0);
     QVERIFY(m_desktop.opened.isEmpty());
     QVERIFY(m_state.NumeroAppel.isEmpty());
@@ -332,7 +319,7 @@ void TestPhoneCommands::missingDialerWarns()
                                            "Installer le numéroteur d'appel de Windows."),
                             vbExclamation, QStringLiteral("Avertissement"));
     int runs = 0;
-    Mnu_Tel1_Click(m_state, m_services, m_form, nullptr, [&](QDialog&) { return ++runs; });
+    dialTelephone(FieldBox::Telephone, m_state, m_services, m_form, [&] { ++runs; });
     QCOMPARE(runs, 0);
 }
 

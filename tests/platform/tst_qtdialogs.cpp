@@ -1,5 +1,5 @@
 // The real dialogs: button sets, icons, default buttons and Qt's own texts in French.
-#include "core/application.h"
+#include "app/application.h"
 #include "platform/commondialog.h"
 #include "platform/qtdialogs.h"
 #include "scripteddialogs.h"

@@ -9,6 +9,7 @@
 #include "pdftext.h"
 #include "printer/cupsprintersettings.h"
 #include "printer/orientationcommands.h"
+#include "printer/orientationmarks.h"
 #include "printer/orimp.h"
 #include "printer/qtprintersurface.h"
 #include "scripteddialogs.h"
@@ -119,7 +120,7 @@ void TestCupsPrinting::recordSheetReachesTheQueue()
                        292, QStringLiteral("Impression de la fiche en cours"), vbYes)
         .expectMessage(QStringLiteral("Imprimer une autre fiche à la suite ?\r         Confirmez"),
                        292, QStringLiteral("Impression d'une autre fiche"), vbNo);
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(f.surface.lastJobId() > 0);
 

@@ -8,6 +8,7 @@
 #include "pdftext.h"
 #include "printer/cupsprintersettings.h"
 #include "printer/orientationcommands.h"
+#include "printer/orientationmarks.h"
 #include "printer/qtprintersurface.h"
 #include "scripteddialogs.h"
 
@@ -74,7 +75,7 @@ void TestNoPrinter::recordSheetShowsThePrinterError()
         .expectMessage(QStringLiteral("Imprimer la fiche Moreau Zoé ?\r           Confirmez"), 292,
                        QStringLiteral("Impression de la fiche en cours"), vbYes)
         .expectMessage(QStringLiteral("Erreur sur l'imprimante !"), 16, QStringLiteral("Erreur"));
-    Mnu_imprimFICHE(f.state, f.services, form);
+    printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(!f.surface.documentOpen());
 
@@ -83,7 +84,7 @@ void TestNoPrinter::recordSheetShowsThePrinterError()
         .expectMessage(QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), 292,
                        QStringLiteral("Impression de toutes les fiches"), vbYes)
         .expectMessage(QStringLiteral("Erreur sur l'imprimante !"), 16, QStringLiteral("Erreur"));
-    QVERIFY(!Mnu_imprimTOUTESFICHES(f.state, f.services, form, [&] { ++refreshed; }));
+    QVERIFY(!printAllRecordSheets(f.services, form, [&] { ++refreshed; }));
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(refreshed, 0);
 }

@@ -1,5 +1,6 @@
 #include "core/services.h"
 #include "printer/orientationcommands.h"
+#include "printer/orientationmarks.h"
 #include "printer/orimp.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"

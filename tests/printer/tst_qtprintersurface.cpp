@@ -1,4 +1,4 @@
-#include "core/application.h"
+#include "app/application.h"
 #include "core/appstate.h"
 #include "core/services.h"
 #include "memoryrecordform.h"
@@ -119,7 +119,7 @@ void TestQtPrinterSurface::sixtyRecordsOverSeveralPages()
     dialogs.expectMessage(QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), 292,
                           QStringLiteral("Impression de toutes les fiches"), vbYes);
     int refreshed = 0;
-    QVERIFY(Mnu_imprimTOUTESFICHES(state, services, form, [&] { ++refreshed; }));
+    QVERIFY(printAllRecordSheets(services, form, [&] { ++refreshed; }));
     QCOMPARE(refreshed, 1);
 
     const int expectedPages = (780 + perPage - 1) / perPage;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "addressfiles.h"
+#include "app/frmelvarine.h"
 #include "core/appstate.h"
-#include "core/frmelvarine.h"
 #include "core/services.h"
 #include "fakes.h"
 #include "platform/programfolder.h"

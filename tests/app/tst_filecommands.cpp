@@ -205,7 +205,7 @@ void TestFileCommands::damagedFileKeepsTheOpenOne()
     QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + good);
     QCOMPARE(f.state.FicAnOuvre, 1);
     QCOMPARE(f.state.FicAdresses, good);
-    QCOMPARE(w.Data1().DatabaseName, good);
+    QCOMPARE(w.binding().DatabaseName, good);
     QCOMPARE(listLines(w), QStringList{QStringLiteral("Durand Marie")});
     // The file already open still takes records.
     w.cmdUpdate_Click();

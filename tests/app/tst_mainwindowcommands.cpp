@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <memory>
 
 namespace
 {
@@ -33,10 +35,68 @@ class TestMainWindowCommands : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void everyCommandHasItsActionInPlace_data();
+    void everyCommandHasItsActionInPlace();
     void mailAndWebAddressesOfTheRecord();
     void composerMenuShowsTheNumbers();
     void envelopeAndSenderWindowsOpenModally();
+
+private:
+    std::unique_ptr<MainWindowFixture> m_built; // a window for the checks of its build
 };
+
+void TestMainWindowCommands::initTestCase()
+{
+    m_built = std::make_unique<MainWindowFixture>();
+    m_built->start();
+}
+
+void TestMainWindowCommands::cleanupTestCase()
+{
+    m_built.reset();
+}
+
+void TestMainWindowCommands::everyCommandHasItsActionInPlace_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < kCommandCount; ++i)
+        QTest::newRow(kCommandTable[i].objectName) << i;
+}
+
+void TestMainWindowCommands::everyCommandHasItsActionInPlace()
+{
+    QFETCH(int, row);
+    const CommandRow& command = kCommandTable[row];
+    QVERIFY(command.handler.valid());
+    frmElvarine& w = *m_built->w;
+    QAction* action = w.command(command.id);
+    QVERIFY(action);
+    // Its name is its own: the one action found by it.
+    const QString name = QString::fromLatin1(command.objectName);
+    QVERIFY(!name.isEmpty());
+    const QList<QAction*> named = w.findChildren<QAction*>(name);
+    QCOMPARE(named.size(), 1);
+    QCOMPARE(named.first(), action);
+    if (command.menu != Menu::None) {
+        auto* menu =
+            w.findChild<QMenu*>(QString::fromLatin1(kMenuTable[int(command.menu)].objectName));
+        QVERIFY(menu);
+        QVERIFY(menu->actions().contains(action));
+    }
+    // The toolbar button is the same action, its widget named after its place.
+    if (command.toolbarIndex > 0) {
+        QCOMPARE(w.toolbarButton(command.toolbarIndex), action);
+        auto* button =
+            w.findChild<QToolButton*>(QStringLiteral("Toolbar1_%1").arg(command.toolbarIndex));
+        QVERIFY(button);
+        QCOMPARE(button->defaultAction(), action);
+    } else {
+        for (int i = 1; i <= kToolbarButtons; ++i)
+            QVERIFY(w.toolbarButton(i) != action);
+    }
+}
 
 void TestMainWindowCommands::mailAndWebAddressesOfTheRecord()
 {

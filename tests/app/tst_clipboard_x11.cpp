@@ -2,6 +2,7 @@
 #include "mainwindowfixture.h"
 #include "platform/clipboard.h"
 
+#include <QAction>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -26,7 +27,7 @@ void TestClipboardX11::xclipReadsTheExactBytes()
     frmElvarine& w = f.startWith(
         {{"Durand", "Marie", "Ateliers Lebrun", "12 rue des Lilas", " ", "69003", "Lyon",
           QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "France"}});
-    w.Mnu_CopierAdresse_Click();
+    w.command(Command::CopierAdresse)->trigger();
     QProcess p;
     p.start(xclip,
             {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});

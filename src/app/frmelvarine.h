@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/maincommands.h"
+#include "app/mainwindowlayout.h"
+#include "app/recordworkflow.h"
 #include "core/recordbinding.h"
 #include "core/recordform.h"
 
@@ -13,18 +16,15 @@ class CommonDialog;
 class NameListModel;
 class QAction;
 class QDialog;
-class QGroupBox;
-class QLabel;
 class QListView;
-class QMenu;
-class QPushButton;
-class QToolBar;
-class QStatusBar;
 struct AppState;
 struct Services;
 
 // The main window: name list on the left, record form on the right, menus, toolbar and status
-// bar. It lives for the whole run and opens every other window.
+// bar. It lives for the whole run and opens every other window. Its commands are split by job:
+// the command table and the menus' enabling (maincommands.cpp), the record workflow
+// (recordcommands.cpp), the file commands and start-up (filecommands.cpp), the search
+// (searchcommands.cpp) and the record copy (copycommands.cpp).
 class frmElvarine : public QMainWindow, public RecordForm, private BoundFields
 {
     Q_OBJECT
@@ -38,23 +38,17 @@ public:
     void Form_Load();
     void Form_Activate();
 
-    // Fichier menu
+    // File commands
     void Mnu_Nouveau_Click();
     void Mnu_Ouvrir_Click();
     // Opens the address file `path` (known to exist). A file that is not a valid address file
     // is refused with a message and the file already open stays open.
     bool openAddressFile(const QString& path);
+
+    // Menu openings: the check marks, captions and enabling of their entries.
     void Mnu_Fichier_Click();
-    void Mnu_ImpEnv_Click();
-    void Mnu_ImprimEtiq_Click();
-    void Mnu_Utilisateur_Click();
-    void Mnu_imprimFICHE_Click();
-    void Mnu_imprimTOUTESFICHES_Click();
-    void Mnu_ConfIMP_Click();
-    void Mnu_ImpPort_Click();
-    void Mnu_ImpPays_Click();
-    void Mnu_Fermer_Click();
-    void cmdClose_Click();
+    void Mnu_Edition_Click();
+    void Mnu_Tel_Click();
 
     // Record workflow
     void cmdAdd_Click();
@@ -62,6 +56,8 @@ public:
     void CmdAnnul_Click();
     void cmdDelete_Click();
     void cmdRefresh_Click();
+    // "&Quitter" (the button, the menu entry and toolbar button 6).
+    void cmdClose_Click();
 
     // Name list
     void MAJList();
@@ -70,35 +66,11 @@ public:
     // Search
     void Mnu_Rechercher_Click();
     void Mnu_Suivant_Click();
-    void Mnu_OptionR_Click();
-    bool searching() const { return m_searching; }
 
-    // Copies
+    // Record copy and paste
     void Mnu_CopieFiche_Click();
     void Mnu_CollerFiche_Click();
-    void Mnu_CopierAdresse_Click();
-    void Mnu_CopierEMail_Click();
-    void Mnu_CopierURL_Click();
-    void Mnu_CopierTel1_Click();
-    void Mnu_CopierTel2_Click();
-    void Mnu_CopierTel3_Click();
-    void Mnu_CopierFAX_Click();
 
-    // Composer menu
-    void Mnu_Tel_Click();
-    void Mnu_Tel1_Click();
-    void Mnu_Tel2_Click();
-    void Mnu_Tel3_Click();
-    void Mnu_TelElvarine_Click();
-    void Mnu_TelWindows_Click();
-
-    // Mail, web and connection
-    void Mnu_Mail_Click();
-    void Mnu_ConnectURL_Click();
-    void Mnu_ConnectInternet_Click();
-
-    // Edition and help menus
-    void Mnu_Edition_Click();
     void Mnu_Aide_Click();
     void Mnu_Apropos_Click();
 
@@ -113,13 +85,15 @@ public:
 
     // Sets a box's text as if typed (counts as a change of the record).
     void setFieldText(FieldBox box, const QString& text);
-    QWidget* field(FieldBox box) const { return m_fields[size_t(box)]; }
-    QListView* list() const { return m_list; }
+    QWidget* field(FieldBox box) const { return m_widgets.fields[size_t(box)]; }
+    QListView* list() const { return m_widgets.nameList; }
     QString listText(int index) const;
+    // The action of a command: its menu entry and toolbar button.
+    QAction* command(Command id) const { return m_commands.action(id); }
     // Toolbar button by its index 1..20 (7, 10, 13 and 18 are separators).
-    QAction* toolbarButton(int index) const;
+    QAction* toolbarButton(int index) const { return m_commands.toolbarButton(index); }
     QString panelText(int panel) const; // 1..3
-    RecordBinding& Data1() { return m_data1; }
+    RecordBinding& binding() { return m_binding; }
     bool recordPending() const;
 
     AppState& state;
@@ -145,10 +119,6 @@ private:
     bool fieldChanged(FieldBox box) const override;
     void clearChanged() override;
 
-    void buildForm();
-    void buildMenus();
-    void buildToolbar();
-    void onToolbarButton(int index);
     void txtFields_Change(FieldBox box);
     void txtFields_GotFocus(FieldBox box);
     void txtFields_LostFocus(FieldBox box);
@@ -157,40 +127,22 @@ private:
     void Data1_Reposition();
     void Data1_Error(int dataErr, const QString& text, int& response);
     void bindStartupDatabase();
+    // Shows or hides what needs an open address file: the form, the buttons, the status bar, the
+    // list, and the Edition and Impression menus.
+    void showFileControls(bool open);
     QString programFile(const QString& name) const;
     bool confirmQuit();
     void endProgram();
     std::optional<FieldBox> boxOf(QObject* object) const;
     void scanList(int from, const QString& notFoundTitle);
-    void copyBox(FieldBox box);
-    QAction* action(const char* name) const;
-    // Enables a menu entry when `condition` holds and its command is available.
-    void enableCommand(const char* name, bool condition);
 
-    RecordBinding m_data1;
+    RecordBinding m_binding;
     std::unique_ptr<CommonDialog> m_commonDialog;
     NameListModel* m_listModel = nullptr;
-
-    QListView* m_list = nullptr;
-    QGroupBox* m_frame2 = nullptr;
-    QGroupBox* m_frame1 = nullptr;
-    std::array<QWidget*, 16> m_fields{};
-    std::array<QLabel*, 16> m_captions{};
-    std::array<bool, 16> m_changed{};
-    QPushButton* m_cmdAdd = nullptr;
-    QPushButton* m_cmdDelete = nullptr;
-    QPushButton* m_cmdRefresh = nullptr;
-    QPushButton* m_cmdUpdate = nullptr;
-    QPushButton* m_cmdClose = nullptr;
-    QPushButton* m_cmdAnnul = nullptr;
-    QToolBar* m_toolbar = nullptr;
-    std::array<QAction*, 21> m_buttons{};
-    QStatusBar* m_statusBar = nullptr;
-    std::array<QLabel*, 3> m_panels{};
-    QMenu* m_mnuFichier = nullptr;
-    QMenu* m_mnuEdition = nullptr;
-    QMenu* m_mnuImpression = nullptr;
-    QMenu* m_mnuTel = nullptr;
+    MainWindowWidgets m_widgets;
+    MainCommands m_commands;
+    RecordWorkflow m_workflow;
+    std::array<bool, kFieldBoxCount> m_changed{};
     QPointer<QWidget> m_helpWindow;
 
     bool m_showing = false;     // boxes being filled by the binding, not by the user

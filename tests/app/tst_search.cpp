@@ -295,7 +295,7 @@ void TestSearch::optionsWindowKeepsTheCriterion()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->accept();
     });
-    w.Mnu_OptionR_Click();
+    w.command(Command::OptionR)->trigger();
     QVERIFY(!w.toolbarButton(9)->isEnabled());
     QVERIFY(!w.toolbarButton(12)->isEnabled());
 }

@@ -1,4 +1,4 @@
-#include "core/helpwindow.h"
+#include "app/helpwindow.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

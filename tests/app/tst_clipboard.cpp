@@ -43,7 +43,7 @@ void TestClipboard::nameAndAddressAsDisplayed()
     frmElvarine& w = f.startWith(
         {{"Durand", " ", "Ateliers Lebrun", "  12 rue des Lilas ", " ", "69003", "Lyon", "0478",
           QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "France"}});
-    w.Mnu_CopierAdresse_Click();
+    act(w, "Mnu_CopierAdresse")->trigger();
     QCOMPARE(f.clipboard.text(), QStringLiteral("Durand  \r\nAteliers Lebrun\r\n  12 rue des Lilas "
                                                 "\r\n \r\n69003 Lyon\r\nFrance"));
 }

@@ -1,7 +1,8 @@
-#include "core/application.h"
+#include "app/application.h"
 
+#include "app/frmelvarine.h"
+#include "app/icons.h"
 #include "core/appstate.h"
-#include "core/frmelvarine.h"
 #include "core/services.h"
 #include "platform/clipboard.h"
 #include "platform/desktopservices.h"
@@ -34,6 +35,7 @@ int runElvarine(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Elvarine"));
     QApplication::setOrganizationName(QStringLiteral("Elvarine"));
     installFrenchTranslations(app);
+    QApplication::setWindowIcon(applicationIcon());
 
     QtDialogs dialogs;
     QtClipboard clipboard;

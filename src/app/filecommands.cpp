@@ -1,0 +1,193 @@
+// The main window's start-up and its file commands: Nouveau, Ouvrir, and opening an address file.
+#include "app/frmelvarine.h"
+
+#include "core/appstate.h"
+#include "core/dosshell.h"
+#include "core/services.h"
+#include "envelopes/senderprofilefile.h"
+#include "labels/printparamsfile.h"
+#include "phone/dialersettingsfile.h"
+#include "platform/commondialog.h"
+#include "platform/dialogs.h"
+#include "platform/programfolder.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+namespace
+{
+
+// The file dialog of Ouvrir and Nouveau, set for address files; false when it was cancelled.
+bool chooseAddressFile(CommonDialog& dlg, const QString& title, bool save)
+{
+    dlg.CancelError = true;
+    dlg.DialogTitle = title;
+    dlg.Filter = QStringLiteral("Elvarine (*.adb)|*.adb");
+    dlg.FilterIndex = 1;
+    dlg.Flags = 0;
+    if (save ? dlg.ShowSave() : dlg.ShowOpen())
+        return true;
+    dlg.CancelError = false;
+    return false;
+}
+
+} // namespace
+
+void frmElvarine::Form_Load()
+{
+    state.CheminAppli =
+        services.folder ? services.folder->path() : QCoreApplication::applicationDirPath();
+    state.label.NbEtiquettes = 8;
+    state.print.FontUnderline = false;
+    state.print.FontStrikethru = false;
+    loadStartupSenderProfile(state, services);
+    loadStartupPrintParams(state, services);
+    loadStartupDialerSettings(state, services);
+
+    m_widgets.addButton->setToolTip(QStringLiteral("Ajouter une fiche"));
+    m_widgets.deleteButton->setToolTip(QStringLiteral("Supprimer la fiche en cours"));
+    m_widgets.refreshButton->setToolTip(QStringLiteral("Actualiser la liste"));
+    m_widgets.updateButton->setToolTip(QStringLiteral("Modifier la fiche en cours"));
+    m_widgets.closeButton->setToolTip(QStringLiteral("Quitter l'elvarine"));
+    if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb"))))
+        return;
+    bindStartupDatabase();
+    showFileControls(false);
+}
+
+void frmElvarine::bindStartupDatabase()
+{
+    const QString path = programFile(QStringLiteral("Elvarine.mdb"));
+    try {
+        auto db = Database::OpenDatabase(path);
+        auto rs = db->OpenRecordset(QString::fromUtf16(kTableName));
+        m_binding.DatabaseName = db->Name();
+        m_binding.RecordSource = QString::fromUtf16(kTableName);
+        m_binding.attach(std::move(db), std::move(rs));
+    } catch (const EngineError& e) {
+        int response = 1;
+        Data1_Error(e.number, e.text, response);
+    }
+}
+
+void frmElvarine::Form_Activate()
+{
+    command(Command::Suivant)->setEnabled(false);
+    command(Command::CollerFiche)->setEnabled(false);
+    if (state.FicAnOuvre == 1)
+        return;
+    if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb")))) {
+        services.dialogs->msgBox(
+            QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine."), vbCritical,
+            QStringLiteral("Erreur"));
+        return;
+    }
+    const QString adb = programFile(QStringLiteral("Elvarine.adb"));
+    if (FichierExiste(adb)) {
+        state.FicAdresses = adb;
+        openAddressFile(adb);
+    }
+}
+
+bool frmElvarine::openAddressFile(const QString& path)
+{
+    // The file is checked completely before anything of the window changes, so a file that is
+    // not an address file leaves the open one in place.
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Recordset> rs;
+    try {
+        db = Database::OpenDatabase(path);
+        rs = db->OpenRecordset(QString::fromUtf16(kTableName));
+    } catch (const EngineError& e) {
+        QString text;
+        if (e.number == errReadOnly)
+            text = QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
+                                  "seule ou verrouillé.\rIl n'a pas été ouvert.")
+                       .arg(path);
+        else
+            text = QStringLiteral("Le fichier %1 n'est pas un fichier d'adresses valide.\r%2")
+                       .arg(path, e.text);
+        services.dialogs->msgBox(text, vbCritical, QStringLiteral("Erreur"));
+        return false;
+    }
+    setWindowTitle(QStringLiteral("Elvarine ") + path);
+    m_binding.RecordSource.clear();
+    ActualPosition = 1;
+    m_binding.DatabaseName = db->Name();
+    try {
+        if (rs->RecordCount() == 0) {
+            rs->AddNew();
+            rs->Update();
+        }
+    } catch (const EngineError&) {
+        // An empty file that refuses its first record still opens; the list stays empty.
+    }
+    m_binding.attach(std::move(db), std::move(rs));
+    m_binding.RecordSource = QString::fromUtf16(kTableName);
+    showFileControls(true);
+    state.FicAnOuvre = 1;
+    cmdRefresh_Click();
+    return true;
+}
+
+void frmElvarine::Mnu_Ouvrir_Click()
+{
+    QDir::setCurrent(state.CheminAppli);
+    command(Command::Suivant)->setEnabled(false);
+    if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Ouvrir le fichier"), false))
+        return;
+    const QString previous = state.FicAdresses;
+    state.FicAdresses = m_commonDialog->FileName;
+    if (state.FicAdresses.isEmpty())
+        return;
+    if (!FichierExiste(state.FicAdresses)) {
+        services.dialogs->msgBox(QStringLiteral("Fichier ") + state.FicAdresses +
+                                     QStringLiteral(" introuvable !"),
+                                 vbExclamation, QStringLiteral("Erreur"));
+        return;
+    }
+    // A refused file leaves the open one in place, and its name with it.
+    if (!openAddressFile(state.FicAdresses) && state.FicAnOuvre == 1)
+        state.FicAdresses = previous;
+}
+
+void frmElvarine::Mnu_Nouveau_Click()
+{
+    QDir::setCurrent(state.CheminAppli);
+    m_commonDialog->FileName = QStringLiteral("Nouveau.adb");
+    if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Créer un fichier d'adresses"), true))
+        return;
+    state.FicAdresses = m_commonDialog->FileName;
+    if (FichierExiste(state.FicAdresses)) {
+        services.dialogs->msgBox(QStringLiteral("Le fichier ") + state.FicAdresses +
+                                     QStringLiteral(" existe !\r") + QString(21, QLatin1Char(' ')) +
+                                     QStringLiteral("Ouvir le fichier."),
+                                 vbExclamation, QStringLiteral("Avertissement"));
+        return;
+    }
+    if (state.FicAdresses.isEmpty())
+        return;
+    try {
+        auto db = Database::CreateDatabase(state.FicAdresses);
+        try {
+            db->CreerDATA();
+        } catch (const EngineError&) {
+            db->Close();
+            QFile::remove(state.FicAdresses);
+            throw;
+        }
+        db->Close();
+    } catch (const EngineError& e) {
+        // Nothing was made: say so rather than leave the user believing the file exists.
+        services.dialogs->msgBox(
+            QStringLiteral("Impossible de créer le fichier %1.\r%2").arg(state.FicAdresses, e.text),
+            vbCritical, QStringLiteral("Erreur"));
+        return;
+    }
+    Mnu_Ouvrir_Click();
+    cmdUpdate_Click();
+    field(FieldBox::Nom)->setFocus();
+}

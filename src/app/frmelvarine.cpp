@@ -1,0 +1,389 @@
+#include "app/frmelvarine.h"
+
+#include "app/helpwindow.h"
+#include "core/appstate.h"
+#include "core/dosshell.h"
+#include "core/namelist.h"
+#include "core/services.h"
+#include "platform/commondialog.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace
+{
+
+const QString kTitle = QStringLiteral("Elvarine");
+
+} // namespace
+
+frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* parent)
+    : QMainWindow(parent), state(appState), services(appServices), m_binding(*this)
+{
+    setObjectName(QStringLiteral("frmElvarine"));
+    setWindowTitle(kTitle);
+    m_commonDialog = std::make_unique<CommonDialog>(*services.dialogs);
+    m_binding.Validate = [this](int action, int& save) { Data1_Validate(action, save); };
+    m_binding.Reposition = [this] { Data1_Reposition(); };
+    m_binding.Error = [this](int err, const QString& text, int& response) {
+        Data1_Error(err, text, response);
+    };
+
+    m_listModel = new NameListModel(this);
+    m_widgets = buildMainWindowWidgets(*this, *m_listModel,
+                                       [this](FieldBox box) { txtFields_Change(box); });
+    connect(m_widgets.nameList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    List1_Click();
+            });
+    // Each box's focus and Enter rules: see eventFilter.
+    for (QWidget* box : m_widgets.fields)
+        box->installEventFilter(this);
+    connect(m_widgets.cancelButton, &QPushButton::clicked, this, &frmElvarine::CmdAnnul_Click);
+    connect(m_widgets.addButton, &QPushButton::clicked, this, &frmElvarine::cmdAdd_Click);
+    connect(m_widgets.deleteButton, &QPushButton::clicked, this, &frmElvarine::cmdDelete_Click);
+    connect(m_widgets.refreshButton, &QPushButton::clicked, this, &frmElvarine::cmdRefresh_Click);
+    connect(m_widgets.updateButton, &QPushButton::clicked, this, &frmElvarine::cmdUpdate_Click);
+    connect(m_widgets.closeButton, &QPushButton::clicked, this, &frmElvarine::cmdClose_Click);
+
+    auto* toolbar = new QToolBar(QStringLiteral("Barre d'outils"), this);
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setMovable(false);
+    addToolBar(Qt::TopToolBarArea, toolbar);
+    m_commands.build(*this, *menuBar(), *toolbar);
+
+    m_workflow.setControls({m_widgets.recordFrame, m_widgets.nameList, m_widgets.addButton,
+                            m_widgets.deleteButton, m_widgets.refreshButton, m_widgets.updateButton,
+                            m_widgets.closeButton, m_widgets.cancelButton,
+                            command(Command::Actualiser)});
+    resize(760, 580);
+    // Until an address file is open, only the toolbar and the menus show.
+    showFileControls(false);
+}
+
+frmElvarine::~frmElvarine() = default;
+
+void frmElvarine::showFileControls(bool open)
+{
+    m_widgets.recordFrame->setVisible(open);
+    m_widgets.buttonFrame->setVisible(open);
+    m_widgets.statusBar->setVisible(open);
+    m_widgets.nameList->setVisible(open);
+    m_commands.menu(Menu::Edition)->menuAction()->setEnabled(open);
+    m_commands.menu(Menu::Impression)->menuAction()->setEnabled(open);
+}
+
+QString frmElvarine::programFile(const QString& name) const
+{
+    return AjoutSlash(state.CheminAppli) + name;
+}
+
+int frmElvarine::runModal(QDialog& dialog)
+{
+    const int result = dialog.exec();
+    Form_Activate();
+    return result;
+}
+
+QString frmElvarine::panelText(int panel) const
+{
+    return panel >= 1 && panel <= 3 ? m_widgets.panels[size_t(panel - 1)]->text() : QString();
+}
+
+// ------------------------------------------------------------------------------ record form
+
+QString frmElvarine::fieldText(FieldBox box) const
+{
+    return fieldBoxText(field(box));
+}
+
+void frmElvarine::setFieldText(FieldBox box, const QString& text)
+{
+    setFieldBoxText(field(box), box, text);
+}
+
+void frmElvarine::showField(FieldBox box, const QString& text)
+{
+    m_showing = true;
+    QString shown = text;
+    if (box == FieldBox::Notes)
+        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    setFieldText(box, shown);
+    m_showing = false;
+}
+
+bool frmElvarine::fieldChanged(FieldBox box) const
+{
+    return m_changed[size_t(box)];
+}
+
+void frmElvarine::clearChanged()
+{
+    m_changed.fill(false);
+}
+
+QString frmElvarine::listText(int index) const
+{
+    return m_listModel->line(index);
+}
+
+int frmElvarine::listCount() const
+{
+    return m_listModel->rowCount();
+}
+
+int frmElvarine::listIndex() const
+{
+    const QModelIndex current = m_widgets.nameList->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void frmElvarine::setListIndex(int index)
+{
+    if (index < 0 || index >= m_listModel->rowCount())
+        return;
+    if (listIndex() == index) {
+        // Already selected: the selection does not change, nothing runs.
+        return;
+    }
+    m_widgets.nameList->setCurrentIndex(m_listModel->index(index));
+}
+
+// ------------------------------------------------------------------------------ field boxes
+
+void frmElvarine::txtFields_Change(FieldBox box)
+{
+    if (m_showing)
+        return;
+    m_changed[size_t(box)] = true;
+    m_workflow.fieldChanged();
+}
+
+void frmElvarine::txtFields_GotFocus(FieldBox box)
+{
+    if (fieldText(box) == QLatin1String(" "))
+        setFieldText(box, QString());
+}
+
+void frmElvarine::txtFields_LostFocus(FieldBox box)
+{
+    bool nameMissing = false;
+    if (!m_inFocusRule && fieldText(FieldBox::Nom).isEmpty()) {
+        m_inFocusRule = true;
+        services.dialogs->msgBox(QStringLiteral("Saisie obligatoire pour le nom !"), vbCritical,
+                                 QStringLiteral("Erreur"));
+        m_inFocusRule = false;
+        nameMissing = true;
+    }
+    if (fieldText(box).isEmpty())
+        setFieldText(box, QStringLiteral(" "));
+    // The focus goes back to the name once the focus change under way has ended.
+    if (nameMissing)
+        QTimer::singleShot(0, this,
+                           [this] { field(FieldBox::Nom)->setFocus(Qt::OtherFocusReason); });
+}
+
+bool frmElvarine::txtFields_KeyDown(FieldBox box, int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Down)
+        return false;
+    const std::optional<FieldBox> next = nextBox(box);
+    if (!next)
+        return false; // Notes: Enter makes a new line
+    field(*next)->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+std::optional<FieldBox> frmElvarine::boxOf(QObject* object) const
+{
+    for (FieldBox box : kAllFieldBoxes) {
+        if (field(box) == object)
+            return box;
+    }
+    return std::nullopt;
+}
+
+// Watches the field boxes only: their focus rules and the Enter key.
+bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
+{
+    const std::optional<FieldBox> watchedBox = boxOf(watched);
+    if (!watchedBox)
+        return QMainWindow::eventFilter(watched, event);
+    const FieldBox box = *watchedBox;
+    const bool formOpen = m_widgets.recordFrame->isEnabled();
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && formOpen)
+            txtFields_GotFocus(box);
+        break;
+    }
+    case QEvent::FocusOut: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && formOpen &&
+            field(box)->isEnabled() && !m_quitting)
+            txtFields_LostFocus(box);
+        break;
+    }
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            break;
+        if (box == FieldBox::Notes && key->key() != Qt::Key_Down)
+            break;
+        if (txtFields_KeyDown(box, key->key()))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------------------------ binding
+
+void frmElvarine::Data1_Validate(int action, int&)
+{
+    if (NewMode) {
+        try {
+            Counter = m_binding.recordset().RecordCount() + 1;
+        } catch (const EngineError&) {
+        }
+    }
+    switch (action) {
+    case RecordBinding::vbDataActionMoveFirst:
+        ActualPosition = 1;
+        break;
+    case RecordBinding::vbDataActionMovePrevious:
+        if (ActualPosition > 1)
+            --ActualPosition;
+        break;
+    case RecordBinding::vbDataActionMoveNext:
+        if (ActualPosition < Counter)
+            ++ActualPosition;
+        break;
+    case RecordBinding::vbDataActionMoveLast:
+        ActualPosition = Counter;
+        break;
+    default:
+        break;
+    }
+    NewMode = 0;
+}
+
+void frmElvarine::Data1_Reposition()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    try {
+        Counter = m_binding.recordset().RecordCount();
+        if (Counter < ActualPosition)
+            ActualPosition = Counter;
+    } catch (const EngineError&) {
+    }
+    const auto panel = [this](int n) { return m_widgets.panels[size_t(n - 1)]; };
+    panel(1)->setText(fieldText(FieldBox::Nom) + QLatin1Char(' ') + fieldText(FieldBox::Prenom) +
+                      QLatin1Char(' '));
+    panel(2)->setText(fieldText(FieldBox::CodePostal) + QLatin1Char(' ') +
+                      fieldText(FieldBox::Ville) + QLatin1Char(' '));
+    panel(3)->setText(QStringLiteral("Tel 1 : ") + fieldText(FieldBox::Telephone) +
+                      QStringLiteral("  Fax : ") + fieldText(FieldBox::Fax) + QLatin1Char(' '));
+}
+
+void frmElvarine::Data1_Error(int, const QString& text, int& response)
+{
+    services.dialogs->msgBox(
+        QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:") + text,
+        vbOKOnly, kTitle);
+    response = 0;
+}
+
+// ------------------------------------------------------------------------------ help
+
+void frmElvarine::Mnu_Aide_Click()
+{
+    const QString path = programFile(QStringLiteral("Elvarine.HLP"));
+    if (!FichierExiste(path)) {
+        services.dialogs->msgBox(QStringLiteral("Fichier d'aide ") + path +
+                                     QStringLiteral(" introuvable !"),
+                                 vbExclamation, QStringLiteral("Erreur"));
+        return;
+    }
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(path, this);
+    static_cast<HelpWindow*>(m_helpWindow.data())->showContents();
+}
+
+void frmElvarine::Mnu_Apropos_Click()
+{
+    services.dialogs->msgBox(
+        QStringLiteral("Elvarine : Version 1.3.2\r\rGestion d'Elvarine Personnel"), vbInformation,
+        QStringLiteral("A propos"));
+}
+
+// ------------------------------------------------------------------------------ quitting
+
+bool frmElvarine::confirmQuit()
+{
+    if (!recordPending())
+        return true;
+    const int answer = services.dialogs->msgBox(
+        QStringLiteral("Enregistrer les modifications de la fiche en cours ?"),
+        vbYesNoCancel + vbQuestion, kTitle);
+    if (answer == vbCancel)
+        return false;
+    if (answer == vbYes) {
+        cmdRefresh_Click();
+        return !recordPending() && !m_widgets.recordFrame->isEnabled();
+    }
+    return true;
+}
+
+void frmElvarine::cmdClose_Click()
+{
+    if (!confirmQuit())
+        return;
+    state.FicAnOuvre = 0;
+    endProgram();
+}
+
+void frmElvarine::endProgram()
+{
+    m_quitting = true;
+    if (m_helpWindow)
+        m_helpWindow->close();
+    close();
+    emit programEnded();
+}
+
+void frmElvarine::closeEvent(QCloseEvent* event)
+{
+    if (!m_quitting) {
+        if (!confirmQuit()) {
+            event->ignore();
+            return;
+        }
+        state.FicAnOuvre = 0;
+        m_quitting = true;
+        if (m_helpWindow)
+            m_helpWindow->close();
+        emit programEnded();
+    }
+    event->accept();
+}

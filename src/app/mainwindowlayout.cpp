@@ -1,0 +1,255 @@
+#include "app/mainwindowlayout.h"
+
+#include "core/addressschema.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// Enter or Down arrow moves to the next box in this order; Notes has no successor. The tab
+// order follows it too.
+constexpr FieldBox kEnterOrder[kFieldBoxCount] = {
+    FieldBox::Nom,       FieldBox::Prenom,     FieldBox::Societe,   FieldBox::Adresse,
+    FieldBox::Adresse1,  FieldBox::CodePostal, FieldBox::Ville,     FieldBox::Pays,
+    FieldBox::Telephone, FieldBox::Telephone1, FieldBox::Fax,       FieldBox::Portable,
+    FieldBox::Email,     FieldBox::Url,        FieldBox::Reference, FieldBox::Notes};
+
+// The multi-line Notes box keeps to its maximum length like the one-line boxes.
+class NotesEdit : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+    int maxLength = 255;
+    QString lastAccepted;
+    void enforce()
+    {
+        const QString t = toPlainText();
+        if (t.size() <= maxLength) {
+            lastAccepted = t;
+            return;
+        }
+        const QSignalBlocker block(this);
+        const int pos = std::min(textCursor().position(), int(lastAccepted.size()));
+        setPlainText(lastAccepted);
+        QTextCursor c = textCursor();
+        c.setPosition(pos);
+        setTextCursor(c);
+    }
+};
+
+QString captionName(const QString& caption)
+{
+    QString n = caption;
+    if (n.endsWith(QLatin1String(" :")))
+        n.chop(2);
+    return n;
+}
+
+QListView* buildNameList(QWidget* parent, QAbstractItemModel& names)
+{
+    auto* list = new QListView(parent);
+    list->setObjectName(QStringLiteral("List1"));
+    list->setModel(&names);
+    list->setUniformItemSizes(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setAccessibleName(QStringLiteral("Liste des noms"));
+    list->setMinimumWidth(160);
+    return list;
+}
+
+// The sixteen boxes with their captions, each caption the buddy of its box.
+void buildFieldBoxes(MainWindowWidgets& w, const QFont& font,
+                     const std::function<void(FieldBox)>& boxChanged)
+{
+    QGroupBox* frame = w.recordFrame;
+    for (const ColumnDef& column : kColumns) {
+        const FieldBox box = column.box;
+        const int number = boxNumber(box);
+        QWidget* field = nullptr;
+        if (box == FieldBox::Notes) {
+            auto* notes = new NotesEdit(frame);
+            notes->maxLength = column.boxLength;
+            notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            notes->setTabChangesFocus(true);
+            notes->setMinimumHeight(60);
+            QObject::connect(notes, &QPlainTextEdit::textChanged, frame, [notes, boxChanged] {
+                notes->enforce();
+                boxChanged(FieldBox::Notes);
+            });
+            field = notes;
+        } else {
+            auto* edit = new QLineEdit(frame);
+            edit->setMaxLength(column.boxLength);
+            QObject::connect(edit, &QLineEdit::textChanged, frame,
+                             [box, boxChanged] { boxChanged(box); });
+            field = edit;
+        }
+        field->setObjectName(QStringLiteral("txtFields_%1").arg(number));
+        field->setFont(font);
+        const QString caption = QString::fromUtf16(column.caption);
+        auto* label = new QLabel(caption, frame);
+        label->setFont(font);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setObjectName(number < 12 ? QStringLiteral("lblLabels_%1").arg(number)
+                                         : QStringLiteral("Label%1").arg(number - 11));
+        label->setBuddy(field);
+        field->setAccessibleName(captionName(caption));
+        w.fields[size_t(number)] = field;
+        w.captions[size_t(number)] = label;
+    }
+}
+
+void buildRecordFrame(MainWindowWidgets& w, QWidget* parent, const QFont& font,
+                      const std::function<void(FieldBox)>& boxChanged)
+{
+    w.recordFrame = new QGroupBox(QStringLiteral("Fiche "), parent);
+    QGroupBox* frame = w.recordFrame;
+    frame->setObjectName(QStringLiteral("Frame2"));
+    QFont bold = frame->font();
+    bold.setBold(true);
+    frame->setFont(bold);
+    buildFieldBoxes(w, font, boxChanged);
+
+    auto* grid = new QGridLayout(frame);
+    auto place = [&](int row, FieldBox box, int col, int span = 3) {
+        grid->addWidget(w.captions[size_t(box)], row, col);
+        grid->addWidget(w.fields[size_t(box)], row, col + 1, 1, span);
+    };
+    place(0, FieldBox::Nom, 0);
+    place(1, FieldBox::Prenom, 0);
+    place(2, FieldBox::Societe, 0);
+    place(3, FieldBox::Adresse, 0);
+    place(4, FieldBox::Adresse1, 0);
+    place(5, FieldBox::CodePostal, 0, 1);
+    place(5, FieldBox::Ville, 2, 1);
+    place(6, FieldBox::Pays, 0);
+    place(7, FieldBox::Telephone, 0, 1);
+    place(7, FieldBox::Telephone1, 2, 1);
+    place(8, FieldBox::Fax, 0, 1);
+    place(8, FieldBox::Portable, 2, 1);
+    place(9, FieldBox::Email, 0);
+    place(10, FieldBox::Url, 0);
+    place(11, FieldBox::Reference, 0);
+    place(12, FieldBox::Notes, 0);
+    w.captions[size_t(FieldBox::Notes)]->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(12, 1);
+    static_cast<QLineEdit*>(w.fields[size_t(FieldBox::CodePostal)])->setMaximumWidth(70);
+    // While the form is closed to input its fields stay readable.
+    QPalette readable = frame->palette();
+    for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        readable.setColor(QPalette::Disabled, role, readable.color(QPalette::Active, role));
+    readable.setColor(QPalette::Disabled, QPalette::Base,
+                      readable.color(QPalette::Active, QPalette::Window));
+    frame->setPalette(readable);
+
+    w.cancelButton = new QPushButton(QStringLiteral("&Annuler"), frame);
+    w.cancelButton->setObjectName(QStringLiteral("CmdAnnul"));
+    w.cancelButton->setFont(font);
+    w.cancelButton->setVisible(false);
+    grid->addWidget(w.cancelButton, 13, 0);
+
+    for (int i = 0; i + 1 < kFieldBoxCount; ++i)
+        QWidget::setTabOrder(w.fields[size_t(kEnterOrder[i])],
+                             w.fields[size_t(kEnterOrder[i + 1])]);
+}
+
+void buildButtonFrame(MainWindowWidgets& w, QWidget* parent)
+{
+    w.buttonFrame = new QGroupBox(parent);
+    w.buttonFrame->setObjectName(QStringLiteral("Frame1"));
+    auto* buttons = new QHBoxLayout(w.buttonFrame);
+    auto makeButton = [&](const QString& name, const QString& caption) {
+        auto* b = new QPushButton(caption, w.buttonFrame);
+        b->setObjectName(name);
+        buttons->addWidget(b);
+        return b;
+    };
+    w.addButton = makeButton(QStringLiteral("cmdAdd"), QStringLiteral("&Ajouter"));
+    w.deleteButton = makeButton(QStringLiteral("cmdDelete"), QStringLiteral("&Supprimer"));
+    w.refreshButton = makeButton(QStringLiteral("cmdRefresh"), QStringLiteral("A&ctualiser"));
+    w.updateButton = makeButton(QStringLiteral("cmdUpdate"), QStringLiteral("&Modifier"));
+    w.closeButton = makeButton(QStringLiteral("cmdClose"), QStringLiteral("&Quitter"));
+}
+
+void buildStatusBar(MainWindowWidgets& w, QMainWindow& window)
+{
+    w.statusBar = new QStatusBar(&window);
+    w.statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(w.statusBar);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setMinimumWidth(2540 / 15);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        w.statusBar->addWidget(panel, 1);
+        w.panels[size_t(i)] = panel;
+    }
+    window.setStatusBar(w.statusBar);
+}
+
+} // namespace
+
+MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel& names,
+                                         const std::function<void(FieldBox)>& boxChanged)
+{
+    MainWindowWidgets w;
+    auto* central = new QWidget(&window);
+    auto* outer = new QHBoxLayout(central);
+    w.nameList = buildNameList(central, names);
+    outer->addWidget(w.nameList, 2);
+
+    auto* right = new QVBoxLayout;
+    outer->addLayout(right, 3);
+    // Only the form's own caption is bold.
+    QFont normal = window.font();
+    normal.setBold(false);
+    buildRecordFrame(w, central, normal, boxChanged);
+    right->addWidget(w.recordFrame, 1);
+    buildButtonFrame(w, central);
+    right->addWidget(w.buttonFrame);
+    window.setCentralWidget(central);
+    buildStatusBar(w, window);
+    return w;
+}
+
+QString fieldBoxText(const QWidget* box)
+{
+    if (auto* e = qobject_cast<const QLineEdit*>(box))
+        return e->text();
+    return static_cast<const QPlainTextEdit*>(box)->toPlainText();
+}
+
+void setFieldBoxText(QWidget* widget, FieldBox box, const QString& text)
+{
+    const int design = kColumns[columnOfBox(box)].boxLength;
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) {
+        e->setMaxLength(std::max(design, int(text.size())));
+        e->setText(text);
+    } else {
+        auto* notes = static_cast<NotesEdit*>(widget);
+        notes->maxLength = std::max(design, int(text.size()));
+        notes->setPlainText(text);
+    }
+}
+
+std::optional<FieldBox> nextBox(FieldBox box)
+{
+    for (int i = 0; i + 1 < kFieldBoxCount; ++i) {
+        if (kEnterOrder[i] == box)
+            return kEnterOrder[i + 1];
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,131 @@
+// The main window's search: Rechercher, Suivant and the scan of the name list they share.
+#include "app/escapewatch.h"
+#include "app/frmelvarine.h"
+
+#include "core/appstate.h"
+#include "core/namelist.h"
+#include "core/search/search.h"
+#include "core/services.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+
+namespace
+{
+
+void restoreCursor()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
+void frmElvarine::Mnu_Rechercher_Click()
+{
+    if (m_searching || !m_binding.hasRecordset())
+        return;
+    SearchState& search = state.search;
+    search.DemandeArret = 0;
+    search.Chaine = services.dialogs->inputBox(
+        QStringLiteral("Entrez la chaîne de caractères à rechercher"),
+        QStringLiteral("Chaîne de caractère à rechercher"), search.Chaine);
+    if (search.Chaine.isEmpty()) {
+        command(Command::Suivant)->setEnabled(false);
+        return;
+    }
+    command(Command::Suivant)->setEnabled(true);
+    search.Chaine = search.Chaine.toLower();
+    search.IndexTrouve = listIndex();
+    scanList(0, QStringLiteral("Rechercher chaîne"));
+}
+
+void frmElvarine::Mnu_Suivant_Click()
+{
+    if (m_searching || !m_binding.hasRecordset() || state.search.Chaine.isEmpty())
+        return;
+    state.search.DemandeArret = 0;
+    scanList(state.search.IndexTrouve + 1, QStringLiteral("Rechercher suivant"));
+}
+
+void frmElvarine::scanList(int from, const QString& notFoundTitle)
+{
+    SearchState& search = state.search;
+    m_searching = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_widgets.nameList->setFocus();
+    const int generation = m_listGeneration;
+    const std::vector<int> positions = m_listModel->positions();
+    const auto groups = criterionColumnGroups(search.CritereRech);
+    const QString chaine = search.Chaine;
+
+    // One pass over the records in list order. Each entry passed counts as selected: an entry
+    // whose record is not the first stored one becomes the remembered index.
+    int indexTrouve = search.IndexTrouve;
+    int found = -1;
+    int cancelledAt = -1;
+    {
+        // Pending events are processed now and then, so the window answers and Escape is seen.
+        const EscapeWatch escape(*this, search.DemandeArret);
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
+        auto stopRequested = [&] {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+            return search.DemandeArret == 1;
+        };
+        if (from < int(positions.size()) && stopRequested())
+            cancelledAt = from;
+        if (cancelledAt < 0) {
+            try {
+                m_binding.recordset().scanInOrder(
+                    positions, from, groups, [&](int i, const QString& text) {
+                        if (sinceEvents.elapsed() >= 25 && stopRequested()) {
+                            cancelledAt = i;
+                            return false;
+                        }
+                        if (positions[size_t(i)] > 0)
+                            indexTrouve = i;
+                        if (textMatches(text, chaine, QChar(Recordset::kGroupSeparator))) {
+                            found = i;
+                            return false;
+                        }
+                        return true;
+                    });
+            } catch (const EngineError&) {
+            }
+        }
+    }
+    m_searching = false;
+    if (generation != m_listGeneration) {
+        // The list was rebuilt meanwhile: its entries are no longer the ones scanned.
+        QApplication::restoreOverrideCursor();
+        return;
+    }
+    if (cancelledAt >= 0) {
+        services.dialogs->msgBox(QStringLiteral("Recherche annulée"), vbInformation,
+                                 QStringLiteral("Annulation"));
+        search.DemandeArret = 0;
+        restoreCursor();
+        search.IndexTrouve = indexTrouve;
+        setListIndex(cancelledAt);
+        List1_Click();
+        return;
+    }
+    restoreCursor();
+    if (found >= 0) {
+        search.IndexTrouve = indexTrouve;
+        setListIndex(found);
+        search.IndexTrouve = found;
+        return;
+    }
+    services.dialogs->msgBox(QStringLiteral("Chaîne < ") + search.Chaine +
+                                 QStringLiteral(" > non trouvée"),
+                             vbInformation, notFoundTitle);
+    search.IndexTrouve = indexTrouve;
+    setListIndex(indexTrouve);
+    List1_Click();
+}

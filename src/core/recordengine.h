@@ -124,6 +124,20 @@ public:
                      const std::function<bool(int index, const QString& text)>& visit);
     // Reads the rows again when the file changed since they were read.
     void Requery();
+
+    // Bulk reading and appending (recordbulk.cpp).
+    // Called with (rows done, rows in all); returning false cancels.
+    using RowProgress = std::function<bool(qint64 done, qint64 total)>;
+    // Maximum characters of a column in this file.
+    int columnSize(int column) const { return m_sizes[size_t(column)]; }
+    // Every row of the table, all sixteen columns, in stored order, read in one query (null
+    // columns as null QVariants). Nothing (and false) when cancelled.
+    bool readAllRows(std::vector<RowValues>& rows, const RowProgress& progress = {});
+    // Adds `rows` after the existing ones in one transaction: either every row is stored or
+    // none. Values longer than their column are refused (EngineError) before anything is
+    // written. False when cancelled through `progress`: the file is then left as it was.
+    // Throws EngineError when the file refuses the rows (nothing stored).
+    bool appendRows(const std::vector<RowValues>& rows, const RowProgress& progress = {});
     // True when the file was changed (here or by another program) since the rows were read.
     bool stale();
 

@@ -30,6 +30,21 @@ Contact contactOfRow(const RowValues& row)
     return c;
 }
 
+Contact takeContactOfRow(RowValues& row)
+{
+    Contact c;
+    for (int i = 0; i < kColumnCount; ++i) {
+        QVariant& v = row[size_t(i)];
+        if (v.isNull())
+            continue;
+        if (v.typeId() == QMetaType::QString)
+            c[size_t(i)] = std::move(*static_cast<QString*>(v.data()));
+        else
+            c[size_t(i)] = v.toString();
+    }
+    return c;
+}
+
 RowValues rowOfContact(const Contact& contact)
 {
     RowValues row;

@@ -45,6 +45,8 @@ bool isEmptyValue(const QString& value);
 bool isEmptyContact(const Contact& contact);
 
 Contact contactOfRow(const RowValues& row);
+// The same, taking the row's texts.
+Contact takeContactOfRow(RowValues& row);
 // The row to store: empty fields stay null, as in a record whose box was never filled.
 RowValues rowOfContact(const Contact& contact);
 

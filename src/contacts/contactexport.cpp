@@ -10,17 +10,20 @@
 bool contactsInListOrder(Recordset& rs, std::vector<Contact>& contacts, const ProgressFn& progress)
 {
     contacts.clear();
-    std::vector<RowValues> rows;
-    if (!rs.readAllRows(rows, progress))
+    std::vector<Contact> stored;
+    stored.reserve(size_t(rs.RecordCount()));
+    if (!rs.readAllRows([&stored](RowValues& row) { stored.push_back(takeContactOfRow(row)); },
+                        progress))
         return false;
     std::vector<QString> lines;
-    lines.reserve(rows.size());
-    for (const RowValues& row : rows)
-        lines.push_back(listLine(row[Field::Nom].toString(), row[Field::Prenom].toString()));
+    lines.reserve(stored.size());
+    for (const Contact& c : stored)
+        lines.push_back(listLine(c[Field::Nom], c[Field::Prenom]));
     const std::vector<int> order = alphabeticalOrder(lines);
-    contacts.reserve(rows.size());
+    lines.clear();
+    contacts.reserve(stored.size());
     for (int position : order)
-        contacts.push_back(contactOfRow(rows[size_t(position)]));
+        contacts.push_back(std::move(stored[size_t(position)]));
     return true;
 }
 

@@ -158,14 +158,11 @@ bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts,
     summary.empty = 0;
     summary.leftOut.clear();
 
-    std::vector<RowValues> existing;
-    if (!rs.readAllRows(existing, progressPart(progress, 0, 150)))
-        return false;
     QSet<QString> known;
-    known.reserve(qsizetype(existing.size() + contacts.size()));
-    for (const RowValues& row : existing)
-        known.insert(identityKey(contactOfRow(row)));
-    existing.clear();
+    known.reserve(qsizetype(rs.RecordCount()) + qsizetype(contacts.size()));
+    if (!rs.readAllRows([&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
+                        progressPart(progress, 0, 150)))
+        return false;
 
     std::vector<RowValues> rows;
     rows.reserve(contacts.size());

@@ -37,15 +37,24 @@ struct Card {
     int firstLine = 0;
 };
 
-bool isFieldProperty(const QByteArray& name)
+// True when the line's property (its name before ";" or ":", without its group) gives a field.
+bool isFieldProperty(const QByteArray& line)
 {
-    static const char* const names[] = {"N",     "FN",  "ORG",  "ADR",   "TEL",
-                                        "EMAIL", "URL", "NOTE", "AGENT", "VERSION"};
+    static const char* const names[] = {"N",     "FN",  "ORG",  "ADR",     "TEL",
+                                        "EMAIL", "URL", "NOTE", "AGENT",   "VERSION",
+                                        kReferenceProperty};
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ';' && line[end] != ':')
+        ++end;
+    QByteArrayView name = QByteArrayView(line.constData(), end).trimmed();
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
     for (const char* n : names) {
-        if (name == n)
+        if (name.compare(QByteArrayView(n), Qt::CaseInsensitive) == 0)
             return true;
     }
-    return name == kReferenceProperty;
+    return false;
 }
 
 QByteArray unquoted(const QByteArray& value)
@@ -83,9 +92,9 @@ bool isEncodingName(const QByteArray& upper)
            upper == "7BIT" || upper == "B" || upper == "QP";
 }
 
-// "name[;param...]:value", the name possibly grouped ("item1.TEL"). Only the name is read when
-// `nameOnly`; false when the line has no colon.
-bool parseProperty(const QByteArray& line, Property& p, bool nameOnly)
+// "name[;param...]:value", the name possibly grouped ("item1.TEL"); false when the line has no
+// colon.
+bool parseProperty(const QByteArray& line, Property& p)
 {
     const qsizetype n = line.size();
     qsizetype i = 0;
@@ -96,11 +105,8 @@ bool parseProperty(const QByteArray& line, Property& p, bool nameOnly)
     QByteArray name = line.left(i).trimmed().toUpper();
     const qsizetype dot = name.lastIndexOf('.');
     if (dot >= 0)
-        name = name.mid(dot + 1);
+        name = name.sliced(dot + 1);
     p.name = name;
-    if (nameOnly)
-        return true;
-    p.params.clear();
     while (i < n && line[i] == ';') {
         const qsizetype start = ++i;
         bool inQuote = false;
@@ -151,8 +157,11 @@ QList<QByteArray> typesOf(const Property& p)
     for (const Param& param : p.params) {
         if (param.name != "TYPE")
             continue;
-        for (const QByteArray& v : param.values)
-            types << v.trimmed().toUpper();
+        // vCard 4.0 quotes its lists: TYPE="voice,home".
+        for (const QByteArray& v : param.values) {
+            for (const QByteArray& t : v.split(','))
+                types << t.trimmed().toUpper();
+        }
     }
     return types;
 }
@@ -321,7 +330,7 @@ public:
             qsizetype end = pos;
             while (end < n && m_data[end] != '\n' && m_data[end] != '\r')
                 ++end;
-            QByteArray line = m_data.mid(pos, end - pos);
+            const QByteArrayView line(m_data.constData() + pos, end - pos);
             if (end < n && m_data[end] == '\r' && end + 1 < n && m_data[end + 1] == '\n')
                 pos = end + 2;
             else
@@ -333,17 +342,18 @@ public:
             }
             if (havePending && continuesQuotedPrintable(pending)) {
                 pending.chop(1);
-                pending += line;
+                pending.append(line);
                 continue;
             }
             if (havePending && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
                 // Folded line: vCard 2.1 keeps the blank that starts the next line.
-                pending += m_version == Version::V21 ? line : line.mid(1);
+                pending.append(m_version == Version::V21 ? line : line.sliced(1));
                 continue;
             }
             if (havePending && !logicalLine(pending, pendingLine))
                 return failed(result);
-            pending = line;
+            pending.resize(0);
+            pending.append(line);
             pendingLine = lineNo;
             havePending = true;
         }
@@ -386,7 +396,8 @@ private:
 
     static bool isLine(const QByteArray& line, const char* text)
     {
-        return line.trimmed().compare(text, Qt::CaseInsensitive) == 0;
+        return QByteArrayView(line).trimmed().compare(QByteArrayView(text), Qt::CaseInsensitive) ==
+               0;
     }
 
     bool logicalLine(const QByteArray& line, int lineNo)
@@ -430,10 +441,11 @@ private:
         }
         if (m_depth > 1)
             return true; // a card inside a card (AGENT of vCard 2.1): not ours
-        Property p;
-        if (!parseProperty(line, p, true) || !isFieldProperty(p.name))
+        if (!isFieldProperty(line))
             return true;
-        parseProperty(line, p, false);
+        Property p;
+        if (!parseProperty(line, p))
+            return true;
         p.line = lineNo;
         if (p.name == "VERSION") {
             const QByteArray v = p.value.trimmed();

@@ -10,6 +10,16 @@ constexpr int kProgressCards = 1000;
 
 QString escaped(const QString& value)
 {
+    bool plain = true;
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u == '\\' || u == ',' || u == ';' || u == '\r' || u == '\n') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return value;
     QString out;
     out.reserve(value.size() + 8);
     const qsizetype n = value.size();
@@ -82,7 +92,13 @@ void appendVCard(QByteArray& out, const Contact& c, VCardVersion version)
 {
     const bool v4 = version == VCardVersion::V40;
     auto put = [&out](const QString& name, const QString& text) {
-        out += foldedLine((name + QLatin1Char(':') + text).toUtf8());
+        const QByteArray line = (name + QLatin1Char(':') + text).toUtf8();
+        if (line.size() <= kFoldOctets) {
+            out += line;
+            out += "\r\n";
+        } else {
+            out += foldedLine(line);
+        }
     };
     out += "BEGIN:VCARD\r\n";
     out += v4 ? "VERSION:4.0\r\n" : "VERSION:3.0\r\n";

@@ -23,9 +23,9 @@ constexpr int kProgressStep = 500;
 
 } // namespace
 
-bool Recordset::readAllRows(std::vector<RowValues>& rows, const RowProgress& progress)
+bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
+                            const RowProgress& progress)
 {
-    rows.clear();
     QStringList cols;
     for (const QString& n : m_sqlNames)
         cols << n;
@@ -35,20 +35,22 @@ bool Recordset::readAllRows(std::vector<RowValues>& rows, const RowProgress& pro
                     .arg(cols.join(QLatin1String(", ")), m_table)))
         bulkFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
     const qint64 total = RecordCount();
-    rows.reserve(size_t(total));
+    qint64 done = 0;
+    RowValues row;
     while (q.next()) {
-        RowValues row;
         for (int c = 0; c < kColumnCount; ++c) {
-            const QVariant v = q.value(c);
-            if (!v.isNull())
+            QVariant v = q.value(c);
+            if (v.isNull())
+                row[size_t(c)] = QVariant();
+            else if (v.typeId() == QMetaType::QString)
+                row[size_t(c)] = std::move(v);
+            else
                 row[size_t(c)] = QVariant(v.toString());
         }
-        rows.push_back(std::move(row));
-        if (progress && rows.size() % kProgressStep == 0 &&
-            !progress(qint64(rows.size()), std::max(total, qint64(rows.size())))) {
-            rows.clear();
+        visit(row);
+        ++done;
+        if (progress && done % kProgressStep == 0 && !progress(done, std::max(total, done)))
             return false;
-        }
     }
     if (q.lastError().isValid())
         bulkFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());

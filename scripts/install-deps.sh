@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev qt6-translations-l10n
   libcups2-dev cups-daemon cups-client
   xvfb xauth xdotool xclip sqlite3 poppler-utils fonts-dejavu-core
+  python3-vobject
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -87,16 +87,15 @@ int main(int argc, char** argv)
     v4.version = VCardVersion::V40;
     ExportOptions csv;
     csv.format = ContactFormat::Csv;
-    for (const Case& c : {Case{"vCard 3.0", v3, "contacts3.vcf"}, Case{"vCard 4.0", v4,
-                                                                       "contacts4.vcf"},
-                          Case{"CSV", csv, "contacts.csv"}}) {
+    for (const Case& c :
+         {Case{"vCard 3.0", v3, "contacts3.vcf"}, Case{"vCard 4.0", v4, "contacts4.vcf"},
+          Case{"CSV", csv, "contacts.csv"}}) {
         const Timing t = run(source, folder, c.options, QString::fromLatin1(c.file));
         out << c.label << ", " << count << " records: export " << qRound(t.exportMs) << " ms ("
             << qRound(t.exportCpuMs) << " ms of processor time; records read and sorted in "
             << qRound(t.readRowsMs) << " ms), import " << qRound(t.importMs) << " ms ("
-            << qRound(t.importCpuMs) << " ms of processor time; file read in "
-            << qRound(t.parseMs) << " ms; " << t.imported
-            << " records added to an empty file)\n";
+            << qRound(t.importCpuMs) << " ms of processor time; file read in " << qRound(t.parseMs)
+            << " ms; " << t.imported << " records added to an empty file)\n";
         out.flush();
     }
     return 0;

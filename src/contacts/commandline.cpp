@@ -82,8 +82,8 @@ OpenedFile openAddressFile(const QString& path)
     return f;
 }
 
-int runExport(const QString& file, const QString& addressFile,
-              std::optional<ContactFormat> format, QTextStream& out, QTextStream& err)
+int runExport(const QString& file, const QString& addressFile, std::optional<ContactFormat> format,
+              QTextStream& out, QTextStream& err)
 {
     if (!format)
         format = formatOfName(file);
@@ -120,8 +120,8 @@ int runExport(const QString& file, const QString& addressFile,
     return kCommandDone;
 }
 
-int runImport(const QString& file, const QString& addressFile,
-              std::optional<ContactFormat> format, QTextStream& out, QTextStream& err)
+int runImport(const QString& file, const QString& addressFile, std::optional<ContactFormat> format,
+              QTextStream& out, QTextStream& err)
 {
     ContactsFile contacts = readContactsFile(file, format);
     if (!contacts.error.isEmpty()) {

@@ -88,8 +88,8 @@ ContactsFile readContactsFile(const QString& path, std::optional<ContactFormat> 
         return file;
     }
     if (!f.open(QIODevice::ReadOnly)) {
-        file.error = importFailureText(path, QStringLiteral("il ne peut pas être lu (%1).")
-                                                 .arg(f.errorString()));
+        file.error = importFailureText(
+            path, QStringLiteral("il ne peut pas être lu (%1).").arg(f.errorString()));
         return file;
     }
     const QByteArray data = f.readAll();
@@ -149,8 +149,8 @@ void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping)
     file.contacts = contactsOfCsv(file.table, mapping);
 }
 
-bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts,
-                        ImportSummary& summary, const ProgressFn& progress)
+bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
+                        const ProgressFn& progress)
 {
     summary.read = int(contacts.size());
     summary.imported = 0;
@@ -160,8 +160,9 @@ bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts,
 
     QSet<QString> known;
     known.reserve(qsizetype(rs.RecordCount()) + qsizetype(contacts.size()));
-    if (!rs.readAllRows([&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
-                        progressPart(progress, 0, 150)))
+    if (!rs.readAllRows(
+            [&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
+            progressPart(progress, 0, 150)))
         return false;
 
     std::vector<RowValues> rows;

@@ -69,8 +69,8 @@ void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping);
 // all sixteen fields to a record of the file (or to one imported before it) is skipped, and so
 // is a contact with no field filled. False when cancelled: the file is left exactly as it was.
 // Throws EngineError when the file refuses the records (nothing is then added).
-bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts,
-                        ImportSummary& summary, const ProgressFn& progress = {});
+bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
+                        const ProgressFn& progress = {});
 
 // "Le fichier « path » ne peut pas être importé : reason" + line break +
 // "Aucune fiche n'a été importée."

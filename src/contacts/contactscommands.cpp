@@ -14,8 +14,7 @@
 
 #include <QFileInfo>
 
-const char* const kImportFilter =
-    "Cartes de visite vCard (*.vcf)|*.vcf|Fichier CSV (*.csv)|*.csv";
+const char* const kImportFilter = "Cartes de visite vCard (*.vcf)|*.vcf|Fichier CSV (*.csv)|*.csv";
 const char* const kExportFilter =
     "Cartes de visite vCard (*.vcf)|*.vcf|Cartes de visite vCard 4.0 (*.vcf)|*.vcf|"
     "Fichier CSV (*.csv)|*.csv|Fichier CSV, séparateur virgule (*.csv)|*.csv";
@@ -75,9 +74,9 @@ bool askExportFile(AppState& state, Services& services, const QString& title,
     dlg.Filter = QString::fromUtf8(kExportFilter);
     dlg.FilterIndex = state.contacts.exportFilter;
     dlg.Flags = cdlOFNOverwritePrompt;
-    const QString folder =
-        state.contacts.lastExport.isEmpty() ? QString()
-                                            : QFileInfo(state.contacts.lastExport).absolutePath();
+    const QString folder = state.contacts.lastExport.isEmpty()
+                               ? QString()
+                               : QFileInfo(state.contacts.lastExport).absolutePath();
     dlg.FileName = folder.isEmpty() ? fileName : folder + QLatin1Char('/') + fileName;
     if (!dlg.ShowSave() || dlg.FileName.isEmpty())
         return false;
@@ -119,8 +118,9 @@ bool importContacts(AppState& state, Services& services, RecordBinding& data1, Q
 
     ContactsFile file;
     {
-        ContactsProgress progress(QStringLiteral("Lecture de %1...").arg(QFileInfo(path).fileName()),
-                                  parent, state.contacts.progressDelayMs);
+        ContactsProgress progress(
+            QStringLiteral("Lecture de %1...").arg(QFileInfo(path).fileName()), parent,
+            state.contacts.progressDelayMs);
         file = readContactsFile(path, std::nullopt, progress.progress());
     }
     if (file.cancelled)
@@ -183,8 +183,8 @@ bool exportAllContacts(AppState& state, Services& services, RecordBinding& data1
         const ProgressFn whole = progress.progress();
         cancelled = !contactsInListOrder(data1.recordset(), contacts, progressPart(whole, 0, 400));
         if (!cancelled)
-            bytes = contactsFileBytes(contacts, options, progressPart(whole, 400, 1000),
-                                      &cancelled);
+            bytes =
+                contactsFileBytes(contacts, options, progressPart(whole, 400, 1000), &cancelled);
     } catch (const EngineError& e) {
         showError(services, QStringLiteral("Lecture impossible des fiches.\n%1").arg(e.text));
         return false;
@@ -200,22 +200,20 @@ bool exportAllContacts(AppState& state, Services& services, RecordBinding& data1
     return true;
 }
 
-bool exportCurrentContact(AppState& state, Services& services, const RecordForm& form,
-                          QWidget*)
+bool exportCurrentContact(AppState& state, Services& services, const RecordForm& form, QWidget*)
 {
     const Contact contact = contactOfForm(form);
     QString path;
     ExportOptions options;
     if (!askExportFile(state, services, kExportOneTitle,
-                       contactFileName(contact, suffixOfFilter(state.contacts.exportFilter)),
-                       path, options))
+                       contactFileName(contact, suffixOfFilter(state.contacts.exportFilter)), path,
+                       options))
         return false;
     if (!writeExport(services, path, contactsFileBytes({contact}, options)))
         return false;
     const QString name = contactName(contact);
-    services.dialogs->msgBox(
-        QStringLiteral("La fiche %1 a été exportée dans %2.")
-            .arg(name.isEmpty() ? QStringLiteral("en cours") : name, path),
-        vbInformation, kExportOneTitle);
+    services.dialogs->msgBox(QStringLiteral("La fiche %1 a été exportée dans %2.")
+                                 .arg(name.isEmpty() ? QStringLiteral("en cours") : name, path),
+                             vbInformation, kExportOneTitle);
     return true;
 }

@@ -28,8 +28,7 @@ bool importContacts(AppState& state, Services& services, RecordBinding& data1, Q
 
 // "Exporter les contacts...": every stored record of the open file, in name-list order, to a
 // vCard (3.0 or 4.0) or CSV (";" or ",") file. True when the file was written.
-bool exportAllContacts(AppState& state, Services& services, RecordBinding& data1,
-                       QWidget* parent);
+bool exportAllContacts(AppState& state, Services& services, RecordBinding& data1, QWidget* parent);
 
 // "Exporter la fiche en cours...": the record shown in the field boxes of `form`, to a vCard
 // or CSV file. True when the file was written.

@@ -1,10 +1,10 @@
 #include "contacts/csvlayouts.h"
 
 #include <QHash>
-#include <array>
-#include <climits>
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <map>
 
 namespace
@@ -244,8 +244,7 @@ int ownField(const QString& normalized)
     return names.value(normalized, -1);
 }
 
-template <size_t N>
-CsvColumnRole lookUp(const NamedRole (&table)[N], const QString& normalized)
+template <size_t N> CsvColumnRole lookUp(const NamedRole (&table)[N], const QString& normalized)
 {
     for (const NamedRole& r : table) {
         if (normalized == QLatin1String(r.name))
@@ -333,10 +332,9 @@ CsvLayout layoutOf(const QStringList& normalized)
     if (hasAny(normalized, {"e-mail address", "business street", "home street", "mobile phone",
                             "business phone", "home phone", "middle name", "web page"}))
         return CsvLayout::Outlook;
-    if (hasAny(normalized,
-               {"deuxieme prenom", "rue (bureau)", "rue (domicile)", "adresse de messagerie",
-                "tel. mobile", "telephone (bureau)", "telephone (domicile)", "ville (domicile)",
-                "ville (bureau)"}))
+    if (hasAny(normalized, {"deuxieme prenom", "rue (bureau)", "rue (domicile)",
+                            "adresse de messagerie", "tel. mobile", "telephone (bureau)",
+                            "telephone (domicile)", "ville (domicile)", "ville (bureau)"}))
         return CsvLayout::OutlookFrench;
     return CsvLayout::Unknown;
 }
@@ -488,8 +486,8 @@ Contact contactOfCsvRow(const CsvMapping& mapping, const QStringList& row)
         QString extended, poBox, city, postalCode, country, formatted;
         bool hasParts() const
         {
-            return !streets.empty() || !extended.isEmpty() || !poBox.isEmpty() ||
-                   !city.isEmpty() || !postalCode.isEmpty() || !country.isEmpty();
+            return !streets.empty() || !extended.isEmpty() || !poBox.isEmpty() || !city.isEmpty() ||
+                   !postalCode.isEmpty() || !country.isEmpty();
         }
     };
     std::array<QStringList, kColumnCount> joined;

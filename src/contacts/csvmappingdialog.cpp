@@ -53,7 +53,8 @@ CsvMappingDialog::CsvMappingDialog(const CsvTable& table, QWidget* parent)
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
-    m_header = new QCheckBox(QStringLiteral("La &première ligne donne les noms des colonnes"), this);
+    m_header =
+        new QCheckBox(QStringLiteral("La &première ligne donne les noms des colonnes"), this);
     m_header->setObjectName(QStringLiteral("chkEntete"));
     m_header->setChecked(true);
     layout->addWidget(m_header);

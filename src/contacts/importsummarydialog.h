@@ -17,8 +17,7 @@ class ImportSummaryDialog : public QDialog
 {
     Q_OBJECT
 public:
-    ImportSummaryDialog(const ImportSummary& summary, Dialogs& dialogs,
-                        QWidget* parent = nullptr);
+    ImportSummaryDialog(const ImportSummary& summary, Dialogs& dialogs, QWidget* parent = nullptr);
     ~ImportSummaryDialog() override;
 
     // Asks for a file name and writes the summary there (UTF-8). True when written.

@@ -20,5 +20,6 @@ enum class ByteOrderMark { None, Utf8, Utf16LE, Utf16BE };
 ByteOrderMark byteOrderMark(const QByteArray& bytes);
 
 // True when `bytes` hold a control character that no text file holds (NUL and the C0 codes
-// other than tab, line feed, vertical tab, form feed and carriage return; a final Ctrl-Z is allowed).
+// other than tab, line feed, vertical tab, form feed and carriage return; a final Ctrl-Z is
+// allowed).
 bool hasBinaryBytes(const QByteArray& bytes);

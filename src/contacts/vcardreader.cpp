@@ -40,8 +40,16 @@ struct Card {
 // True when the line's property (its name before ";" or ":", without its group) gives a field.
 bool isFieldProperty(const QByteArray& line)
 {
-    static const char* const names[] = {"N",     "FN",  "ORG",  "ADR",     "TEL",
-                                        "EMAIL", "URL", "NOTE", "AGENT",   "VERSION",
+    static const char* const names[] = {"N",
+                                        "FN",
+                                        "ORG",
+                                        "ADR",
+                                        "TEL",
+                                        "EMAIL",
+                                        "URL",
+                                        "NOTE",
+                                        "AGENT",
+                                        "VERSION",
                                         kReferenceProperty};
     qsizetype end = 0;
     while (end < line.size() && line[end] != ';' && line[end] != ':')
@@ -88,8 +96,8 @@ QList<QByteArray> splitOutsideQuotes(const QByteArray& text, char separator)
 
 bool isEncodingName(const QByteArray& upper)
 {
-    return upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" ||
-           upper == "7BIT" || upper == "B" || upper == "QP";
+    return upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" || upper == "7BIT" ||
+           upper == "B" || upper == "QP";
 }
 
 // "name[;param...]:value", the name possibly grouped ("item1.TEL"); false when the line has no
@@ -659,8 +667,9 @@ bool looksLikeVCard(const QByteArray& data)
         break;
     case ByteOrderMark::Utf16LE:
     case ByteOrderMark::Utf16BE: {
-        QStringDecoder decoder(byteOrderMark(d) == ByteOrderMark::Utf16LE ? QStringDecoder::Utf16LE
-                                                                          : QStringDecoder::Utf16BE);
+        QStringDecoder decoder(byteOrderMark(d) == ByteOrderMark::Utf16LE
+                                   ? QStringDecoder::Utf16LE
+                                   : QStringDecoder::Utf16BE);
         d = QString(decoder.decode(d.mid(2, 800))).toUtf8();
         break;
     }

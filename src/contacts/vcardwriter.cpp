@@ -109,8 +109,8 @@ void appendVCard(QByteArray& out, const Contact& c, VCardVersion version)
     if (full.isEmpty())
         full = value(c, Field::Societe);
     put(QStringLiteral("FN"), escaped(full));
-    put(QStringLiteral("N"), escaped(nom) + QLatin1Char(';') + escaped(prenom) +
-                                 QLatin1String(";;;"));
+    put(QStringLiteral("N"),
+        escaped(nom) + QLatin1Char(';') + escaped(prenom) + QLatin1String(";;;"));
     if (!value(c, Field::Societe).isEmpty())
         put(QStringLiteral("ORG"), escaped(value(c, Field::Societe)));
 

@@ -16,9 +16,8 @@ constexpr int kProgressStep = 500;
     QString detail = error.databaseText();
     if (detail.isEmpty())
         detail = error.text();
-    throw EngineError(number, detail.isEmpty() ? what
-                                               : what + QLatin1String(" (") + detail +
-                                                     QLatin1Char(')'));
+    throw EngineError(
+        number, detail.isEmpty() ? what : what + QLatin1String(" (") + detail + QLatin1Char(')'));
 }
 
 } // namespace
@@ -88,9 +87,9 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
             marks << QStringLiteral("?");
         }
         QSqlQuery q(db);
-        if (!q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(m_table, cols.join(QLatin1String(", ")),
-                                marks.join(QLatin1String(", ")))))
+        if (!q.prepare(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", ")))))
             bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
                      q.lastError());
         const qint64 total = qint64(rows.size());

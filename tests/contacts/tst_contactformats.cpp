@@ -41,11 +41,11 @@ QList<Contact> hardContacts()
                  "Première ligne\r\nDeuxième ligne\nTroisième : œuvre ☎ 😀 ĳ Ω, \"fin\"; \\n",
                  "elise@exemple.fr", "Côte d'Ivoire", "https://exemple.fr/a?b=1,2;3",
                  "06 00 00 00 00"}),
-        contact({"Nguyễn", "Thị Minh Khai", "", "", "", "", "", "", "", "", "", "", "", "",
-                 "", ""}),
+        contact(
+            {"Nguyễn", "Thị Minh Khai", "", "", "", "", "", "", "", "", "", "", "", "", "", ""}),
         contact({"Durand", "", "Société Très Longue Dont Le Nom Déborde Largement",
-                 "Une adresse très très longue qui oblige à plier la ligne", "", "", "", "", "",
-                 "", "", "", "", "", "", ""}),
+                 "Une adresse très très longue qui oblige à plier la ligne", "", "", "", "", "", "",
+                 "", "", "", "", "", ""}),
     };
 }
 
@@ -98,8 +98,8 @@ void TestContactFormats::roundTrip()
     std::vector<Contact> back;
     bool vcard = format.startsWith(QLatin1String("vcard"));
     if (vcard) {
-        const auto version = format == QLatin1String("vcard4") ? VCardVersion::V40
-                                                               : VCardVersion::V30;
+        const auto version =
+            format == QLatin1String("vcard4") ? VCardVersion::V40 : VCardVersion::V30;
         const VCardReadResult r = readVCards(writeVCards(list, version));
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
         back = r.contacts;
@@ -237,23 +237,25 @@ void TestContactFormats::samplesOfEachFormat_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("layout"); // CSV only
+    QTest::addColumn<QString>("layout");   // CSV only
     QTest::addColumn<QString>("expected"); // the last contact, as shown()
 
     // vCard 2.1: bare types, quoted-printable with a soft line break, ISO-8859-1, a card inside
     // an AGENT property, a preferred address after another one.
     QTest::newRow("vCard 2.1")
-        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1:Dupr\xe9;Jean;Luc\r\n"
-                      "FN:Jean Dupr\xc3\xa9\r\n"
-                      "TEL;WORK;VOICE:01 40 00 00 00\r\nTEL;HOME:01 45 00 00 00\r\n"
-                      "TEL;VOICE:01 46 00 00 00\r\nTEL;CELL:06 12 34 56 78\r\n"
-                      "TEL;FAX;WORK:01 40 00 00 01\r\n"
-                      "ADR;WORK:;;1 avenue du Travail;Paris;;75008;France\r\n"
-                      "ADR;HOME;PREF;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:;;3 place de l=E2=80=99=C3=89gl=\r\n"
-                      "ise=0D=0AEscalier B;Paris;;75004;France\r\n"
-                      "NOTE;ENCODING=QUOTED-PRINTABLE:Code =3D 12=0D=0Aporte droite\r\n"
-                      "AGENT:\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nN:Agent;Secret\r\nTEL:00\r\nEND:VCARD\r\n"
-                      "EMAIL;INTERNET:jean@exemple.fr\r\nEND:VCARD\r\n")
+        << QByteArray(
+               "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1:Dupr\xe9;Jean;Luc\r\n"
+               "FN:Jean Dupr\xc3\xa9\r\n"
+               "TEL;WORK;VOICE:01 40 00 00 00\r\nTEL;HOME:01 45 00 00 00\r\n"
+               "TEL;VOICE:01 46 00 00 00\r\nTEL;CELL:06 12 34 56 78\r\n"
+               "TEL;FAX;WORK:01 40 00 00 01\r\n"
+               "ADR;WORK:;;1 avenue du Travail;Paris;;75008;France\r\n"
+               "ADR;HOME;PREF;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:;;3 place de "
+               "l=E2=80=99=C3=89gl=\r\n"
+               "ise=0D=0AEscalier B;Paris;;75004;France\r\n"
+               "NOTE;ENCODING=QUOTED-PRINTABLE:Code =3D 12=0D=0Aporte droite\r\n"
+               "AGENT:\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nN:Agent;Secret\r\nTEL:00\r\nEND:VCARD\r\n"
+               "EMAIL;INTERNET:jean@exemple.fr\r\nEND:VCARD\r\n")
         << "a.vcf" << 1 << ""
         << "Nom=Dupré | Prénom=Jean Luc | Adresse=3 place de l’Église | Adresse1=Escalier B | "
            "Code postal=75004 | Ville=Paris | Téléphone=01 40 00 00 00 | Téléphone1=01 45 00 00 00 "
@@ -262,18 +264,20 @@ void TestContactFormats::samplesOfEachFormat_data()
     // vCard 3.0: byte-order mark, LF line ends, folded lines, lower-case names, grouped
     // properties, TYPE=pref, escapes, two cards, a photo.
     QTest::newRow("vCard 3.0")
-        << QByteArray("\xEF\xBB\xBF" "begin:vcard\nversion:3.0\nfn:Paul Martin\nn:Martin;Paul;;;\nend:vcard\n"
-                      "BEGIN:VCARD\nVERSION:3.0\nFN:Anne Roux\nN:Roux;Anne;;;\n"
-                      "ORG:Roux\\, Fils et Cie;Atelier\n"
-                      "item1.ADR;type=HOME:;;9 rue Basse;Tours;;37000;France\n"
-                      "item2.ADR;type=WORK,pref:;Bâtiment C;14 rue Haute\\nCour du fond;Blois;"
-                      "Centre;41000;France\nitem2.X-ABLabel:Bureau\n"
-                      "TEL;type=CELL;type=VOICE:06 98 76 54 32\nTEL;TYPE=home:02 47 00 00 00\n"
-                      "item3.TEL:02 54 00 00 00\nTEL;TYPE=PAGER:00 11\n"
-                      "EMAIL;type=INTERNET;type=pref:anne@exemple.fr\nURL:http://roux.example/\n"
-                      "NOTE:Une note pli\n ée sur deux lignes\\, avec\\nretour\n"
-                      "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD\n  /2wBDAAMCAgICAgMCAgI\n"
-                      "END:VCARD\n")
+        << QByteArray(
+               "\xEF\xBB\xBF"
+               "begin:vcard\nversion:3.0\nfn:Paul Martin\nn:Martin;Paul;;;\nend:vcard\n"
+               "BEGIN:VCARD\nVERSION:3.0\nFN:Anne Roux\nN:Roux;Anne;;;\n"
+               "ORG:Roux\\, Fils et Cie;Atelier\n"
+               "item1.ADR;type=HOME:;;9 rue Basse;Tours;;37000;France\n"
+               "item2.ADR;type=WORK,pref:;Bâtiment C;14 rue Haute\\nCour du fond;Blois;"
+               "Centre;41000;France\nitem2.X-ABLabel:Bureau\n"
+               "TEL;type=CELL;type=VOICE:06 98 76 54 32\nTEL;TYPE=home:02 47 00 00 00\n"
+               "item3.TEL:02 54 00 00 00\nTEL;TYPE=PAGER:00 11\n"
+               "EMAIL;type=INTERNET;type=pref:anne@exemple.fr\nURL:http://roux.example/\n"
+               "NOTE:Une note pli\n ée sur deux lignes\\, avec\\nretour\n"
+               "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD\n  /2wBDAAMCAgICAgMCAgI\n"
+               "END:VCARD\n")
         << "b.vcf" << 2 << ""
         << "Nom=Roux | Prénom=Anne | Société=Roux, Fils et Cie, Atelier | Adresse=14 rue Haute | "
            "Adresse1=Cour du fond, Bâtiment C | Code postal=41000 | Ville=Blois | "
@@ -293,31 +297,35 @@ void TestContactFormats::samplesOfEachFormat_data()
            "Ville=Rouen | Téléphone=+33-2-31-00-00-00 | Fax=+33-2-35-00-00-01 | Référence=CL-7 | "
            "E-mail=mc@exemple.fr | Pays=France";
     QTest::newRow("vCard Windows-1252")
-        << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN;CHARSET=Windows-1252:\x8C" "uvrard;"
+        << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN;CHARSET=Windows-1252:\x8C"
+                      "uvrard;"
                       "Fran\xe7oise\r\nNOTE;CHARSET=windows-1252:Prix : 10 \x80\r\nEND:VCARD\r\n")
-        << "d.vcf" << 1 << "" << "Nom=Œuvrard | Prénom=Françoise | Notes=Prix : 10 €";
+        << "d.vcf" << 1 << ""
+        << "Nom=Œuvrard | Prénom=Françoise | Notes=Prix : 10 €";
 
     // Our own CSV, read back whatever the order of its columns.
     QTest::newRow("CSV Elvarine")
-        << QByteArray("\xEF\xBB\xBF" "Notes;Nom;Prénom;Port.;Localité\r\n"
+        << QByteArray("\xEF\xBB\xBF"
+                      "Notes;Nom;Prénom;Port.;Localité\r\n"
                       "\"deux\r\nlignes\";Petit;Luc;06 01;Nancy\r\n")
         << "e.csv" << 1 << "Elvarine"
         << "Nom=Petit | Prénom=Luc | Ville=Nancy | Notes=deux\r\nlignes | Portable=06 01";
     // Google Contacts: numbered columns, typed numbers, several values in one cell.
     QTest::newRow("CSV Google")
-        << QByteArray("Name,Given Name,Additional Name,Family Name,Nickname,Birthday,Notes,"
-                      "Group Membership,E-mail 1 - Type,E-mail 1 - Value,Phone 1 - Type,"
-                      "Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,Phone 3 - Type,"
-                      "Phone 3 - Value,Address 1 - Type,Address 1 - Formatted,Address 1 - Street,"
-                      "Address 1 - City,Address 1 - PO Box,Address 1 - Region,"
-                      "Address 1 - Postal Code,Address 1 - Country,Address 1 - Extended Address,"
-                      "Organization 1 - Type,Organization 1 - Name,Website 1 - Type,"
-                      "Website 1 - Value\r\n"
-                      "Jean Dupont,Jean,,Dupont,Jeannot,1970-01-01,\"Rencontré à Lyon, \"\"salon\"\"\","
-                      "* myContacts,* Home,jean@exemple.fr ::: jd@exemple.fr,Mobile,"
-                      "06 11 22 33 44 ::: 06 55 66 77 88,Work Fax,01 99 00 00 00,Home,"
-                      "01 45 00 00 00,Home,\"5 rue Haute\nNantes\",5 rue Haute,Nantes,,,44000,"
-                      "France,,,Acme,Profile,https://jd.example\r\n")
+        << QByteArray(
+               "Name,Given Name,Additional Name,Family Name,Nickname,Birthday,Notes,"
+               "Group Membership,E-mail 1 - Type,E-mail 1 - Value,Phone 1 - Type,"
+               "Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,Phone 3 - Type,"
+               "Phone 3 - Value,Address 1 - Type,Address 1 - Formatted,Address 1 - Street,"
+               "Address 1 - City,Address 1 - PO Box,Address 1 - Region,"
+               "Address 1 - Postal Code,Address 1 - Country,Address 1 - Extended Address,"
+               "Organization 1 - Type,Organization 1 - Name,Website 1 - Type,"
+               "Website 1 - Value\r\n"
+               "Jean Dupont,Jean,,Dupont,Jeannot,1970-01-01,\"Rencontré à Lyon, \"\"salon\"\"\","
+               "* myContacts,* Home,jean@exemple.fr ::: jd@exemple.fr,Mobile,"
+               "06 11 22 33 44 ::: 06 55 66 77 88,Work Fax,01 99 00 00 00,Home,"
+               "01 45 00 00 00,Home,\"5 rue Haute\nNantes\",5 rue Haute,Nantes,,,44000,"
+               "France,,,Acme,Profile,https://jd.example\r\n")
         << "f.csv" << 1 << "Google Contacts"
         << "Nom=Dupont | Prénom=Jean | Société=Acme | Adresse=5 rue Haute | Code postal=44000 | "
            "Ville=Nantes | Téléphone=01 45 00 00 00 | Fax=01 99 00 00 00 | Notes=Rencontré à Lyon, "
@@ -396,8 +404,10 @@ void TestContactFormats::badInput_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("empty") << QByteArray() << "a.vcf" << "le fichier est vide.";
-    QTest::newRow("blank CSV") << QByteArray(" \r\n\r\n") << "a.csv" << "le fichier est vide.";
+    QTest::newRow("empty") << QByteArray() << "a.vcf"
+                           << "le fichier est vide.";
+    QTest::newRow("blank CSV") << QByteArray(" \r\n\r\n") << "a.csv"
+                               << "le fichier est vide.";
     QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "a.vcf"
                             << "c'est un fichier binaire, pas un fichier de cartes de visite.";
     QTest::newRow("binary as CSV") << QByteArray("PK\x03\x04\x14\0\x06\0", 8) << "a.csv"
@@ -433,7 +443,8 @@ void TestContactFormats::badInput_data()
            "caractères incorrect).";
     QTest::newRow("unknown character set")
         << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-NOWHERE:a;b\r\nEND:VCARD\r\n")
-        << "a.vcf" << "ligne 3 : jeu de caractères « X-NOWHERE » inconnu.";
+        << "a.vcf"
+        << "ligne 3 : jeu de caractères « X-NOWHERE » inconnu.";
     QTest::newRow("CSV with a false UTF-8 mark")
         << QByteArray("\xEF\xBB\xBFNom;Pr\xe9nom\r\n") << "a.csv"
         << "le texte n'est pas de l'UTF-8 valide alors que son début l'annonce (codage des "

@@ -174,8 +174,7 @@ void TestContactImport::exportFollowsTheNameList()
 
     // The CSV export holds them in that order, after its header of captions.
     const CsvReadResult csv = readCsv(writeCsv(contacts, QLatin1Char(';')));
-    QCOMPARE(csv.table.rows.front().mid(0, 3),
-             QStringList({"Nom", "Prénom", "Société"}));
+    QCOMPARE(csv.table.rows.front().mid(0, 3), QStringList({"Nom", "Prénom", "Société"}));
     QCOMPARE(csv.table.rows[1][1], QStringLiteral("Sans nom"));
     QCOMPARE(csv.table.rows[7][2], QStringLiteral("deux"));
 }

@@ -62,21 +62,22 @@ void TestContactsCommandLine::commands_data()
 {
     QTest::addColumn<QStringList>("args"); // "%d" stands for the program folder
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out");    // what standard output holds
-    QTest::addColumn<QString>("err");    // what standard error starts with
-    QTest::addColumn<int>("records");    // records of Elvarine.adb afterwards
+    QTest::addColumn<QString>("out");     // what standard output holds
+    QTest::addColumn<QString>("err");     // what standard error starts with
+    QTest::addColumn<int>("records");     // records of Elvarine.adb afterwards
     QTest::addColumn<QString>("written"); // a file written, and how it starts
 
     QTest::newRow("help") << QStringList{"--help"} << 0
-                          << "FICHIER_ADRESSES est par défaut %d/Elvarine.adb." << "" << 2 << "";
+                          << "FICHIER_ADRESSES est par défaut %d/Elvarine.adb."
+                          << "" << 2 << "";
     QTest::newRow("export to vCard, default address file")
         << QStringList{"--export", "%d/sortie.vcf"} << 0
-        << "2 fiche(s) exportée(s) de « %d/Elvarine.adb » dans « %d/sortie.vcf »." << "" << 2
-        << "%d/sortie.vcf|BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Victor Hugo\r\n";
+        << "2 fiche(s) exportée(s) de « %d/Elvarine.adb » dans « %d/sortie.vcf »."
+        << "" << 2 << "%d/sortie.vcf|BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Victor Hugo\r\n";
     QTest::newRow("export to CSV by --format, another address file")
         << QStringList{"--format", "csv", "--export", "%d/sortie.txt", "%d/autre.adb"} << 0
-        << "1 fiche(s) exportée(s) de « %d/autre.adb » dans « %d/sortie.txt »." << "" << 2
-        << "%d/sortie.txt|\xEF\xBB\xBFNom;Prénom;Société;";
+        << "1 fiche(s) exportée(s) de « %d/autre.adb » dans « %d/sortie.txt »."
+        << "" << 2 << "%d/sortie.txt|\xEF\xBB\xBFNom;Prénom;Société;";
     QTest::newRow("import")
         << QStringList{"--import", "%d/cartes.vcf"} << 0
         << "Fichier importé : %d/cartes.vcf\nFichier d'adresses : %d/Elvarine.adb\n"
@@ -97,19 +98,21 @@ void TestContactsCommandLine::commands_data()
         << 2 << "";
     QTest::newRow("missing address file")
         << QStringList{"--import", "%d/cartes.vcf", "%d/absent.adb"} << 1 << ""
-        << "Le fichier d'adresses « %d/absent.adb » est introuvable.\n" << 2 << "";
+        << "Le fichier d'adresses « %d/absent.adb » est introuvable.\n"
+        << 2 << "";
     QTest::newRow("not an address file")
         << QStringList{"--export", "%d/x.vcf", "%d/cartes.vcf"} << 1 << ""
         << "Le fichier « %d/cartes.vcf » n'est pas un fichier d'adresses valide." << 2 << "";
     QTest::newRow("unknown format")
         << QStringList{"--format", "xml", "--import", "%d/cartes.vcf"} << 2 << ""
-        << "Format « xml » inconnu : vcard ou csv.\n" << 2 << "";
+        << "Format « xml » inconnu : vcard ou csv.\n"
+        << 2 << "";
     QTest::newRow("format not in the name")
         << QStringList{"--export", "%d/sortie"} << 2 << ""
         << "Le format du fichier « %d/sortie » ne se déduit pas de son nom" << 2 << "";
-    QTest::newRow("option without its file")
-        << QStringList{"--import"} << 2 << "" << "L'option --import attend une valeur.\n" << 2
-        << "";
+    QTest::newRow("option without its file") << QStringList{"--import"} << 2 << ""
+                                             << "L'option --import attend une valeur.\n"
+                                             << 2 << "";
 }
 
 void TestContactsCommandLine::commands()

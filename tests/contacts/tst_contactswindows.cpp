@@ -133,7 +133,8 @@ void TestContactsWindows::mappingWindowDrivenByTheUser()
     chooseWithKeys(w.fieldList(3), QStringLiteral("ignorer"));
 
     // The first row is data after all.
-    QTest::mouseClick(w.headerCheck(), Qt::LeftButton, {}, QPoint(8, w.headerCheck()->height() / 2));
+    QTest::mouseClick(w.headerCheck(), Qt::LeftButton, {},
+                      QPoint(8, w.headerCheck()->height() / 2));
     QVERIFY(!w.headerCheck()->isChecked());
     QCOMPARE(w.columnName(0)->text(), QStringLiteral("Colonne 1"));
     QCOMPARE(w.firstValues(0)->text(), QStringLiteral("Qui | Durand | Petit"));
@@ -198,9 +199,9 @@ void TestContactsWindows::summaryWindowSavesItsList()
         .expectSaveFile(request("Enregistrer le bilan", "Fichier texte (*.txt)|*.txt", 1,
                                 cdlOFNOverwritePrompt, saved),
                         nowhere, true)
-        .expectMessageStartingWith(QStringLiteral("Impossible d'écrire le fichier %1.\r")
-                                       .arg(nowhere),
-                                   vbCritical, QStringLiteral("Erreur"));
+        .expectMessageStartingWith(
+            QStringLiteral("Impossible d'écrire le fichier %1.\r").arg(nowhere), vbCritical,
+            QStringLiteral("Erreur"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
     // A mnemonic presses the button the way a click does, a moment later.
     QTRY_VERIFY2(dialogs.done(), qPrintable(dialogs.pending()));

@@ -124,6 +124,8 @@ public:
                      const std::function<bool(int index, const QString& text)>& visit);
     // Reads the rows again when the file changed since they were read.
     void Requery();
+    // True when the file was changed (here or by another program) since the rows were read.
+    bool stale();
 
     // Bulk reading and appending (recordbulk.cpp).
     // Called with (rows done, rows in all); returning false cancels.
@@ -140,8 +142,6 @@ public:
     // written. False when cancelled through `progress`: the file is then left as it was.
     // Throws EngineError when the file refuses the rows (nothing stored).
     bool appendRows(const std::vector<RowValues>& rows, const RowProgress& progress = {});
-    // True when the file was changed (here or by another program) since the rows were read.
-    bool stale();
 
 private:
     friend class Database;

@@ -11,6 +11,7 @@ packages=(
   fonts-urw-base35
   # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
   clang libclang-rt-dev
+  python3-vobject
 )
 missing=()
 for p in "${packages[@]}"; do

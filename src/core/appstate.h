@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts/contactsstate.h"
 #include "core/search/searchstate.h"
 #include "core/state/addressoptions.h"
 #include "core/state/copybuffer.h"
@@ -30,4 +31,6 @@ struct AppState {
 
     DialerSettings dialer;
     QString NumeroAppel; // number proposed to the modem dialer
+
+    ContactsState contacts;
 };

@@ -137,6 +137,22 @@ public:
     // True when the file was changed (here or by another program) since the rows were read.
     bool stale();
 
+    // Bulk reading and appending (recordbulk.cpp).
+    // Called with (rows done, rows in all); returning false cancels.
+    using RowProgress = std::function<bool(qint64 done, qint64 total)>;
+    // Maximum characters of a column in this file.
+    int columnSize(int column) const { return m_sizes[size_t(column)]; }
+    // Hands every row of the table to `visit`, all sixteen columns, in stored order, read in
+    // one query (null columns as null QVariants; `visit` may move the values out). False when
+    // cancelled.
+    bool readAllRows(const std::function<void(RowValues& row)>& visit,
+                     const RowProgress& progress = {});
+    // Adds `rows` after the existing ones in one transaction: either every row is stored or
+    // none. Values longer than their column are refused (EngineError) before anything is
+    // written. False when cancelled through `progress`: the file is then left as it was.
+    // Throws EngineError when the file refuses the rows (nothing stored).
+    bool appendRows(const std::vector<RowValues>& rows, const RowProgress& progress = {});
+
 private:
     friend class Database;
     Recordset(Database& db, QString table, QString rowNumber,

@@ -31,5 +31,7 @@ bool CommonDialog::show(bool save)
     if (!answer.accepted)
         return !CancelError;
     FileName = answer.path;
+    if (answer.filterIndex > 0)
+        FilterIndex = answer.filterIndex;
     return true;
 }

@@ -13,7 +13,7 @@ public:
     QString FileName;
     QString Filter;
     QString InitDir;
-    int FilterIndex = 1;
+    int FilterIndex = 1; // after Show..., the filter the user left selected
     int Flags = 0;
     // When set, a cancel is reported as a failure (Show... returns false). When not set, a
     // cancel returns true and leaves FileName as it was, so the caller goes on with the preset.

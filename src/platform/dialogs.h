@@ -48,7 +48,8 @@ struct FileDialogRequest {
 
 struct FileDialogAnswer {
     bool accepted = false;
-    QString path; // full path of the chosen file
+    QString path;        // full path of the chosen file
+    int filterIndex = 0; // 1-based filter the user left selected; 0 when not known
 };
 
 // A font as the font dialogs and previews carry it.

@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace
 {
@@ -149,10 +150,23 @@ FileDialogAnswer QtDialogs::fileDialog(const FileDialogRequest& request, bool sa
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(request.filterIndex - 1, filters.first()));
-        // A name typed without extension gets the filter's own.
-        const QString first = request.filter.section(QLatin1Char('|'), 1, 1);
-        if (save && first.startsWith(QLatin1String("*.")))
-            dialog.setDefaultSuffix(first.mid(2).section(QLatin1Char(';'), 0, 0));
+        // A name typed without extension gets the selected filter's own.
+        const QStringList parts = request.filter.split(QLatin1Char('|'));
+        auto suffixOf = [&parts](int index) {
+            const QString patterns = parts.value(2 * index + 1);
+            return patterns.startsWith(QLatin1String("*."))
+                       ? patterns.mid(2).section(QLatin1Char(';'), 0, 0)
+                       : QString();
+        };
+        if (save) {
+            dialog.setDefaultSuffix(
+                suffixOf(std::max(0, int(filters.indexOf(dialog.selectedNameFilter())))));
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&dialog, filters, suffixOf](const QString& filter) {
+                                 dialog.setDefaultSuffix(
+                                     suffixOf(std::max(0, int(filters.indexOf(filter)))));
+                             });
+        }
     }
     if (save && !(request.flags & cdlOFNOverwritePrompt))
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -167,6 +181,7 @@ FileDialogAnswer QtDialogs::fileDialog(const FileDialogRequest& request, bool sa
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         answer.accepted = true;
         answer.path = dialog.selectedFiles().first();
+        answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     }
     return answer;
 }

@@ -132,6 +132,13 @@ ScriptedDialogs& ScriptedDialogs::expectColor(std::optional<quint32> answer,
     return *this;
 }
 
+ScriptedDialogs& ScriptedDialogs::choosingFilter(int filterIndex)
+{
+    if (!m_script.isEmpty())
+        m_script.last().filterAnswer = filterIndex;
+    return *this;
+}
+
 ScriptedDialogs& ScriptedDialogs::whenShown(std::function<void()> action)
 {
     if (!m_script.isEmpty())
@@ -211,6 +218,7 @@ FileDialogAnswer ScriptedDialogs::openFile(const FileDialogRequest& request)
     if (s->fileAnswer) {
         answer.accepted = true;
         answer.path = *s->fileAnswer;
+        answer.filterIndex = s->filterAnswer;
     }
     return answer;
 }
@@ -228,6 +236,7 @@ FileDialogAnswer ScriptedDialogs::saveFile(const FileDialogRequest& request)
     if (s->fileAnswer) {
         answer.accepted = true;
         answer.path = *s->fileAnswer;
+        answer.filterIndex = s->filterAnswer;
     }
     return answer;
 }

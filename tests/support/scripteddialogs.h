@@ -28,6 +28,9 @@ public:
                                     std::optional<QString> answer, bool checkFileName = false);
     ScriptedDialogs& expectSaveFile(const FileDialogRequest& expected,
                                     std::optional<QString> answer, bool checkFileName = false);
+    // The filter the user leaves selected when answering the last expected file dialog
+    // (1-based); by default the dialog reports none.
+    ScriptedDialogs& choosingFilter(int filterIndex);
     ScriptedDialogs& expectFont(std::optional<FontSpec> answer,
                                 std::optional<FontSpec> expectedPreset = std::nullopt);
     ScriptedDialogs& expectColor(std::optional<quint32> answer,
@@ -66,6 +69,7 @@ private:
         FileDialogRequest file;
         bool checkFileName = false;
         std::optional<QString> fileAnswer;
+        int filterAnswer = 0;
         std::optional<FontSpec> fontAnswer;
         std::optional<FontSpec> fontPreset;
         std::optional<quint32> colorAnswer;

@@ -1,0 +1,102 @@
+// Export of a large address file to vCard and CSV, and import of those files into a new,
+// empty address file.
+#include "addressgen.h"
+#include "contacts/contactexport.h"
+#include "contacts/contactimport.h"
+#include "core/recordengine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+namespace
+{
+
+struct Timing {
+    double exportMs = 0;
+    double readRowsMs = 0; // of the export: the records read and put in list order
+    double importMs = 0;
+    double parseMs = 0; // of the import: the contacts file read
+    double exportCpuMs = 0;
+    double importCpuMs = 0;
+    int imported = 0;
+};
+
+Timing run(const QString& source, const QString& folder, const ExportOptions& options,
+           const QString& name)
+{
+    Timing t;
+    const QString contactsFile = folder + QLatin1Char('/') + name;
+    {
+        const qint64 t0 = nowNs();
+        const double cpu0 = cpuMs();
+        auto db = Database::OpenDatabase(source);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        std::vector<Contact> contacts;
+        contactsInListOrder(*rs, contacts);
+        t.readRowsMs = elapsedMs(t0);
+        const QByteArray bytes = contactsFileBytes(contacts, options);
+        QString error;
+        if (!writeWholeFile(contactsFile, bytes, &error))
+            qFatal("cannot write %s", qPrintable(contactsFile));
+        t.exportMs = elapsedMs(t0);
+        t.exportCpuMs = cpuMs() - cpu0;
+    }
+    const QString target = folder + QStringLiteral("/import-") + name + QStringLiteral(".adb");
+    QFile::remove(target);
+    {
+        auto db = Database::CreateDatabase(target);
+        db->CreerDATA();
+    }
+    {
+        const qint64 t0 = nowNs();
+        const double cpu0 = cpuMs();
+        const ContactsFile file = readContactsFile(contactsFile);
+        if (!file.error.isEmpty() || file.needsMapping)
+            qFatal("cannot read %s", qPrintable(contactsFile));
+        t.parseMs = elapsedMs(t0);
+        auto db = Database::OpenDatabase(target);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        ImportSummary summary;
+        importContactsInto(*rs, file.contacts, summary);
+        t.importMs = elapsedMs(t0);
+        t.importCpuMs = cpuMs() - cpu0;
+        t.imported = summary.imported;
+    }
+    return t;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    const QString source = cachedAddressFile(count);
+    const QString folder = QDir::tempPath() + QStringLiteral("/elvarine-bench-contacts");
+    QDir().mkpath(folder);
+    QTextStream out(stdout);
+    struct Case {
+        const char* label;
+        ExportOptions options;
+        const char* file;
+    };
+    ExportOptions v3;
+    ExportOptions v4;
+    v4.version = VCardVersion::V40;
+    ExportOptions csv;
+    csv.format = ContactFormat::Csv;
+    for (const Case& c :
+         {Case{"vCard 3.0", v3, "contacts3.vcf"}, Case{"vCard 4.0", v4, "contacts4.vcf"},
+          Case{"CSV", csv, "contacts.csv"}}) {
+        const Timing t = run(source, folder, c.options, QString::fromLatin1(c.file));
+        out << c.label << ", " << count << " records: export " << qRound(t.exportMs) << " ms ("
+            << qRound(t.exportCpuMs) << " ms of processor time; records read and sorted in "
+            << qRound(t.readRowsMs) << " ms), import " << qRound(t.importMs) << " ms ("
+            << qRound(t.importCpuMs) << " ms of processor time; file read in " << qRound(t.parseMs)
+            << " ms; " << t.imported << " records added to an empty file)\n";
+        out.flush();
+    }
+    return 0;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "contacts/contact.h"
+#include "contacts/csvformat.h"
+#include "contacts/csvlayouts.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class Recordset;
+
+enum class ContactFormat { VCard, Csv };
+
+// The format of a file named by its extension (.vcf, .vcard, .csv); nothing for another name.
+std::optional<ContactFormat> formatOfName(const QString& path);
+
+// A value left out of an imported record because its field cannot hold it.
+struct LeftOutValue {
+    int record = 0; // place of the contact in the imported file, from 1
+    QString name;   // "Nom Prénom"
+    int column = 0;
+    QString value;
+    int size = 0; // characters the field holds
+};
+
+// What an import did.
+struct ImportSummary {
+    QString source; // the contacts file
+    QString target; // the address file
+    int read = 0;
+    int imported = 0;
+    int identical = 0; // skipped: identical to a record already in the file
+    int empty = 0;     // skipped: no field filled
+    std::vector<LeftOutValue> leftOut;
+
+    // One line per value left out: record, name, field, size and value.
+    QStringList leftOutLines() const;
+    // The whole summary, one item per line (LF), as shown and saved.
+    QString text() const;
+};
+
+// A contacts file read, before it is added to an address file.
+struct ContactsFile {
+    std::vector<Contact> contacts;
+    // The whole French message when the file cannot be imported; empty when read.
+    QString error;
+    bool cancelled = false;
+    ContactFormat format = ContactFormat::VCard;
+    // CSV: the rows read and the header's mapping; when the header was not recognised
+    // (`needsMapping`), `contacts` is empty until the caller applies a mapping.
+    CsvTable table;
+    CsvMapping mapping;
+    bool needsMapping = false;
+};
+
+// Reads `path`: a vCard file when its text starts with BEGIN:VCARD or its name ends in .vcf,
+// else CSV (unless `format` says which). Bad input (missing, empty, binary, not vCard nor CSV,
+// a truncated card, an unterminated quote, a wrong character encoding) gives `error`.
+ContactsFile readContactsFile(const QString& path, std::optional<ContactFormat> format = {},
+                              const ProgressFn& progress = {});
+
+// Applies the column mapping the user chose to a CSV file read.
+void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping);
+
+// Adds `contacts` to the open address file after its records, in one transaction. A value
+// longer than its field holds is left out of its record (and listed); a contact identical in
+// all sixteen fields to a record of the file (or to one imported before it) is skipped, and so
+// is a contact with no field filled. False when cancelled: the file is left exactly as it was.
+// Throws EngineError when the file refuses the records (nothing is then added).
+bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
+                        const ProgressFn& progress = {});
+
+// "Le fichier « path » ne peut pas être importé : reason" + line break +
+// "Aucune fiche n'a été importée."
+QString importFailureText(const QString& path, const QString& reason);

@@ -1,0 +1,680 @@
+#include "contacts/vcardreader.h"
+
+#include "contacts/textdecoding.h"
+#include "core/cp1252.h"
+
+#include <QList>
+#include <QStringDecoder>
+#include <climits>
+#include <optional>
+
+const char* const kReferenceProperty = "X-ELVARINE-REFERENCE";
+
+namespace
+{
+
+enum class Version { V21, V30, V40 };
+
+// Lines between two progress reports.
+constexpr int kProgressLines = 4096;
+
+struct Param {
+    QByteArray name;          // upper case
+    QList<QByteArray> values; // unquoted
+};
+
+struct Property {
+    QByteArray name; // upper case, without its group
+    std::vector<Param> params;
+    QByteArray value; // raw bytes after the colon
+    int line = 0;
+};
+
+// The properties of one card that give fields, in file order.
+struct Card {
+    std::vector<Property> properties;
+    Version version = Version::V30;
+    int firstLine = 0;
+};
+
+// True when the line's property (its name before ";" or ":", without its group) gives a field.
+bool isFieldProperty(const QByteArray& line)
+{
+    static const char* const names[] = {"N",
+                                        "FN",
+                                        "ORG",
+                                        "ADR",
+                                        "TEL",
+                                        "EMAIL",
+                                        "URL",
+                                        "NOTE",
+                                        "AGENT",
+                                        "VERSION",
+                                        kReferenceProperty};
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ';' && line[end] != ':')
+        ++end;
+    QByteArrayView name = QByteArrayView(line.constData(), end).trimmed();
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
+    for (const char* n : names) {
+        if (name.compare(QByteArrayView(n), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QByteArray unquoted(const QByteArray& value)
+{
+    QByteArray v = value.trimmed();
+    if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"'))
+        v = v.mid(1, v.size() - 2);
+    else if (v.startsWith('"'))
+        v = v.mid(1);
+    return v;
+}
+
+// Splits at `separator` outside double quotes.
+QList<QByteArray> splitOutsideQuotes(const QByteArray& text, char separator)
+{
+    QList<QByteArray> parts;
+    bool inQuote = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"')
+            inQuote = !inQuote;
+        else if (c == separator && !inQuote) {
+            parts << text.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    parts << text.mid(start);
+    return parts;
+}
+
+bool isEncodingName(const QByteArray& upper)
+{
+    return upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" || upper == "7BIT" ||
+           upper == "B" || upper == "QP";
+}
+
+// "name[;param...]:value", the name possibly grouped ("item1.TEL"); false when the line has no
+// colon.
+bool parseProperty(const QByteArray& line, Property& p)
+{
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n && line[i] != ';' && line[i] != ':')
+        ++i;
+    if (i >= n)
+        return false;
+    QByteArray name = line.left(i).trimmed().toUpper();
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
+    p.name = name;
+    while (i < n && line[i] == ';') {
+        const qsizetype start = ++i;
+        bool inQuote = false;
+        while (i < n) {
+            const char c = line[i];
+            if (c == '"')
+                inQuote = !inQuote;
+            else if (!inQuote && (c == ';' || c == ':'))
+                break;
+            ++i;
+        }
+        const QByteArray text = line.mid(start, i - start).trimmed();
+        if (text.isEmpty())
+            continue;
+        Param param;
+        const qsizetype eq = text.indexOf('=');
+        if (eq < 0) {
+            // vCard 2.1 lets a parameter be written by its value alone ("TEL;HOME;FAX:").
+            const QByteArray upper = text.toUpper();
+            param.name = isEncodingName(upper) ? QByteArray("ENCODING") : QByteArray("TYPE");
+            param.values << upper;
+        } else {
+            param.name = text.left(eq).trimmed().toUpper();
+            for (const QByteArray& v : splitOutsideQuotes(text.mid(eq + 1), ','))
+                param.values << unquoted(v);
+        }
+        p.params.push_back(std::move(param));
+    }
+    if (i >= n || line[i] != ':')
+        return false;
+    p.value = line.mid(i + 1);
+    return true;
+}
+
+const Param* findParam(const Property& p, const char* name)
+{
+    for (const Param& param : p.params) {
+        if (param.name == name)
+            return &param;
+    }
+    return nullptr;
+}
+
+// Every TYPE value of a property, upper case.
+QList<QByteArray> typesOf(const Property& p)
+{
+    QList<QByteArray> types;
+    for (const Param& param : p.params) {
+        if (param.name != "TYPE")
+            continue;
+        // vCard 4.0 quotes its lists: TYPE="voice,home".
+        for (const QByteArray& v : param.values) {
+            for (const QByteArray& t : v.split(','))
+                types << t.trimmed().toUpper();
+        }
+    }
+    return types;
+}
+
+// Preference of a property: PREF=n (vCard 4.0, 1 most preferred), TYPE=PREF (2.1, 3.0) as 1;
+// without either, after every preferred one.
+int preference(const Property& p)
+{
+    if (const Param* pref = findParam(p, "PREF")) {
+        bool ok = false;
+        const int n = pref->values.value(0).toInt(&ok);
+        return ok && n > 0 ? n : 1;
+    }
+    return typesOf(p).contains("PREF") ? 1 : INT_MAX;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+QByteArray decodeQuotedPrintable(const QByteArray& in)
+{
+    QByteArray out;
+    out.reserve(in.size());
+    const qsizetype n = in.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = in[i];
+        if (c == '=' && i + 2 < n) {
+            const int hi = hexDigit(in[i + 1]);
+            const int lo = hexDigit(in[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out.append(char(hi * 16 + lo));
+                i += 2;
+                continue;
+            }
+        }
+        if (c == '=' && i == n - 1)
+            break; // a soft line break left at the very end
+        out.append(c);
+    }
+    return out;
+}
+
+// Backslash escapes of a text value (after splitting structured values).
+QString unescaped(const QString& s, Version version)
+{
+    if (!s.contains(QLatin1Char('\\')))
+        return s;
+    QString out;
+    out.reserve(s.size());
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = s[i];
+        if (c != QLatin1Char('\\') || i + 1 >= n) {
+            out += c;
+            continue;
+        }
+        const QChar next = s[i + 1];
+        if ((next == QLatin1Char('n') || next == QLatin1Char('N')) && version != Version::V21)
+            out += QLatin1Char('\n');
+        else if (next == QLatin1Char('\\') || next == QLatin1Char(',') ||
+                 next == QLatin1Char(';') || next == QLatin1Char(':'))
+            out += next;
+        else {
+            out += c;
+            out += next;
+        }
+        ++i;
+    }
+    return out;
+}
+
+// Components of a structured value (N, ADR, ORG), split at semicolons that are not escaped.
+QStringList components(const QString& s)
+{
+    QStringList parts;
+    QString current;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = s[i];
+        if (c == QLatin1Char('\\') && i + 1 < n) {
+            current += c;
+            current += s[i + 1];
+            ++i;
+        } else if (c == QLatin1Char(';')) {
+            parts << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts << current;
+    return parts;
+}
+
+QString trimmedValue(const QString& s)
+{
+    qsizetype from = 0;
+    qsizetype to = s.size();
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (from < to && blank(s[from]))
+        ++from;
+    while (to > from && blank(s[to - 1]))
+        --to;
+    return s.mid(from, to - from);
+}
+
+class Reader
+{
+public:
+    Reader(const QByteArray& data, const ProgressFn& progress) : m_progress(progress)
+    {
+        switch (byteOrderMark(data)) {
+        case ByteOrderMark::Utf8:
+            m_data = data.mid(3);
+            m_unicode = true;
+            break;
+        case ByteOrderMark::Utf16LE:
+        case ByteOrderMark::Utf16BE: {
+            QStringDecoder decoder(byteOrderMark(data) == ByteOrderMark::Utf16LE
+                                       ? QStringDecoder::Utf16LE
+                                       : QStringDecoder::Utf16BE);
+            const QString text = decoder.decode(data.mid(2));
+            m_data = text.toUtf8();
+            m_unicode = true;
+            m_badUnicode = decoder.hasError();
+            break;
+        }
+        case ByteOrderMark::None:
+            m_data = data;
+            break;
+        }
+    }
+
+    VCardReadResult run()
+    {
+        VCardReadResult result;
+        if (m_data.trimmed().isEmpty()) {
+            result.error = QStringLiteral("le fichier est vide.");
+            return result;
+        }
+        if (m_badUnicode) {
+            result.error =
+                QStringLiteral("le texte n'est pas de l'UTF-16 valide comme l'annonce son début.");
+            return result;
+        }
+        if (hasBinaryBytes(m_data)) {
+            result.error =
+                QStringLiteral("c'est un fichier binaire, pas un fichier de cartes de visite.");
+            return result;
+        }
+        const qsizetype n = m_data.size();
+        qsizetype pos = 0;
+        int lineNo = 0;
+        QByteArray pending;
+        int pendingLine = 0;
+        bool havePending = false;
+        while (pos < n) {
+            qsizetype end = pos;
+            while (end < n && m_data[end] != '\n' && m_data[end] != '\r')
+                ++end;
+            const QByteArrayView line(m_data.constData() + pos, end - pos);
+            if (end < n && m_data[end] == '\r' && end + 1 < n && m_data[end + 1] == '\n')
+                pos = end + 2;
+            else
+                pos = end + 1;
+            ++lineNo;
+            if (m_progress && lineNo % kProgressLines == 0 && !m_progress(pos, n)) {
+                result.cancelled = true;
+                return result;
+            }
+            if (havePending && continuesQuotedPrintable(pending)) {
+                pending.chop(1);
+                pending.append(line);
+                continue;
+            }
+            if (havePending && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
+                // Folded line: vCard 2.1 keeps the blank that starts the next line.
+                pending.append(m_version == Version::V21 ? line : line.sliced(1));
+                continue;
+            }
+            if (havePending && !logicalLine(pending, pendingLine))
+                return failed(result);
+            pending.resize(0);
+            pending.append(line);
+            pendingLine = lineNo;
+            havePending = true;
+        }
+        if (havePending && !logicalLine(pending, pendingLine))
+            return failed(result);
+        if (m_depth > 0) {
+            m_error = QStringLiteral("la carte de visite n° %1, commencée ligne %2, est "
+                                     "incomplète (END:VCARD manquant).")
+                          .arg(m_cards + 1)
+                          .arg(m_card.firstLine);
+            return failed(result);
+        }
+        if (m_cards == 0) {
+            m_error = QStringLiteral("ce n'est pas un fichier de cartes de visite vCard "
+                                     "(BEGIN:VCARD absent).");
+            return failed(result);
+        }
+        result.contacts = std::move(m_contacts);
+        return result;
+    }
+
+private:
+    VCardReadResult& failed(VCardReadResult& result)
+    {
+        result.contacts.clear();
+        result.error = m_error;
+        return result;
+    }
+
+    static bool continuesQuotedPrintable(const QByteArray& line)
+    {
+        if (!line.endsWith('='))
+            return false;
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0)
+            return false;
+        const QByteArray head = line.left(colon).toUpper();
+        return head.contains("QUOTED-PRINTABLE") || head.contains("ENCODING=QP");
+    }
+
+    static bool isLine(const QByteArray& line, const char* text)
+    {
+        return QByteArrayView(line).trimmed().compare(QByteArrayView(text), Qt::CaseInsensitive) ==
+               0;
+    }
+
+    bool logicalLine(const QByteArray& line, int lineNo)
+    {
+        if (line.trimmed().isEmpty())
+            return true;
+        if (isLine(line, "BEGIN:VCARD")) {
+            if (m_depth == 0) {
+                m_card = Card();
+                m_card.firstLine = lineNo;
+                m_version = Version::V30;
+            }
+            ++m_depth;
+            return true;
+        }
+        if (isLine(line, "END:VCARD")) {
+            if (m_depth == 0) {
+                m_error = QStringLiteral("ligne %1 : END:VCARD sans BEGIN:VCARD.").arg(lineNo);
+                return false;
+            }
+            if (--m_depth == 0) {
+                m_card.version = m_version;
+                std::optional<Contact> contact = contactOf(m_card);
+                if (!contact)
+                    return false;
+                m_contacts.push_back(std::move(*contact));
+                ++m_cards;
+            }
+            return true;
+        }
+        if (m_depth == 0) {
+            if (m_cards == 0)
+                m_error = QStringLiteral("ce n'est pas un fichier de cartes de visite vCard (la "
+                                         "ligne %1 n'est pas BEGIN:VCARD).")
+                              .arg(lineNo);
+            else
+                m_error = QStringLiteral("ligne %1 : texte en dehors d'une carte de visite "
+                                         "(BEGIN:VCARD attendu).")
+                              .arg(lineNo);
+            return false;
+        }
+        if (m_depth > 1)
+            return true; // a card inside a card (AGENT of vCard 2.1): not ours
+        if (!isFieldProperty(line))
+            return true;
+        Property p;
+        if (!parseProperty(line, p))
+            return true;
+        p.line = lineNo;
+        if (p.name == "VERSION") {
+            const QByteArray v = p.value.trimmed();
+            m_version = v == "2.1" ? Version::V21 : v.startsWith('4') ? Version::V40 : Version::V30;
+            return true;
+        }
+        if (p.name == "AGENT") {
+            if (p.value.trimmed().toUpper().startsWith("BEGIN:VCARD"))
+                ++m_depth;
+            return true;
+        }
+        m_card.properties.push_back(std::move(p));
+        return true;
+    }
+
+    // The text of a property's value: transfer encoding, then character set, then (for plain
+    // values) escapes. Nothing when it cannot be decoded (m_error says why).
+    std::optional<QString> rawText(const Property& p, Version version)
+    {
+        QByteArray bytes = p.value;
+        if (const Param* enc = findParam(p, "ENCODING")) {
+            const QByteArray e = enc->values.value(0).toUpper();
+            if (e == "QUOTED-PRINTABLE" || e == "QP")
+                bytes = decodeQuotedPrintable(bytes);
+            else if (e == "B" || e == "BASE64")
+                bytes = QByteArray::fromBase64(bytes.trimmed());
+        }
+        if (m_unicode)
+            return QString::fromUtf8(bytes);
+        const Param* cs = findParam(p, "CHARSET");
+        const QByteArray charset = cs ? cs->values.value(0) : QByteArray();
+        if (charset.isEmpty() && version == Version::V21) {
+            // vCard 2.1 without a character set: UTF-8 when it is, else Windows-1252.
+            if (auto text = strictUtf8(bytes))
+                return text;
+            return fromCp1252(bytes);
+        }
+        bool known = true;
+        if (auto text = decodeCharset(bytes, charset, &known))
+            return text;
+        if (!known)
+            m_error = QStringLiteral("ligne %1 : jeu de caractères « %2 » inconnu.")
+                          .arg(p.line)
+                          .arg(QString::fromLatin1(charset));
+        else
+            m_error = QStringLiteral("ligne %1 : le texte n'est pas codé en %2 comme il le "
+                                     "devrait (codage des caractères incorrect).")
+                          .arg(p.line)
+                          .arg(charset.isEmpty() ? QStringLiteral("UTF-8")
+                                                 : QString::fromLatin1(charset));
+        return std::nullopt;
+    }
+
+    std::optional<Contact> contactOf(const Card& card)
+    {
+        const Version v = card.version;
+        Contact c;
+        QStringList voices;
+        QString fax, cell, email, url, reference, fn;
+        QStringList notes;
+        QStringList n;
+        bool haveN = false;
+        const Property* address = nullptr;
+        int addressPreference = INT_MAX;
+        QStringList org;
+        bool haveOrg = false;
+        for (const Property& p : card.properties) {
+            if (p.name == "ADR") {
+                const int pref = preference(p);
+                if (!address || pref < addressPreference) {
+                    address = &p;
+                    addressPreference = pref;
+                }
+                continue;
+            }
+            if (p.name == "TEL" && voices.size() >= 2 && !fax.isNull() && !cell.isNull())
+                continue;
+            std::optional<QString> text = rawText(p, v);
+            if (!text)
+                return std::nullopt;
+            if (p.name == "N") {
+                if (!haveN) {
+                    for (const QString& part : components(*text))
+                        n << trimmedValue(withLfLineBreaks(unescaped(part, v)));
+                    haveN = true;
+                }
+            } else if (p.name == "ORG") {
+                if (!haveOrg) {
+                    for (const QString& part : components(*text)) {
+                        const QString unit = trimmedValue(withLfLineBreaks(unescaped(part, v)));
+                        if (!unit.isEmpty())
+                            org << unit;
+                    }
+                    haveOrg = true;
+                }
+            } else {
+                const QString value = withLfLineBreaks(unescaped(*text, v));
+                if (p.name == "FN") {
+                    if (fn.isNull())
+                        fn = trimmedValue(value);
+                } else if (p.name == "NOTE") {
+                    if (!value.isEmpty())
+                        notes << value;
+                } else if (p.name == "EMAIL") {
+                    if (email.isNull() && !trimmedValue(value).isEmpty())
+                        email = trimmedValue(value);
+                } else if (p.name == "URL") {
+                    if (url.isNull() && !trimmedValue(value).isEmpty())
+                        url = trimmedValue(value);
+                } else if (p.name == kReferenceProperty) {
+                    if (reference.isNull())
+                        reference = trimmedValue(value);
+                } else if (p.name == "TEL") {
+                    QString number = trimmedValue(value);
+                    if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+                        number = number.mid(4);
+                    if (number.isEmpty())
+                        continue;
+                    const QList<QByteArray> types = typesOf(p);
+                    if (types.contains("FAX")) {
+                        if (fax.isNull())
+                            fax = number;
+                    } else if (types.contains("CELL") || types.contains("MOBILE")) {
+                        if (cell.isNull())
+                            cell = number;
+                    } else if (types.contains("PAGER") || types.contains("MODEM") ||
+                               types.contains("BBS")) {
+                        // no field for these
+                    } else if (voices.size() < 2) {
+                        voices << number;
+                    }
+                }
+            }
+        }
+        const QString family = n.value(0);
+        const QString given = trimmedValue(n.value(1) + QLatin1Char(' ') + n.value(2));
+        if (!family.isEmpty() || !given.isEmpty()) {
+            c[Field::Nom] = family;
+            c[Field::Prenom] = given;
+        } else if (!fn.isEmpty()) {
+            const qsizetype space = fn.lastIndexOf(QLatin1Char(' '));
+            if (space > 0) {
+                c[Field::Prenom] = trimmedValue(fn.left(space));
+                c[Field::Nom] = fn.mid(space + 1);
+            } else {
+                c[Field::Nom] = fn;
+            }
+        }
+        c[Field::Societe] = org.join(QLatin1String(", "));
+        if (address) {
+            std::optional<QString> text = rawText(*address, v);
+            if (!text)
+                return std::nullopt;
+            QStringList parts;
+            for (const QString& part : components(*text))
+                parts << withLfLineBreaks(unescaped(part, v));
+            // post office box; extended address; street; locality; region; postal code; country
+            QStringList lines;
+            for (int i : {2, 1, 0}) {
+                for (const QString& l : parts.value(i).split(QLatin1Char('\n'))) {
+                    if (!trimmedValue(l).isEmpty())
+                        lines << trimmedValue(l);
+                }
+            }
+            c[Field::Adresse] = lines.value(0);
+            c[Field::Adresse1] = lines.mid(1).join(QLatin1String(", "));
+            c[Field::Ville] = trimmedValue(parts.value(3));
+            c[Field::CodePostal] = trimmedValue(parts.value(5));
+            c[Field::Pays] = trimmedValue(parts.value(6));
+        }
+        c[Field::Telephone] = voices.value(0);
+        c[Field::Telephone1] = voices.value(1);
+        c[Field::Fax] = fax;
+        c[Field::Portable] = cell;
+        c[Field::Email] = email;
+        c[Field::Url] = url;
+        c[Field::Notes] = notes.join(QLatin1Char('\n'));
+        c[Field::Reference] = reference;
+        for (QString& field : c) {
+            if (field.isEmpty())
+                field = QString();
+        }
+        return c;
+    }
+
+    QByteArray m_data;
+    ProgressFn m_progress;
+    bool m_unicode = false;
+    bool m_badUnicode = false;
+    Version m_version = Version::V30;
+    int m_depth = 0;
+    int m_cards = 0;
+    Card m_card;
+    std::vector<Contact> m_contacts;
+    QString m_error;
+};
+
+} // namespace
+
+VCardReadResult readVCards(const QByteArray& data, const ProgressFn& progress)
+{
+    return Reader(data, progress).run();
+}
+
+bool looksLikeVCard(const QByteArray& data)
+{
+    QByteArray d = data;
+    switch (byteOrderMark(d)) {
+    case ByteOrderMark::Utf8:
+        d = d.mid(3);
+        break;
+    case ByteOrderMark::Utf16LE:
+    case ByteOrderMark::Utf16BE: {
+        QStringDecoder decoder(byteOrderMark(d) == ByteOrderMark::Utf16LE
+                                   ? QStringDecoder::Utf16LE
+                                   : QStringDecoder::Utf16BE);
+        d = QString(decoder.decode(d.mid(2, 800))).toUtf8();
+        break;
+    }
+    case ByteOrderMark::None:
+        break;
+    }
+    return d.left(400).trimmed().left(11).compare("BEGIN:VCARD", Qt::CaseInsensitive) == 0;
+}

@@ -1,0 +1,131 @@
+// Reading every row at once and appending many rows in one transaction (imports, exports).
+#include "core/recordengine.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace
+{
+
+// Rows between two progress reports.
+constexpr int kProgressStep = 500;
+
+[[noreturn]] void bulkFail(int number, const QString& what, const QSqlError& error)
+{
+    QString detail = error.databaseText();
+    if (detail.isEmpty())
+        detail = error.text();
+    throw EngineError(
+        number, detail.isEmpty() ? what : what + QLatin1String(" (") + detail + QLatin1Char(')'));
+}
+
+} // namespace
+
+bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
+                            const RowProgress& progress)
+{
+    QStringList cols;
+    for (const QString& n : m_sqlNames)
+        cols << n;
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                    .arg(cols.join(QLatin1String(", ")), m_table)))
+        bulkFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    const qint64 total = RecordCount();
+    qint64 done = 0;
+    RowValues row;
+    while (q.next()) {
+        for (int c = 0; c < kColumnCount; ++c) {
+            QVariant v = q.value(c);
+            if (v.isNull())
+                row[size_t(c)] = QVariant();
+            else if (v.typeId() == QMetaType::QString)
+                row[size_t(c)] = std::move(v);
+            else
+                row[size_t(c)] = QVariant(v.toString());
+        }
+        visit(row);
+        ++done;
+        if (progress && done % kProgressStep == 0 && !progress(done, std::max(total, done)))
+            return false;
+    }
+    if (q.lastError().isValid())
+        bulkFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    return true;
+}
+
+bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress& progress)
+{
+    for (const RowValues& row : rows) {
+        for (int c = 0; c < kColumnCount; ++c) {
+            const QVariant& v = row[size_t(c)];
+            if (!v.isNull() && v.toString().size() > m_sizes[size_t(c)])
+                throw EngineError(errTooLong,
+                                  QStringLiteral("Le champ « %1 » est trop petit pour accepter "
+                                                 "la quantité de données que vous essayez "
+                                                 "d'ajouter (%2 caractères au plus).")
+                                      .arg(columnName(c))
+                                      .arg(m_sizes[size_t(c)]));
+        }
+    }
+    if (rows.empty())
+        return true;
+
+    QSqlDatabase& db = m_db.sql();
+    if (!db.transaction())
+        bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."), db.lastError());
+    std::vector<qint64> rowids;
+    rowids.reserve(rows.size());
+    bool cancelled = false;
+    try {
+        QStringList cols;
+        QStringList marks;
+        for (const QString& n : m_sqlNames) {
+            cols << n;
+            marks << QStringLiteral("?");
+        }
+        QSqlQuery q(db);
+        if (!q.prepare(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", ")))))
+            bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
+                     q.lastError());
+        const qint64 total = qint64(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            for (int c = 0; c < kColumnCount; ++c) {
+                const QVariant& v = rows[i][size_t(c)];
+                q.bindValue(c, v.isNull() ? QVariant() : QVariant(v.toString()));
+            }
+            if (!q.exec())
+                bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
+                         q.lastError());
+            rowids.push_back(q.lastInsertId().toLongLong());
+            if (progress && (i + 1) % kProgressStep == 0 && !progress(qint64(i + 1), total)) {
+                cancelled = true;
+                break;
+            }
+        }
+        q.finish();
+        if (!cancelled && progress && !progress(total, total))
+            cancelled = true;
+        if (cancelled) {
+            db.rollback();
+            return false;
+        }
+        if (!db.commit())
+            bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
+                     db.lastError());
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        m_rowids.push_back(rowids[i]);
+        m_nom.push_back(rows[i][0].toString());
+        m_prenom.push_back(rows[i][1].toString());
+    }
+    m_changedHere = true;
+    return true;
+}

@@ -1,0 +1,183 @@
+// Import into an address file (one transaction, identical records skipped, values that do not
+// fit left out and listed, cancel leaves the file as it was) and export in name-list order.
+#include "addressfiles.h"
+#include "contacts/contactexport.h"
+#include "contacts/contactimport.h"
+#include "contacts/csvformat.h"
+#include "core/namelist.h"
+#include "core/recordengine.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+Contact contact(const QStringList& values)
+{
+    Contact c;
+    for (int i = 0; i < values.size() && i < kColumnCount; ++i)
+        c[size_t(i)] = values[i].isEmpty() ? QString() : values[i];
+    return c;
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+QStringList names(const QList<QVariantList>& rows)
+{
+    QStringList out;
+    for (const QVariantList& r : rows)
+        out << r[0].toString() + QLatin1Char('/') + r[1].toString();
+    return out;
+}
+
+} // namespace
+
+class TestContactImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void importAddsAfterTheRecordsAndReports();
+    void cancelLeavesTheFileAsItWas_data();
+    void cancelLeavesTheFileAsItWas();
+    void exportFollowsTheNameList();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestContactImport::importAddsAfterTheRecordsAndReports()
+{
+    const QString path = m_dir.filePath(QStringLiteral("import.adb"));
+    // Stored as the record form stores: empty fields as one space, Notes with CR LF.
+    makeAddressFile(path, {{"Zola", "Émile", " ", " ", " ", "75009", "Paris", " ", " ", " ", " ",
+                            "J'accuse\r\n1898"},
+                           {"Hugo", "Victor"}});
+    const QString longNote = QString(300, QLatin1Char('n'));
+    const std::vector<Contact> contacts = {
+        // Identical to the first record: empty fields and line breaks written otherwise.
+        contact({"Zola", "Émile", "", "", "", "75009", "Paris", "", "", "", "", "J'accuse\n1898"}),
+        contact({"Sand", "George", "", "", "", "360400", "Nohant", "", "", "", "", longNote}),
+        contact({"Colette", "Sidonie-Gabrielle"}),
+        contact({"Colette", "Sidonie-Gabrielle"}), // the same twice in one file
+        contact({"", "", "", "", "", "", "", "", "", "", "", "", "", "", "", ""}),
+        contact({"Verne", "Jules", "", "", "", "", "", "", "", "", "", "", "",
+                 QString(60, QLatin1Char('p'))}),
+    };
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    ImportSummary summary;
+    QVERIFY(importContactsInto(*rs, contacts, summary));
+    QCOMPARE(summary.read, 6);
+    QCOMPARE(summary.imported, 3);
+    QCOMPARE(summary.identical, 2);
+    QCOMPARE(summary.empty, 1);
+    QCOMPARE(summary.leftOutLines(),
+             QStringList({"Fiche n° 2 (Sand George), Code postal (5 caractères au plus) : 360400",
+                          "Fiche n° 2 (Sand George), Notes (255 caractères au plus) : " + longNote,
+                          "Fiche n° 6 (Verne Jules), Pays (50 caractères au plus) : " +
+                              QString(60, QLatin1Char('p'))}));
+    // The record set follows: the name list sees the new records at once.
+    QCOMPARE(rs->RecordCount(), 5);
+    QCOMPARE(rs->nomAt(4), QStringLiteral("Verne"));
+    db.reset();
+
+    const QList<QVariantList> rows = readAddressFile(path);
+    QCOMPARE(names(rows), QStringList({"Zola/Émile", "Hugo/Victor", "Sand/George",
+                                       "Colette/Sidonie-Gabrielle", "Verne/Jules"}));
+    // Left-out values are not stored, nothing is cut; fields not given stay null.
+    QVERIFY(rows[2][5].isNull());
+    QCOMPARE(rows[2][6].toString(), QStringLiteral("Nohant"));
+    QVERIFY(rows[2][11].isNull());
+    QVERIFY(rows[3][2].isNull());
+    QVERIFY(rows[4][13].isNull());
+
+    const QString text = summary.text();
+    QVERIFY(text.contains("Fiches lues : 6\nFiches importées : 3\nFiches ignorées car identiques "
+                          "à une fiche du fichier : 2\nFiches vides ignorées : 1\nValeurs non "
+                          "importées (trop longues pour leur champ) : 3\n  Fiche n° 2"));
+}
+
+void TestContactImport::cancelLeavesTheFileAsItWas_data()
+{
+    QTest::addColumn<int>("cancelAt"); // per mille of the whole run
+    QTest::newRow("reading the records") << 1;
+    QTest::newRow("checking the contacts") << 200;
+    QTest::newRow("adding the records") << 600;
+    QTest::newRow("at the very end") << 1000;
+}
+
+void TestContactImport::cancelLeavesTheFileAsItWas()
+{
+    QFETCH(int, cancelAt);
+    const QString path = m_dir.filePath(QStringLiteral("cancel-%1.adb").arg(cancelAt));
+    QList<QVariantList> rows;
+    for (int i = 0; i < 3000; ++i)
+        rows << QVariantList{QStringLiteral("Nom%1").arg(i), QStringLiteral("Prénom")};
+    makeAddressFile(path, rows);
+    std::vector<Contact> contacts;
+    for (int i = 0; i < 5000; ++i)
+        contacts.push_back(contact({QStringLiteral("Importé%1").arg(i), "Jean"}));
+    const QByteArray before = fileHash(path);
+
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    int reported = 0;
+    ImportSummary summary;
+    const bool done = importContactsInto(*rs, contacts, summary, [&](qint64 done, qint64 total) {
+        reported = int(done * 1000 / total);
+        return reported < cancelAt;
+    });
+    QVERIFY(!done);
+    QCOMPARE(reported, cancelAt >= 1000 ? 1000 : reported);
+    QCOMPARE(rs->RecordCount(), 3000);
+    db.reset();
+    QCOMPARE(fileHash(path), before);
+    QCOMPARE(readAddressFile(path).size(), 3000);
+}
+
+void TestContactImport::exportFollowsTheNameList()
+{
+    const QString path = m_dir.filePath(QStringLiteral("order.adb"));
+    makeAddressFile(path, {{"zola", "émile", "un"},
+                           {"Éluard", "Paul"},
+                           {"Ebrard", "Anne"},
+                           {"Zola", "Émile", "deux"},
+                           {QVariant(), "Sans nom"},
+                           {"Œuvrard", "Luc"},
+                           {"Dupont", "Jean"}});
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    NameListModel list;
+    list.fill(*rs);
+    std::vector<Contact> contacts;
+    QVERIFY(contactsInListOrder(*rs, contacts));
+    QCOMPARE(int(contacts.size()), list.rowCount());
+    QStringList exported;
+    QStringList listed;
+    for (int i = 0; i < list.rowCount(); ++i) {
+        listed << list.line(i);
+        exported << listLine(contacts[size_t(i)][Field::Nom], contacts[size_t(i)][Field::Prenom]);
+    }
+    QCOMPARE(exported, listed);
+    // Records with the same line keep their stored order.
+    QCOMPARE(contacts[5][Field::Societe], QStringLiteral("un"));
+    QCOMPARE(contacts[6][Field::Societe], QStringLiteral("deux"));
+
+    // The CSV export holds them in that order, after its header of captions.
+    const CsvReadResult csv = readCsv(writeCsv(contacts, QLatin1Char(';')));
+    QCOMPARE(csv.table.rows.front().mid(0, 3), QStringList({"Nom", "Prénom", "Société"}));
+    QCOMPARE(csv.table.rows[1][1], QStringLiteral("Sans nom"));
+    QCOMPARE(csv.table.rows[7][2], QStringLiteral("deux"));
+}
+
+QTEST_GUILESS_MAIN(TestContactImport)
+#include "tst_contactimport.moc"

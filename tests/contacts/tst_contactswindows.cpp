@@ -238,7 +238,7 @@ void TestContactsWindows::importWithMappingWindowAndSummary()
         return false;
     });
     int refreshes = 0;
-    QVERIFY(importContacts(f.state, f.services, w.Data1(), &w, [&] {
+    QVERIFY(importContacts(f.state, f.services, w.binding(), &w, [&] {
         ++refreshes;
         w.cmdRefresh_Click();
     }));
@@ -287,11 +287,11 @@ void TestContactsWindows::cancelDuringImportLeavesTheFileAsItWas()
         pressed = true;
         return true;
     });
-    QVERIFY(!importContacts(f.state, f.services, w.Data1(), &w, [&] { w.cmdRefresh_Click(); }));
+    QVERIFY(!importContacts(f.state, f.services, w.binding(), &w, [&] { w.cmdRefresh_Click(); }));
     QVERIFY(pressed);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(listLines(w), QStringList({"Hugo Victor", "Zola Émile"}));
-    QCOMPARE(w.Data1().recordset().RecordCount(), 2);
+    QCOMPARE(w.binding().recordset().RecordCount(), 2);
     QCOMPARE(QCryptographicHash::hash(fileBytes(adb), QCryptographicHash::Sha256), before);
 }
 
@@ -319,7 +319,7 @@ void TestContactsWindows::exportFollowsTheFilterChosen()
         .choosingFilter(filter)
         .expectMessage(QStringLiteral("2 fiches exportées dans %1.").arg(out), vbInformation,
                        QStringLiteral("Exporter les contacts"));
-    QVERIFY(exportAllContacts(f.state, f.services, w.Data1(), &w));
+    QVERIFY(exportAllContacts(f.state, f.services, w.binding(), &w));
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY2(fileBytes(out).startsWith(start), fileBytes(out).left(80).constData());
     QCOMPARE(f.state.contacts.exportFilter, filter);

@@ -2,6 +2,7 @@
 
 #include "app/frmelvarine.h"
 #include "app/icons.h"
+#include "contacts/contactscommands.h"
 #include "core/appstate.h"
 #include "core/fieldrules.h"
 #include "core/search/optionrec.h"
@@ -93,6 +94,17 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
      1, "Nouveau Fichier", {"new-file", "document-new"}, Check::None, &M::Mnu_Nouveau_Click},
     {Command::Ouvrir, "Mnu_Ouvrir", Menu::Fichier, false, "&Ouvrir", "Ctrl+O",
      2, "Ouvrir un fichier", {"open-file", "document-open"}, Check::None, &M::Mnu_Ouvrir_Click},
+    {Command::ImporterContacts, "Mnu_ImporterContacts", Menu::Fichier, true,
+     "&Importer des contacts...", "", 0, "", {}, Check::None,
+     [](M& w) {
+         importContacts(w.state, w.services, w.binding(), &w, [&w] { w.cmdRefresh_Click(); });
+     }},
+    {Command::ExporterContacts, "Mnu_ExporterContacts", Menu::Fichier, false,
+     "&Exporter les contacts...", "", 0, "", {}, Check::None,
+     [](M& w) { exportAllContacts(w.state, w.services, w.binding(), &w); }},
+    {Command::ExporterFiche, "Mnu_ExporterFiche", Menu::Fichier, false,
+     "Exporter la fiche en co&urs...", "", 0, "", {}, Check::None,
+     [](M& w) { exportCurrentContact(w.state, w.services, w, &w); }},
     {Command::ImpEnv, "Mnu_ImpEnv", Menu::Impression, false,
      "Imprimer enveloppe pour adresse", "Ctrl+I",
      3, "Imprimer Enveloppe", {"print-envelope", ""}, Check::None, openRecordWindow<ImpEnv>},

@@ -15,6 +15,9 @@ enum class Command {
     // Fichier
     Nouveau,
     Ouvrir,
+    ImporterContacts,
+    ExporterContacts,
+    ExporterFiche,
     ImpEnv,
     ImprimEtiq,
     ImprimFiche,

@@ -78,17 +78,21 @@ constexpr int kMenuCount = int(Menu::None);
 struct CommandHandler {
     using Member = void (frmElvarine::*)();
     using Function = void (*)(frmElvarine&);
-    constexpr CommandHandler(Member m) : member(m) {}
+    // A null handler cannot be given: `nullptr` fits both constructors and does not compile.
+    constexpr CommandHandler(Member m) : member(m), given(true) {}
     // Any function or captureless lambda taking the window.
     template <typename F, typename = std::enable_if_t<std::is_convertible_v<F, Function>>>
-    constexpr CommandHandler(F f) : function(f)
+    constexpr CommandHandler(F f) : function(f), given(true)
     {
     }
-    constexpr bool valid() const { return member != nullptr || function != nullptr; }
+    // Known at compile time in every build (a member pointer compared with null is not a
+    // constant expression under the sanitizers).
+    constexpr bool valid() const { return given; }
     void run(frmElvarine& window) const;
 
     Member member = nullptr;
     Function function = nullptr;
+    bool given = false;
 };
 
 // A command's icon (see app/icons.h): the program's own icon name, and the name of the desktop

@@ -4,6 +4,8 @@
 
 #include "core/appstate.h"
 #include "core/services.h"
+#include "envelopes/envelopeprint.h"
+#include "envelopes/senderprofile.h"
 #include "memoryrecordform.h"
 #include "output/recordsheet.h"
 #include "pdftext.h"
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QThread>
@@ -57,6 +60,34 @@ int jobFiles()
     return int(QDir(jobsFolder()).entryList({QStringLiteral("job-*.out")}, QDir::Files).size());
 }
 
+// The options the queue's backend got with job `id` (written before the job's file).
+QString jobOptions(int id)
+{
+    QFile file(QDir(jobsFolder()).filePath(QStringLiteral("job-%1.options").arg(id)));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+// Pixels of page 1 of `pdf` (rendered in colour) whose colour is clearly not a grey.
+int colouredPixels(const QString& pdf)
+{
+    const QString png = pdf + QStringLiteral("-page");
+    if (!runTool(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, png}))
+        return -1;
+    const QImage page(png + QStringLiteral(".png"));
+    int count = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) -
+                    std::min({c.red(), c.green(), c.blue()}) >
+                60)
+                ++count;
+        }
+    return count;
+}
+
 // `lpoptions -p QUEUE` as an outside client sees it.
 QString lpoptions()
 {
@@ -92,6 +123,8 @@ private slots:
     void orientationStoredByOtherClientsIsRead();
     void pagesFollowTheChosenOrientation_data();
     void pagesFollowTheChosenOrientation();
+    void colourDocumentsAskForColour_data();
+    void colourDocumentsAskForColour();
     void cleanupTestCase();
 };
 
@@ -237,6 +270,47 @@ void TestCupsPrinting::pagesFollowTheChosenOrientation()
     QVERIFY2(wanted == 2 ? info.width > info.height : info.width < info.height,
              qPrintable(QStringLiteral("page %1 x %2 pt").arg(info.width).arg(info.height)));
     QCOMPARE(pdfPages(job), (QList<QStringList>{{QStringLiteral("Madame Hélène Dupré")}}));
+}
+
+void TestCupsPrinting::colourDocumentsAskForColour_data()
+{
+    QTest::addColumn<quint32>("senderColor");
+    QTest::addColumn<bool>("colour");
+    QTest::newRow("red sender label") << quint32(0x0000FF) << true;
+    QTest::newRow("black sender label") << quint32(0) << false;
+}
+
+void TestCupsPrinting::colourDocumentsAskForColour()
+{
+    // The test queue has no driver description, so Qt takes it for a grey-only printer: only
+    // the job's own request makes a coloured sender label print in colour.
+    QFETCH(quint32, senderColor);
+    QFETCH(bool, colour);
+    Fixture f;
+    SenderProfile& sender = f.state.sender;
+    sender = defaultSenderProfile();
+    sender.Ligne1 = QStringLiteral("Jean Dupont");
+    sender.Ligne2 = QStringLiteral("12 rue des Roses");
+    sender.FontName = QStringLiteral("DejaVu Sans");
+    sender.FontSize = 20;
+    sender.FontBold = true;
+    sender.TextColor = senderColor;
+    AffichExpediteur(sender);
+    printSenderLabel(f.state, f.services);
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.surface.documentInColour(), colour);
+
+    const QString job = waitForJob(f.surface.lastJobId());
+    QVERIFY2(!job.isEmpty(), "the job did not reach the queue's folder");
+    const QString options = jobOptions(f.surface.lastJobId());
+    QVERIFY2(options.contains(QStringLiteral("media=")), qPrintable(options));
+    QVERIFY2(options.contains(QStringLiteral("print-color-mode=color")) == colour,
+             qPrintable(options));
+    // The sender frame and text are in the sender's colour in the job itself.
+    const int coloured = colouredPixels(job);
+    QVERIFY2(colour ? coloured > 100 : coloured == 0, qPrintable(QString::number(coloured)));
+    QCOMPARE(pdfPages(job), (QList<QStringList>{{QStringLiteral("Jean Dupont"),
+                                                 QStringLiteral("12 rue des Roses")}}));
 }
 
 void TestCupsPrinting::cleanupTestCase()

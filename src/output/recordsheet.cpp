@@ -54,14 +54,18 @@ void printRecordSheet(PrinterSurface& printer, const RecordForm& form)
         printer.print(line);
 }
 
-void Mnu_imprimFICHE(AppState&, Services& services, RecordForm& form)
+void printRecordSheets(PrinterSurface& printer, RecordForm& form, int from, int to)
 {
-    const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(FieldBox::Nom) +
-                             QStringLiteral(" ") + form.fieldText(FieldBox::Prenom) +
-                             QStringLiteral(" ?\r           Confirmez");
-    if (services.dialogs->msgBox(question, kQuestion,
-                                 QStringLiteral("Impression de la fiche en cours")) != vbYes)
-        return;
+    // Each entry of the name list stands for its own record, so selecting the entries in turn
+    // walks the records in list order, each once.
+    for (int i = from; i < to; ++i) {
+        form.setListIndex(i);
+        printRecordSheet(printer, form);
+    }
+}
+
+void printCurrentRecordSheet(Services& services, const RecordForm& form)
+{
     try {
         printRecordSheet(*services.printer, form);
         if (services.dialogs->msgBox(
@@ -73,21 +77,11 @@ void Mnu_imprimFICHE(AppState&, Services& services, RecordForm& form)
     }
 }
 
-bool Mnu_imprimTOUTESFICHES(AppState&, Services& services, RecordForm& form,
-                            const std::function<void()>& cmdRefresh)
+bool printAllRecordSheets(Services& services, RecordForm& form,
+                          const std::function<void()>& cmdRefresh)
 {
-    if (services.dialogs->msgBox(
-            QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), kQuestion,
-            QStringLiteral("Impression de toutes les fiches")) != vbYes)
-        return false;
     try {
-        // Each entry of the name list stands for its own record, so selecting the entries in
-        // turn walks the records in list order, each once.
-        const int count = form.listCount();
-        for (int i = 0; i < count; ++i) {
-            form.setListIndex(i);
-            printRecordSheet(*services.printer, form);
-        }
+        printRecordSheets(*services.printer, form, 0, form.listCount());
         services.printer->endDoc();
     } catch (const std::exception&) {
         printerFailed(services);
@@ -96,4 +90,25 @@ bool Mnu_imprimTOUTESFICHES(AppState&, Services& services, RecordForm& form,
     if (cmdRefresh)
         cmdRefresh();
     return true;
+}
+
+void Mnu_imprimFICHE(AppState&, Services& services, RecordForm& form)
+{
+    const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(FieldBox::Nom) +
+                             QStringLiteral(" ") + form.fieldText(FieldBox::Prenom) +
+                             QStringLiteral(" ?\r           Confirmez");
+    if (services.dialogs->msgBox(question, kQuestion,
+                                 QStringLiteral("Impression de la fiche en cours")) != vbYes)
+        return;
+    printCurrentRecordSheet(services, form);
+}
+
+bool Mnu_imprimTOUTESFICHES(AppState&, Services& services, RecordForm& form,
+                            const std::function<void()>& cmdRefresh)
+{
+    if (services.dialogs->msgBox(
+            QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), kQuestion,
+            QStringLiteral("Impression de toutes les fiches")) != vbYes)
+        return false;
+    return printAllRecordSheets(services, form, cmdRefresh);
 }

@@ -16,6 +16,20 @@ QStringList recordSheetLines(const RecordForm& form);
 // output ended.
 void printRecordSheet(PrinterSurface& printer, const RecordForm& form);
 
+// Prints the blocks of the name list's entries `from` to `to` - 1, in list order: each entry is
+// selected in turn, so each record prints once, duplicates included.
+void printRecordSheets(PrinterSurface& printer, RecordForm& form, int from, int to);
+
+// The printing of "Imprimer la fiche en cours" once confirmed: the block of the current record,
+// then the question whether another sheet follows (on No the document goes to the printer). On
+// a printer failure the document is abandoned.
+void printCurrentRecordSheet(Services& services, const RecordForm& form);
+
+// The printing of "Imprimer l'état du fichier" once confirmed: every record in name-list order,
+// then the end of the document and `cmdRefresh`. True when the print was completed.
+bool printAllRecordSheets(Services& services, RecordForm& form,
+                          const std::function<void()>& cmdRefresh);
+
 // "Imprimer la fiche en cours": asks, prints the current record, then asks whether another
 // sheet follows; on No the document goes to the printer, on Yes it stays open so the next
 // record printed joins it. On a printer failure the document is abandoned.

@@ -165,7 +165,8 @@ void TestImpEnv::captionsTooltipsAndMenus()
     QCOMPARE(menus,
              (QStringList{"Mnu_Enveloppe=&Enveloppe: Mnu_Police=&Police adresse... (Ctrl+P), "
                           "Mnu_Couleur=Cou&leur du texte... (Ctrl+C), -, Mnu_ImprimEnv=&Imprimer "
-                          "(Ctrl+I), Mnu_ImpPort=Imprimante en mode Portrait, "
+                          "(Ctrl+I), Mnu_ApercuEnv=Aperçu a&vant impression, "
+                          "Mnu_ImpPort=Imprimante en mode Portrait, "
                           "Mnu_ImpPays=Imprimante en mode Paysage, "
                           "Mnu_ConfImp=&Configurer l'imprimante, -, "
                           "Mnu_Utilisateur=&Définition de l'utilisateur (Ctrl+U), -, "

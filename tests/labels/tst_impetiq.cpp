@@ -144,7 +144,8 @@ void TestImpEtiq::everyControlAndMenuIsThere()
     }
     QCOMPARE(menus,
              (QStringList{"Mnu_Etiq=&Etiquette: Mnu_Police=Police..., Mnu_Couleur=Cou&leur du "
-                          "texte..., -, Mnu_ConfIMP=&Configurer l'imprimante, "
+                          "texte..., -, Mnu_Apercu=Aperçu a&vant impression, "
+                          "Mnu_ConfIMP=&Configurer l'imprimante, "
                           "Mnu_ImpPort=Imprimante en mode Portrait, Mnu_ImpPays=Imprimante en "
                           "mode Paysage, -, Mnu_fermer=&Quitter",
                           "Mnu_Titre=&Titre: Mnu_TitreAucun=Aucun, Mnu_TitreMonsieur=Monsieur, "

@@ -10,7 +10,8 @@
 #   CUPS_SERVER          the private server's socket (every CUPS client, Qt included, uses it)
 #   CUPS_SERVERROOT      the private client configuration (lpoptions of root live there)
 #   ELVARINE_TEST_QUEUE  the test queue, also the server's default printer
-#   ELVARINE_TEST_JOBS   the folder where each job of that queue arrives as job-<id>.out
+#   ELVARINE_TEST_JOBS   the folder where each job of that queue arrives as job-<id>.out, with
+#                        the job's options (as the backend gets them) in job-<id>.options
 #   ELVARINE_TEST_HOME   a home folder for the command, also its HOME, so that whatever the
 #                        tests store as the user's printer options stays out of the real home
 # When not root, the command runs without these variables and the tests that need them report
@@ -94,16 +95,20 @@ DefaultAuthType Basic
 EOF
 
 # The backend copies its job (file argument, or standard input) into the folder named by the
-# path of its device URI. It runs as the lp user, so it must be readable and executable by all.
+# path of its device URI, its options first (so they are there once the job file is). It runs
+# as the lp user, so it must be readable and executable by all.
 cat > "$backend" << 'EOF'
 #!/bin/sh
-# Test backend of Elvarine: copies each job into the folder named by the device URI's path.
+# Test backend of Elvarine: copies each job into the folder named by the device URI's path, and
+# its options beside it.
 if [ $# -eq 0 ]; then
     echo "file $(basename "$0") \"Unknown\" \"Elvarine test folder\""
     exit 0
 fi
 folder="${DEVICE_URI#*:}"
 out="$folder/job-$1.out"
+printf '%s\n' "$5" > "$folder/job-$1.options" || exit 1
+chmod 0644 "$folder/job-$1.options"
 if [ -n "$6" ]; then
     cp "$6" "$out.part" || exit 1
 else

@@ -6,6 +6,7 @@ class DesktopServices;
 class ProgramFolder;
 class PrinterSurface;
 class PrinterSettingsStore;
+class PrinterOffsets;
 class SerialPortFactory;
 
 // The platform services the windows reach, real ones in the program, fakes in tests.
@@ -17,5 +18,6 @@ struct Services {
     ProgramFolder* folder = nullptr;
     PrinterSurface* printer = nullptr;
     PrinterSettingsStore* printerSettings = nullptr;
+    PrinterOffsets* printerOffsets = nullptr;
     SerialPortFactory* serial = nullptr;
 };

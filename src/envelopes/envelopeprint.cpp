@@ -5,6 +5,7 @@
 #include "envelopes/senderprofile.h"
 #include "labels/addressblock.h"
 #include "platform/dialogs.h"
+#include "printer/printeroffsets.h"
 #include "printer/printersurface.h"
 
 namespace
@@ -100,8 +101,9 @@ bool ImprimExpediteur(AppState& state, Services& services)
     try {
         printer.setScaleMode(PrinterSurface::Millimetres);
         printer.setDrawStyle(PrinterSurface::Solid);
-        const double l = sender.MarginLeft;
-        const double t = sender.MarginTop;
+        const PrinterOffset offset = currentPrinterOffset(services);
+        const double l = sender.MarginLeft + offset.x;
+        const double t = sender.MarginTop + offset.y;
         const double w = sender.FrameWidth;
         const double h = sender.FrameHeight;
         const quint32 color = senderColorRef(sender.TextColor);
@@ -142,7 +144,9 @@ void ImprimEnveloppe(AppState& state, Services& services, EnvelopeContent conten
         printer.setFontBold(font.FontBold);
         printer.setFontItalic(font.FontItalic);
         printer.setForeColor(quint32(font.ForeColor) & 0xFFFFFFu);
-        printLines(printer, state.address, state.label.PosX, state.label.PosY);
+        const PrinterOffset offset = currentPrinterOffset(services);
+        printLines(printer, state.address, state.label.PosX + offset.x,
+                   state.label.PosY + offset.y);
         printer.endDoc();
     } catch (const PrinterError&) {
         reportPrintError(services);
@@ -179,6 +183,11 @@ void printEnvelopeCommand(AppState& state, Services& services, EnvelopeContent c
     }
     if (services.dialogs->msgBox(message, vbYesNo + vbQuestion, title) != vbYes)
         return;
+    printEnvelope(state, services, content);
+}
+
+void printEnvelope(AppState& state, Services& services, EnvelopeContent content)
+{
     try {
         services.printer->setScaleMode(PrinterSurface::Millimetres);
     } catch (const PrinterError&) {

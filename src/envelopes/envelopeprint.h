@@ -34,6 +34,7 @@ EnvelopeFormat envelopeFormat(EnvelopeFormatId id);
 void DecoupeExpediteur(AppState& state);
 
 // Draws the sender frame and prints the sender text on the current document without ending it.
+// Like the address, the sender label is moved by the current printer's calibration offset.
 // A printer failure shows "Erreur d'impression !" and abandons the document; false then.
 bool ImprimExpediteur(AppState& state, Services& services);
 
@@ -46,7 +47,11 @@ void ImprimEnveloppe(AppState& state, Services& services, EnvelopeContent conten
 // expéditeur seule"): ImprimExpediteur, then the end of the document.
 void printSenderLabel(AppState& state, Services& services);
 
-// The envelope window's print command: the confirmation for `content`, then the printing.
+// The printing of the envelope window once confirmed: the sender label alone for SenderOnly
+// (printSenderLabel), otherwise ImprimEnveloppe.
+void printEnvelope(AppState& state, Services& services, EnvelopeContent content);
+
+// The envelope window's print command: the confirmation for `content`, then printEnvelope.
 void printEnvelopeCommand(AppState& state, Services& services, EnvelopeContent content);
 
 // The advice about the printer's unprintable margins, and its message box.

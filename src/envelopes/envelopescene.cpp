@@ -45,15 +45,39 @@ QPointF EnvelopeScene::senderText() const
     return senderFrame.normalized().topLeft() + QPointF(2, 1);
 }
 
+namespace
+{
+
+// From `corner` to the far corner of `box` (the corner alone when there is no box).
+QRectF fromCorner(const QPointF& corner, const QRectF& box)
+{
+    if (!box.isValid())
+        return QRectF(corner, QSizeF(0, 0));
+    return QRectF(QPointF(std::min(corner.x(), box.left()), std::min(corner.y(), box.top())),
+                  QPointF(std::max(corner.x(), box.right()), std::max(corner.y(), box.bottom())));
+}
+
+} // namespace
+
+QRectF EnvelopeScene::addressArea() const
+{
+    return fromCorner(address, addressBox);
+}
+
+QRectF EnvelopeScene::senderArea() const
+{
+    return fromCorner(senderText(), senderBox);
+}
+
 QList<SceneItem> sceneItems(const EnvelopeScene& scene, const QSizeF& addressPixels,
                             const QSizeF& senderPixels)
 {
-    QList<SceneItem> items{{QRectF(QPointF(0, 0), scene.envelope), QSizeF()}};
+    QList<SceneItem> items{{QRectF(QPointF(0, 0), scene.envelope), QSizeF(0, 0)}};
     if (scene.addressShown)
-        items.append({QRectF(scene.address, QSizeF()), addressPixels});
+        items.append({scene.addressArea(), addressPixels});
     if (scene.senderShown) {
-        items.append({scene.senderFrame.normalized(), QSizeF()});
-        items.append({QRectF(scene.senderText(), QSizeF()), senderPixels});
+        items.append({scene.senderFrame.normalized(), QSizeF(0, 0)});
+        items.append({scene.senderArea(), senderPixels});
     }
     return items;
 }

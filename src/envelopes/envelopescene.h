@@ -13,9 +13,17 @@ struct EnvelopeScene {
     bool addressShown = true;           // the address preview is shown
     QRectF senderFrame{20, 10, 45, 20}; // MarginLeft, MarginTop, FrameWidth, FrameHeight
     bool senderShown = false;           // the sender preview (and its frame) is shown
+    // What the printed texts cover, mm (empty when not known): the address block, the sender text.
+    QRectF addressBox;
+    QRectF senderBox;
 
-    // Where the sender text starts: 2 mm right of the frame's left side, a little below its top.
+    // Where the sender preview starts: 2 mm right of the frame's left side, where the text is
+    // placed from, and a little below its top (the first line is printed one line height below).
     QPointF senderText() const;
+    // The places of the two previews, mm: from the point each text is placed from to the far
+    // corner of what it covers.
+    QRectF addressArea() const;
+    QRectF senderArea() const;
 };
 
 // One thing the drawing shows: a rectangle in millimetres, and beyond its right and bottom
@@ -25,9 +33,9 @@ struct SceneItem {
     QSizeF pixels;
 };
 
-// The items of `scene`: the envelope, the address preview of `addressPixels` at the address
-// corner, and when the sender is shown its frame and its preview of `senderPixels`. A frame of
-// negative size counts by its normalised rectangle.
+// The items of `scene`: the envelope, the address preview (its area, and `addressPixels` beyond
+// it) and when the sender is shown its frame and its preview (area and `senderPixels`). A frame
+// of negative size counts by its normalised rectangle.
 QList<SceneItem> sceneItems(const EnvelopeScene& scene, const QSizeF& addressPixels,
                             const QSizeF& senderPixels);
 

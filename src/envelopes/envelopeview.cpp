@@ -1,5 +1,7 @@
 #include "envelopes/envelopeview.h"
 
+#include "envelopes/printedtextlabel.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
@@ -13,6 +15,8 @@ constexpr double kMarginPx = 8;
 const QColor kPaper(255, 252, 240);
 const QColor kOutline(90, 90, 90);
 const QColor kGuide(120, 120, 200);
+// Room left right of and below a printed text's box, mm, for the glyphs' overhang.
+constexpr double kTextPad = 1;
 
 // The stamp in the envelope's top-right corner.
 constexpr double kStampWidth = 20;  // mm
@@ -81,14 +85,14 @@ void EnvelopeView::adopt(QLabel* label)
     label->show();
 }
 
-void EnvelopeView::setSenderPreview(QLabel* label)
+void EnvelopeView::setSenderPreview(PrintedTextLabel* label)
 {
     m_sender = label;
     adopt(label);
     relayout();
 }
 
-void EnvelopeView::setAddressPreview(QLabel* label)
+void EnvelopeView::setAddressPreview(PrintedTextLabel* label)
 {
     m_address = label;
     adopt(label);
@@ -111,22 +115,24 @@ void EnvelopeView::setScene(const EnvelopeScene& scene)
     update();
 }
 
-void EnvelopeView::setSenderColor(const QColor& color)
+void EnvelopeView::setPrinted(const PrintedPage& sender, const PrintedPage& address,
+                              double resolution)
 {
-    m_senderColor = color;
+    m_senderPage = sender;
+    m_addressPage = address;
+    m_resolution = resolution;
+    relayout();
     update();
 }
 
 SceneMapping EnvelopeView::mapping() const
 {
-    const QSizeF address = m_address ? QSizeF(m_address->sizeHint()) : QSizeF();
-    const QSizeF sender = m_sender ? QSizeF(m_sender->sizeHint()) : QSizeF();
-    return fitScene(sceneItems(m_scene, address, sender), QSizeF(size()), kMarginPx);
+    return fitScene(sceneItems(m_scene, QSizeF(0, 0), QSizeF(0, 0)), QSizeF(size()), kMarginPx);
 }
 
 bool EnvelopeView::event(QEvent* event)
 {
-    // A preview whose text or font changed asks for a new size.
+    // A preview whose text changed asks for a new layout.
     if (event->type() == QEvent::LayoutRequest)
         relayout();
     return QWidget::event(event);
@@ -142,11 +148,14 @@ void EnvelopeView::relayout()
 {
     const SceneMapping m = mapping();
     const QPointF address = m_scene.address;
-    auto place = [](QLabel* label, QPointF topLeft) {
+    // Each preview covers what its text covers, from the point the print places it from.
+    auto place = [&](PrintedTextLabel* label, const QRectF& area, const PrintedPage& page) {
         if (!label)
             return;
-        label->resize(label->sizeHint());
-        label->move(topLeft.toPoint());
+        const QPoint topLeft = m.toPixels(area.topLeft()).toPoint();
+        const QSizeF size = (area.size() + QSizeF(kTextPad, kTextPad)) * m.scale;
+        label->setGeometry(QRect(topLeft, QSize(int(size.width()) + 1, int(size.height()) + 1)));
+        label->setPrinted(page, m_resolution, m.origin - QPointF(topLeft), m.scale);
     };
     auto centre = [](QLabel* label, QPointF at) {
         if (!label)
@@ -155,8 +164,8 @@ void EnvelopeView::relayout()
         label->resize(s);
         label->move((at - QPointF(s.width() / 2.0, s.height() / 2.0)).toPoint());
     };
-    place(m_sender, m.toPixels(m_scene.senderText()));
-    place(m_address, m.toPixels(address));
+    place(m_sender, m_scene.senderArea(), m_senderPage);
+    place(m_address, m_scene.addressArea(), m_addressPage);
     centre(m_leftMark, m.toPixels(QPointF(address.x() / 2, address.y())));
     centre(m_topMark, m.toPixels(QPointF(address.x(), address.y() / 2)));
     const QRectF stamp = m.toPixels(QRectF(m_scene.envelope.width() - kStampInset - kStampWidth,
@@ -164,7 +173,9 @@ void EnvelopeView::relayout()
     m_stamp->setGeometry(stamp.toRect());
     // The margin marks lie over the guide lines; the previews over everything else.
     m_stamp->lower();
-    for (QLabel* label : {m_leftMark.data(), m_topMark.data(), m_sender.data(), m_address.data()})
+    for (QLabel* label :
+         {static_cast<QLabel*>(m_leftMark.data()), static_cast<QLabel*>(m_topMark.data()),
+          static_cast<QLabel*>(m_sender.data()), static_cast<QLabel*>(m_address.data())})
         if (label)
             label->raise();
 }
@@ -196,9 +207,7 @@ void EnvelopeView::paintEvent(QPaintEvent*)
     p.drawLine(corner - QPointF(tick, 0), corner + QPointF(tick, 0));
 
     // The sender frame, as it is printed.
-    if (m_scene.senderShown) {
-        p.setPen(QPen(m_senderColor, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(m.toPixels(m_scene.senderFrame.normalized()));
-    }
+    if (m_scene.senderShown)
+        paintPrintedPageScaled(p, m_senderPage, m_resolution, m.origin, m.scale,
+                               PrintedItems::Lines);
 }

@@ -1,19 +1,21 @@
 #pragma once
 
 #include "envelopes/envelopescene.h"
+#include "printer/printeditems.h"
 
-#include <QColor>
 #include <QPointer>
 #include <QWidget>
 
 class QLabel;
+class PrintedTextLabel;
 
-// The envelope window's drawing of an envelope: the envelope's outline at the chosen format's
-// proportions, a stamp (`Image1`), the two guide lines from the envelope's edges to the address
-// corner with their marks, and the sender frame. The previews handed to it (the sender text, the
-// address block, the two margin marks) are its children and are placed where the print puts
-// them; their own size is kept, so they show the text in its real font. The drawing scales to
-// the room it is given.
+// The envelope window's drawing of an envelope, to scale: the envelope's outline at the chosen
+// format's size, a stamp (`Image1`), the two guide lines from the envelope's edges to the address
+// corner with their marks, and what the print puts on the envelope, drawn by the printing code:
+// the sender frame and, in the two previews handed to it (the sender text, the address block),
+// every printed line in its real size. The previews are its children, placed over what they
+// show; text running past the envelope's edge is shown where it prints. The whole drawing
+// scales to the room it is given.
 class EnvelopeView : public QWidget
 {
     Q_OBJECT
@@ -22,15 +24,16 @@ public:
     explicit EnvelopeView(QWidget* parent = nullptr);
 
     // The previews to place; each becomes a child of the drawing.
-    void setSenderPreview(QLabel* label);
-    void setAddressPreview(QLabel* label);
+    void setSenderPreview(PrintedTextLabel* label);
+    void setAddressPreview(PrintedTextLabel* label);
     // `left` marks the left margin (on the horizontal guide), `top` the top margin.
     void setMarginMarks(QLabel* left, QLabel* top);
 
     void setScene(const EnvelopeScene& scene);
     const EnvelopeScene& scene() const { return m_scene; }
-    // Colour of the sender frame.
-    void setSenderColor(const QColor& color);
+    // What the printing code drew for the sender label and for the address, laid out at
+    // `resolution`, in millimetres from the envelope's corner.
+    void setPrinted(const PrintedPage& sender, const PrintedPage& address, double resolution);
 
     // Millimetres to pixels as currently drawn.
     SceneMapping mapping() const;
@@ -49,9 +52,11 @@ private:
     void adopt(QLabel* label);
 
     EnvelopeScene m_scene;
-    QColor m_senderColor = Qt::black;
-    QPointer<QLabel> m_sender;
-    QPointer<QLabel> m_address;
+    PrintedPage m_senderPage;
+    PrintedPage m_addressPage;
+    double m_resolution = 1200;
+    QPointer<PrintedTextLabel> m_sender;
+    QPointer<PrintedTextLabel> m_address;
     QPointer<QLabel> m_leftMark;
     QPointer<QLabel> m_topMark;
     QWidget* m_stamp = nullptr;

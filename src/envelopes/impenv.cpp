@@ -7,6 +7,7 @@
 #include "envelopes/envelopescene.h"
 #include "envelopes/envelopeview.h"
 #include "envelopes/frmutil.h"
+#include "envelopes/printedtextlabel.h"
 #include "envelopes/senderpreview.h"
 #include "envelopes/senderprofile.h"
 #include "labels/printfontpreview.h"
@@ -14,6 +15,8 @@
 #include "labels/titremenu.h"
 #include "platform/colorref.h"
 #include "platform/dialogs.h"
+#include "printer/previewsurface.h"
+#include "printer/printpreview.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -233,18 +236,19 @@ void ImpEnv::buildDrawing(QBoxLayout* column)
     auto* topMark = makeLabel(m_drawing, "Label8", QStringLiteral("Marge haute"));
     for (QLabel* mark : {leftMark, topMark})
         setBackground(mark, Qt::white);
-    m_senderPreview = makeLabel(m_drawing, "Label9", QString());
+    m_senderPreview = new PrintedTextLabel(m_drawing);
+    m_senderPreview->setObjectName(QStringLiteral("Label9"));
     m_senderPreview->setAccessibleName(QStringLiteral("Aperçu de l'étiquette expéditeur"));
-    m_addressPreview = makeLabel(m_drawing, "Label15", QString());
-    m_addressPreview->setAccessibleName(QStringLiteral("Aperçu de l'adresse"));
-    for (QLabel* preview : {m_senderPreview, m_addressPreview}) {
-        preview->setTextFormat(Qt::PlainText);
-        preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    }
+    auto* addressPreview = new PrintedTextLabel(m_drawing);
+    addressPreview->setObjectName(QStringLiteral("Label15"));
+    addressPreview->setAccessibleName(QStringLiteral("Aperçu de l'adresse"));
+    m_addressPreview = addressPreview;
     m_drawing->setMarginMarks(leftMark, topMark);
     m_drawing->setSenderPreview(m_senderPreview);
-    m_drawing->setAddressPreview(m_addressPreview);
+    m_drawing->setAddressPreview(addressPreview);
     column->addWidget(m_drawing, 1);
+    m_overflowWarning = makeOverflowWarning(this, QStringLiteral("l'enveloppe"));
+    column->addWidget(m_overflowWarning);
 
     m_landscapeNotice = makeLabel(
         this, "Label2", QStringLiteral("L'imprimante doit être configurée en mode paysage"));
@@ -270,14 +274,19 @@ void ImpEnv::buildButtons(QBoxLayout* orientation)
     m_printButton = makeButton(this, "Command1", QStringLiteral("&Imprimer"));
     m_printButton->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
                                             style()->standardIcon(QStyle::SP_DialogSaveButton)));
+    m_previewButton = makePreviewButton(this);
+    m_previewButton->setIcon(
+        QIcon::fromTheme(QStringLiteral("document-print-preview"),
+                         style()->standardIcon(QStyle::SP_FileDialogContentsView)));
     m_marginHelpButton = makeButton(this, "Command7", QStringLiteral("&Aide"));
     m_marginHelpButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     m_closeButton = makeButton(this, "Command2", QStringLiteral("&Quitter"));
     m_closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    for (QPushButton* button : {m_printButton, m_marginHelpButton, m_closeButton})
+    for (QPushButton* button : {m_printButton, m_previewButton, m_marginHelpButton, m_closeButton})
         actions->addWidget(button);
     top->addLayout(actions);
     connect(m_printButton, &QPushButton::clicked, this, &ImpEnv::printEnvelope);
+    connect(m_previewButton, &QPushButton::clicked, this, &ImpEnv::previewEnvelope);
     connect(m_marginHelpButton, &QPushButton::clicked, this, &ImpEnv::showMarginHelp);
     connect(m_closeButton, &QPushButton::clicked, this, &ImpEnv::reject);
 }
@@ -294,6 +303,8 @@ void ImpEnv::buildMenus()
     envelope->addSeparator();
     addItem(envelope, "Mnu_ImprimEnv", QStringLiteral("&Imprimer"), &ImpEnv::printEnvelope,
             QKeySequence(Qt::CTRL | Qt::Key_I));
+    addItem(envelope, "Mnu_ApercuEnv", QStringLiteral("Aperçu a&vant impression"),
+            &ImpEnv::previewEnvelope);
     addOrientationItems(envelope);
     addItem(envelope, "Mnu_ConfImp", QStringLiteral("&Configurer l'imprimante"),
             &ImpEnv::setUpPrinter);
@@ -367,6 +378,11 @@ void ImpEnv::showSender()
     refreshDrawing();
 }
 
+QLabel* ImpEnv::senderPreview() const
+{
+    return m_senderPreview;
+}
+
 void ImpEnv::refreshDrawing()
 {
     const SenderProfile& s = state.sender;
@@ -376,8 +392,37 @@ void ImpEnv::refreshDrawing()
     scene.addressShown = !m_addressPreview->isHidden();
     scene.senderFrame = QRectF(s.MarginLeft, s.MarginTop, s.FrameWidth, s.FrameHeight);
     scene.senderShown = !m_senderPreview->isHidden();
-    m_drawing->setSenderColor(colorFromRef(senderColorRef(s.TextColor)));
+
+    // The sender label and the address, each drawn by the print's own code on a copy of the
+    // state (the print splits the texts in place).
+    AppState drawn = state;
+    const auto draw = [this](PreviewDocument::DrawPart part) {
+        auto document = std::make_unique<PreviewDocument>(services, std::move(part),
+                                                          PreviewDocument::Kind::DrawingToScale);
+        document->drawAll();
+        return document;
+    };
+    const auto sender = draw([&drawn](Services& drawing) {
+        ImprimExpediteur(drawn, drawing);
+        drawing.printer->endDoc();
+        return true;
+    });
+    const auto address = draw([&drawn](Services& drawing) {
+        drawing.printer->setScaleMode(PrinterSurface::Millimetres);
+        ImprimEnveloppe(drawn, drawing, EnvelopeContent::AddressOnly);
+        return true;
+    });
+    const PrintedPage senderPage = sender->pageCount() > 0 ? sender->page(0) : PrintedPage();
+    const PrintedPage addressPage = address->pageCount() > 0 ? address->page(0) : PrintedPage();
+    scene.senderBox = printedExtent(sender->surface(), senderPage, PrintedItems::Texts);
+    scene.addressBox = printedExtent(address->surface(), addressPage, PrintedItems::Texts);
     m_drawing->setScene(scene);
+    m_drawing->setPrinted(senderPage, addressPage, address->surface().resolution());
+
+    const QRectF envelope(QPointF(0, 0), m_envelopeSize);
+    m_overflowWarning->setVisible(
+        (scene.senderShown && textRunsOutside(sender->surface(), senderPage, envelope)) ||
+        (scene.addressShown && textRunsOutside(address->surface(), addressPage, envelope)));
 }
 
 // ------------------------------------------------------------------------------ options
@@ -435,6 +480,21 @@ void ImpEnv::printEnvelope()
         printEnvelopeCommand(state, services, content());
 }
 
+void ImpEnv::previewEnvelope()
+{
+    if (!services.dialogs || !services.printer)
+        return;
+    const EnvelopeContent what = content();
+    // The preview draws with the print's own code on a copy of the state, so nothing moves.
+    AppState drawn = state;
+    PreviewDocument document(services, [&drawn, what](Services& preview) {
+        ::printEnvelope(drawn, preview, what);
+        return true;
+    });
+    if (runPrintPreview(document, this))
+        ::printEnvelope(state, services, what);
+}
+
 void ImpEnv::moveRecord(ListMove move)
 {
     if (moveInNameList(form, state.search.IndexTrouve, move))
@@ -450,6 +510,10 @@ void ImpEnv::showMarginHelp()
 void ImpEnv::chooseAddressFont()
 {
     chooseFont();
+}
+
+void ImpEnv::printFontChanged()
+{
     refreshDrawing();
 }
 

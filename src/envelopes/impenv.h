@@ -7,6 +7,7 @@
 #include <array>
 
 class EnvelopeView;
+class PrintedTextLabel;
 class QBoxLayout;
 class QGroupBox;
 class QRadioButton;
@@ -51,12 +52,13 @@ public:
     }
     QScrollBar* leftScrollBar() const { return m_leftScrollBar; }
     QScrollBar* topScrollBar() const { return m_topScrollBar; }
-    QLabel* senderPreview() const { return m_senderPreview; }
+    QLabel* senderPreview() const;
     QPushButton* marginHelpButton() const { return m_marginHelpButton; }
     EnvelopeView* drawing() const { return m_drawing; }
 
 protected:
     void moveRecord(ListMove move) override;
+    void printFontChanged() override;
 
 private:
     void buildWindow();
@@ -76,6 +78,7 @@ private:
     void refreshDrawing();
 
     void printEnvelope();
+    void previewEnvelope();
     void showMarginHelp();
     void chooseAddressFont();
     void editSender();
@@ -91,7 +94,7 @@ private:
     QGroupBox* m_customFrame = nullptr;
     QScrollBar* m_leftScrollBar = nullptr;
     QScrollBar* m_topScrollBar = nullptr;
-    QLabel* m_senderPreview = nullptr;
+    PrintedTextLabel* m_senderPreview = nullptr;
     QPushButton* m_marginHelpButton = nullptr;
     EnvelopeView* m_drawing = nullptr;
     QSizeF m_envelopeSize{160, 115}; // the envelope drawn; the custom position keeps the last one

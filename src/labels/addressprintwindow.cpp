@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -70,6 +71,31 @@ QPushButton* AddressPrintWindow::makeButton(QWidget* parent, const char* name,
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
+}
+
+QPushButton* AddressPrintWindow::makePreviewButton(QWidget* parent)
+{
+    QPushButton* button =
+        makeButton(parent, "cmdApercu", QStringLiteral("Aperçu a&vant impression"));
+    button->setIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
+    return button;
+}
+
+QLabel* AddressPrintWindow::makeOverflowWarning(QWidget* parent, const QString& what)
+{
+    auto* warning = new QLabel(QStringLiteral("Attention : une ligne dépasse le bord de ") + what +
+                                   QLatin1Char('.'),
+                               parent);
+    warning->setObjectName(QStringLiteral("Debordement"));
+    warning->setWordWrap(true);
+    QPalette pal = warning->palette();
+    pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    warning->setPalette(pal);
+    QFont bold = warning->font();
+    bold.setBold(true);
+    warning->setFont(bold);
+    warning->setVisible(false);
+    return warning;
 }
 
 QBoxLayout* AddressPrintWindow::makeMoveButtons(const std::array<MoveButton, 4>& buttons)
@@ -163,12 +189,14 @@ void AddressPrintWindow::chooseFont()
 {
     if (services.dialogs)
         choosePrintFont(*services.dialogs, *m_addressPreview, state.print);
+    printFontChanged();
 }
 
 void AddressPrintWindow::chooseColour()
 {
     if (services.dialogs)
         choosePrintColor(*services.dialogs, *m_addressPreview, state.print);
+    printFontChanged();
 }
 
 void AddressPrintWindow::setUpPrinter()

@@ -51,6 +51,9 @@ public:
     // Controls, for tests.
     QLabel* addressPreview() const { return m_addressPreview; }
     QPushButton* printButton() const { return m_printButton; }
+    QPushButton* previewButton() const { return m_previewButton; }
+    // The warning shown beside the preview when a printed line runs past the edge.
+    QLabel* overflowWarning() const { return m_overflowWarning; }
     QPushButton* closeButton() const { return m_closeButton; }
     QPushButton* moveButton(ListMove move) const;
     QPushButton* portraitButton() const { return m_portraitButton; }
@@ -70,6 +73,10 @@ protected:
     QGroupBox* makeFrame(const char* name, const QString& title = QString());
     // A push button that Enter in a box does not press.
     QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption);
+    // The print preview's button, "Aperçu avant impression" (`cmdApercu`), and the warning about
+    // lines running past the edge of `what` ("l'étiquette", "l'enveloppe"), hidden at first.
+    QPushButton* makePreviewButton(QWidget* parent);
+    QLabel* makeOverflowWarning(QWidget* parent, const QString& what);
     // The four record buttons in a row, in the order given; each runs moveRecord.
     QBoxLayout* makeMoveButtons(const std::array<MoveButton, 4>& buttons);
     // The portrait and landscape buttons, given as objectName and caption.
@@ -99,6 +106,8 @@ protected:
     void showPrinterOrientation(bool withStatus);
     void chooseFont();
     void chooseColour();
+    // After the font or colour commands: the print font or colour may have changed.
+    virtual void printFontChanged() {}
     void setUpPrinter();
     // "&Charger des paramètres": the open dialog, then the file chosen read into the print
     // parameters. The file read, or nothing when none was.
@@ -118,6 +127,8 @@ protected:
     QLabel* m_addressPreview = nullptr;
     QLabel* m_orientationLabel = nullptr;
     QPushButton* m_printButton = nullptr;
+    QPushButton* m_previewButton = nullptr;
+    QLabel* m_overflowWarning = nullptr;
     QPushButton* m_closeButton = nullptr;
     QPushButton* m_portraitButton = nullptr;
     QPushButton* m_landscapeButton = nullptr;

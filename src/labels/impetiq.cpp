@@ -4,6 +4,8 @@
 #include "core/numbertext.h"
 #include "core/recordform.h"
 #include "core/services.h"
+#include "labels/addressblock.h"
+#include "labels/labelpreview.h"
 #include "labels/labelsheet.h"
 #include "labels/minisheet.h"
 #include "labels/printfontpreview.h"
@@ -11,6 +13,9 @@
 #include "labels/titremenu.h"
 #include "labels/typingfilter.h"
 #include "platform/dialogs.h"
+#include "printer/previewsurface.h"
+#include "printer/printersurface.h"
+#include "printer/printpreview.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -127,6 +132,11 @@ void ImpEtiq::buildWindow()
     m_cutOutlineCheck =
         addButton<QCheckBox>(frameOptions, "Check2", QStringLiteral("Imprimer découpe"));
     side->addWidget(frameOptions);
+    for (QCheckBox* check : {m_frameCheck, m_cutOutlineCheck})
+        connect(check, &QCheckBox::toggled, this, [this] {
+            if (m_labelPreview)
+                refreshLabelPreview();
+        });
 
     m_clickHint =
         new QLabel(QStringLiteral("Cliquez sur l'étiquette que vous désirez imprimer  >"), this);
@@ -137,22 +147,18 @@ void ImpEtiq::buildWindow()
     m_clickHint->setWordWrap(true);
     side->addWidget(m_clickHint);
 
-    m_addressPreview = new QLabel(this);
+    // The address on one label, to scale, as the print puts it there.
+    m_labelPreview = new LabelPreview(this);
+    m_addressPreview = m_labelPreview;
     m_addressPreview->setObjectName(QStringLiteral("Label15"));
     m_addressPreview->setTextFormat(Qt::PlainText);
-    m_addressPreview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_addressPreview->setAutoFillBackground(true);
     m_addressPreview->setFrameShape(QFrame::Panel);
     m_addressPreview->setFrameShadow(QFrame::Sunken);
-    m_addressPreview->setMargin(4);
-    m_addressPreview->setMinimumSize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22,
-                                     fontMetrics().height() * 8);
-    m_addressPreview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_addressPreview->setMargin(2);
     m_addressPreview->setAccessibleName(QStringLiteral("Adresse"));
-    QPalette white = m_addressPreview->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_addressPreview->setPalette(white);
     side->addWidget(m_addressPreview, 1);
+    m_overflowWarning = makeOverflowWarning(this, QStringLiteral("l'étiquette"));
+    side->addWidget(m_overflowWarning);
 
     buildButtons(side);
     buildMenus();
@@ -243,12 +249,15 @@ void ImpEtiq::buildButtons(QBoxLayout* side)
 
     auto* actions = new QHBoxLayout;
     m_printButton = makeButton(this, "Command1", kPrintOne);
+    m_previewButton = makePreviewButton(this);
     m_closeButton = makeButton(this, "Command2", QStringLiteral("&Quitter"));
     actions->addWidget(m_printButton);
+    actions->addWidget(m_previewButton);
     actions->addWidget(m_closeButton);
     side->addLayout(actions);
 
     connect(m_printButton, &QPushButton::clicked, this, &ImpEtiq::printLabels);
+    connect(m_previewButton, &QPushButton::clicked, this, &ImpEtiq::previewLabels);
     connect(m_closeButton, &QPushButton::clicked, this, &ImpEtiq::reject);
 }
 
@@ -260,6 +269,8 @@ void ImpEtiq::buildMenus()
     addItem(labelMenu, "Mnu_Couleur", QStringLiteral("Cou&leur du texte..."),
             &ImpEtiq::chooseColour);
     labelMenu->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    addItem(labelMenu, "Mnu_Apercu", QStringLiteral("Aperçu a&vant impression"),
+            &ImpEtiq::previewLabels);
     addItem(labelMenu, "Mnu_ConfIMP", QStringLiteral("&Configurer l'imprimante"),
             &ImpEtiq::setUpPrinter);
     addOrientationItems(labelMenu);
@@ -320,6 +331,38 @@ void ImpEtiq::AffichTitre()
 void ImpEtiq::showBlock(const QString& block)
 {
     m_addressPreview->setText(previewText(block));
+    refreshLabelPreview();
+}
+
+void ImpEtiq::printFontChanged()
+{
+    refreshLabelPreview();
+}
+
+void ImpEtiq::refreshLabelPreview()
+{
+    PrintParams params = state.print;
+    params.ImprimerCadre = m_frameCheck->isChecked();
+    params.ImprimerDecoupe = m_cutOutlineCheck->isChecked();
+    AddressOptions address = state.address;
+    // The label at the corner of the page, drawn by the print's own code.
+    PreviewDocument label(
+        services,
+        [&](Services& drawing) {
+            DecoupeAdresse(address);
+            drawing.printer->setScaleMode(PrinterSurface::Millimetres);
+            drawLabel(*drawing.printer, params, address, 0, 0);
+            drawing.printer->endDoc();
+            return true;
+        },
+        PreviewDocument::Kind::DrawingToScale);
+    label.drawAll();
+    const PrintedPage page = label.pageCount() > 0 ? label.page(0) : PrintedPage();
+    const QSizeF size(params.LargeurEtiq, params.HauteurEtiq);
+    m_labelPreview->showLabel(size, page, label.surface().resolution(),
+                              printedExtent(label.surface(), page));
+    m_overflowWarning->setVisible(
+        textRunsOutside(label.surface(), page, QRectF(QPointF(0, 0), size)));
 }
 
 void ImpEtiq::done(int result)
@@ -343,6 +386,10 @@ void ImpEtiq::showPrintMode()
     m_printButton->setText(identical ? printIdenticalCaption(label.NbEtiquettes)
                                      : printOneCaption(label.NumEtiquette));
     m_printButton->setEnabled(identical || label.NumEtiquette != 0);
+    // What would be printed can be previewed.
+    m_previewButton->setEnabled(m_printButton->isEnabled());
+    if (QAction* preview = findChild<QAction*>(QStringLiteral("Mnu_Apercu")))
+        preview->setEnabled(m_printButton->isEnabled());
 }
 
 void ImpEtiq::selectPosition(int n)
@@ -406,6 +453,8 @@ void ImpEtiq::countScrolled()
 void ImpEtiq::geometryEdited(GeometryField field)
 {
     state.print.*kGeometry[int(field)].field = leadingNumber(geometryBox(field)->text());
+    if (field == GeometryField::Width || field == GeometryField::Height)
+        refreshLabelPreview();
 }
 
 void ImpEtiq::showGeometry()
@@ -435,6 +484,21 @@ void ImpEtiq::printLabels()
     printLabelCommand(state, services);
 }
 
+void ImpEtiq::previewLabels()
+{
+    if (!m_printButton->isEnabled())
+        return;
+    storeFrameOptions();
+    // The preview draws with the print's own code on a copy of the state, so nothing moves.
+    AppState drawn = state;
+    PreviewDocument document(services, [&drawn](Services& preview) {
+        ::printLabels(drawn, preview);
+        return true;
+    });
+    if (runPrintPreview(document, this))
+        ::printLabels(state, services);
+}
+
 void ImpEtiq::moveRecord(ListMove move)
 {
     moveInNameList(form, state.search.IndexTrouve, move);
@@ -452,6 +516,7 @@ void ImpEtiq::loadParameters()
     showGeometry();
     showFrameOptions();
     applyPrintFont(*m_addressPreview, state.print);
+    refreshLabelPreview();
 }
 
 void ImpEtiq::saveParameters()
@@ -471,6 +536,7 @@ void ImpEtiq::restoreDefaultParameters()
     showGeometry();
     showFrameOptions();
     setWindowTitle(paramWindowTitle(QString()));
+    refreshLabelPreview();
 }
 
 void ImpEtiq::SaveFileConfig(const QString& path)

@@ -4,6 +4,7 @@
 
 #include <array>
 
+class LabelPreview;
 class MiniSheet;
 class QBoxLayout;
 class QCheckBox;
@@ -42,10 +43,12 @@ public:
     QLineEdit* geometryBox(GeometryField field) const { return m_geometryBoxes[size_t(field)]; }
     QLineEdit* countBox() const { return m_countBox; }
     SheetPosition* position(int n) const; // the ten positions, 1..10
+    LabelPreview* labelPreview() const { return m_labelPreview; }
 
 protected:
     void done(int result) override;
     void moveRecord(ListMove move) override;
+    void printFontChanged() override;
 
 private:
     void buildWindow();
@@ -68,8 +71,12 @@ private:
     void showFrameOptions();
     void storeFrameOptions();
     void showBlock(const QString& block);
+    // The address preview drawn again: the label of the sheet's size with what the print puts on
+    // it, and the warning when a line runs past its edge.
+    void refreshLabelPreview();
 
     void printLabels();
+    void previewLabels();
     void loadParameters();
     void saveParameters();
     void restoreDefaultParameters();
@@ -84,4 +91,5 @@ private:
     QCheckBox* m_frameCheck = nullptr;
     QCheckBox* m_cutOutlineCheck = nullptr;
     QLabel* m_clickHint = nullptr;
+    LabelPreview* m_labelPreview = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "core/services.h"
 #include "labels/addressblock.h"
 #include "platform/dialogs.h"
+#include "printer/printeroffsets.h"
 #include "printer/printersurface.h"
 
 namespace
@@ -122,10 +123,11 @@ bool Imprim1carte(AppState& state, Services& services)
             noPrinter();
         PrinterSurface& printer = *services.printer;
         printer.setScaleMode(PrinterSurface::Millimetres);
+        const PrinterOffset offset = currentPrinterOffset(services);
         const LabelCorner corner = labelCorner(state.print, state.label.NumEtiquette);
         state.label.PosX = corner.x;
         state.label.PosY = corner.y;
-        drawLabel(printer, state.print, state.address, corner.x, corner.y);
+        drawLabel(printer, state.print, state.address, corner.x + offset.x, corner.y + offset.y);
         printer.endDoc();
         return true;
     } catch (const PrinterError&) {
@@ -141,11 +143,13 @@ bool Imprim10Cartes(AppState& state, Services& services, int count)
             noPrinter();
         PrinterSurface& printer = *services.printer;
         printer.setScaleMode(PrinterSurface::Millimetres);
+        const PrinterOffset offset = currentPrinterOffset(services);
         for (int k = 1; k <= count; ++k) {
             const LabelCorner corner = labelCorner(state.print, k);
             state.label.PosX = corner.x;
             state.label.PosY = corner.y;
-            drawLabel(printer, state.print, state.address, corner.x, corner.y);
+            drawLabel(printer, state.print, state.address, corner.x + offset.x,
+                      corner.y + offset.y);
         }
         printer.endDoc();
         return true;
@@ -163,6 +167,12 @@ bool printLabelCommand(AppState& state, Services& services)
     if (!services.dialogs ||
         services.dialogs->msgBox(c.question, vbYesNo + vbQuestion, c.title) != vbYes)
         return false;
+    return printLabels(state, services);
+}
+
+bool printLabels(AppState& state, Services& services)
+{
+    const int count = state.label.NbEtiquettes;
     try {
         if (!services.printer)
             noPrinter();

@@ -35,15 +35,19 @@ PrintConfirmation labelPrintConfirmation(int modeImpression, int count, int numb
 void drawLabel(PrinterSurface& printer, const PrintParams& params, AddressOptions& address,
                double x, double y);
 
-// Prints the selected label state.label.NumEtiquette and ends the document. On a printer failure
-// shows "Erreur d'impression !" and drops the document. True when the document was ended.
+// Prints the selected label state.label.NumEtiquette and ends the document, moved by the current
+// printer's calibration offset. On a printer failure shows "Erreur d'impression !" and drops the
+// document. True when the document was ended.
 bool Imprim1carte(AppState& state, Services& services);
 // Prints `count` identical labels at positions 1..count on one page and ends the document once.
 // Failures as for Imprim1carte.
 bool Imprim10Cartes(AppState& state, Services& services, int count);
 
-// The print command of the label window (the flags already taken from its check boxes): asks for
-// confirmation, splits the address block into print lines and prints a page of
+// The printing of the label window once confirmed (the flags already taken from its check
+// boxes): splits the address block into print lines and prints a page of
 // state.label.NbEtiquettes identical labels or the selected label. True when something was
 // printed.
+bool printLabels(AppState& state, Services& services);
+
+// The print command of the label window: asks for confirmation, then printLabels.
 bool printLabelCommand(AppState& state, Services& services);

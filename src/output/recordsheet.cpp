@@ -54,16 +54,18 @@ void printRecordSheet(PrinterSurface& printer, const RecordForm& form)
         printer.print(line);
 }
 
-void printCurrentRecordSheet(Services& services, RecordForm& form)
+void printRecordSheets(PrinterSurface& printer, RecordForm& form, int from, int to)
 {
-    if (!services.printer)
-        return;
-    const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(FieldBox::Nom) +
-                             QStringLiteral(" ") + form.fieldText(FieldBox::Prenom) +
-                             QStringLiteral(" ?\r           Confirmez");
-    if (services.dialogs->msgBox(question, kQuestion,
-                                 QStringLiteral("Impression de la fiche en cours")) != vbYes)
-        return;
+    // Each entry of the name list stands for its own record, so selecting the entries in turn
+    // walks the records in list order, each once.
+    for (int i = from; i < to; ++i) {
+        form.setListIndex(i);
+        printRecordSheet(printer, form);
+    }
+}
+
+void printConfirmedRecordSheet(Services& services, const RecordForm& form)
+{
     try {
         printRecordSheet(*services.printer, form);
         if (services.dialogs->msgBox(
@@ -75,6 +77,34 @@ void printCurrentRecordSheet(Services& services, RecordForm& form)
     }
 }
 
+bool printConfirmedRecordSheets(Services& services, RecordForm& form,
+                                const std::function<void()>& cmdRefresh)
+{
+    try {
+        printRecordSheets(*services.printer, form, 0, form.listCount());
+        services.printer->endDoc();
+    } catch (const std::exception&) {
+        printerFailed(services);
+        return false;
+    }
+    if (cmdRefresh)
+        cmdRefresh();
+    return true;
+}
+
+void printCurrentRecordSheet(Services& services, const RecordForm& form)
+{
+    if (!services.printer)
+        return;
+    const QString question = QStringLiteral("Imprimer la fiche ") + form.fieldText(FieldBox::Nom) +
+                             QStringLiteral(" ") + form.fieldText(FieldBox::Prenom) +
+                             QStringLiteral(" ?\r           Confirmez");
+    if (services.dialogs->msgBox(question, kQuestion,
+                                 QStringLiteral("Impression de la fiche en cours")) != vbYes)
+        return;
+    printConfirmedRecordSheet(services, form);
+}
+
 bool printAllRecordSheets(Services& services, RecordForm& form,
                           const std::function<void()>& cmdRefresh)
 {
@@ -84,20 +114,5 @@ bool printAllRecordSheets(Services& services, RecordForm& form,
             QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), kQuestion,
             QStringLiteral("Impression de toutes les fiches")) != vbYes)
         return false;
-    try {
-        // Each entry of the name list stands for its own record, so selecting the entries in
-        // turn walks the records in list order, each once.
-        const int count = form.listCount();
-        for (int i = 0; i < count; ++i) {
-            form.setListIndex(i);
-            printRecordSheet(*services.printer, form);
-        }
-        services.printer->endDoc();
-    } catch (const std::exception&) {
-        printerFailed(services);
-        return false;
-    }
-    if (cmdRefresh)
-        cmdRefresh();
-    return true;
+    return printConfirmedRecordSheets(services, form, cmdRefresh);
 }

@@ -2,11 +2,13 @@
 
 #include "core/services.h"
 #include "printer/cupsprintersettings.h"
+#include "printer/printeroffsets.h"
 #include "printer/qtprintersurface.h"
 
 PrinterServices::PrinterServices()
     : settings(std::make_unique<CupsPrinterSettings>()),
-      surface(std::make_unique<QtPrinterSurface>(settings.get()))
+      surface(std::make_unique<QtPrinterSurface>(settings.get())),
+      offsets(std::make_unique<SettingsPrinterOffsets>())
 {
 }
 
@@ -17,5 +19,6 @@ std::unique_ptr<PrinterServices> installPrinterServices(Services& services)
     auto printing = std::make_unique<PrinterServices>();
     services.printer = printing->surface.get();
     services.printerSettings = printing->settings.get();
+    services.printerOffsets = printing->offsets.get();
     return printing;
 }

@@ -4,16 +4,20 @@
 
 struct Services;
 class CupsPrinterSettings;
+class SettingsPrinterOffsets;
 class QtPrinterSurface;
 
-// The real printer surface and the user's stored printer settings, owned together.
+// The real printer surface, the user's stored printer settings and the printers' calibration,
+// owned together.
 struct PrinterServices {
     PrinterServices();
     ~PrinterServices();
     std::unique_ptr<CupsPrinterSettings> settings;
     std::unique_ptr<QtPrinterSurface> surface;
+    std::unique_ptr<SettingsPrinterOffsets> offsets;
 };
 
-// Creates the real printer services and puts them into `services` (printer, printerSettings).
+// Creates the real printer services and puts them into `services` (printer, printerSettings,
+// printerOffsets).
 // Call it once the QApplication exists; keep the result alive as long as `services` is used.
 std::unique_ptr<PrinterServices> installPrinterServices(Services& services);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -61,4 +62,7 @@ public:
     // The desktop's print-setup dialog on this surface's printer; its choice becomes the current
     // printer and settings. False when cancelled or when it cannot be shown.
     virtual bool showPrintSetup() = 0;
+    // The page the next document is laid out on (paper, orientation, printable area), or the
+    // open document's page while one is open.
+    virtual QPageLayout pageLayout() = 0;
 };

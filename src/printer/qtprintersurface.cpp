@@ -1,6 +1,5 @@
 #include "printer/qtprintersurface.h"
 
-#include "platform/colorref.h"
 #include "printer/orimp.h"
 
 #include <QApplication>
@@ -8,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QPen>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -25,49 +23,6 @@ namespace
 
 // Print-engine key under which Qt's print dialog leaves the CUPS job options it collected.
 constexpr auto kCupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
-// Pen width of lines, mm.
-constexpr double kLineWidth = 0.2;
-
-// The lines of a printed text: split at each line break (CR LF, CR or LF); a break at the very
-// end ends the last line and starts no new one.
-QStringList textLines(const QString& text)
-{
-    QStringList lines;
-    QString current;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
-                text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            lines << current;
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.isEmpty() || lines.isEmpty())
-        lines << current;
-    return lines;
-}
-
-// Lines a text measures: one more than its line breaks (CR LF counts once).
-int measuredLines(const QString& text)
-{
-    int breaks = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r')) {
-            ++breaks;
-            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('\n')) {
-            ++breaks;
-        }
-    }
-    return breaks + 1;
-}
 
 QPageLayout::Orientation qtOrientation(int orientation)
 {
@@ -112,184 +67,26 @@ void QtPrinterSurface::setOutputFile(const QString& path)
     m_outputFile = path;
 }
 
-bool QtPrinterSurface::documentOpen() const
+const QPaintDevice& QtPrinterSurface::metricsDevice() const
 {
-    return m_painter != nullptr;
+    return *m_printer;
 }
 
-// ---- position, scale and font ----
-
-double QtPrinterSurface::toMm(double v) const
+void QtPrinterSurface::drawItem(const PrintedItem& item)
 {
-    return m_scale == Millimetres ? v : v * 25.4 / 1440.0;
-}
-
-double QtPrinterSurface::fromMm(double v) const
-{
-    return m_scale == Millimetres ? v : v * 1440.0 / 25.4;
-}
-
-double QtPrinterSurface::mmToDevice(double mm) const
-{
-    return mm * m_printer->resolution() / 25.4;
-}
-
-double QtPrinterSurface::deviceToMm(double px) const
-{
-    return px * 25.4 / m_printer->resolution();
-}
-
-void QtPrinterSurface::setScaleMode(int mode)
-{
-    m_scale = mode == Millimetres ? Millimetres : Twips;
-}
-
-void QtPrinterSurface::setCurrentX(double x)
-{
-    m_x = toMm(x);
-}
-
-void QtPrinterSurface::setCurrentY(double y)
-{
-    m_y = toMm(y);
-}
-
-double QtPrinterSurface::currentX() const
-{
-    return fromMm(m_x);
-}
-
-double QtPrinterSurface::currentY() const
-{
-    return fromMm(m_y);
-}
-
-void QtPrinterSurface::setFontName(const QString& name)
-{
-    m_fontName = name;
-    fontChanged();
-}
-
-void QtPrinterSurface::setFontSize(double points)
-{
-    if (points > 0)
-        m_fontSize = points;
-    fontChanged();
-}
-
-void QtPrinterSurface::setFontBold(bool bold)
-{
-    m_bold = bold;
-    fontChanged();
-}
-
-void QtPrinterSurface::setFontItalic(bool italic)
-{
-    m_italic = italic;
-    fontChanged();
-}
-
-void QtPrinterSurface::setForeColor(quint32 colorRef)
-{
-    m_color = colorRef;
-}
-
-void QtPrinterSurface::setDrawStyle(int style)
-{
-    m_drawStyle = style;
-}
-
-void QtPrinterSurface::fontChanged()
-{
-    m_fontDirty = true;
-    m_metrics.reset();
-}
-
-const QFontMetricsF& QtPrinterSurface::metrics()
-{
-    if (m_fontDirty) {
-        m_font = QFont(m_fontName);
-        m_font.setPointSizeF(m_fontSize);
-        m_font.setBold(m_bold);
-        m_font.setItalic(m_italic);
-        m_fontDirty = false;
-        m_metrics.reset();
-        if (m_painter)
-            m_painter->setFont(m_font);
+    if (!m_colour && (item.colorRef & 0xFFFFFFu) != 0) {
+        // From the first colour on, the document is written in colour. The print engine reads
+        // the mode at each drawing, so what was drawn before (black) stays as it is.
+        m_colour = true;
+        m_printer->printEngine()->setProperty(QPrintEngine::PPK_ColorMode, QPrinter::Color);
     }
-    if (!m_metrics)
-        m_metrics.emplace(m_font, m_printer.get());
-    return *m_metrics;
+    paintPrintedItem(*m_painter, item, m_printer->resolution());
 }
 
-void QtPrinterSurface::resetPosition()
+void QtPrinterSurface::beginPage()
 {
-    m_x = 0;
-    m_y = 0;
-}
-
-// ---- drawing ----
-
-void QtPrinterSurface::print(const QString& text)
-{
-    openDocument();
-    for (const QString& line : textLines(text))
-        printLine(line);
-}
-
-void QtPrinterSurface::printLine(const QString& text)
-{
-    const QFontMetricsF& fm = metrics();
-    const double height = deviceToMm(fm.lineSpacing());
-    if (m_y > 0 && m_y + height > m_pageHeight + 1e-6) {
-        if (!m_printer->newPage())
-            throw PrinterError("the printer refused a new page");
-        ++m_pages;
-        m_y = 0;
-    }
-    if (!text.isEmpty()) {
-        m_painter->setPen(colorFromRef(m_color));
-        m_painter->drawText(QPointF(mmToDevice(m_x), mmToDevice(m_y) + fm.ascent()), text);
-    }
-    m_x = 0;
-    m_y += height;
-}
-
-void QtPrinterSurface::line(double x1, double y1, double x2, double y2, quint32 colorRef)
-{
-    openDocument();
-    const double width = mmToDevice(kLineWidth);
-    QPen pen(colorFromRef(colorRef), width);
-    pen.setCapStyle(Qt::FlatCap);
-    switch (m_drawStyle) {
-    case 1: // dash
-        pen.setDashPattern({15, 7.5});
-        break;
-    case 2: // dot
-        pen.setDashPattern({2.5, 5});
-        break;
-    case 3: // dash-dot
-        pen.setDashPattern({15, 5, 2.5, 5});
-        break;
-    case 4: // dash-dot-dot
-        pen.setDashPattern({15, 5, 2.5, 5, 2.5, 5});
-        break;
-    case 5: // invisible
-        pen.setStyle(Qt::NoPen);
-        break;
-    default:
-        pen.setStyle(Qt::SolidLine);
-        break;
-    }
-    m_painter->setPen(pen);
-    m_painter->drawLine(QPointF(mmToDevice(toMm(x1)), mmToDevice(toMm(y1))),
-                        QPointF(mmToDevice(toMm(x2)), mmToDevice(toMm(y2))));
-}
-
-double QtPrinterSurface::textHeight(const QString& text)
-{
-    const double height = deviceToMm(metrics().lineSpacing());
-    return fromMm(measuredLines(text) * height);
+    if (!m_printer->newPage())
+        throw PrinterError("the printer refused a new page");
 }
 
 // ---- documents ----
@@ -325,28 +122,46 @@ int QtPrinterSurface::orientationFor(const QString& printer) const
     return layoutOrientation();
 }
 
-void QtPrinterSurface::openDocument()
+QString QtPrinterSurface::prepareOutput(QPrinter& printer)
 {
-    if (m_painter)
-        return;
-    if (m_nextPrinter) {
-        m_printer = std::move(m_nextPrinter);
-        fontChanged();
-    }
+    QString name;
     int orientation = Portrait;
     if (!m_outputFile.isEmpty()) {
-        m_docPrinter.clear();
-        m_printer->setOutputFormat(QPrinter::PdfFormat);
-        m_printer->setOutputFileName(m_outputFile);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_outputFile);
         orientation = orientationFor(QString());
     } else {
-        const QString name = currentPrinter();
-        if (!m_printer->outputFileName().isEmpty())
-            m_printer->setOutputFileName(QString());
-        if (m_printer->outputFormat() != QPrinter::NativeFormat || m_printer->printerName() != name)
-            m_printer->setPrinterName(name);
-        if (m_printer->outputFormat() != QPrinter::NativeFormat || m_printer->printerName() != name)
+        name = currentPrinter();
+        if (!printer.outputFileName().isEmpty())
+            printer.setOutputFileName(QString());
+        if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != name)
+            printer.setPrinterName(name);
+        if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != name)
             throw PrinterError("the printer cannot be selected");
+        orientation = orientationFor(name);
+    }
+    printer.setPageOrientation(qtOrientation(orientation));
+    printer.setDuplex(qtDuplex(m_duplex));
+    return name;
+}
+
+QPageLayout QtPrinterSurface::pageLayout()
+{
+    // The open document keeps its pages; otherwise the next document's printer, as it will be
+    // set up for it.
+    if (m_painter)
+        return m_printer->pageLayout();
+    QPrinter& printer = m_nextPrinter ? *m_nextPrinter : *m_printer;
+    prepareOutput(printer);
+    return printer.pageLayout();
+}
+
+double QtPrinterSurface::beginDocument()
+{
+    if (m_nextPrinter)
+        m_printer = std::move(m_nextPrinter);
+    m_docPrinter = prepareOutput(*m_printer);
+    if (!m_docPrinter.isEmpty()) {
         // The document is written to a spool file of our own and handed to the print system
         // only when it ends, so that an abandoned document never reaches the printer. No
         // ".pdf" suffix: the printer keeps its own page sizes and margins.
@@ -356,12 +171,10 @@ void QtPrinterSurface::openDocument()
             throw PrinterError("no room for the print spool file");
         m_spool->close();
         m_printer->setOutputFileName(m_spool->fileName());
-        m_docPrinter = name;
-        orientation = orientationFor(name);
     }
-    m_printer->setPageOrientation(qtOrientation(orientation));
-    m_printer->setDuplex(qtDuplex(m_duplex));
-    fontChanged();
+    // Grey levels until the document takes a colour (drawItem).
+    m_printer->setColorMode(QPrinter::GrayScale);
+    m_colour = false;
 
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(m_printer.get())) {
@@ -372,30 +185,25 @@ void QtPrinterSurface::openDocument()
         throw PrinterError("the printer cannot start a document");
     }
     m_painter = std::move(painter);
-    m_pages = 1;
-    m_pageHeight = m_printer->pageLayout().paintRect(QPageLayout::Millimeter).height();
-    metrics();
-    m_painter->setFont(m_font);
+    return m_printer->pageLayout().paintRect(QPageLayout::Millimeter).height();
 }
 
 void QtPrinterSurface::closeDocument()
 {
     m_painter->end();
     m_painter.reset();
-    m_pages = 0;
-    resetPosition();
+    documentClosed();
 }
 
 void QtPrinterSurface::endDoc()
 {
     if (!m_painter) {
-        resetPosition();
+        documentClosed();
         return;
     }
     const bool ended = m_painter->end();
     m_painter.reset();
-    m_pages = 0;
-    resetPosition();
+    documentClosed();
     if (m_docPrinter.isEmpty()) {
         if (!ended || m_printer->printerState() == QPrinter::Error)
             throw PrinterError("the output file could not be written");
@@ -411,7 +219,7 @@ void QtPrinterSurface::endDoc()
 void QtPrinterSurface::killDoc()
 {
     if (!m_painter) {
-        resetPosition();
+        documentClosed();
         return;
     }
     m_printer->abort();
@@ -453,6 +261,9 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
     }
     if (m_printer->pageLayout().orientation() == QPageLayout::Landscape)
         options.emplace_back("landscape", "");
+    // A queue without a driver description prints in grey unless the job asks for colour.
+    if (m_colour)
+        options.emplace_back("print-color-mode", "color");
     const QStringList dialogOptions =
         m_printer->printEngine()->property(kCupsOptionsKey).toStringList();
     for (qsizetype i = 0; i + 1 < dialogOptions.size(); i += 2)
@@ -571,9 +382,8 @@ bool QtPrinterSurface::showPrintSetup()
                                                                   : 1;
     if (m_painter)
         m_nextPrinter = std::move(candidate);
-    else {
+    else
         m_printer = std::move(candidate);
-        fontChanged();
-    }
+    fontChanged();
     return true;
 }

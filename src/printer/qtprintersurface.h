@@ -1,9 +1,8 @@
 #pragma once
 
-#include "printer/printersurface.h"
+#include "printer/pagedsurface.h"
 
-#include <QFont>
-#include <QFontMetricsF>
+#include <QPageLayout>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -23,8 +22,12 @@ class QTemporaryFile;
 // is the one stored in the printer's lasting settings (PrinterSettingsStore), unless the
 // print-setup dialog chose another since the printer was last selected.
 //
+// A document is written in grey levels until something in it takes a colour other than black;
+// from then on it is written in colour, and the job asks the print system for colour printing
+// (print-color-mode=color), so that a queue without a driver description prints it in colour.
+//
 // With no printer installed, drawing and reading the orientation throw NoPrinterError.
-class QtPrinterSurface : public PrinterSurface
+class QtPrinterSurface : public PagedSurface
 {
 public:
     // `settings` (may be null) gives the stored orientation of each printer.
@@ -37,32 +40,11 @@ public:
     // replaces the file). An empty path goes back to the printer.
     void setOutputFile(const QString& path);
     QString outputFile() const { return m_outputFile; }
-    // True while a document is open.
-    bool documentOpen() const;
-    // Pages of the open document (0 when none is open).
-    int pageCount() const { return m_pages; }
-    // Printable height of the open document's pages, mm (0 when none is open).
-    double printableHeight() const { return m_painter ? m_pageHeight : 0; }
     // Id of the last job handed to the print system (0 before the first).
     int lastJobId() const { return m_lastJob; }
-
-    void setScaleMode(int mode) override;
-    int scaleMode() const override { return m_scale; }
-    void setCurrentX(double x) override;
-    void setCurrentY(double y) override;
-    double currentX() const override;
-    double currentY() const override;
-
-    void setFontName(const QString& name) override;
-    void setFontSize(double points) override;
-    void setFontBold(bool bold) override;
-    void setFontItalic(bool italic) override;
-    void setForeColor(quint32 colorRef) override;
-    void setDrawStyle(int style) override;
-
-    void print(const QString& text) override;
-    void line(double x1, double y1, double x2, double y2, quint32 colorRef) override;
-    double textHeight(const QString& text) override;
+    // True when the open document (or, after endDoc, the last one) took a colour other than
+    // black.
+    bool documentInColour() const { return m_colour; }
 
     void endDoc() override;
     void killDoc() override;
@@ -73,23 +55,24 @@ public:
     QStringList printerNames() override;
     bool selectPrinter(const QString& name) override;
     bool showPrintSetup() override;
+    QPageLayout pageLayout() override;
+
+protected:
+    const QPaintDevice& metricsDevice() const override;
+    double beginDocument() override;
+    void beginPage() override;
+    void drawItem(const PrintedItem& item) override;
 
 private:
     // The printer documents go to now; throws NoPrinterError when none is installed.
     QString currentPrinter();
     int orientationFor(const QString& printer) const;
     int layoutOrientation() const;
-    void openDocument();
+    // Points `printer` at the output of the next document (the PDF file or the current printer,
+    // whose name is returned; empty for the file) with its orientation and duplex mode.
+    QString prepareOutput(QPrinter& printer);
     void closeDocument(); // ends the painter, keeps the output
-    void resetPosition();
     void submit(const QString& printer, const QString& file);
-    void printLine(const QString& text);
-    void fontChanged();
-    const QFontMetricsF& metrics();
-    double toMm(double v) const;   // current unit -> millimetres
-    double fromMm(double v) const; // millimetres -> current unit
-    double mmToDevice(double mm) const;
-    double deviceToMm(double px) const;
 
     PrinterSettingsStore* m_settings = nullptr;
     std::unique_ptr<QPrinter> m_printer;
@@ -102,20 +85,6 @@ private:
     std::optional<int> m_setupOrientation; // chosen in the print-setup dialog
     QString m_docPrinter;                  // printer of the open document
     int m_duplex = 1;
-    int m_pages = 0;
     int m_lastJob = 0;
-    double m_pageHeight = 0; // printable height of the open document, mm
-
-    int m_scale = Twips;
-    double m_x = 0; // mm
-    double m_y = 0; // mm
-    QString m_fontName = QStringLiteral("Arial");
-    double m_fontSize = 10;
-    bool m_bold = false;
-    bool m_italic = false;
-    quint32 m_color = 0;
-    int m_drawStyle = Solid;
-    QFont m_font;
-    std::optional<QFontMetricsF> m_metrics;
-    bool m_fontDirty = true;
+    bool m_colour = false; // the document took a colour other than black
 };

@@ -1,6 +1,7 @@
 #include "core/recordform.h"
 #include "envelopes/envelopescene.h"
 #include "envelopes/envelopeview.h"
+#include "envelopes/printedtextlabel.h"
 #include "impenvfixture.h"
 #include "labels/impetiq.h"
 
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 
 class TestImpEnv : public QObject
 {
@@ -30,6 +32,7 @@ private slots:
     void activationRunsEveryOrderCommand();
     void recordMoves();
     void recordMovesWithAnEmptyList();
+    void envelopeDrawnToScaleWithAWarningForALongLine();
 };
 
 void TestImpEnv::openingState()
@@ -165,7 +168,8 @@ void TestImpEnv::captionsTooltipsAndMenus()
     QCOMPARE(menus,
              (QStringList{"Mnu_Enveloppe=&Enveloppe: Mnu_Police=&Police adresse... (Ctrl+P), "
                           "Mnu_Couleur=Cou&leur du texte... (Ctrl+C), -, Mnu_ImprimEnv=&Imprimer "
-                          "(Ctrl+I), Mnu_ImpPort=Imprimante en mode Portrait, "
+                          "(Ctrl+I), Mnu_ApercuEnv=Aperçu a&vant impression, "
+                          "Mnu_ImpPort=Imprimante en mode Portrait, "
                           "Mnu_ImpPays=Imprimante en mode Paysage, "
                           "Mnu_ConfImp=&Configurer l'imprimante, -, "
                           "Mnu_Utilisateur=&Définition de l'utilisateur (Ctrl+U), -, "
@@ -535,6 +539,51 @@ void TestImpEnv::recordMovesWithAnEmptyList()
     QVERIFY(w.isVisible());
     // The empty record still composes its block.
     QCOMPARE(w.addressPreview()->text(), QStringLiteral(" \n\n \n"));
+}
+
+void TestImpEnv::envelopeDrawnToScaleWithAWarningForALongLine()
+{
+    Fixture f;
+    f.form.records[0][0] = QStringLiteral("Durand-Lefebvre de la Tour d'Auvergne et Compagnie");
+    ImpEnv& w = f.open();
+    w.resize(900, 600);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QLabel* warning = w.overflowWarning();
+    QCOMPARE(warning->text(),
+             QStringLiteral("Attention : une ligne dépasse le bord de l'enveloppe."));
+    // 160 x 115: the name runs past the right edge; the drawing takes it in, to scale.
+    QVERIFY(warning->isVisible());
+    const EnvelopeScene& scene = w.drawing()->scene();
+    QVERIFY(scene.addressBox.right() > 160);
+    const SceneMapping m = w.drawing()->mapping();
+    QVERIFY(m.toPixels(QPointF(scene.addressBox.right(), 0)).x() <= w.drawing()->width());
+    // The address lines are those printed, in the print font's size (Arial 10: about 4 mm a
+    // line), from the address corner.
+    QStringList lines;
+    QList<double> tops;
+    for (const PrintedItem& item :
+         w.drawing()->findChild<PrintedTextLabel*>("Label15")->printed().items) {
+        lines << item.text;
+        tops << item.at.y();
+        QCOMPARE(item.at.x(), 70.0);
+    }
+    QCOMPARE(lines, (QStringList{f.form.records[0][0] + QStringLiteral(" Marie"), "Ateliers Lebrun",
+                                 "12 rue des Lilas", "69003 Lyon"}));
+    QVERIFY2(tops[1] - tops[0] > 3.5 && tops[1] - tops[0] < 5,
+             qPrintable(QString::number(tops[1] - tops[0])));
+
+    // The sender label alone: the address is not printed, nothing runs past.
+    QTest::mouseClick(w.contentOption(EnvelopeContent::SenderOnly), Qt::LeftButton, {},
+                      QPoint(6, 6));
+    QVERIFY(!warning->isVisible());
+    QTest::mouseClick(w.contentOption(EnvelopeContent::AddressOnly), Qt::LeftButton, {},
+                      QPoint(6, 6));
+    QVERIFY(warning->isVisible());
+    // A wider envelope takes it.
+    QTest::mouseClick(w.formatOption(EnvelopeFormatId::F230x160), Qt::LeftButton, {}, QPoint(6, 6));
+    QVERIFY(!warning->isVisible());
+    QVERIFY(f.verifyDone());
 }
 
 QTEST_MAIN(TestImpEnv)

@@ -1,6 +1,8 @@
 #include "core/numbertext.h"
 #include "core/recordform.h"
 #include "impetiqfixture.h"
+#include "labels/addressblock.h"
+#include "labels/labelpreview.h"
 #include "labels/minisheet.h"
 
 #include <QCheckBox>
@@ -11,11 +13,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 
 namespace
 {
 
 const QColor kCyan(192, 255, 255);
+
+bool activate(QWidget& w)
+{
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
 
 } // namespace
 
@@ -35,6 +44,8 @@ private slots:
     void switchingModesKeepsTheSelectedPosition();
     void printingTheSelectedLabel();
     void closingStoresTheCheckBoxes();
+    void everyLineOfTheLabelIsDrawnToScale();
+    void warningWhenALineRunsPastTheLabel();
 };
 
 void TestImpEtiq::openingState()
@@ -144,7 +155,8 @@ void TestImpEtiq::everyControlAndMenuIsThere()
     }
     QCOMPARE(menus,
              (QStringList{"Mnu_Etiq=&Etiquette: Mnu_Police=Police..., Mnu_Couleur=Cou&leur du "
-                          "texte..., -, Mnu_ConfIMP=&Configurer l'imprimante, "
+                          "texte..., -, Mnu_Apercu=Aperçu a&vant impression, "
+                          "Mnu_ConfIMP=&Configurer l'imprimante, "
                           "Mnu_ImpPort=Imprimante en mode Portrait, Mnu_ImpPays=Imprimante en "
                           "mode Paysage, -, Mnu_fermer=&Quitter",
                           "Mnu_Titre=&Titre: Mnu_TitreAucun=Aucun, Mnu_TitreMonsieur=Monsieur, "
@@ -406,6 +418,83 @@ void TestImpEtiq::closingStoresTheCheckBoxes()
     f.action("Mnu_fermer")->trigger();
     QVERIFY(!third.isVisible());
     QVERIFY(f.state.print.ImprimerCadre);
+}
+
+void TestImpEtiq::everyLineOfTheLabelIsDrawnToScale()
+{
+    // Every line of a full address in a large print font: the preview takes its size from the
+    // label, not from the window's font, and shows them all.
+    Fixture f;
+    QStringList& r = f.form.records[0];
+    r[4] = QStringLiteral("Bâtiment B");
+    r[0] = QStringLiteral("Roy");
+    f.state.print.FontName = QStringLiteral("DejaVu Sans");
+    f.state.print.FontSize = 12;
+    applyTitreCommand(f.state.address, TitreCommand::Madame);
+    ImpEtiq& w = f.open();
+    w.resize(900, 600);
+    QVERIFY(activate(w));
+    const LabelPreview* preview = w.labelPreview();
+    QCOMPARE(preview->labelSize(), QSizeF(90, 45));
+    QStringList lines;
+    for (const PrintedItem& item : preview->printed().items) {
+        if (item.kind != PrintedItem::Text)
+            continue;
+        lines << item.text;
+        QCOMPARE(item.font.pointSizeF(), 12.0);
+        // Within the label, 7 mm from its left edge, and on the preview as shown.
+        QCOMPARE(item.at.x(), 7.0);
+        QVERIFY(item.at.y() < 45);
+        const QPointF shown = preview->labelCorner() + item.at * preview->pixelsPerMm();
+        QVERIFY2(
+            preview->contentsRect().contains(shown.toPoint()),
+            qPrintable(item.text + QStringLiteral(" at %1, %2").arg(shown.x()).arg(shown.y())));
+    }
+    QCOMPARE(lines, (QStringList{"Mme Roy Marie", "Ateliers Lebrun", "12 rue des Lilas",
+                                 "Bâtiment B", "69003 Lyon", "France"}));
+    // Frame and cut outline, as the check boxes ask.
+    int frameLines = 0;
+    for (const PrintedItem& item : preview->printed().items)
+        frameLines += item.kind == PrintedItem::Line;
+    QCOMPARE(frameLines, 8);
+    QTest::mouseClick(f.child<QCheckBox>("Check2"), Qt::LeftButton, {}, QPoint(6, 6));
+    frameLines = 0;
+    for (const PrintedItem& item : preview->printed().items)
+        frameLines += item.kind == PrintedItem::Line;
+    QCOMPARE(frameLines, 4);
+    QVERIFY(!w.overflowWarning()->isVisible());
+    QVERIFY(f.verifyDone());
+}
+
+void TestImpEtiq::warningWhenALineRunsPastTheLabel()
+{
+    Fixture f;
+    f.form.records[0][0] = QStringLiteral("Durand-Lefebvre de la Tour d'Auvergne et de Saint-Rémy");
+    ImpEtiq& w = f.open();
+    QVERIFY(activate(w));
+    QLabel* warning = w.overflowWarning();
+    QCOMPARE(warning->objectName(), QStringLiteral("Debordement"));
+    QCOMPARE(warning->text(),
+             QStringLiteral("Attention : une ligne dépasse le bord de l'étiquette."));
+    QVERIFY(warning->isVisible());
+    // The long line is drawn where it prints: past the label's right edge.
+    const LabelPreview* preview = w.labelPreview();
+    QVERIFY(preview->shownArea().right() > 95);
+
+    // The next record has a short name; back to the long one.
+    QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
+    QVERIFY(!warning->isVisible());
+    QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
+    QVERIFY(warning->isVisible());
+
+    // A wider label takes the line.
+    selectAllAndType(w.geometryBox(GeometryField::Width), QStringLiteral("160"));
+    QVERIFY(!warning->isVisible());
+    QCOMPARE(preview->labelSize(), QSizeF(160, 45));
+    // A lower label leaves its last lines below its edge.
+    selectAllAndType(w.geometryBox(GeometryField::Height), QStringLiteral("20"));
+    QVERIFY(warning->isVisible());
+    QVERIFY(f.verifyDone());
 }
 
 QTEST_MAIN(TestImpEtiq)

@@ -4,13 +4,21 @@
 
 #include "core/appstate.h"
 #include "core/services.h"
+#include "envelopes/envelopeprint.h"
+#include "envelopes/senderprofile.h"
+#include "fakerecordform.h"
+#include "labels/addressblock.h"
+#include "labels/labelsheet.h"
+#include "labels/printparamsfile.h"
 #include "memoryrecordform.h"
 #include "output/recordsheet.h"
 #include "pdftext.h"
+#include "printer/calibrationpage.h"
 #include "printer/cupsprintersettings.h"
 #include "printer/orientationcommands.h"
 #include "printer/orientationmarks.h"
 #include "printer/orimp.h"
+#include "printer/printeroffsets.h"
 #include "printer/qtprintersurface.h"
 #include "scripteddialogs.h"
 
@@ -20,7 +28,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -58,6 +68,69 @@ int jobFiles()
     return int(QDir(jobsFolder()).entryList({QStringLiteral("job-*.out")}, QDir::Files).size());
 }
 
+// The options the queue's backend got with job `id` (written before the job's file).
+QString jobOptions(int id)
+{
+    QFile file(QDir(jobsFolder()).filePath(QStringLiteral("job-%1.options").arg(id)));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+// Pixels of page 1 of `pdf` (rendered in colour) whose colour is clearly not a grey.
+int colouredPixels(const QString& pdf)
+{
+    const QString png = pdf + QStringLiteral("-page");
+    if (!runTool(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, png}))
+        return -1;
+    const QImage page(png + QStringLiteral(".png"));
+    int count = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) -
+                    std::min({c.red(), c.green(), c.blue()}) >
+                60)
+                ++count;
+        }
+    return count;
+}
+
+// Page 1 of `pdf` in grey levels, 10 pixels a millimetre.
+QImage pageImage(const QString& pdf)
+{
+    const QString png = pdf + QStringLiteral("-grey");
+    if (!runTool(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                  QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, png}))
+        return QImage();
+    return QImage(png + QStringLiteral(".png"));
+}
+
+// Of the dark pixels of `before`, the share whose place moved by `shift` is not dark in
+// `after`; -1 when there is nothing dark.
+double unmatchedShare(const QImage& before, const QImage& after, const QPoint& shift)
+{
+    int dark = 0;
+    int unmatched = 0;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x) {
+            if (qGray(before.pixel(x, y)) >= 128)
+                continue;
+            ++dark;
+            const QPoint to = QPoint(x, y) + shift;
+            bool found = false;
+            // A pixel either way for the rounding of the shifted drawing.
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dx = -1; dx <= 1 && !found; ++dx) {
+                    const QPoint p = to + QPoint(dx, dy);
+                    found = after.valid(p) && qGray(after.pixel(p)) < 128;
+                }
+            unmatched += !found;
+        }
+    return dark == 0 ? -1 : double(unmatched) / dark;
+}
+
 // `lpoptions -p QUEUE` as an outside client sees it.
 QString lpoptions()
 {
@@ -93,6 +166,10 @@ private slots:
     void orientationStoredByOtherClientsIsRead();
     void pagesFollowTheChosenOrientation_data();
     void pagesFollowTheChosenOrientation();
+    void colourDocumentsAskForColour_data();
+    void colourDocumentsAskForColour();
+    void offsetMovesEveryPrintedItem_data();
+    void offsetMovesEveryPrintedItem();
     void cleanupTestCase();
 };
 
@@ -238,6 +315,138 @@ void TestCupsPrinting::pagesFollowTheChosenOrientation()
     QVERIFY2(wanted == 2 ? info.width > info.height : info.width < info.height,
              qPrintable(QStringLiteral("page %1 x %2 pt").arg(info.width).arg(info.height)));
     QCOMPARE(pdfPages(job), (QList<QStringList>{{QStringLiteral("Madame Hélène Dupré")}}));
+}
+
+void TestCupsPrinting::colourDocumentsAskForColour_data()
+{
+    QTest::addColumn<quint32>("senderColor");
+    QTest::addColumn<bool>("colour");
+    QTest::newRow("red sender label") << quint32(0x0000FF) << true;
+    QTest::newRow("black sender label") << quint32(0) << false;
+}
+
+void TestCupsPrinting::colourDocumentsAskForColour()
+{
+    // The test queue has no driver description, so Qt takes it for a grey-only printer: only
+    // the job's own request makes a coloured sender label print in colour.
+    QFETCH(quint32, senderColor);
+    QFETCH(bool, colour);
+    Fixture f;
+    SenderProfile& sender = f.state.sender;
+    sender = defaultSenderProfile();
+    sender.Ligne1 = QStringLiteral("Jean Dupont");
+    sender.Ligne2 = QStringLiteral("12 rue des Roses");
+    sender.FontName = QStringLiteral("DejaVu Sans");
+    sender.FontSize = 20;
+    sender.FontBold = true;
+    sender.TextColor = senderColor;
+    AffichExpediteur(sender);
+    printSenderLabel(f.state, f.services);
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.surface.documentInColour(), colour);
+
+    const QString job = waitForJob(f.surface.lastJobId());
+    QVERIFY2(!job.isEmpty(), "the job did not reach the queue's folder");
+    const QString options = jobOptions(f.surface.lastJobId());
+    QVERIFY2(options.contains(QStringLiteral("media=")), qPrintable(options));
+    QVERIFY2(options.contains(QStringLiteral("print-color-mode=color")) == colour,
+             qPrintable(options));
+    // The sender frame and text are in the sender's colour in the job itself.
+    const int coloured = colouredPixels(job);
+    QVERIFY2(colour ? coloured > 100 : coloured == 0, qPrintable(QString::number(coloured)));
+    QCOMPARE(pdfPages(job), (QList<QStringList>{{QStringLiteral("Jean Dupont"),
+                                                 QStringLiteral("12 rue des Roses")}}));
+}
+
+void TestCupsPrinting::offsetMovesEveryPrintedItem_data()
+{
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("selected label, frame and cut outline") << "label" << true;
+    QTest::newRow("envelope with its sender label") << "envelope" << true;
+    QTest::newRow("calibration page") << "calibration" << true;
+    QTest::newRow("record sheet") << "sheet" << false;
+}
+
+void TestCupsPrinting::offsetMovesEveryPrintedItem()
+{
+    // The same document printed on the test queue before and after an offset is stored for it
+    // in the user's settings: every word and every line moves by the offset, or nothing moves.
+    QFETCH(QString, printed);
+    QFETCH(bool, moves);
+    Fixture f;
+    QTemporaryDir dir;
+    SettingsPrinterOffsets offsets(dir.filePath(QStringLiteral("Elvarine.conf")));
+    f.services.printerOffsets = &offsets;
+    AppState& state = f.state;
+    state.print = defaultPrintParams(QStringLiteral("DejaVu Sans"), 0);
+    state.sender = defaultSenderProfile();
+    state.sender.Ligne1 = QStringLiteral("Jean Dupont");
+    state.sender.Ligne4 = QStringLiteral("75011 Paris");
+    state.sender.FontName = QStringLiteral("DejaVu Sans");
+    AffichExpediteur(state.sender);
+    FakeRecordForm form;
+    form.records << durand();
+    form.selected = 0;
+    ComposeAdresse(state.address, form);
+
+    const auto print = [&]() -> QString {
+        const int before = f.surface.lastJobId();
+        if (printed == QLatin1String("label")) {
+            state.label.ModeImpression = 0;
+            state.label.NumEtiquette = 4;
+            printLabels(state, f.services);
+        } else if (printed == QLatin1String("envelope")) {
+            state.label.PosX = 100;
+            state.label.PosY = 45;
+            printEnvelope(state, f.services, EnvelopeContent::AddressAndSender);
+        } else if (printed == QLatin1String("calibration")) {
+            printCalibrationPage(f.services, currentPrinterOffset(f.services));
+        } else {
+            printRecordSheet(f.surface, form);
+            f.surface.endDoc();
+        }
+        return f.surface.lastJobId() == before ? QString() : waitForJob(f.surface.lastJobId());
+    };
+    const QString plain = print();
+    QVERIFY(!plain.isEmpty());
+    const PrinterOffset offset{3, -2};
+    QVERIFY(offsets.store(queue(), offset));
+    QCOMPARE(currentPrinterOffset(f.services), offset);
+    const QString moved = print();
+    QVERIFY(!moved.isEmpty());
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+
+    // Every word, by its box (points).
+    const double pt = 72 / 25.4;
+    const QPointF shift = moves ? QPointF(offset.x, offset.y) * pt : QPointF();
+    const QList<PdfWord> before = pdfWords(plain).value(0);
+    const QList<PdfWord> after = pdfWords(moved).value(0);
+    QVERIFY(before.size() > 3);
+    QCOMPARE(after.size(), before.size());
+    // The calibration page writes the offset it applies, on a line of its own.
+    double appliedLine = -1;
+    for (const PdfWord& w : before)
+        if (w.text == QStringLiteral("appliqué"))
+            appliedLine = w.box.top();
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (std::abs(before[i].box.top() - appliedLine) < 1)
+            continue;
+
+        QCOMPARE(after[i].text, before[i].text);
+        const QPointF d = after[i].box.topLeft() - before[i].box.topLeft();
+        QVERIFY2(
+            std::abs(d.x() - shift.x()) < 0.1 && std::abs(d.y() - shift.y()) < 0.1,
+            qPrintable(
+                QStringLiteral("%1 moved by %2, %3 pt").arg(before[i].text).arg(d.x()).arg(d.y())));
+    }
+    // Every line and letter, by the page's pixels (10 a millimetre).
+    const QImage a = pageImage(plain);
+    const QImage b = pageImage(moved);
+    QVERIFY(!a.isNull() && !b.isNull());
+    const QPoint pixels = moves ? QPoint(30, -20) : QPoint();
+    const double unmatched = unmatchedShare(a, b, pixels);
+    QVERIFY2(unmatched >= 0 && unmatched < 0.01, qPrintable(QString::number(unmatched)));
 }
 
 void TestCupsPrinting::cleanupTestCase()

@@ -140,3 +140,15 @@ bool RecordingPrinter::selectPrinter(const QString& name)
     calls << QStringLiteral("Select %1").arg(name);
     return true;
 }
+
+QPageLayout RecordingPrinter::pageLayout()
+{
+    const bool landscape = orientationValue == Landscape;
+    const double paperWidth = landscape ? 297 : 210;
+    const double paperHeight = landscape ? 210 : 297;
+    const double x = (paperWidth - pageWidth) / 2;
+    const double y = (paperHeight - pageHeight) / 2;
+    return QPageLayout(QPageSize(QPageSize::A4),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(x, y, x, y), QPageLayout::Millimeter);
+}

@@ -58,6 +58,8 @@ public:
         return printSetupAnswer;
     }
     bool printSetupAnswer = true;
+    // A4 in the orientation reported, its printable area pageWidth x pageHeight in the middle.
+    QPageLayout pageLayout() override;
 
     // Height of one line in the current font, mm.
     double lineHeight() const { return m_fontSize * 25.4 / 72.0; }

@@ -13,9 +13,11 @@
 #include "labels/impetiq.h"
 #include "output/clipboardcopy.h"
 #include "output/recordsheet.h"
+#include "output/recordsheetpreview.h"
 #include "phone/dialer.h"
 #include "phone/dialersettingsfile.h"
 #include "phone/phonecommands.h"
+#include "printer/calibrationwindow.h"
 #include "printer/orientationcommands.h"
 #include "printer/orientationmarks.h"
 #include "printer/printersurface.h"
@@ -117,9 +119,19 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
     {Command::ImprimToutesFiches, "Mnu_imprimTOUTESFICHES", Menu::Impression, false,
      "Imprimer l'&état du fichier", "", 0, "", {}, Check::None,
      [](M& w) { printAllRecordSheets(w.services, w, [&w] { w.cmdRefresh_Click(); }); }},
+    {Command::ApercuFiche, "Mnu_ApercuFICHE", Menu::Impression, true,
+     "&Aperçu avant impression de la fiche", "", 0, "", {}, Check::None,
+     [](M& w) { previewRecordSheet(w.state, w.services, w, &w); }},
+    {Command::ApercuToutesFiches, "Mnu_ApercuTOUTESFICHES", Menu::Impression, false,
+     "Aperçu a&vant impression de l'état du fichier", "", 0, "", {}, Check::None,
+     [](M& w) {
+         previewAllRecordSheets(w.state, w.services, w, [&w] { w.cmdRefresh_Click(); }, &w);
+     }},
     {Command::ConfIMP, "Mnu_ConfIMP", Menu::Fichier, false, "&Configurer l'imprimante", "Ctrl+C",
      5, "Configurer l'imprimante", {"printer-setup", ""}, Check::None,
      [](M& w) { configurePrinter(w.services); }},
+    {Command::Calibrer, "Mnu_Calibrer", Menu::Fichier, false, "Cali&brer l'imprimante...", "",
+     0, "", {}, Check::None, [](M& w) { calibratePrinter(w.services, &w); }},
     {Command::ImpPort, "Mnu_ImpPort", Menu::Fichier, false, "Imprimante en mode Portrait", "",
      0, "", {}, Check::PrinterReport, [](M& w) { switchOrientation(w, PrinterSurface::Portrait); }},
     {Command::ImpPays, "Mnu_ImpPays", Menu::Fichier, false, "Imprimante en mode Paysage", "",

@@ -2,8 +2,11 @@
 #include "core/recordform.h"
 #include "labels/impetiq.h"
 #include "mainwindowfixture.h"
+#include "printer/previewsurface.h"
+#include "printer/printpreview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +18,7 @@ class TestMainWindowPrinting : public QObject
 private slots:
     void currentRecordSheet();
     void allRecordsInListOrderEachOnce();
+    void previewFromTheMenuPrintsNothingAndMovesNothing();
     void orientationMarksFollowThePrinter();
     void labelWindowMovesTheMainWindowsRecord();
 };
@@ -61,6 +65,33 @@ void TestMainWindowPrinting::allRecordsInListOrderEachOnce()
     // Actualiser ran: the first line is selected again.
     QCOMPARE(w.listIndex(), 0);
     QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Abel"));
+}
+
+void TestMainWindowPrinting::previewFromTheMenuPrintsNothingAndMovesNothing()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({{"Dupont", "Jean"}, {"Abel", "Paul"}, {"Martin", "Luc"}});
+    w.setListIndex(1);
+    for (const char* name : {"Mnu_ApercuFICHE", "Mnu_ApercuTOUTESFICHES"}) {
+        int pagesShown = -1;
+        QTimer::singleShot(0, &w, [&] {
+            auto* preview = qobject_cast<PrintPreview*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            preview->activateWindow();
+            if (!QTest::qWaitForWindowActive(preview))
+                return;
+            QTRY_VERIFY(preview->document().complete());
+            pagesShown = preview->document().pageCount();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        w.findChild<QAction*>(QString::fromLatin1(name))->trigger();
+        QVERIFY2(pagesShown > 0, name);
+        QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+        QCOMPARE(f.printer.documents, 0);
+        QCOMPARE(w.listIndex(), 1);
+        QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Dupont"));
+    }
 }
 
 void TestMainWindowPrinting::orientationMarksFollowThePrinter()

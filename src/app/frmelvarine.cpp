@@ -3,6 +3,7 @@
 #include "app/helpwindow.h"
 #include "core/appstate.h"
 #include "core/dosshell.h"
+#include "core/enginemessages.h"
 #include "core/namelist.h"
 #include "core/services.h"
 #include "platform/commondialog.h"
@@ -306,11 +307,17 @@ void frmElvarine::Data1_Reposition()
                       QStringLiteral("  Fax : ") + fieldText(FieldBox::Fax) + QLatin1Char(' '));
 }
 
-void frmElvarine::Data1_Error(int, const QString& text, int& response)
+void frmElvarine::Data1_Error(int dataErr, const QString& text, int& response)
 {
-    services.dialogs->msgBox(
-        QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:") + text,
-        vbOKOnly, kTitle);
+    // The engine's own messages (another program, the disk, a damaged record) are whole
+    // sentences; the other errors are shown as the data handler's.
+    if (isEngineMessage(dataErr))
+        services.dialogs->msgBox(text, dataErr == errDamagedRecord ? vbCritical : vbExclamation,
+                                 QStringLiteral("Erreur"));
+    else
+        services.dialogs->msgBox(
+            QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:") + text,
+            vbOKOnly, kTitle);
     response = 0;
 }
 

@@ -98,29 +98,49 @@ void Recordset::Delete()
         fail(errNoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
     checkCurrent();
     const qint64 rowid = m_rowids[size_t(m_pos)];
-    // The row read is deleted only while it still holds what was read: another program's
-    // record that took its place stays.
-    const bool checked = rowid == m_currentRowid && !m_currentGone;
-    QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber);
-    if (checked) {
-        for (const QString& name : m_sqlNames)
-            sql += QStringLiteral(" AND %1 IS ? COLLATE BINARY").arg(name);
+    // The row is deleted only while it still holds what was last read of it, so another
+    // program's record is never taken with it. A row not read yet is read first; a row found
+    // deleted when it was read is looked at again, and a record that took its number since then
+    // was never shown: it stays.
+    const bool foundGone = rowid == m_currentRowid && m_currentGone;
+    bool checked = true;
+    if (rowid != m_currentRowid || m_currentGone) {
+        try {
+            readCurrentRow(rowid);
+        } catch (const EngineError& e) {
+            // A damaged row cannot be compared; it can still be deleted by its number.
+            if (e.number != errDamagedRecord)
+                throw;
+            checked = false;
+        }
     }
-    QSqlQuery q(m_db.sql());
-    q.prepare(sql);
-    q.addBindValue(rowid);
-    if (checked) {
-        for (const QVariant& v : m_current)
-            q.addBindValue(v);
+    if (checked && !m_currentGone && foundGone)
+        fail(errChangedElsewhere, recordChangedBeforeDeleteMessage(m_db.Name()));
+    if (!checked || !m_currentGone) {
+        QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber);
+        if (checked) {
+            for (const QString& name : m_sqlNames)
+                sql += QStringLiteral(" AND %1 IS ? COLLATE BINARY").arg(name);
+        }
+        QSqlQuery q(m_db.sql());
+        q.prepare(sql);
+        q.addBindValue(rowid);
+        if (checked) {
+            for (const QVariant& v : m_current)
+                q.addBindValue(v);
+        }
+        if (!q.exec())
+            storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."),
+                      q.lastError());
+        if (checked && q.numRowsAffected() == 0) {
+            // Changed or replaced meanwhile: the row as it is now becomes the row read, to be
+            // shown; deleting again, once the user has seen it, deletes that version.
+            readCurrentRow(rowid);
+            if (!m_currentGone)
+                fail(errChangedElsewhere, recordChangedBeforeDeleteMessage(m_db.Name()));
+        }
     }
-    if (!q.exec())
-        storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."), q.lastError());
-    if (checked && q.numRowsAffected() == 0) {
-        readCurrentRow(rowid);
-        if (!m_currentGone)
-            throwConflict(rowid);
-        // Already deleted by the other program: what the user asked for is done.
-    }
+    // Deleted here, or already by the other program: what the user asked for is done.
     m_rowids.erase(m_rowids.begin() + m_pos);
     m_nom.erase(m_nom.begin() + m_pos);
     m_prenom.erase(m_prenom.begin() + m_pos);

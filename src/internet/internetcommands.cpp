@@ -73,9 +73,7 @@ void applyMenuEntry(QAction* action, const InternetMenuEntry& entry)
 {
     if (!action)
         return;
-    QString text = entry.caption;
-    text.replace(QLatin1Char('&'), QLatin1String("&&"));
-    action->setText(text);
+    action->setText(menuCaptionText(entry.caption));
     action->setEnabled(entry.enabled);
 }
 

@@ -5,6 +5,7 @@
 #include "mainwindowfixture.h"
 #include "otherprogram.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QListView>
 #include <QPushButton>
@@ -57,6 +58,8 @@ private slots:
     void openingSaysWhyTheFileWasRefused();
     void damagedRecordIsSaidOnce();
     void supprimerKeepsARecordChangedElsewhere();
+    void longValueIsKeptWholeAndTheWindowStaysUsable_data();
+    void longValueIsKeptWholeAndTheWindowStaysUsable();
 };
 
 void TestForeignFiles::openingSaysWhyTheFileWasRefused_data()
@@ -162,6 +165,67 @@ void TestForeignFiles::supprimerKeepsARecordChangedElsewhere()
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(listLines(w), QStringList{QStringLiteral("Durand Marie")});
     QCOMPARE(readAddressFile(path).size(), 1);
+}
+
+void TestForeignFiles::longValueIsKeptWholeAndTheWindowStaysUsable_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::newRow("Notes") << int(FieldBox::Notes);
+    QTest::newRow("Nom") << int(FieldBox::Nom);
+}
+
+void TestForeignFiles::longValueIsKeptWholeAndTheWindowStaysUsable()
+{
+    QFETCH(int, box);
+    const FieldBox longBox = FieldBox(box);
+    const QString column = columnName(columnOfBox(longBox));
+    MainWindowFixture f;
+    const QString path = f.path(QStringLiteral("Elvarine.adb"));
+    makeAddressFile(path, {person(QStringLiteral("Aaron"), QStringLiteral("Paul")),
+                           person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    // A megabyte on one line, stored by another program; every store that writes the column is
+    // noted in a journal.
+    const QString value = QStringLiteral("Aaron ") + QString(1 << 20, QLatin1Char('x'));
+    runSqlite3(path, QStringLiteral("UPDATE Elvarine SET \"%1\" = 'Aaron ' || printf('%.%2c', "
+                                    "'x') WHERE rowid = 1; CREATE TABLE journal (c TEXT); CREATE "
+                                    "TRIGGER ecrit AFTER UPDATE OF \"%1\" ON Elvarine BEGIN "
+                                    "INSERT INTO journal VALUES ('%1'); END;")
+                         .arg(column)
+                         .arg(1 << 20));
+    frmElvarine& w = f.start();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.fieldText(longBox), value);
+    if (longBox == FieldBox::Nom)
+        QCOMPARE(w.listText(0), value + QStringLiteral(" Paul"));
+
+    // The user modifies another field of the record, as usual, and stores it.
+    activate(w);
+    clickButton(w, "cmdUpdate");
+    w.field(longBox)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z);
+    QCOMPARE(w.fieldText(longBox), value); // shown in part, it cannot be typed over
+    w.field(FieldBox::Ville)->setFocus();
+    typeText(QApplication::focusWidget(), QStringLiteral("Lyon"));
+    clickButton(w, "cmdRefresh");
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(runSqlite3(path, QStringLiteral("SELECT Ville, length(\"%1\") = %2 FROM Elvarine "
+                                             "WHERE rowid = 1; SELECT count(*) FROM journal;")
+                                  .arg(column)
+                                  .arg(value.size())),
+             QStringLiteral("Lyon|1\n0\n"));
+    QCOMPARE(w.fieldText(longBox), value);
+
+    // Delete empties the box, and another value can be typed in its place.
+    clickButton(w, "cmdUpdate");
+    w.field(longBox)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    QCOMPARE(w.fieldText(longBox), QString());
+    typeText(QApplication::focusWidget(), QStringLiteral("Court"));
+    clickButton(w, "cmdRefresh");
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(runSqlite3(path,
+                        QStringLiteral("SELECT \"%1\" FROM Elvarine WHERE rowid = 1;").arg(column)),
+             QStringLiteral("Court\n"));
 }
 
 QTEST_MAIN(TestForeignFiles)

@@ -3,6 +3,7 @@
 
 #include "core/appstate.h"
 #include "core/dosshell.h"
+#include "core/enginemessages.h"
 #include "core/services.h"
 #include "envelopes/senderprofilefile.h"
 #include "labels/printparamsfile.h"
@@ -107,6 +108,8 @@ bool frmElvarine::openAddressFile(const QString& path)
             text = QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
                                   "seule ou verrouillé.\rIl n'a pas été ouvert.")
                        .arg(path);
+        else if (isEngineMessage(e.number)) // locked, full disk, a table this program cannot use
+            text = e.text + QStringLiteral("\rIl n'a pas été ouvert.");
         else
             text = QStringLiteral("Le fichier %1 n'est pas un fichier d'adresses valide.\r%2")
                        .arg(path, e.text);

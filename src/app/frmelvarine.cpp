@@ -3,6 +3,8 @@
 #include "app/helpwindow.h"
 #include "core/appstate.h"
 #include "core/dosshell.h"
+#include "core/enginemessages.h"
+#include "core/fieldrules.h"
 #include "core/namelist.h"
 #include "core/services.h"
 #include "platform/commondialog.h"
@@ -297,20 +299,28 @@ void frmElvarine::Data1_Reposition()
             ActualPosition = Counter;
     } catch (const EngineError&) {
     }
+    // Each panel shows the beginning of a very long field.
     const auto panel = [this](int n) { return m_widgets.panels[size_t(n - 1)]; };
-    panel(1)->setText(fieldText(FieldBox::Nom) + QLatin1Char(' ') + fieldText(FieldBox::Prenom) +
+    const auto shown = [this](FieldBox box) { return shownPart(fieldText(box)); };
+    panel(1)->setText(shown(FieldBox::Nom) + QLatin1Char(' ') + shown(FieldBox::Prenom) +
                       QLatin1Char(' '));
-    panel(2)->setText(fieldText(FieldBox::CodePostal) + QLatin1Char(' ') +
-                      fieldText(FieldBox::Ville) + QLatin1Char(' '));
-    panel(3)->setText(QStringLiteral("Tel 1 : ") + fieldText(FieldBox::Telephone) +
-                      QStringLiteral("  Fax : ") + fieldText(FieldBox::Fax) + QLatin1Char(' '));
+    panel(2)->setText(shown(FieldBox::CodePostal) + QLatin1Char(' ') + shown(FieldBox::Ville) +
+                      QLatin1Char(' '));
+    panel(3)->setText(QStringLiteral("Tel 1 : ") + shown(FieldBox::Telephone) +
+                      QStringLiteral("  Fax : ") + shown(FieldBox::Fax) + QLatin1Char(' '));
 }
 
-void frmElvarine::Data1_Error(int, const QString& text, int& response)
+void frmElvarine::Data1_Error(int dataErr, const QString& text, int& response)
 {
-    services.dialogs->msgBox(
-        QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:") + text,
-        vbOKOnly, kTitle);
+    // The engine's own messages (another program, the disk, a damaged record) are whole
+    // sentences; the other errors are shown as the data handler's.
+    if (isEngineMessage(dataErr))
+        services.dialogs->msgBox(text, dataErr == errDamagedRecord ? vbCritical : vbExclamation,
+                                 QStringLiteral("Erreur"));
+    else
+        services.dialogs->msgBox(
+            QStringLiteral("Le gestionnaire d'erreurs des données a rencontré l'erreur:") + text,
+            vbOKOnly, kTitle);
     response = 0;
 }
 

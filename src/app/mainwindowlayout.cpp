@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -25,8 +26,52 @@ constexpr FieldBox kEnterOrder[kFieldBoxCount] = {
     FieldBox::Telephone, FieldBox::Telephone1, FieldBox::Fax,       FieldBox::Portable,
     FieldBox::Email,     FieldBox::Url,        FieldBox::Reference, FieldBox::Notes};
 
+// The most characters a field box shows. Laying out the text of a box costs time in proportion
+// to its length (a million characters on one line: seconds each time the record shows), so a
+// longer value, which another program may have stored, shows its beginning; the box keeps it
+// whole for every reader and never cuts it, but the value cannot be edited there: Delete or
+// Backspace empties the box, to type another value in its place.
+constexpr int kLongestShownInBox = 10000;
+
+// What a field box keeps of a value too long to show whole.
+struct LongValue {
+    FieldBox box = FieldBox::Nom;
+    QString whole;
+    bool partial = false;
+};
+
+QString partialValueNote(const QString& whole)
+{
+    return QStringLiteral("Ce champ contient %1 caractères : seul le début est affiché. Sa valeur "
+                          "est gardée entière ; pour la remplacer, effacez-la (touche Suppr).")
+        .arg(whole.size());
+}
+
+// True when `event` empties a box showing a value in part.
+bool emptiesPartialValue(const LongValue& value, const QKeyEvent* event)
+{
+    return value.partial && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+class FieldLineEdit : public QLineEdit, public LongValue
+{
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (emptiesPartialValue(*this, event)) {
+            setFieldBoxText(this, box, QString());
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
+
 // The multi-line Notes box keeps to its maximum length like the one-line boxes.
-class NotesEdit : public QPlainTextEdit
+class NotesEdit : public QPlainTextEdit, public LongValue
 {
 public:
     using QPlainTextEdit::QPlainTextEdit;
@@ -45,6 +90,16 @@ public:
         QTextCursor c = textCursor();
         c.setPosition(pos);
         setTextCursor(c);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (emptiesPartialValue(*this, event)) {
+            setFieldBoxText(this, box, QString());
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
     }
 };
 
@@ -80,6 +135,7 @@ void buildFieldBoxes(MainWindowWidgets& w, const QFont& font,
         QWidget* field = nullptr;
         if (box == FieldBox::Notes) {
             auto* notes = new NotesEdit(frame);
+            notes->box = box;
             notes->maxLength = column.boxLength;
             notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             notes->setTabChangesFocus(true);
@@ -90,7 +146,8 @@ void buildFieldBoxes(MainWindowWidgets& w, const QFont& font,
             });
             field = notes;
         } else {
-            auto* edit = new QLineEdit(frame);
+            auto* edit = new FieldLineEdit(frame);
+            edit->box = box;
             edit->setMaxLength(column.boxLength);
             QObject::connect(edit, &QLineEdit::textChanged, frame,
                              [box, boxChanged] { boxChanged(box); });
@@ -194,6 +251,7 @@ void buildStatusBar(MainWindowWidgets& w, QMainWindow& window)
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panel->setMinimumWidth(2540 / 15);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText); // record data, never markup
         w.statusBar->addWidget(panel, 1);
         w.panels[size_t(i)] = panel;
     }
@@ -227,6 +285,8 @@ MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel
 
 QString fieldBoxText(const QWidget* box)
 {
+    if (const auto* value = dynamic_cast<const LongValue*>(box); value && value->partial)
+        return value->whole;
     if (auto* e = qobject_cast<const QLineEdit*>(box))
         return e->text();
     return static_cast<const QPlainTextEdit*>(box)->toPlainText();
@@ -234,14 +294,31 @@ QString fieldBoxText(const QWidget* box)
 
 void setFieldBoxText(QWidget* widget, FieldBox box, const QString& text)
 {
+    auto* value = dynamic_cast<LongValue*>(widget);
+    const bool partial = value && text.size() > kLongestShownInBox;
+    QString shown = text;
+    if (partial) {
+        shown.truncate(kLongestShownInBox);
+        shown += QChar(0x2026); // "…"
+    }
+    if (value) {
+        // Set before the text, which tells its change to the window: the box's value is known.
+        value->partial = partial;
+        value->whole = partial ? text : QString();
+    }
+    const QString note = partial ? partialValueNote(text) : QString();
+    widget->setToolTip(note);
+    widget->setAccessibleDescription(note);
     const int design = kColumns[columnOfBox(box)].boxLength;
     if (auto* e = qobject_cast<QLineEdit*>(widget)) {
-        e->setMaxLength(std::max(design, int(text.size())));
-        e->setText(text);
+        e->setReadOnly(partial);
+        e->setMaxLength(std::max(design, int(shown.size())));
+        e->setText(shown);
     } else {
         auto* notes = static_cast<NotesEdit*>(widget);
-        notes->maxLength = std::max(design, int(text.size()));
-        notes->setPlainText(text);
+        notes->setReadOnly(partial);
+        notes->maxLength = std::max(design, int(shown.size()));
+        notes->setPlainText(shown);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/frmelvarine.h"
 
 #include "core/appstate.h"
+#include "core/enginemessages.h"
 #include "core/namelist.h"
 #include "core/services.h"
 #include "platform/dialogs.h"
@@ -48,7 +49,16 @@ void frmElvarine::cmdDelete_Click()
                 return;
             try {
                 rs.Delete();
-            } catch (const EngineError&) {
+            } catch (const EngineError& e) {
+                if (isEngineMessage(e.number)) {
+                    // Not deleted (changed by another program, file busy...): the user is told
+                    // and sees the record as the file holds it now.
+                    int response = 1;
+                    Data1_Error(e.number, e.text, response);
+                    m_binding.showCurrent();
+                    Data1_Reposition();
+                    return;
+                }
             }
             try {
                 m_binding.MoveNext();

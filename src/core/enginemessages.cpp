@@ -1,5 +1,7 @@
 #include "core/enginemessages.h"
 
+#include "core/recordengine.h"
+
 QString lockedFileMessage(const QString& path)
 {
     return QStringLiteral("Le fichier %1 est verrouillé par un autre programme. Réessayez dans "
@@ -36,6 +38,15 @@ QString recordChangedElsewhereMessage(const QString& path)
         .arg(path);
 }
 
+QString recordChangedBeforeDeleteMessage(const QString& path)
+{
+    return QStringLiteral("Un autre programme a modifié cette fiche du fichier %1 depuis son "
+                          "affichage : elle n'a pas été supprimée. Elle est maintenant affichée "
+                          "telle que l'autre programme l'a laissée ; supprimez-la de nouveau si "
+                          "vous le voulez toujours.")
+        .arg(path);
+}
+
 QString recordDeletedElsewhereMessage(const QString& path)
 {
     return QStringLiteral("Un autre programme a supprimé cette fiche du fichier %1 depuis son "
@@ -69,4 +80,22 @@ QString numericColumnMessage(const QString& path, const QString& column, const Q
     return QStringLiteral("La colonne « %2 » du fichier %1 est de type « %3 » : les textes tapés "
                           "y seraient changés en nombres (« 01000 » deviendrait 1000).")
         .arg(path, column, type);
+}
+
+bool isEngineMessage(int number)
+{
+    switch (number) {
+    case errLocked:
+    case errBusy:
+    case errDiskFull:
+    case errReadOnly:
+    case errChangedElsewhere:
+    case errDeletedElsewhere:
+    case errDamagedRecord:
+    case errNoRowNumber:
+    case errNumericColumn:
+        return true;
+    default:
+        return false;
+    }
 }

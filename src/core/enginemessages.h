@@ -15,6 +15,9 @@ QString diskFullMessage(const QString& path);
 QString readOnlyFileMessage(const QString& path);
 // The record shown was changed, or replaced, by another program since it was read.
 QString recordChangedElsewhereMessage(const QString& path);
+// The record to delete was changed, or replaced, by another program since it was shown: it was
+// not deleted.
+QString recordChangedBeforeDeleteMessage(const QString& path);
 // The record shown was deleted by another program since it was read.
 QString recordDeletedElsewhereMessage(const QString& path);
 // A record whose stored data is damaged.
@@ -25,3 +28,7 @@ QString rowNumberHiddenMessage(const QString& path);
 QString noRowNumberMessage(const QString& path);
 // A column whose declared type makes SQLite change typed texts into numbers.
 QString numericColumnMessage(const QString& path, const QString& column, const QString& type);
+
+// True when the text of the engine's error `number` is one of these messages: whole sentences for
+// the user, shown as they are.
+bool isEngineMessage(int number);

@@ -15,3 +15,15 @@ QString trimSpaces(const QString& text)
         --end;
     return trimLeadingSpaces(text.left(end));
 }
+
+QString shownPart(const QString& text)
+{
+    return text.size() > kShownLength ? text.left(kShownLength) : text;
+}
+
+QString menuCaptionText(const QString& text)
+{
+    QString caption = shownPart(text);
+    caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return caption;
+}

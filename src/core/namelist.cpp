@@ -1,5 +1,6 @@
 #include "core/namelist.h"
 
+#include "core/fieldrules.h"
 #include "core/recordengine.h"
 
 #include <QCollator>
@@ -61,8 +62,9 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= int(m_lines.size()))
         return QVariant();
+    // The line shows the beginning of a very long name; line() keeps it whole.
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return m_lines[size_t(index.row())];
+        return shownPart(m_lines[size_t(index.row())]);
     return QVariant();
 }
 

@@ -11,6 +11,7 @@ void RecordBinding::attach(std::unique_ptr<Database> database, std::unique_ptr<R
 {
     m_recordset = std::move(recordset);
     m_database = std::move(database);
+    m_unreadableReported = -1;
     if (m_recordset && m_recordset->RecordCount() > 0)
         m_recordset->MoveFirst();
     showCurrent();
@@ -129,14 +130,19 @@ void RecordBinding::showCurrent()
     std::array<QString, kFieldBoxCount> texts;
     if (m_recordset &&
         (m_recordset->EditMode() == Recordset::dbEditAdd || m_recordset->AbsolutePosition() >= 0)) {
+        const int position = m_recordset->AbsolutePosition();
         try {
             for (FieldBox box : kAllFieldBoxes)
                 texts[size_t(boxNumber(box))] = m_recordset->Field(columnOfBox(box)).toString();
+            m_unreadableReported = -1;
         } catch (const EngineError& e) {
             // A row that cannot be read (damaged, or deleted by another program) is said so,
-            // not shown as an empty record without a word.
+            // not shown as an empty record without a word; once, not at each showing of the
+            // same row (opening a file shows its first row several times).
             texts = {};
-            report(e);
+            if (position < 0 || position != m_unreadableReported)
+                report(e);
+            m_unreadableReported = position;
         }
     }
     for (FieldBox box : kAllFieldBoxes)

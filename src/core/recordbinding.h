@@ -67,7 +67,7 @@ public:
     // store failed (reported through Error); nothing is then read again.
     bool Refresh();
     // Shows the current row in the boxes again (null columns as empty texts). A row that cannot
-    // be read is reported through Error and the boxes are emptied.
+    // be read is reported through Error, once while it stays current, and the boxes are emptied.
     void showCurrent();
 
     // Run before the current row changes or is stored.
@@ -86,4 +86,5 @@ private:
     BoundFields& m_fields;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<Recordset> m_recordset;
+    int m_unreadableReported = -1; // position of the row that could not be read, once reported
 };

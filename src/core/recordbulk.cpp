@@ -1,6 +1,8 @@
 // Reading every row at once and appending many rows in one transaction (imports, exports).
 #include "core/recordengine.h"
 
+#include "core/enginesql.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -10,15 +12,6 @@ namespace
 
 // Rows between two progress reports.
 constexpr int kProgressStep = 500;
-
-[[noreturn]] void bulkFail(int number, const QString& what, const QSqlError& error)
-{
-    QString detail = error.databaseText();
-    if (detail.isEmpty())
-        detail = error.text();
-    throw EngineError(
-        number, detail.isEmpty() ? what : what + QLatin1String(" (") + detail + QLatin1Char(')'));
-}
 
 } // namespace
 
@@ -30,9 +23,11 @@ bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
         cols << n;
     QSqlQuery q(m_db.sql());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                    .arg(cols.join(QLatin1String(", ")), m_table)))
-        bulkFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    // In stored order, by the row number's own name: a column called "rowid" is not it.
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                    .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber)))
+        enginesql::readFail(m_db.Name(), errNotDatabase,
+                            QStringLiteral("Lecture impossible des fiches."), q.lastError());
     const qint64 total = RecordCount();
     qint64 done = 0;
     RowValues row;
@@ -52,7 +47,8 @@ bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
             return false;
     }
     if (q.lastError().isValid())
-        bulkFail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+        enginesql::readFail(m_db.Name(), errNotDatabase,
+                            QStringLiteral("Lecture impossible des fiches."), q.lastError());
     return true;
 }
 
@@ -75,7 +71,8 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
 
     QSqlDatabase& db = m_db.sql();
     if (!db.transaction())
-        bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."), db.lastError());
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer les fiches."),
+                             db.lastError());
     std::vector<qint64> rowids;
     rowids.reserve(rows.size());
     bool cancelled = false;
@@ -90,8 +87,8 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
         if (!q.prepare(
                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                     .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", ")))))
-            bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
-                     q.lastError());
+            enginesql::storeFail(
+                m_db.Name(), QStringLiteral("Impossible d'enregistrer les fiches."), q.lastError());
         const qint64 total = qint64(rows.size());
         for (size_t i = 0; i < rows.size(); ++i) {
             for (int c = 0; c < kColumnCount; ++c) {
@@ -99,8 +96,9 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
                 q.bindValue(c, v.isNull() ? QVariant() : QVariant(v.toString()));
             }
             if (!q.exec())
-                bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
-                         q.lastError());
+                enginesql::storeFail(m_db.Name(),
+                                     QStringLiteral("Impossible d'enregistrer les fiches."),
+                                     q.lastError());
             rowids.push_back(q.lastInsertId().toLongLong());
             if (progress && (i + 1) % kProgressStep == 0 && !progress(qint64(i + 1), total)) {
                 cancelled = true;
@@ -115,8 +113,9 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
             return false;
         }
         if (!db.commit())
-            bulkFail(errDisk, QStringLiteral("Impossible d'enregistrer les fiches."),
-                     db.lastError());
+            enginesql::storeFail(m_db.Name(),
+                                 QStringLiteral("Impossible d'enregistrer les fiches."),
+                                 db.lastError());
     } catch (...) {
         db.rollback();
         throw;

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 
 #include <QAction>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -20,6 +21,27 @@ namespace
 // The longest profile name the settings may hold, in bytes.
 constexpr int kProfileBytes = 255;
 
+// The text after "key=" on the line of `key` in the general part of the settings file `path`
+// (before any section, or under [General]), trimmed; null when there is none.
+QString writtenValue(const QString& path, const QString& key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
+        return QString();
+    bool general = true;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            general = line == QLatin1String("[General]");
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (general && equals > 0 && line.left(equals).trimmed() == key)
+            return line.mid(equals + 1).trimmed();
+    }
+    return QString();
+}
+
 } // namespace
 
 QUrl mailtoUrl(const QString& email)
@@ -30,11 +52,14 @@ QUrl mailtoUrl(const QString& email)
     return QUrl::fromEncoded(QByteArrayLiteral("mailto:") + address, QUrl::StrictMode);
 }
 
-std::optional<QUrl> webUrl(const QString& text)
+namespace
+{
+
+// The address of `text` as a URL, a missing scheme taken as http; the scheme the text names
+// (empty when it names none).
+QUrl candidateUrl(const QString& text, QString* namedScheme)
 {
     const QString address = trimSpaces(text);
-    if (address.isEmpty())
-        return std::nullopt;
     // A scheme is letters, digits, "+", "-" or "." before the first ":". "host:8080/..." is a
     // host with its port, not a scheme.
     static const QRegularExpression schemeRe(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(.*)$"),
@@ -43,16 +68,40 @@ std::optional<QUrl> webUrl(const QString& text)
                                            QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = schemeRe.match(address);
     const bool hasScheme = m.hasMatch() && !portRe.match(m.captured(2)).hasMatch();
-    const QString candidate = hasScheme ? address : QStringLiteral("http://") + address;
+    if (namedScheme)
+        *namedScheme = hasScheme ? m.captured(1) : QString();
+    return QUrl(hasScheme ? address : QStringLiteral("http://") + address, QUrl::TolerantMode);
+}
 
-    const QUrl url(candidate, QUrl::TolerantMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty())
+bool isWebScheme(const QString& scheme)
+{
+    const QString s = scheme.toLower();
+    return s == QLatin1String("http") || s == QLatin1String("https") || s == QLatin1String("ftp");
+}
+
+} // namespace
+
+std::optional<QUrl> webUrl(const QString& text)
+{
+    if (trimSpaces(text).isEmpty())
         return std::nullopt;
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("https") &&
-        scheme != QLatin1String("ftp"))
+    const QUrl url = candidateUrl(text, nullptr);
+    if (!url.isValid() || url.host().isEmpty() || !isWebScheme(url.scheme()))
         return std::nullopt;
     return url;
+}
+
+QString webAddressRefusal(const QString& text)
+{
+    QString scheme;
+    candidateUrl(text, &scheme);
+    const QString start =
+        QStringLiteral("L'adresse « %1 » n'a pas été ouverte : ").arg(shownPart(trimSpaces(text)));
+    if (!scheme.isEmpty() && !isWebScheme(scheme))
+        return start + QStringLiteral("seules les adresses web (http, https ou ftp) sont "
+                                      "ouvertes, et celle-ci est de type « %1: ».")
+                           .arg(scheme);
+    return start + QStringLiteral("ce n'est pas une adresse web valide (le nom du site y manque).");
 }
 
 InternetMenuEntry mailMenuEntry(const QString& emailBox)
@@ -73,9 +122,7 @@ void applyMenuEntry(QAction* action, const InternetMenuEntry& entry)
 {
     if (!action)
         return;
-    QString text = entry.caption;
-    text.replace(QLatin1Char('&'), QLatin1String("&&"));
-    action->setText(text);
+    action->setText(menuCaptionText(entry.caption));
     action->setEnabled(entry.enabled);
 }
 
@@ -87,9 +134,19 @@ QString LireRegistre(const QString& organisation, const QString& application,
     if (settings.status() != QSettings::NoError)
         return QString();
     const QVariant value = settings.value(valueName);
-    if (value.typeId() != QMetaType::QString)
+    QString text;
+    if (value.typeId() == QMetaType::QString) {
+        text = value.toString();
+    } else if (value.typeId() == QMetaType::QStringList) {
+        // A comma outside quotes makes the settings reader cut the text into a list (dropping
+        // the spaces around the comma): the name is the text as written. Quotes or escapes in
+        // it would need the reader's own rules, so then the pieces are joined again.
+        text = writtenValue(settings.fileName(), valueName);
+        if (text.isNull() || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\\')))
+            text = value.toStringList().join(QLatin1Char(','));
+    } else {
         return QStringLiteral(" ");
-    const QString text = value.toString();
+    }
     if (text.toUtf8().size() > kProfileBytes)
         return QStringLiteral(" ");
     return text;
@@ -127,8 +184,12 @@ void sendMailToRecord(Services& services, const RecordForm& form)
 
 void openRecordWebPage(Services& services, const RecordForm& form)
 {
-    // Addresses that are not web addresses are not opened, without a message, like a missing
-    // browser.
-    if (const auto url = webUrl(form.fieldText(FieldBox::Url)))
+    // A missing browser gives no message; an address that is not a web address is not handed to
+    // the desktop, and the user is told why.
+    const QString text = form.fieldText(FieldBox::Url);
+    if (const auto url = webUrl(text))
         services.desktop->openUrl(*url);
+    else if (services.dialogs)
+        services.dialogs->msgBox(webAddressRefusal(text), vbExclamation,
+                                 QStringLiteral("Avertissement"));
 }

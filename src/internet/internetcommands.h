@@ -17,6 +17,8 @@ QUrl mailtoUrl(const QString& email);
 // addresses with a host; text without a scheme ("www.exemple.fr") is taken as http. Anything
 // else (a local path, "file:", another scheme) gives nothing.
 std::optional<QUrl> webUrl(const QString& text);
+// Why webUrl refuses `text`, in a French sentence naming the address.
+QString webAddressRefusal(const QString& text);
 
 // How an Edition-menu entry looks when the menu opens.
 struct InternetMenuEntry {
@@ -36,9 +38,9 @@ extern const char* const kRemoteAccessOrganisation; // "Elvarine"
 extern const char* const kRemoteAccessApplication;  // "RemoteAccess"
 extern const char* const kInternetProfileKey;       // "InternetProfile"
 
-// The text value `valueName` of the user's settings `organisation`/`application`: the value;
-// an empty text when the settings cannot be opened (unreadable or damaged); one space when the
-// value is missing, is not a text or is longer than 255 bytes.
+// The text value `valueName` of the user's settings `organisation`/`application`: the value,
+// whole even with commas in it; an empty text when the settings cannot be opened (unreadable or
+// damaged); one space when the value is missing, is not a text or is longer than 255 bytes.
 QString LireRegistre(const QString& organisation, const QString& application,
                      const QString& valueName);
 
@@ -50,5 +52,6 @@ void ConnexionInternet(Services& services);
 // "Envoyer un courrier": a new mail to the e-mail address of the record shown, in the user's
 // mail program.
 void sendMailToRecord(Services& services, const RecordForm& form);
-// "Se connecter URL": the web address of the record shown, in the user's browser.
+// "Se connecter URL": the web address of the record shown, in the user's browser; an address
+// that webUrl refuses is not opened, and an "Avertissement" message says why.
 void openRecordWebPage(Services& services, const RecordForm& form);

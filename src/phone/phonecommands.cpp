@@ -60,7 +60,7 @@ void showTelMenu(const TelMenuState& menu, const std::array<QAction*, 3>& number
         windows->setChecked(!*menu.elvarineChecked);
     }
     for (size_t i = 0; i < numbers.size(); ++i) {
-        numbers[i]->setText(menu.items[i].caption);
+        numbers[i]->setText(menuCaptionText(menu.items[i].caption));
         numbers[i]->setEnabled(menu.items[i].enabled);
     }
 }

@@ -31,7 +31,8 @@ struct TelMenuState {
 // How the menu shows for the current record and dialer choice.
 TelMenuState telMenuState(const DialerSettings& dialer, const RecordForm& form);
 // Opening of the "&Composer" menu: shows `menu` on the number items Mnu_Tel1..Mnu_Tel3
-// (`numbers`) and the dialer choices Mnu_TelElvarine and Mnu_TelWindows.
+// (`numbers`, "&" in a number shown as itself) and the dialer choices Mnu_TelElvarine and
+// Mnu_TelWindows.
 void showTelMenu(const TelMenuState& menu, const std::array<QAction*, 3>& numbers,
                  QAction* elvarine, QAction* windows);
 

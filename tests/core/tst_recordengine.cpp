@@ -1,7 +1,9 @@
 #include "addressfiles.h"
+#include "core/enginemessages.h"
 #include "core/recordbinding.h"
 #include "core/recordengine.h"
 #include "fulldisk.h"
+#include "otherprogram.h"
 
 #include <QFile>
 #include <QProcess>
@@ -50,44 +52,6 @@ QString foreignTable(const QStringList& types, const QString& extra = QString())
     return QStringLiteral("CREATE TABLE Elvarine (%1);").arg(columns.join(QLatin1String(", ")));
 }
 
-// A sqlite3 program working on `path` in the background: it runs `sql`, says it is ready and
-// holds whatever lock it took for `seconds` before ending.
-class OtherProgram
-{
-public:
-    OtherProgram(const QString& path, const QString& sql, double seconds)
-        : m_ready(path + QStringLiteral(".pret"))
-    {
-        QFile::remove(m_ready);
-        m_process.start(QStringLiteral("sqlite3"),
-                        {path, QStringLiteral(".timeout 10000"), sql,
-                         QStringLiteral(".shell touch '%1'").arg(m_ready),
-                         QStringLiteral(".shell sleep %1").arg(seconds),
-                         QStringLiteral("COMMIT;")});
-    }
-    ~OtherProgram()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-        QFile::remove(m_ready);
-    }
-    // True once the lock is held.
-    bool waitUntilReady()
-    {
-        for (int i = 0; i < 2000 && m_process.state() != QProcess::NotRunning; ++i) {
-            if (QFile::exists(m_ready))
-                return true;
-            QTest::qWait(5);
-        }
-        return false;
-    }
-    bool finish() { return m_process.waitForFinished(20000) && m_process.exitCode() == 0; }
-
-private:
-    QString m_ready;
-    QProcess m_process;
-};
-
 } // namespace
 
 class TestRecordEngine : public QObject
@@ -110,6 +74,8 @@ private slots:
     void bindingReportsARefusedStoreAndKeepsTheEdit();
     void storeChecksTheRowStillHoldsWhatWasRead_data();
     void storeChecksTheRowStillHoldsWhatWasRead();
+    void deleteTakesNothingOfAnotherProgram_data();
+    void deleteTakesNothingOfAnotherProgram();
     void columnNamedRowidDoesNotMergeTheRecords();
     void typedTextIsStoredAsTypedOrTheFileRefused_data();
     void typedTextIsStoredAsTypedOrTheFileRefused();
@@ -533,6 +499,69 @@ void TestRecordEngine::storeChecksTheRowStillHoldsWhatWasRead()
     QCOMPARE(stored(), afterTwo);
 }
 
+void TestRecordEngine::deleteTakesNothingOfAnotherProgram_data()
+{
+    QTest::addColumn<QString>("other");      // what another program does after the row showed
+    QTest::addColumn<QString>("afterShown"); // ... and after the row was shown again
+    QTest::addColumn<bool>("refused");       // the delete is refused
+    QTest::addColumn<QStringList>("after");  // Nom of each row after the first delete
+    QTest::newRow("changed") << "UPDATE Elvarine SET Nom = 'Deux (autre)' WHERE rowid = 2;"
+                             << "" << true << QStringList{"Un", "Deux (autre)"};
+    QTest::newRow("replaced") << "DELETE FROM Elvarine WHERE rowid = 2;"
+                                 "INSERT INTO Elvarine (Nom) VALUES ('Autre');"
+                              << "" << true << QStringList{"Un", "Autre"};
+    QTest::newRow("deleted") << "DELETE FROM Elvarine WHERE rowid = 2;"
+                             << "" << false << QStringList{"Un"};
+    // Shown as deleted, then its number is taken by a record the user never saw.
+    QTest::newRow("deleted, number taken later")
+        << "DELETE FROM Elvarine WHERE rowid = 2;"
+        << "INSERT INTO Elvarine (Nom) VALUES ('Autre');" << true << QStringList{"Un", "Autre"};
+}
+
+void TestRecordEngine::deleteTakesNothingOfAnotherProgram()
+{
+    QFETCH(QString, other);
+    QFETCH(QString, afterShown);
+    QFETCH(bool, refused);
+    QFETCH(QStringList, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un"), row("Deux")});
+    Boxes boxes;
+    RecordBinding data1(boxes);
+    data1.Error = [](int, const QString&, int& response) { response = 0; };
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    data1.attach(std::move(db), std::move(rs));
+    QVERIFY(data1.MoveTo(1));
+    runSqlite3(path, other);
+    if (!afterShown.isEmpty()) {
+        data1.showCurrent();
+        runSqlite3(path, afterShown);
+    }
+    const auto names = [&] {
+        QStringList out;
+        for (const QVariantList& r : readAddressFile(path))
+            out << r[0].toString();
+        return out;
+    };
+    try {
+        data1.recordset().Delete();
+        QVERIFY(!refused);
+    } catch (const EngineError& e) {
+        QVERIFY2(refused, qPrintable(e.text));
+        QCOMPARE(e.number, int(errChangedElsewhere));
+        QCOMPARE(e.text, recordChangedBeforeDeleteMessage(path));
+        // Shown as it is now, that version is deleted when the user asks again.
+        data1.showCurrent();
+        QCOMPARE(boxes.text[0], after.last());
+        QCOMPARE(names(), after);
+        data1.recordset().Delete();
+        after.removeLast();
+    }
+    QCOMPARE(names(), after);
+}
+
 void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
 {
     QTemporaryDir dir;
@@ -559,6 +588,13 @@ void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
     data1.attach(nullptr, nullptr);
     QCOMPARE(runSqlite3(path, QStringLiteral("SELECT Nom, rowid FROM Elvarine ORDER BY _rowid_;")),
              QStringLiteral("A|7\nB modifié|7\n"));
+    // Read all at once (exports), the rows come in stored order, not in that column's.
+    runSqlite3(path, QStringLiteral("INSERT INTO Elvarine (Nom, rowid) VALUES ('Z', 1);"));
+    db = Database::OpenDatabase(path);
+    rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    QStringList names;
+    rs->readAllRows([&](RowValues& r) { names << r[0].toString(); });
+    QCOMPARE(names, (QStringList{"A", "B modifié", "Z"}));
 }
 
 void TestRecordEngine::typedTextIsStoredAsTypedOrTheFileRefused_data()
@@ -706,21 +742,7 @@ void TestRecordEngine::damagedRecordIsReportedNotShownEmpty()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.adb"));
     makeAddressFile(path, {row("Un"), row("Deux")});
-    // Long notes spill into pages of their own; one of them is then damaged.
-    runSqlite3(path, QStringLiteral("PRAGMA page_size; UPDATE Elvarine SET Notes = "
-                                    "printf('%.20000c', 'N') WHERE rowid = 2;"));
-    const int pageSize = runSqlite3(path, QStringLiteral("PRAGMA page_size;")).trimmed().toInt();
-    QVERIFY(pageSize > 0);
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        const QByteArray bytes = f.readAll();
-        const QByteArray notes(pageSize - 4, 'N');
-        const int at = int(bytes.indexOf(notes));
-        QVERIFY(at > 0 && at % pageSize == 4); // a whole page of notes after its link
-        f.seek(at - 4);
-        f.write(QByteArray("\x7f\xff\xff\xff")); // its link to the next page: far past the end
-    }
+    QVERIFY(damageRecord(path, 2));
     Boxes boxes;
     RecordBinding data1(boxes);
     QStringList errors;

@@ -146,49 +146,63 @@ void TestInternetCommands::mailOpensTheAddressAlone()
 void TestInternetCommands::webAddressFilter_data()
 {
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("url"); // empty: not opened
+    QTest::addColumn<QString>("url"); // empty: not opened; then the reason said ends with `why`
+    QTest::addColumn<QString>("why");
+    const QString noSite = QStringLiteral("ce n'est pas une adresse web valide (le nom du site y "
+                                          "manque).");
+    const auto scheme = [](const char* s) {
+        return QStringLiteral("seules les adresses web (http, https ou ftp) sont ouvertes, et "
+                              "celle-ci est de type « %1: ».")
+            .arg(QLatin1String(s));
+    };
     QTest::newRow("no scheme") << " www.exemple.fr "
-                               << "http://www.exemple.fr";
+                               << "http://www.exemple.fr" << QString();
     QTest::newRow("host and port") << "intranet:8080/annuaire"
-                                   << "http://intranet:8080/annuaire";
+                                   << "http://intranet:8080/annuaire" << QString();
     QTest::newRow("http") << "http://www.exemple.fr/page?a=1&b=2"
-                          << "http://www.exemple.fr/page?a=1&b=2";
+                          << "http://www.exemple.fr/page?a=1&b=2" << QString();
     QTest::newRow("https capitals") << "HTTPS://Exemple.fr/"
-                                    << "https://exemple.fr/";
+                                    << "https://exemple.fr/" << QString();
     QTest::newRow("ftp") << "ftp://ftp.exemple.fr/pub"
-                         << "ftp://ftp.exemple.fr/pub";
+                         << "ftp://ftp.exemple.fr/pub" << QString();
     QTest::newRow("space in path") << "www.exemple.fr/mon dossier"
-                                   << "http://www.exemple.fr/mon%20dossier";
+                                   << "http://www.exemple.fr/mon%20dossier" << QString();
     QTest::newRow("file url") << "file:///home/user/.bashrc"
-                              << "";
+                              << "" << scheme("file");
     QTest::newRow("absolute path") << "/usr/share/applications/evil.desktop"
-                                   << "";
+                                   << "" << noSite;
     QTest::newRow("windows path") << "C:\\Windows\\notepad.exe"
-                                  << "";
+                                  << "" << scheme("C");
     QTest::newRow("javascript") << "javascript:alert(1)"
-                                << "";
+                                << "" << scheme("javascript");
     QTest::newRow("mailto") << "mailto:a@b.fr"
-                            << "";
+                            << "" << scheme("mailto");
     QTest::newRow("smb") << "smb://serveur/partage"
-                         << "";
+                         << "" << scheme("smb");
     QTest::newRow("http without host") << "http:/etc/passwd"
-                                       << "";
+                                       << "" << noSite;
     QTest::newRow("empty") << "   "
-                           << "";
+                           << "" << noSite;
 }
 
 void TestInternetCommands::webAddressFilter()
 {
     QFETCH(QString, field);
     QFETCH(QString, url);
+    QFETCH(QString, why);
     FakeDesktopServices desktop;
-    ScriptedDialogs dialogs; // refusals are silent: any message fails the test
+    ScriptedDialogs dialogs;
     Services services;
     services.desktop = &desktop;
     services.dialogs = &dialogs;
     Form form;
     form.boxes[boxNumber(FieldBox::Url)] = field;
+    if (url.isEmpty())
+        dialogs.expectMessage(
+            QStringLiteral("L'adresse « %1 » n'a pas été ouverte : ").arg(trimSpaces(field)) + why,
+            vbExclamation, QStringLiteral("Avertissement"));
     openRecordWebPage(services, form);
+    QVERIFY2(dialogs.done(), qPrintable(dialogs.pending()));
     if (url.isEmpty()) {
         QVERIFY2(desktop.opened.isEmpty(), qPrintable(desktop.opened.value(0).toString()));
     } else {
@@ -252,7 +266,11 @@ void TestInternetCommands::registryResults_data()
                           << "Mon fournisseur";
     QTest::newRow("quoted with comma")
         << QByteArray("[General]\nInternetProfile=\"Box, maison\"\n") << "Box, maison";
-    QTest::newRow("list is not a text") << QByteArray("[General]\nInternetProfile=a, b\n") << " ";
+    // Unquoted commas: the settings reader would make a list of the pieces.
+    QTest::newRow("comma") << QByteArray("[General]\nInternetProfile=Box,maison\n") << "Box,maison";
+    QTest::newRow("comma and spaces")
+        << QByteArray("InternetProfile = Box , ma maison\n[Autre]\nInternetProfile=x\n")
+        << "Box , ma maison";
     QTest::newRow("bytes are not a text")
         << QByteArray("[General]\nInternetProfile=@ByteArray(abc)\n") << " ";
     QTest::newRow("too long") << "[General]\nInternetProfile=" + QByteArray(256, 'x') + "\n"

@@ -3,13 +3,13 @@
 #include "core/services.h"
 #include "core/sqliteversion.h"
 #include "fakemodem.h"
+#include "fakeopener.h"
 #include "fakes.h"
 #include "phone/dialer.h"
 #include "phone/phonecommands.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -52,16 +52,6 @@ struct TelMenu {
     }
 };
 
-// Catches the tel: addresses the desktop would hand to its telephony program.
-class TelHandler : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void handle(const QUrl& url) { urls << url; }
-};
-
 const QString Number = QStringLiteral("01 23 45 67 89");
 
 } // namespace
@@ -79,7 +69,8 @@ private slots:
     void menuOpeningSetsItemsAndCheckMarks();
     void telephonyHandlerGetsNumberWithSpaces_data();
     void telephonyHandlerGetsNumberWithSpaces();
-    void desktopHandlerReceivesAddress();
+    void desktopOpenerAnswerIsSeen_data();
+    void desktopOpenerAnswerIsSeen();
     void refusedCallNamesNumber();
     void modemDialerOpensWithNumberPreset();
     void otherChoiceDoesNothing();
@@ -200,10 +191,12 @@ void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks()
 
     // The next record's numbers replace the captions.
     m_form.boxes[7] = QStringLiteral(" ");
-    m_form.boxes[15] = QStringLiteral("06");
+    m_form.boxes[15] = QStringLiteral("06 & 07");
     menu.show(m_state, m_form);
     QVERIFY(!menu.tel[0]->isEnabled());
-    QCOMPARE(menu.tel[2]->text(), QStringLiteral("N° Portable : 06"));
+    // "&" shows as itself: it makes no shortcut letter of the next character.
+    QCOMPARE(menu.tel[2]->text(), QStringLiteral("N° Portable : 06 && 07"));
+    QVERIFY(QKeySequence::mnemonic(menu.tel[2]->text()).isEmpty());
     QVERIFY(menu.tel[2]->isEnabled());
 }
 
@@ -235,19 +228,33 @@ void TestPhoneCommands::telephonyHandlerGetsNumberWithSpaces()
     QVERIFY(m_ports.requested.isEmpty());
 }
 
-void TestPhoneCommands::desktopHandlerReceivesAddress()
+void TestPhoneCommands::desktopOpenerAnswerIsSeen_data()
 {
-    // Through Qt's own desktop services, as the program asks.
-    TelHandler handler;
-    QDesktopServices::setUrlHandler(QStringLiteral("tel"), &handler, "handle");
+    QTest::addColumn<QByteArray>("opener");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("handed to the telephony program") << QByteArray("exit 0") << false;
+    QTest::newRow("no telephony program") << QByteArray("exit 4") << true;
+}
+
+void TestPhoneCommands::desktopOpenerAnswerIsSeen()
+{
+    QFETCH(QByteArray, opener);
+    QFETCH(bool, refused);
+    // Through the desktop's own opener, as the program runs it.
+    FakeOpener fake(opener);
+    QVERIFY(fake.isValid());
     QtDesktopServices desktop;
     m_services.desktop = &desktop;
     m_state.dialer.ChoixNumeroteur = 1;
     m_form.boxes[8] = Number;
+    if (refused)
+        m_dialogs.expectMessage(QStringLiteral("Ce numéro n'a pas pu être appelé : ") + Number +
+                                    QStringLiteral("\r\n\r\nVérifier qu'aucune autre application "
+                                                   "ne mobilise le port de communication."),
+                                vbCritical,
+                                QStringLiteral("Erreur de numérotation, ") + sqliteVersionText());
     dialTelephone(FieldBox::Telephone1, m_state, m_services, m_form, {});
-    QDesktopServices::unsetUrlHandler(QStringLiteral("tel"));
-    QCOMPARE(handler.urls.size(), 1);
-    QCOMPARE(handler.urls.first().toEncoded(), QByteArray("tel:01%2023%2045%2067%2089"));
+    QCOMPARE(fake.arguments(), QStringLiteral("tel:01%2023%2045%2067%2089\n"));
 }
 
 void TestPhoneCommands::refusedCallNamesNumber()

@@ -2,6 +2,7 @@
 
 #include "core/recordengine.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -49,4 +50,24 @@ QString runSqlite3(const QString& path, const QString& sql, int* exitCode)
     if (exitCode)
         *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool damageRecord(const QString& path, int rowid)
+{
+    // Long notes spill into pages of their own; the link from one of them to the next is broken.
+    runSqlite3(path, QStringLiteral("UPDATE Elvarine SET Notes = printf('%.20000c', 'N') WHERE "
+                                    "rowid = %1;")
+                         .arg(rowid));
+    const int pageSize = runSqlite3(path, QStringLiteral("PRAGMA page_size;")).trimmed().toInt();
+    if (pageSize <= 0)
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray bytes = f.readAll();
+    const int at = int(bytes.indexOf(QByteArray(pageSize - 4, 'N')));
+    if (at <= 0 || at % pageSize != 4) // a whole page of notes after its link
+        return false;
+    f.seek(at - 4);
+    return f.write(QByteArray("\x7f\xff\xff\xff")) == 4; // the link: far past the end
 }

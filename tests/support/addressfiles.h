@@ -13,3 +13,7 @@ void makeAddressFile(const QString& path, const QList<QVariantList>& rows = {});
 QList<QVariantList> readAddressFile(const QString& path);
 // Runs the sqlite3 command-line program on `path` with `sql`; its standard output.
 QString runSqlite3(const QString& path, const QString& sql, int* exitCode = nullptr);
+// Damages record `rowid` of the file so that it can no longer be read (its notes, made long, lose
+// the link between their pages); the other records stay readable. False when it could not be
+// done.
+bool damageRecord(const QString& path, int rowid);

@@ -58,6 +58,8 @@ int runElvarine(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Elvarine"));
     QApplication::setOrganizationName(QStringLiteral("Elvarine"));
+    // Lets the desktop match the windows with the launcher and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ELVARINE_APP_ID));
     installFrenchTranslations(app);
     QApplication::setWindowIcon(applicationIcon());
 

@@ -9,10 +9,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${ELVARINE_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "carnet d'adresses personnel, avec étiquettes et enveloppes")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Elvarine garde les adresses d'une personne dans un fichier d'adresses et offre la\n"
-    "recherche, les copies dans le presse-papiers, l'impression des fiches, des étiquettes\n"
-    "d'adresse et des enveloppes, la composition des numéros par un modem ou par le\n"
-    "numéroteur du bureau, et l'échange de contacts en vCard et CSV.")
+    "Elvarine garde les adresses d'une personne dans un fichier d'adresses et\n"
+    "offre la recherche, les copies dans le presse-papiers, l'impression des\n"
+    "fiches, des étiquettes d'adresse et des enveloppes, la composition des\n"
+    "numéros par un modem ou par le numéroteur du bureau, et l'échange de\n"
+    "contacts en vCard et CSV.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

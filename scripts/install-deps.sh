@@ -12,6 +12,8 @@ packages=(
   # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
   clang libclang-rt-dev
   python3-vobject
+  # The install's checks: the desktop's validators and type database; the Debian package.
+  desktop-file-utils appstream shared-mime-info dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

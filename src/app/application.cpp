@@ -6,15 +6,18 @@
 #include "core/services.h"
 #include "platform/clipboard.h"
 #include "platform/desktopservices.h"
+#include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "platform/qtdialogs.h"
 #include "platform/serialport.h"
 #include "printer/printerservices.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QUrl>
 
 bool installFrenchTranslations(QCoreApplication& app)
 {
@@ -29,11 +32,34 @@ bool installFrenchTranslations(QCoreApplication& app)
     return true;
 }
 
+QString addressFileArgument(const QStringList& arguments)
+{
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (options && arg == QLatin1String("--")) {
+            options = false;
+            continue;
+        }
+        // Qt takes its own options (-platform, -display...) before this; others are ignored.
+        if (arg.isEmpty() || (options && arg.startsWith(QLatin1Char('-'))))
+            continue;
+        const QString path = arg.startsWith(QLatin1String("file:")) ? QUrl(arg).toLocalFile() : arg;
+        if (path.isEmpty())
+            continue;
+        // The commands change the current folder: the name is kept whole.
+        return QFileInfo(path).absoluteFilePath();
+    }
+    return QString();
+}
+
 int runElvarine(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Elvarine"));
     QApplication::setOrganizationName(QStringLiteral("Elvarine"));
+    // Lets the desktop match the windows with the launcher and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ELVARINE_APP_ID));
     installFrenchTranslations(app);
     QApplication::setWindowIcon(applicationIcon());
 
@@ -51,8 +77,17 @@ int runElvarine(int argc, char** argv)
     // An open document is printed when these go, so they go before the application.
     const auto printing = installPrinterServices(services);
 
+    // Installed, the user's files go to a folder of their own, made at the first start.
+    if (folder.installed() && !makeUserFolder(folder.userFolder()))
+        dialogs.msgBox(QStringLiteral("Le dossier %1 ne peut pas être créé : le fichier "
+                                      "d'adresses par défaut et les réglages ne pourront pas y "
+                                      "être enregistrés.")
+                           .arg(folder.userFolder()),
+                       vbExclamation, QStringLiteral("Avertissement"));
+
     AppState state;
     frmElvarine window(state, services);
+    window.setStartupFile(addressFileArgument(QCoreApplication::arguments()));
     QObject::connect(&window, &frmElvarine::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.Form_Load();

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <utility>
 
 namespace
 {
@@ -39,8 +40,11 @@ bool chooseAddressFile(CommonDialog& dlg, const QString& title, bool save)
 
 void frmElvarine::Form_Load()
 {
+    // A portable copy keeps everything beside the executable; an installed program reads its
+    // data from the install and keeps the user's files in the user's data folder.
     state.CheminAppli =
-        services.folder ? services.folder->path() : QCoreApplication::applicationDirPath();
+        services.folder ? services.folder->userFolder() : QCoreApplication::applicationDirPath();
+    state.CheminDonnees = services.folder ? services.folder->dataFolder() : QString();
     state.label.NbEtiquettes = 8;
     state.print.FontUnderline = false;
     state.print.FontStrikethru = false;
@@ -53,7 +57,7 @@ void frmElvarine::Form_Load()
     m_widgets.refreshButton->setToolTip(QStringLiteral("Actualiser la liste"));
     m_widgets.updateButton->setToolTip(QStringLiteral("Modifier la fiche en cours"));
     m_widgets.closeButton->setToolTip(QStringLiteral("Quitter l'elvarine"));
-    if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb"))))
+    if (!FichierExiste(programFile(ProgramFile::StartupDatabase)))
         return;
     bindStartupDatabase();
     showFileControls(false);
@@ -61,7 +65,7 @@ void frmElvarine::Form_Load()
 
 void frmElvarine::bindStartupDatabase()
 {
-    const QString path = programFile(QStringLiteral("Elvarine.mdb"));
+    const QString path = programFile(ProgramFile::StartupDatabase);
     try {
         auto db = Database::OpenDatabase(path);
         auto rs = db->OpenRecordset(QString::fromUtf16(kTableName));
@@ -80,13 +84,18 @@ void frmElvarine::Form_Activate()
     command(Command::CollerFiche)->setEnabled(false);
     if (state.FicAnOuvre == 1)
         return;
-    if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb")))) {
+    if (!FichierExiste(programFile(ProgramFile::StartupDatabase))) {
         services.dialogs->msgBox(
             QStringLiteral("Fichier Elvarine.mdb non trouvé !\rRéinstaller Elvarine."), vbCritical,
             QStringLiteral("Erreur"));
         return;
     }
-    const QString adb = programFile(QStringLiteral("Elvarine.adb"));
+    if (!m_startupFile.isEmpty()) {
+        // Named on the command line: opened once, in place of the default file.
+        openNamedFile(std::exchange(m_startupFile, QString()));
+        return;
+    }
+    const QString adb = programFile(ProgramFile::AddressFile);
     if (FichierExiste(adb)) {
         state.FicAdresses = adb;
         openAddressFile(adb);
@@ -142,8 +151,13 @@ void frmElvarine::Mnu_Ouvrir_Click()
     command(Command::Suivant)->setEnabled(false);
     if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Ouvrir le fichier"), false))
         return;
+    openNamedFile(m_commonDialog->FileName);
+}
+
+void frmElvarine::openNamedFile(const QString& path)
+{
     const QString previous = state.FicAdresses;
-    state.FicAdresses = m_commonDialog->FileName;
+    state.FicAdresses = path;
     if (state.FicAdresses.isEmpty())
         return;
     if (!FichierExiste(state.FicAdresses)) {

@@ -9,6 +9,7 @@
 #include "core/services.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,9 +91,9 @@ void frmElvarine::showFileControls(bool open)
     m_commands.menu(Menu::Impression)->menuAction()->setEnabled(open);
 }
 
-QString frmElvarine::programFile(const QString& name) const
+QString frmElvarine::programFile(ProgramFile file) const
 {
-    return AjoutSlash(state.CheminAppli) + name;
+    return programFilePath(state.CheminDonnees, state.CheminAppli, file);
 }
 
 int frmElvarine::runModal(QDialog& dialog)
@@ -328,7 +329,7 @@ void frmElvarine::Data1_Error(int dataErr, const QString& text, int& response)
 
 void frmElvarine::Mnu_Aide_Click()
 {
-    const QString path = programFile(QStringLiteral("Elvarine.HLP"));
+    const QString path = programFile(ProgramFile::Help);
     if (!FichierExiste(path)) {
         services.dialogs->msgBox(QStringLiteral("Fichier d'aide ") + path +
                                      QStringLiteral(" introuvable !"),

@@ -17,6 +17,7 @@ class NameListModel;
 class QAction;
 class QDialog;
 class QListView;
+enum class ProgramFile;
 struct AppState;
 struct Services;
 
@@ -44,6 +45,9 @@ public:
     // Opens the address file `path` (known to exist). A file that is not a valid address file
     // is refused with a message and the file already open stays open.
     bool openAddressFile(const QString& path);
+    // An address file named on the command line: the first activation opens it in place of
+    // the default file, with the refusals of Ouvrir.
+    void setStartupFile(const QString& path) { m_startupFile = path; }
 
     // Menu openings: the check marks, captions and enabling of their entries.
     void Mnu_Fichier_Click();
@@ -127,10 +131,14 @@ private:
     void Data1_Reposition();
     void Data1_Error(int dataErr, const QString& text, int& response);
     void bindStartupDatabase();
+    // Opens a file the user named (Ouvrir, the command line): a missing file or one that is not
+    // an address file is refused with its message.
+    void openNamedFile(const QString& path);
     // Shows or hides what needs an open address file: the form, the buttons, the status bar, the
     // list, and the Edition and Impression menus.
     void showFileControls(bool open);
-    QString programFile(const QString& name) const;
+    // Where one of the program's files lives (start-up database, help, default address file).
+    QString programFile(ProgramFile file) const;
     bool confirmQuit();
     void endProgram();
     std::optional<FieldBox> boxOf(QObject* object) const;
@@ -144,6 +152,7 @@ private:
     RecordWorkflow m_workflow;
     std::array<bool, kFieldBoxCount> m_changed{};
     QPointer<QWidget> m_helpWindow;
+    QString m_startupFile; // named on the command line, until the first activation opens it
 
     bool m_showing = false;     // boxes being filled by the binding, not by the user
     bool m_inFocusRule = false; // the mandatory-name message is up

@@ -28,8 +28,9 @@ QString helpText(const QString& defaultFile)
 {
     return QStringLiteral(
                "Utilisation :\n"
-               "  Elvarine\n"
-               "      ouvre la fenêtre du carnet d'adresses.\n"
+               "  Elvarine [FICHIER_ADRESSES]\n"
+               "      ouvre la fenêtre du carnet d'adresses avec FICHIER_ADRESSES, ou sans\n"
+               "      lui avec le fichier d'adresses par défaut s'il existe.\n"
                "  Elvarine --export FICHIER.vcf|FICHIER.csv [FICHIER_ADRESSES]\n"
                "      exporte toutes les fiches, dans l'ordre de la liste des noms, en cartes de\n"
                "      visite vCard 3.0 ou en CSV (UTF-8, séparateur point-virgule).\n"
@@ -171,7 +172,7 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     if (!ours)
         return std::nullopt;
 
-    const QString defaultFile = AjoutSlash(folder.path()) + QStringLiteral("Elvarine.adb");
+    const QString defaultFile = folder.filePath(ProgramFile::AddressFile);
     QString exportFile, importFile, addressFile;
     std::optional<ContactFormat> format;
     bool help = false;

@@ -7,12 +7,13 @@ class ProgramFolder;
 class QTextStream;
 
 // The program's command line, for scripts and other programs; it needs no display:
+//   Elvarine [ADDRESSFILE]                     (the windows: not handled here)
 //   Elvarine --export FILE.vcf|FILE.csv [ADDRESSFILE] [--format vcard|csv]
 //   Elvarine --import FILE [ADDRESSFILE] [--format vcard|csv]
 //   Elvarine --help
-// ADDRESSFILE is the program folder's Elvarine.adb unless given. The summary goes to `out`,
-// French messages to `err`. Returns the exit status (0 done, 1 failed, 2 wrong command line),
-// or nothing when `args` (the arguments after the program's name) ask for none of these, so
+// ADDRESSFILE is the default address file (ProgramFile::AddressFile) unless given. The summary goes
+// to `out`, French messages to `err`. Returns the exit status (0 done, 1 failed, 2 wrong command
+// line), or nothing when `args` (the arguments after the program's name) ask for none of these, so
 // the windows start.
 std::optional<int> runContactsCommandLine(const QStringList& args, const ProgramFolder& folder,
                                           QTextStream& out, QTextStream& err);

@@ -13,7 +13,13 @@
 // Program-wide state, owned by the application and handed to every window. It lives for the
 // whole run; nothing in it is saved on the way out.
 struct AppState {
-    QString CheminAppli; // the program's folder
+    // The folder of the files the program writes or looks for beside itself (the default
+    // address file, the default settings files) and the file dialogs' default folder: the
+    // program's own folder for a portable copy, the user's data folder once installed.
+    QString CheminAppli;
+    // The folder of the program's read-only data (start-up database, help); CheminAppli when
+    // empty.
+    QString CheminDonnees;
     QString FicAdresses; // address file last chosen or opened
     int FicAnOuvre = 0;  // 1 once an address file is open
 

@@ -6,6 +6,7 @@
 #include "core/settingsfile.h"
 #include "envelopes/senderprofile.h"
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
 
 #include <cmath>
 #include <limits>
@@ -217,7 +218,8 @@ void loadStartupSenderProfile(AppState& state, Services& services)
     // The defaults first: a damaged file keeps them for whatever it does not hold.
     state.sender = defaultSenderProfile();
     state.FicUtilCharge.clear();
-    const QString path = AjoutSlash(state.CheminAppli) + QStringLiteral("DEFAUT.UTI");
+    const QString path =
+        programFilePath(state.CheminDonnees, state.CheminAppli, ProgramFile::SenderProfile);
     if (!FichierExiste(path))
         return;
     ChargeFileUtil(state.sender, *services.dialogs, path);

@@ -6,6 +6,7 @@
 #include "platform/colorref.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
 
 #include <QFileInfo>
 #include <QFont>
@@ -199,7 +200,8 @@ void loadStartupPrintParams(AppState& state, Services&)
 {
     // Start from the built-in set, so that a short or damaged file still leaves a usable font.
     state.print = defaultPrintParams(standardFontName(), standardTextColor());
-    const QString path = AjoutSlash(state.CheminAppli) + QStringLiteral("DEFAUT.PAR");
+    const QString path =
+        programFilePath(state.CheminDonnees, state.CheminAppli, ProgramFile::PrintParams);
     if (FichierExiste(path))
         LoadFileConfig(path, state.print);
 }

@@ -5,6 +5,7 @@
 #include "core/services.h"
 #include "core/settingsfile.h"
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
 
 #include <cmath>
 #include <limits>
@@ -33,7 +34,7 @@ bool readInteger(SettingsReader& reader, int& value)
 
 QString telephonCfgPath(const AppState& state)
 {
-    return AjoutSlash(state.CheminAppli) + QStringLiteral("Telephon.cfg");
+    return programFilePath(state.CheminDonnees, state.CheminAppli, ProgramFile::DialerSettings);
 }
 
 QByteArray telephonCfgBytes(const DialerSettings& settings)

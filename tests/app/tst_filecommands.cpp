@@ -1,5 +1,6 @@
 #include "mainwindowfixture.h"
 
+#include "app/application.h"
 #include "core/dosshell.h"
 
 #include <QDir>
@@ -56,6 +57,11 @@ private slots:
     void readOnlyFileIsRefused();
     void emptyTableGetsItsFirstEmptyRecord();
     void ajoutSlashNeverDoubles();
+    void fileArgumentOpensInPlaceOfTheDefault_data();
+    void fileArgumentOpensInPlaceOfTheDefault();
+    void fileArgumentIsTakenWhole_data();
+    void fileArgumentIsTakenWhole();
+    void installedProgramFindsEachFileInItsFolder();
 };
 
 void TestFileCommands::nouveauCreatesOpensAndWaitsForTheFirstRecord()
@@ -285,6 +291,119 @@ void TestFileCommands::ajoutSlashNeverDoubles()
     QVERIFY(!FichierExiste(dir.path())); // a folder is not a file
     QVERIFY(!FichierExiste(dir.filePath(QStringLiteral("rien"))));
     QVERIFY(!FichierExiste(QString()));
+}
+
+void TestFileCommands::fileArgumentOpensInPlaceOfTheDefault_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // "adb": an address file holding Zola
+    QTest::addColumn<QString>("message");    // the start of the refusal, "" when opened
+    QTest::addColumn<int>("style");
+    QTest::newRow("address file") << "Amis.adb" << QByteArray("adb") << "" << 0;
+    QTest::newRow("missing") << "Absent.adb" << QByteArray() << "Fichier %1 introuvable !" << 48;
+    QTest::newRow("not an address file")
+        << "Notes.adb" << QByteArray("des notes, pas des adresses\n")
+        << "Le fichier %1 n'est pas un fichier d'adresses valide.\r" << 16;
+}
+
+void TestFileCommands::fileArgumentOpensInPlaceOfTheDefault()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QFETCH(int, style);
+    MainWindowFixture f;
+    // The default file is there too: the file named wins, and a refused one does not fall back.
+    makeAddressFile(f.path(QStringLiteral("Elvarine.adb")),
+                    {person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    const QString named = f.path(name);
+    if (content == "adb") {
+        makeAddressFile(named, {person(QStringLiteral("Zola"), QStringLiteral("Émile"))});
+    } else if (!content.isEmpty()) {
+        QFile file(named);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    if (!message.isEmpty())
+        f.dialogs.expectMessageStartingWith(message.arg(named), style, QStringLiteral("Erreur"));
+    f.w->setStartupFile(named);
+    frmElvarine& w = f.start();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    if (message.isEmpty()) {
+        QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + named);
+        QCOMPARE(f.state.FicAdresses, named);
+        QCOMPARE(listLines(w), QStringList{QStringLiteral("Zola Émile")});
+    } else {
+        // The program goes on without a file, as after a refused Ouvrir.
+        QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine"));
+        QCOMPARE(f.state.FicAnOuvre, 0);
+        QVERIFY(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isHidden());
+    }
+    // The name is used once: a later activation follows the usual start-up rule.
+    w.Form_Activate();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.state.FicAnOuvre, 1);
+}
+
+void TestFileCommands::fileArgumentIsTakenWhole_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    // Earlier cases leave the current folder in a removed program folder.
+    QVERIFY(QDir::setCurrent(QDir::tempPath()));
+    const QString here = QDir::currentPath();
+    QTest::newRow("none") << QStringList{"Elvarine"} << "";
+    QTest::newRow("relative, made absolute")
+        << QStringList{"Elvarine", "carnets/amis.adb"} << here + "/carnets/amis.adb";
+    QTest::newRow("absolute") << QStringList{"Elvarine", "/srv/amis.adb"} << "/srv/amis.adb";
+    QTest::newRow("an unknown option is passed over")
+        << QStringList{"Elvarine", "--inconnue", "/srv/amis.adb"} << "/srv/amis.adb";
+    QTest::newRow("after --, a name starting with a dash")
+        << QStringList{"Elvarine", "--", "-amis.adb"} << here + "/-amis.adb";
+    QTest::newRow("file URL") << QStringList{"Elvarine", "file:///srv/Mes%20amis.adb"}
+                              << "/srv/Mes amis.adb";
+    QTest::newRow("the first of two")
+        << QStringList{"Elvarine", "/srv/a.adb", "/srv/b.adb"} << "/srv/a.adb";
+}
+
+void TestFileCommands::fileArgumentIsTakenWhole()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QCOMPARE(addressFileArgument(arguments), file);
+}
+
+void TestFileCommands::installedProgramFindsEachFileInItsFolder()
+{
+    // Installed: the start-up database and the help in the install's data folder, the user's
+    // files in a folder of their own.
+    MainWindowFixture f(false);
+    QTemporaryDir user;
+    QVERIFY(user.isValid());
+    makeAddressFile(f.path(QStringLiteral("Elvarine.mdb")));
+    QVERIFY(QFile::copy(QStringLiteral(ELVARINE_PROGRAM_DIR "/Elvarine.HLP"),
+                        f.path(QStringLiteral("Elvarine.HLP"))));
+    makeAddressFile(user.filePath(QStringLiteral("Elvarine.adb")),
+                    {person(QStringLiteral("Durand"), QStringLiteral("Marie"))});
+    QFile cfg(user.filePath(QStringLiteral("Telephon.cfg")));
+    QVERIFY(cfg.open(QIODevice::WriteOnly));
+    cfg.write("1\r\n3\r\n1\r\n");
+    cfg.close();
+    f.folder = std::make_unique<FixedFolder>(f.dir.path(), user.path());
+    f.services.folder = f.folder.get();
+    frmElvarine& w = f.start();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(f.state.CheminAppli, user.path());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + user.filePath("Elvarine.adb"));
+    QCOMPARE(f.state.dialer.NumPort, 3); // read from the user's folder
+    // The file dialogs start in the user's folder.
+    f.dialogs.expectOpenFile(openRequest(), std::nullopt);
+    w.Mnu_Ouvrir_Click();
+    QVERIFY(f.dialogs.done());
+    QCOMPARE(QDir::currentPath(), QDir(user.path()).canonicalPath());
+    // The help comes from the data folder.
+    w.Mnu_Aide_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
 }
 
 QTEST_MAIN(TestFileCommands)

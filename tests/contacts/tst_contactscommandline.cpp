@@ -41,11 +41,14 @@ private:
 
 void TestContactsCommandLine::init()
 {
-    // A program folder of its own: the program beside its default address file.
+    // A portable copy of its own: the program and its start-up database beside the default
+    // address file.
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QFile::copy(QStringLiteral(ELVARINE_PROGRAM_DIR "/Elvarine"),
                         m_dir->filePath(QStringLiteral("Elvarine"))));
+    QVERIFY(QFile::copy(QStringLiteral(ELVARINE_PROGRAM_DIR "/Elvarine.mdb"),
+                        m_dir->filePath(QStringLiteral("Elvarine.mdb"))));
     makeAddressFile(m_dir->filePath(QStringLiteral("Elvarine.adb")),
                     {{"Zola", "Émile", " ", " ", " ", "75009", "Paris"}, {"Hugo", "Victor"}});
     makeAddressFile(m_dir->filePath(QStringLiteral("autre.adb")), {{"Sand", "George"}});
@@ -70,6 +73,11 @@ void TestContactsCommandLine::commands_data()
     QTest::newRow("help") << QStringList{"--help"} << 0
                           << "FICHIER_ADRESSES est par défaut %d/Elvarine.adb."
                           << "" << 2 << "";
+    QTest::newRow("help names the file the window opens")
+        << QStringList{"-h"} << 0
+        << "  Elvarine [FICHIER_ADRESSES]\n      ouvre la fenêtre du carnet d'adresses avec "
+           "FICHIER_ADRESSES"
+        << "" << 2 << "";
     QTest::newRow("export to vCard, default address file")
         << QStringList{"--export", "%d/sortie.vcf"} << 0
         << "2 fiche(s) exportée(s) de « %d/Elvarine.adb » dans « %d/sortie.vcf »."

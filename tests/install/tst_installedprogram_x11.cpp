@@ -1,0 +1,402 @@
+// The program installed as a user installs it: `cmake --install` into a prefix of its own, the
+// desktop's validators on the tree, and the installed program run from a read-only prefix with an
+// empty home, driven through its windows on an X display.
+#include "addressfiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+const QString kAppId = QStringLiteral(ELVARINE_APP_ID);
+const QString kAddressType = QStringLiteral("application/x-elvarine-addressbook");
+const int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+// Every file under `root`, by relative path, with a hash of its bytes and its permissions.
+QMap<QString, QByteArray> snapshot(const QString& root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        QByteArray id = QByteArray::number(int(info.permissions()), 16);
+        QFile f(path);
+        if (info.isFile() && f.open(QIODevice::ReadOnly))
+            id += ' ' + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+        files.insert(QDir(root).relativeFilePath(path), id);
+    }
+    return files;
+}
+
+void setWritable(const QString& root, bool writable)
+{
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QStringList paths{root};
+    while (it.hasNext())
+        paths << it.next();
+    for (const QString& path : paths) {
+        QFile::Permissions p = QFileInfo(path).permissions();
+        if (writable)
+            p |= QFile::WriteOwner | QFile::WriteUser;
+        else
+            p &= ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther);
+        QFile::setPermissions(path, p);
+    }
+}
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QString& program, const QStringList& args, int timeoutMs = 60000,
+        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("timed out: ") + program + QLatin1Char(' ') + args.join(' ');
+        return r;
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// A window of the display whose name matches `pattern`, waited for; its id or empty.
+QString waitForWindow(const QString& pattern)
+{
+    const Run r = run(QStringLiteral("xdotool"),
+                      {QStringLiteral("search"), QStringLiteral("--sync"),
+                       QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
+                      30000);
+    return r.status == 0 ? r.out.split(QLatin1Char('\n')).first().trimmed() : QString();
+}
+
+// Gives `window` the keyboard (there is no window manager) and types `keys` there.
+bool pressKeys(const QString& window, const QString& keys)
+{
+    return run(QStringLiteral("xdotool"),
+               {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window,
+                QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50"), keys},
+               30000)
+               .status == 0;
+}
+
+QString windowName(const QString& window)
+{
+    return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window}, 30000)
+        .out.trimmed();
+}
+
+} // namespace
+
+class TestInstalledProgram : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void installedTree();
+    void validators();
+    void addressFilesAreRecognised();
+    void defaultAddressFileInTheUserFolder_data();
+    void defaultAddressFileInTheUserFolder();
+    void writesOnlyInTheUserFolder();
+    void fileArgumentAmongQtOptions_data();
+    void fileArgumentAmongQtOptions();
+
+private:
+    QProcessEnvironment userEnvironment(const QString& home) const;
+
+    QTemporaryDir m_dir;
+    QString m_prefix;
+    QString m_program;
+};
+
+void TestInstalledProgram::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // Any prefix works: this one has a space and an accent.
+    m_prefix = m_dir.filePath(QStringLiteral("préfixe local"));
+    const Run install = run(QStringLiteral(ELVARINE_CMAKE_COMMAND),
+                            {QStringLiteral("--install"), QStringLiteral(ELVARINE_BINARY_DIR),
+                             QStringLiteral("--prefix"), m_prefix});
+    QVERIFY2(install.status == 0, qPrintable(install.out + install.err));
+    m_program = m_prefix + QStringLiteral("/bin/Elvarine");
+}
+
+void TestInstalledProgram::cleanupTestCase()
+{
+    setWritable(m_prefix, true);
+}
+
+void TestInstalledProgram::installedTree()
+{
+    QStringList expected{
+        QStringLiteral("bin/Elvarine"),
+        QStringLiteral("share/elvarine/Elvarine.mdb"),
+        QStringLiteral("share/elvarine/Elvarine.HLP"),
+        QStringLiteral("share/applications/%1.desktop").arg(kAppId),
+        QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId),
+        QStringLiteral("share/mime/packages/%1.xml").arg(kAppId),
+        QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId),
+    };
+    for (int size : kIconSizes)
+        expected << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId);
+    QStringList installed;
+    const auto files = snapshot(m_prefix);
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        if (QFileInfo(m_prefix + QLatin1Char('/') + it.key()).isFile())
+            installed << it.key();
+    }
+    expected.sort();
+    installed.sort();
+    QCOMPARE(installed, expected);
+
+    QVERIFY(QFileInfo(m_program).isExecutable());
+    for (int size : kIconSizes) {
+        const QImage icon(
+            m_prefix +
+            QStringLiteral("/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId));
+        QCOMPARE(icon.size(), QSize(size, size));
+        QVERIFY(icon.hasAlphaChannel());
+        // Drawn, not blank: the middle of the icon is opaque.
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size * 3 / 4)), 255);
+    }
+    // The start-up database is a real address file: the program opens it.
+    QCOMPARE(readAddressFile(m_prefix + QStringLiteral("/share/elvarine/Elvarine.mdb")).size(), 0);
+
+    // The launcher opens address files, and names the icon and type that are installed.
+    QFile desktop(m_prefix + QStringLiteral("/share/applications/%1.desktop").arg(kAppId));
+    QVERIFY(desktop.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(desktop.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line :
+         {QStringLiteral("Exec=Elvarine %f"), QStringLiteral("Icon=") + kAppId,
+          QStringLiteral("MimeType=") + kAddressType + QLatin1Char(';'),
+          QStringLiteral("GenericName=Carnet d'adresses"),
+          QStringLiteral("Categories=Office;ContactManagement;")})
+        QVERIFY2(lines.contains(line), qPrintable(line));
+}
+
+void TestInstalledProgram::validators()
+{
+    for (const char* tool : {"desktop-file-validate", "appstreamcli"}) {
+        QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is missing: run scripts/install-deps.sh")
+                                .arg(QLatin1String(tool))));
+    }
+    const Run desktop =
+        run(QStringLiteral("desktop-file-validate"),
+            {m_prefix + QStringLiteral("/share/applications/%1.desktop").arg(kAppId)});
+    QVERIFY2(desktop.status == 0 && desktop.out.isEmpty() && desktop.err.isEmpty(),
+             qPrintable(desktop.out + desktop.err));
+    // The metainfo alone, then the tree: its launcher and its icon found where it says.
+    const Run metainfo =
+        run(QStringLiteral("appstreamcli"),
+            {QStringLiteral("validate"), QStringLiteral("--no-net"),
+             m_prefix + QStringLiteral("/share/metainfo/%1.metainfo.xml").arg(kAppId)});
+    QVERIFY2(metainfo.status == 0, qPrintable(metainfo.out + metainfo.err));
+    const Run tree = run(QStringLiteral("appstreamcli"),
+                         {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), m_prefix});
+    QVERIFY2(tree.status == 0, qPrintable(tree.out + tree.err));
+    for (const Run& r : {metainfo, tree}) {
+        // Errors and warnings fail; the pedantic note on the capital letter of the id does not.
+        const QStringList lines = (r.out + r.err).split(QLatin1Char('\n'));
+        for (const QString& line : lines)
+            QVERIFY2(!line.startsWith(QLatin1String("E:")) &&
+                         !line.startsWith(QLatin1String("W:")) &&
+                         !line.startsWith(QLatin1String("I:")),
+                     qPrintable(line));
+    }
+}
+
+void TestInstalledProgram::addressFilesAreRecognised()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+        QFAIL("update-mime-database is missing: run scripts/install-deps.sh");
+    // The desktop's type database as a system install leaves it: the installed type merged
+    // with the freedesktop.org types into one database.
+    const QString share = m_dir.filePath(QStringLiteral("share"));
+    const QString packages = share + QStringLiteral("/mime/packages/");
+    const QString system = QStringLiteral("/usr/share/mime/packages/freedesktop.org.xml");
+    if (!QFile::exists(system))
+        QSKIP("the freedesktop.org types are not installed (shared-mime-info)");
+    QVERIFY(QDir().mkpath(packages));
+    QVERIFY(QFile::copy(system, packages + QStringLiteral("freedesktop.org.xml")));
+    QVERIFY(QFile::copy(m_prefix + QStringLiteral("/share/mime/packages/%1.xml").arg(kAppId),
+                        packages + kAppId + QStringLiteral(".xml")));
+    const Run update = run(QStringLiteral("update-mime-database"), {share + "/mime"});
+    QVERIFY2(update.status == 0, qPrintable(update.err));
+    qputenv("XDG_DATA_DIRS", share.toUtf8());
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("nothing")).toUtf8());
+
+    const QString adb = m_dir.filePath(QStringLiteral("Amis.adb"));
+    makeAddressFile(adb, {{"Zola", "Émile"}});
+    // Ada sources share the extension: their text keeps them apart.
+    const QString ada = m_dir.filePath(QStringLiteral("paquet.adb"));
+    QFile source(ada);
+    QVERIFY(source.open(QIODevice::WriteOnly));
+    source.write("package body Paquet is\nend Paquet;\n");
+    source.close();
+    QMimeDatabase types;
+    const QMimeType ours = types.mimeTypeForFile(adb);
+    QCOMPARE(ours.name(), kAddressType);
+    QVERIFY(ours.inherits(QStringLiteral("application/vnd.sqlite3")));
+    QCOMPARE(types.mimeTypeForFile(ada).name(), QStringLiteral("text/x-adasrc"));
+}
+
+void TestInstalledProgram::defaultAddressFileInTheUserFolder_data()
+{
+    QTest::addColumn<QString>("xdgDataHome"); // "%h" stands for the home folder
+    QTest::addColumn<QString>("defaultFile");
+    QTest::newRow("XDG_DATA_HOME unset") << ""
+                                         << "%h/.local/share/Elvarine/Elvarine.adb";
+    QTest::newRow("XDG_DATA_HOME set") << "%h/donnees"
+                                       << "%h/donnees/Elvarine/Elvarine.adb";
+}
+
+void TestInstalledProgram::defaultAddressFileInTheUserFolder()
+{
+    QFETCH(QString, xdgDataHome);
+    QFETCH(QString, defaultFile);
+    QTemporaryDir home;
+    QProcessEnvironment env = userEnvironment(home.path());
+    if (!xdgDataHome.isEmpty())
+        env.insert(QStringLiteral("XDG_DATA_HOME"), xdgDataHome.replace("%h", home.path()));
+    const Run help = run(m_program, {QStringLiteral("--help")}, 60000, env);
+    QCOMPARE(help.status, 0);
+    QVERIFY2(help.out.contains(QStringLiteral("FICHIER_ADRESSES est par défaut %1.")
+                                   .arg(defaultFile.replace("%h", home.path()))),
+             qPrintable(help.out));
+}
+
+void TestInstalledProgram::writesOnlyInTheUserFolder()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X display (run under xvfb-run)");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
+             "xdotool is missing: run scripts/install-deps.sh");
+    QTemporaryDir home;
+    QTemporaryDir work; // the folder the program is started from
+    setWritable(m_prefix, false);
+    const auto prefixBefore = snapshot(m_prefix);
+
+    QProcess program;
+    program.setProcessEnvironment(userEnvironment(home.path()));
+    program.setWorkingDirectory(work.path());
+    program.start(m_program, QStringList());
+    QVERIFY(program.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        program.kill();
+        program.waitForFinished();
+    });
+    // Nouveau, accepting the name the dialog proposes, then the open dialog that follows.
+    const QString main = waitForWindow(QStringLiteral("^Elvarine$"));
+    QVERIFY2(!main.isEmpty(), "the main window did not come up");
+    QVERIFY(pressKeys(main, QStringLiteral("ctrl+n")));
+    const QString save = waitForWindow(QStringLiteral("un fichier d'adresses$"));
+    QVERIFY2(!save.isEmpty(), "the save dialog did not come up");
+    QVERIFY(pressKeys(save, QStringLiteral("Return")));
+    const QString open = waitForWindow(QStringLiteral("^Ouvrir le fichier$"));
+    QVERIFY2(!open.isEmpty(), "the open dialog did not come up");
+    QVERIFY(pressKeys(open, QStringLiteral("Return")));
+    const QString userFolder = home.filePath(QStringLiteral(".local/share/Elvarine"));
+    const QString created = userFolder + QStringLiteral("/Nouveau.adb");
+    QTRY_COMPARE_WITH_TIMEOUT(windowName(main), QStringLiteral("Elvarine ") + created, 30000);
+    stop.dismiss();
+    program.kill();
+    program.waitForFinished();
+
+    // The new file in the user's data folder, made private, holding its first record.
+    QCOMPARE(readAddressFile(created).size(), 1);
+    QCOMPARE(QFileInfo(userFolder).permissions() & (QFile::ReadOther | QFile::ExeOther),
+             QFile::Permissions());
+    // Nothing anywhere else: the prefix and the starting folder are as they were, and the home
+    // holds only the user's data folder (beside what the toolkit keeps for itself: font caches,
+    // the file dialog's last folder).
+    QCOMPARE(snapshot(m_prefix), prefixBefore);
+    QCOMPARE(snapshot(work.path()), (QMap<QString, QByteArray>()));
+    const auto homeFiles = snapshot(home.path());
+    for (auto it = homeFiles.begin(); it != homeFiles.end(); ++it) {
+        const QString& path = it.key();
+        const bool ours = path == QLatin1String(".local") ||
+                          path == QLatin1String(".local/share") ||
+                          path == QLatin1String(".local/share/Elvarine") ||
+                          path.startsWith(QLatin1String(".local/share/Elvarine/"));
+        const bool toolkit =
+            path == QLatin1String(".cache") || path.startsWith(QLatin1String(".cache/")) ||
+            path == QLatin1String(".config") || path == QLatin1String(".config/QtProject.conf");
+        QVERIFY2(ours || toolkit, qPrintable(path));
+    }
+    QCOMPARE(QDir(userFolder).entryList(QDir::Files), QStringList{QStringLiteral("Nouveau.adb")});
+}
+
+void TestInstalledProgram::fileArgumentAmongQtOptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("address file") << "Amis du club.adb" << true;
+    QTest::newRow("missing") << "Absent.adb" << false;
+}
+
+void TestInstalledProgram::fileArgumentAmongQtOptions()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X display (run under xvfb-run)");
+    QTemporaryDir home;
+    QTemporaryDir files;
+    const QString path = files.filePath(name);
+    if (exists)
+        makeAddressFile(path, {{"Zola", "Émile"}});
+    QProcess program;
+    program.setProcessEnvironment(userEnvironment(home.path()));
+    // Qt's own options come first and are Qt's; the relative name is the file.
+    program.setWorkingDirectory(files.path());
+    program.start(m_program, {QStringLiteral("-platform"), QStringLiteral("xcb"), name});
+    QVERIFY(program.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        program.kill();
+        program.waitForFinished();
+    });
+    if (exists) {
+        const QString main = waitForWindow(QStringLiteral("^Elvarine /.*club\\.adb$"));
+        QVERIFY2(!main.isEmpty(), "the file was not opened");
+        QCOMPARE(windowName(main), QStringLiteral("Elvarine ") + path);
+    } else {
+        const QString message = waitForWindow(QStringLiteral("^Erreur$"));
+        QVERIFY2(!message.isEmpty(), "no message about the missing file");
+    }
+}
+
+QProcessEnvironment TestInstalledProgram::userEnvironment(const QString& home) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    for (const char* name :
+         {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    return env;
+}
+
+QTEST_GUILESS_MAIN(TestInstalledProgram)
+#include "tst_installedprogram_x11.moc"

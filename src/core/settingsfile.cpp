@@ -46,6 +46,36 @@ void SettingsWriter::endLine()
     m_lineStarted = false;
 }
 
+void SettingsWriter::fontLines(const QString& name, double size, bool bold, bool italic)
+{
+    text(storableSettingsText(name));
+    endLine();
+    single(size);
+    endLine();
+    boolean(bold);
+    endLine();
+    boolean(italic);
+    endLine();
+}
+
+QString storableSettingsText(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] != QLatin1Char('"'))
+            continue;
+        int after = i + 1;
+        while (after < s.size() && s[after] == QLatin1Char(' '))
+            ++after;
+        if (after < s.size() && s[after] == QLatin1Char(','))
+            s[i] = QLatin1Char('\'');
+    }
+    return s;
+}
+
 std::optional<double> SettingsItem::toNumber() const
 {
     switch (kind) {

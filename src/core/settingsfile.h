@@ -19,6 +19,9 @@ public:
     void integer(qint64 value);
     // Ends the current line with CR LF.
     void endLine();
+    // The four font lines of the print parameters and sender files: name, size (single
+    // precision), bold, italic, one a line.
+    void fontLines(const QString& name, double size, bool bold, bool italic);
 
     QByteArray bytes() const { return m_bytes; }
 
@@ -27,6 +30,11 @@ private:
     QByteArray m_bytes;
     bool m_lineStarted = false;
 };
+
+// `text` as the reader gives it back whole: the reader takes a quoted text up to the first quote
+// followed by a comma, so such a quote inside a value would cut it short and shift every value
+// after it (it is written as an apostrophe); line breaks become spaces.
+QString storableSettingsText(const QString& text);
 
 // One item read back.
 struct SettingsItem {

@@ -15,27 +15,6 @@
 namespace
 {
 
-// The settings reader takes a quoted text up to the first quote followed by a comma, so such a
-// quote inside a line would cut it short and shift every value after it: it is written as an
-// apostrophe. Line breaks cannot be part of a value either.
-QString storableText(const QString& text)
-{
-    QString s = text;
-    s.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    for (int i = 0; i < s.size(); ++i) {
-        if (s[i] != QLatin1Char('"'))
-            continue;
-        int after = i + 1;
-        while (after < s.size() && s[after] == QLatin1Char(' '))
-            ++after;
-        if (after < s.size() && s[after] == QLatin1Char(','))
-            s[i] = QLatin1Char('\'');
-    }
-    return s;
-}
-
 // A number item; texts count when they hold a number and nothing else.
 std::optional<double> numberOf(const SettingsItem& item)
 {
@@ -88,23 +67,16 @@ std::optional<int> integer16Of(const SettingsItem& item)
 QByteArray senderProfileBytes(const SenderProfile& p)
 {
     SettingsWriter w;
-    w.text(storableText(p.Ligne1));
-    w.text(storableText(p.Ligne2));
+    w.text(storableSettingsText(p.Ligne1));
+    w.text(storableSettingsText(p.Ligne2));
     w.endLine();
-    w.text(storableText(p.Ligne3));
+    w.text(storableSettingsText(p.Ligne3));
     w.endLine();
-    w.text(storableText(p.Ligne4));
+    w.text(storableSettingsText(p.Ligne4));
     w.endLine();
-    w.text(storableText(p.Ligne5));
+    w.text(storableSettingsText(p.Ligne5));
     w.endLine();
-    w.text(storableText(p.FontName));
-    w.endLine();
-    w.single(p.FontSize);
-    w.endLine();
-    w.boolean(p.FontBold);
-    w.endLine();
-    w.boolean(p.FontItalic);
-    w.endLine();
+    w.fontLines(p.FontName, p.FontSize, p.FontBold, p.FontItalic);
     // A whole number: seven significant digits would change colours from ten million on.
     w.integer(senderColorRef(p.TextColor));
     w.endLine();

@@ -94,14 +94,7 @@ QByteArray printParamsBytes(const PrintParams& p)
     w.boolean(p.ImprimerCadre);
     w.boolean(p.ImprimerDecoupe);
     w.endLine();
-    w.text(p.FontName);
-    w.endLine();
-    w.single(p.FontSize);
-    w.endLine();
-    w.boolean(p.FontBold);
-    w.endLine();
-    w.boolean(p.FontItalic);
-    w.endLine();
+    w.fontLines(p.FontName, p.FontSize, p.FontBold, p.FontItalic);
     w.integer(p.ForeColor);
     w.endLine();
     return w.bytes();

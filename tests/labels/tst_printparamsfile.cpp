@@ -130,18 +130,25 @@ void TestPrintParamsFile::saveThenLoad_data()
     QTest::addColumn<int>("which");
     QTest::newRow("defaults") << 0;
     QTest::newRow("every field changed") << 1;
+    QTest::newRow("font name with a quote before a comma") << 2;
 }
 
 void TestPrintParamsFile::saveThenLoad()
 {
     QFETCH(int, which);
-    const PrintParams saved =
-        which == 0 ? defaultPrintParams(QStringLiteral("Arial"), 0) : unusual();
+    PrintParams saved = which == 0 ? defaultPrintParams(QStringLiteral("Arial"), 0) : unusual();
+    if (which == 2)
+        saved.FontName = QStringLiteral("Police \"Titre\", grasse");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("A.PAR"));
     QVERIFY(writePrintParamsFile(path, saved, nullptr));
     PrintParams loaded = which == 0 ? unusual() : defaultPrintParams(QStringLiteral("Arial"), 0);
     LoadFileConfig(path, loaded);
+    if (which == 2) {
+        // The quote is kept as an apostrophe; the values after the name are read where they were.
+        QCOMPARE(loaded.FontName, QStringLiteral("Police \"Titre', grasse"));
+        saved.FontName = loaded.FontName;
+    }
     compareStored(loaded, saved);
     if (which == 1) {
         const QList<QByteArray> lines = readBytes(path).split('\n');

@@ -75,8 +75,9 @@ void frmElvarine::bindStartupDatabase()
 
 void frmElvarine::Form_Activate()
 {
-    command(Command::Suivant)->setEnabled(false);
-    command(Command::CollerFiche)->setEnabled(false);
+    // Back from another window, every control is set again from the program's state: what the
+    // other window did (moving the record, changing the sender profile...) shows at once.
+    updateCommands();
     if (state.FicAnOuvre == 1)
         return;
     if (!FichierExiste(programFile(QStringLiteral("Elvarine.mdb")))) {
@@ -135,8 +136,9 @@ bool frmElvarine::openAddressFile(const QString& path)
 
 void frmElvarine::Mnu_Ouvrir_Click()
 {
+    if (!settleOpenRecord())
+        return;
     QDir::setCurrent(state.CheminAppli);
-    command(Command::Suivant)->setEnabled(false);
     if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Ouvrir le fichier"), false))
         return;
     const QString previous = state.FicAdresses;
@@ -156,6 +158,8 @@ void frmElvarine::Mnu_Ouvrir_Click()
 
 void frmElvarine::Mnu_Nouveau_Click()
 {
+    if (!settleOpenRecord())
+        return;
     QDir::setCurrent(state.CheminAppli);
     m_commonDialog->FileName = QStringLiteral("Nouveau.adb");
     if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Créer un fichier d'adresses"), true))

@@ -1,8 +1,12 @@
 #include "mainwindowfixture.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
+#include <utility>
 
 MainWindowFixture::MainWindowFixture(bool withMdb)
 {
@@ -41,6 +45,30 @@ void typeText(QWidget* widget, const QString& text)
 {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QString workflowControls(const frmElvarine& w)
+{
+    auto en = [](bool e) { return e ? QLatin1Char('E') : QLatin1Char('D'); };
+    auto button = [&w](const char* name) {
+        return w.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    QString s;
+    s += en(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
+    s += en(w.list()->isEnabled());
+    for (const char* name : {"cmdAdd", "cmdDelete", "cmdRefresh"})
+        s += en(button(name)->isEnabled());
+    s += en(w.toolbarButton(16)->isEnabled());
+    for (const char* name : {"cmdUpdate", "cmdClose"})
+        s += en(button(name)->isEnabled());
+    s += button("CmdAnnul")->isHidden() ? QLatin1Char('H') : QLatin1Char('V');
+    const std::pair<int, const char*> toolbar[] = {
+        {14, "cmdAdd"}, {15, "cmdDelete"}, {16, "cmdRefresh"}, {17, "cmdUpdate"}};
+    for (const auto& [index, name] : toolbar) {
+        if (w.toolbarButton(index)->isEnabled() != button(name)->isEnabled())
+            s += QStringLiteral(" toolbar %1 differs").arg(index);
+    }
+    return s;
 }
 
 QStringList listLines(const frmElvarine& w)

@@ -77,10 +77,7 @@ frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* par
     controls.updateButton = m_widgets.updateButton;
     controls.closeButton = m_widgets.closeButton;
     controls.cancelButton = m_widgets.cancelButton;
-    controls.toolbarAdd = command(Command::Ajouter);
-    controls.toolbarDelete = command(Command::Supprimer);
     controls.toolbarRefresh = command(Command::Actualiser);
-    controls.toolbarUpdate = command(Command::Modifier);
     controls.focusPark = this;
     m_workflow.setControls(controls);
     m_workflow.onChange([this] { updateCommands(); });

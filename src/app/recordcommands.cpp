@@ -12,6 +12,9 @@
 
 void frmElvarine::cmdAdd_Click()
 {
+    // Toolbar button 14 stays on while a record is open: that record is settled first.
+    if (!settleOpenRecord())
+        return;
     m_workflow.startAdding();
     NewMode = 1;
     try {
@@ -24,6 +27,10 @@ void frmElvarine::cmdAdd_Click()
 
 void frmElvarine::cmdUpdate_Click()
 {
+    // Toolbar button 17 stays on while a record is open: that record is settled first, then the
+    // record shown opens for changes.
+    if (!settleOpenRecord())
+        return;
     m_workflow.startModifying();
 }
 

@@ -10,8 +10,8 @@
 namespace
 {
 
-// The controls of one state: on (enabled; for Annuler, shown) or off. Each record command's
-// push button and toolbar button share one column.
+// The controls of one state: on (enabled; for Annuler, shown) or off. Actualiser's push button
+// and toolbar button 16 share one column.
 struct ControlStates {
     bool recordFrame;
     bool nameList;
@@ -112,13 +112,10 @@ void RecordWorkflow::apply() const
     m_controls.recordFrame->setEnabled(on.recordFrame);
     m_controls.nameList->setEnabled(on.nameList);
     m_controls.addButton->setEnabled(on.add);
-    m_controls.toolbarAdd->setEnabled(on.add);
     m_controls.deleteButton->setEnabled(on.remove);
-    m_controls.toolbarDelete->setEnabled(on.remove);
     m_controls.refreshButton->setEnabled(on.refresh);
     m_controls.toolbarRefresh->setEnabled(on.refresh);
     m_controls.updateButton->setEnabled(on.update);
-    m_controls.toolbarUpdate->setEnabled(on.update);
     m_controls.closeButton->setEnabled(on.close);
     m_controls.cancelButton->setVisible(on.cancelShown);
 }

@@ -14,9 +14,9 @@ enum class RecordState {
     ModifyingChanged,   // the same once a box has changed: Annuler is gone
 };
 
-// The controls the record workflow opens and closes. Each record command has a push button and
-// a toolbar button (Ajouter 14, Supprimer 15, Actualiser 16, Modifier 17): both follow the same
-// row of the control table.
+// The controls the record workflow opens and closes. Actualiser's toolbar button 16 follows its
+// push button; toolbar buttons 14 (Ajouter), 15 (Supprimer) and 17 (Modifier) stay on whatever
+// the state: their commands settle a record left open in the form before they act.
 struct WorkflowControls {
     QWidget* recordFrame = nullptr; // the form with the field boxes
     QWidget* nameList = nullptr;
@@ -26,10 +26,7 @@ struct WorkflowControls {
     QPushButton* updateButton = nullptr;
     QPushButton* closeButton = nullptr;
     QPushButton* cancelButton = nullptr;
-    QAction* toolbarAdd = nullptr;
-    QAction* toolbarDelete = nullptr;
     QAction* toolbarRefresh = nullptr;
-    QAction* toolbarUpdate = nullptr;
     // Where the keyboard focus goes when the control holding it is closed by a change of state:
     // never a field box, whose focus rules would change the record.
     QWidget* focusPark = nullptr;

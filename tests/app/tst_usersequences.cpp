@@ -81,8 +81,8 @@ class TestUserSequences : public QObject
 private slots:
     void modifyThenCancelChangesNothing_data();
     void modifyThenCancelChangesNothing();
-    void toolbarRecordButtonsFollowTheForm_data();
-    void toolbarRecordButtonsFollowTheForm();
+    void toolbarRecordButtonsSettleTheOpenRecord_data();
+    void toolbarRecordButtonsSettleTheOpenRecord();
     void fileCommandsAskForTheOpenRecord_data();
     void fileCommandsAskForTheOpenRecord();
     void printWindowsAfterAnOpenRecord_data();
@@ -149,16 +149,42 @@ void TestUserSequences::modifyThenCancelChangesNothing()
     QCOMPARE(row[2].toString(), QStringLiteral(" "));
 }
 
-void TestUserSequences::toolbarRecordButtonsFollowTheForm_data()
+void TestUserSequences::toolbarRecordButtonsSettleTheOpenRecord_data()
 {
     QTest::addColumn<bool>("adding");
-    QTest::newRow("adding") << true;
-    QTest::newRow("modifying") << false;
+    QTest::addColumn<int>("toolbarIndex");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("deleteAsked"); // the record named by Supprimer's question
+    QTest::addColumn<QString>("controls");
+    QTest::addColumn<QString>("shownNom"); // "-": not checked
+    QTest::addColumn<QStringList>("storedNoms");
+    QTest::newRow("modifying, Supprimer, stored")
+        << false << 15 << int(vbYes) << "DurandNeuf Marie" << kBrowse << "-" << QStringList{"Zola"};
+    QTest::newRow("modifying, Supprimer, dropped")
+        << false << 15 << int(vbNo) << "Durand Marie" << kBrowse << "-" << QStringList{"Zola"};
+    QTest::newRow("modifying, Supprimer, kept open")
+        << false << 15 << int(vbCancel) << "" << kOpenChanged << "DurandNeuf"
+        << QStringList{"Durand", "Zola"};
+    QTest::newRow("adding, Supprimer, stored")
+        << true << 15 << int(vbYes) << "Neuf " << kBrowse << "-" << QStringList{"Durand", "Zola"};
+    QTest::newRow("modifying, Ajouter, stored") << false << 14 << int(vbYes) << "" << kOpenChanged
+                                                << "" << QStringList{"DurandNeuf", "Zola"};
+    QTest::newRow("adding, Ajouter, dropped")
+        << true << 14 << int(vbNo) << "" << kOpenChanged << "" << QStringList{"Durand", "Zola"};
+    QTest::newRow("adding, Modifier, stored")
+        << true << 17 << int(vbYes) << "" << kModifyingUnchanged << "Neuf"
+        << QStringList{"Durand", "Zola", "Neuf"};
 }
 
-void TestUserSequences::toolbarRecordButtonsFollowTheForm()
+void TestUserSequences::toolbarRecordButtonsSettleTheOpenRecord()
 {
     QFETCH(bool, adding);
+    QFETCH(int, toolbarIndex);
+    QFETCH(int, answer);
+    QFETCH(QString, deleteAsked);
+    QFETCH(QString, controls);
+    QFETCH(QString, shownNom);
+    QFETCH(QStringList, storedNoms);
     MainWindowFixture f;
     frmElvarine& w = f.startWith({{"Durand", "Marie"}, {"Zola", "Émile"}});
     UserDriver user(&w);
@@ -171,18 +197,24 @@ void TestUserSequences::toolbarRecordButtonsFollowTheForm()
         user.key(Qt::Key_End);
     }
     user.type(QStringLiteral("Neuf"));
+    // The push buttons are off; the toolbar's record buttons stay on.
     QCOMPARE(workflowControls(w), kOpenChanged);
-    for (int index : {14, 15, 17})
-        QVERIFY(!w.toolbarButton(index)->isEnabled());
-    // Supprimer cannot be clicked while the record is open.
-    user.click(toolbar(w), w.toolbarButton(15));
-    QVERIFY2(f.dialogs.shown.isEmpty(), qPrintable(f.dialogs.shown.join(QLatin1Char('\n'))));
 
-    actualiser(user, w);
-    const auto rows = stored(f);
-    QCOMPARE(rows.size(), adding ? 3 : 2);
-    QCOMPARE(rows[adding ? 2 : 0][0].toString(),
-             adding ? QStringLiteral("Neuf") : QStringLiteral("DurandNeuf"));
+    f.dialogs.expectMessage(kSaveQuestion, kSaveStyle, QStringLiteral("Elvarine"), answer);
+    if (!deleteAsked.isEmpty())
+        f.dialogs.expectMessage(QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\r") +
+                                    deleteAsked,
+                                vbYesNo + vbQuestion, QStringLiteral("Supprimer la fiche"), vbYes);
+    user.click(toolbar(w), w.toolbarButton(toolbarIndex));
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+
+    QTRY_COMPARE(workflowControls(w), controls);
+    if (shownNom != QLatin1String("-"))
+        QCOMPARE(w.fieldText(FieldBox::Nom), shownNom);
+    QStringList noms;
+    for (const QVariantList& row : stored(f))
+        noms << row[0].toString();
+    QCOMPARE(noms, storedNoms);
 }
 
 void TestUserSequences::fileCommandsAskForTheOpenRecord_data()

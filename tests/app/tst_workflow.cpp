@@ -47,6 +47,7 @@ class TestWorkflow : public QObject
 private slots:
     void stateTable_data();
     void stateTable();
+    void toolbarAddDeleteModifyStayEnabled();
     void enterMovesInTheBoxOrder();
     void enterInNotesMakesANewLine();
     void emptyNameIsReportedAndTheFocusReturns();
@@ -96,6 +97,11 @@ void TestWorkflow::stateTable_data()
                                       << "DEEEDDEEH";
     QTest::newRow("deleting") << "delete"
                               << "DEEEDDEEH";
+    // Toolbar button 14 while a record is open without changes: that one closes, a new one opens.
+    QTest::newRow("toolbar Ajouter while modifying") << "update,add"
+                                                     << "EDDDEEDDH";
+    QTest::newRow("toolbar Modifier while adding") << "add,update"
+                                                   << "EDDDEEDDV";
     // A command selecting another name while a record is being added: the untouched addition
     // is closed as Actualiser closes it, never leaving every control off.
     QTest::newRow("selection while adding") << "add,select1"
@@ -135,6 +141,18 @@ void TestWorkflow::stateTable()
     }
     QCOMPARE(controls(w), expected);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+}
+
+void TestWorkflow::toolbarAddDeleteModifyStayEnabled()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({rec("Durand", "Marie")});
+    for (auto step : {&frmElvarine::cmdAdd_Click, &frmElvarine::cmdRefresh_Click,
+                      &frmElvarine::cmdUpdate_Click}) {
+        (w.*step)();
+        for (int b : {14, 15, 17})
+            QVERIFY(w.toolbarButton(b)->isEnabled());
+    }
 }
 
 void TestWorkflow::enterMovesInTheBoxOrder()

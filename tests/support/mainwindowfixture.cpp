@@ -6,7 +6,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
-#include <utility>
 
 MainWindowFixture::MainWindowFixture(bool withMdb)
 {
@@ -62,11 +61,10 @@ QString workflowControls(const frmElvarine& w)
     for (const char* name : {"cmdUpdate", "cmdClose"})
         s += en(button(name)->isEnabled());
     s += button("CmdAnnul")->isHidden() ? QLatin1Char('H') : QLatin1Char('V');
-    const std::pair<int, const char*> toolbar[] = {
-        {14, "cmdAdd"}, {15, "cmdDelete"}, {16, "cmdRefresh"}, {17, "cmdUpdate"}};
-    for (const auto& [index, name] : toolbar) {
-        if (w.toolbarButton(index)->isEnabled() != button(name)->isEnabled())
-            s += QStringLiteral(" toolbar %1 differs").arg(index);
+    // Toolbar buttons 14, 15 and 17 stay on in every state.
+    for (int index : {14, 15, 17}) {
+        if (!w.toolbarButton(index)->isEnabled())
+            s += QStringLiteral(" toolbar %1 off").arg(index);
     }
     return s;
 }

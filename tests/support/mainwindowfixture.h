@@ -41,5 +41,5 @@ void typeText(QWidget* widget, const QString& text);
 QStringList listLines(const frmElvarine& w);
 // The record workflow's controls as one text, in the order form, list, Ajouter, Supprimer,
 // Actualiser, toolbar 16, Modifier, Quitter (E enabled, D disabled), then Annuler (V visible, H
-// hidden); a toolbar record button (14 to 17) that differs from its push button is named after.
+// hidden); toolbar button 14, 15 or 17 found off is named after.
 QString workflowControls(const frmElvarine& w);

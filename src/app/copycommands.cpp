@@ -4,19 +4,17 @@
 
 #include "core/appstate.h"
 
-#include <QAction>
-
 void frmElvarine::Mnu_CopieFiche_Click()
 {
     for (FieldBox box : kAllFieldBoxes)
         state.copy.FicheCopiee[boxNumber(box)] = fieldText(box);
     state.copy.FicheCopieeOK = 1;
-    command(Command::CollerFiche)->setEnabled(true);
+    updateCommands();
 }
 
 void frmElvarine::Mnu_CollerFiche_Click()
 {
-    if (state.copy.FicheCopieeOK != 1 || !m_binding.hasRecordset())
+    if (state.copy.FicheCopieeOK != 1 || !m_binding.hasRecordset() || !settleOpenRecord())
         return;
     cmdAdd_Click();
     for (FieldBox box : kAllFieldBoxes)

@@ -80,8 +80,9 @@ void frmElvarine::bindStartupDatabase()
 
 void frmElvarine::Form_Activate()
 {
-    command(Command::Suivant)->setEnabled(false);
-    command(Command::CollerFiche)->setEnabled(false);
+    // Back from another window, every control is set again from the program's state: what the
+    // other window did (moving the record, changing the sender profile...) shows at once.
+    updateCommands();
     if (state.FicAnOuvre == 1)
         return;
     if (!FichierExiste(programFile(ProgramFile::StartupDatabase))) {
@@ -147,8 +148,9 @@ bool frmElvarine::openAddressFile(const QString& path)
 
 void frmElvarine::Mnu_Ouvrir_Click()
 {
+    if (!settleOpenRecord())
+        return;
     QDir::setCurrent(state.CheminAppli);
-    command(Command::Suivant)->setEnabled(false);
     if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Ouvrir le fichier"), false))
         return;
     openNamedFile(m_commonDialog->FileName);
@@ -173,6 +175,8 @@ void frmElvarine::openNamedFile(const QString& path)
 
 void frmElvarine::Mnu_Nouveau_Click()
 {
+    if (!settleOpenRecord())
+        return;
     QDir::setCurrent(state.CheminAppli);
     m_commonDialog->FileName = QStringLiteral("Nouveau.adb");
     if (!chooseAddressFile(*m_commonDialog, QStringLiteral("Créer un fichier d'adresses"), true))

@@ -10,6 +10,7 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "platform/windowkeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,10 +71,20 @@ frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* par
     addToolBar(Qt::TopToolBarArea, toolbar);
     m_commands.build(*this, *menuBar(), *toolbar);
 
-    m_workflow.setControls({m_widgets.recordFrame, m_widgets.nameList, m_widgets.addButton,
-                            m_widgets.deleteButton, m_widgets.refreshButton, m_widgets.updateButton,
-                            m_widgets.closeButton, m_widgets.cancelButton,
-                            command(Command::Actualiser)});
+    WorkflowControls controls;
+    controls.recordFrame = m_widgets.recordFrame;
+    controls.nameList = m_widgets.nameList;
+    controls.addButton = m_widgets.addButton;
+    controls.deleteButton = m_widgets.deleteButton;
+    controls.refreshButton = m_widgets.refreshButton;
+    controls.updateButton = m_widgets.updateButton;
+    controls.closeButton = m_widgets.closeButton;
+    controls.cancelButton = m_widgets.cancelButton;
+    controls.toolbarRefresh = command(Command::Actualiser);
+    controls.focusPark = this;
+    m_workflow.setControls(controls);
+    m_workflow.onChange([this] { updateCommands(); });
+    useWindowKeyRules();
     resize(760, 580);
     // Until an address file is open, only the toolbar and the menus show.
     showFileControls(false);
@@ -87,8 +98,7 @@ void frmElvarine::showFileControls(bool open)
     m_widgets.buttonFrame->setVisible(open);
     m_widgets.statusBar->setVisible(open);
     m_widgets.nameList->setVisible(open);
-    m_commands.menu(Menu::Edition)->menuAction()->setEnabled(open);
-    m_commands.menu(Menu::Impression)->menuAction()->setEnabled(open);
+    updateCommands();
 }
 
 QString frmElvarine::programFile(ProgramFile file) const
@@ -123,10 +133,7 @@ void frmElvarine::setFieldText(FieldBox box, const QString& text)
 void frmElvarine::showField(FieldBox box, const QString& text)
 {
     m_showing = true;
-    QString shown = text;
-    if (box == FieldBox::Notes)
-        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    setFieldText(box, shown);
+    setFieldText(box, text);
     m_showing = false;
 }
 
@@ -160,6 +167,19 @@ void frmElvarine::setListIndex(int index)
 {
     if (index < 0 || index >= m_listModel->rowCount())
         return;
+    if (m_workflow.formOpen()) {
+        // The record being modified is the one asked for: it stays open as it is.
+        if (index == listIndex() && m_workflow.state() != RecordState::Adding)
+            return;
+        // Another record is to be shown: the open one is settled first, then the entry is
+        // found again in the list, which Actualiser rebuilt.
+        const int position = m_listModel->recordPosition(index);
+        if (!settleOpenRecord())
+            return;
+        index = m_listModel->indexOfPosition(position);
+        if (index < 0)
+            return;
+    }
     if (listIndex() == index) {
         // Already selected: the selection does not change, nothing runs.
         return;
@@ -175,6 +195,7 @@ void frmElvarine::txtFields_Change(FieldBox box)
         return;
     m_changed[size_t(box)] = true;
     m_workflow.fieldChanged();
+    updateCommands();
 }
 
 void frmElvarine::txtFields_GotFocus(FieldBox box)
@@ -208,7 +229,11 @@ bool frmElvarine::txtFields_KeyDown(FieldBox box, int key)
     const std::optional<FieldBox> next = nextBox(box);
     if (!next)
         return false; // Notes: Enter makes a new line
-    field(*next)->setFocus(Qt::TabFocusReason);
+    // Not as Tab does it: the next box's text is not selected, so typing adds to it.
+    QWidget* nextField = field(*next);
+    nextField->setFocus(Qt::OtherFocusReason);
+    if (nextField->hasFocus())
+        putCursorAtEnd(nextField);
     return true;
 }
 
@@ -309,6 +334,8 @@ void frmElvarine::Data1_Reposition()
                       QLatin1Char(' '));
     panel(3)->setText(QStringLiteral("Tel 1 : ") + shown(FieldBox::Telephone) +
                       QStringLiteral("  Fax : ") + shown(FieldBox::Fax) + QLatin1Char(' '));
+    // The commands that depend on the boxes follow the record shown.
+    updateCommands();
 }
 
 void frmElvarine::Data1_Error(int dataErr, const QString& text, int& response)
@@ -352,18 +379,7 @@ void frmElvarine::Mnu_Apropos_Click()
 
 bool frmElvarine::confirmQuit()
 {
-    if (!recordPending())
-        return true;
-    const int answer = services.dialogs->msgBox(
-        QStringLiteral("Enregistrer les modifications de la fiche en cours ?"),
-        vbYesNoCancel + vbQuestion, kTitle);
-    if (answer == vbCancel)
-        return false;
-    if (answer == vbYes) {
-        cmdRefresh_Click();
-        return !recordPending() && !m_widgets.recordFrame->isEnabled();
-    }
-    return true;
+    return settleOpenRecord();
 }
 
 void frmElvarine::cmdClose_Click()

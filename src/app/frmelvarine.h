@@ -49,7 +49,8 @@ public:
     // the default file, with the refusals of Ouvrir.
     void setStartupFile(const QString& path) { m_startupFile = path; }
 
-    // Menu openings: the check marks, captions and enabling of their entries.
+    // Menu openings: the printer's check marks; the other menus' entries follow the program's
+    // state at every change (updateCommands).
     void Mnu_Fichier_Click();
     void Mnu_Edition_Click();
     void Mnu_Tel_Click();
@@ -81,6 +82,14 @@ public:
     // Runs `dialog` modally, then the activation of this window.
     int runModal(QDialog& dialog);
 
+    // Before a command that works on the stored records or shows another record: a record open
+    // in the form is settled. When it was changed, "Enregistrer les modifications de la fiche
+    // en cours ?" is asked, as on quitting: Yes stores it as Actualiser does, No drops the
+    // changes, Cancel leaves it open. An open record without changes is closed as Actualiser
+    // closes it. Afterwards the record shown is the one that was open (after No, the entry
+    // selected in the list). False when the command must stop: Cancel, or a store refused.
+    bool settleOpenRecord();
+
     // RecordForm
     QString fieldText(FieldBox box) const override;
     int listCount() const override;
@@ -98,7 +107,9 @@ public:
     QAction* toolbarButton(int index) const { return m_commands.toolbarButton(index); }
     QString panelText(int panel) const; // 1..3
     RecordBinding& binding() { return m_binding; }
+    // A record open in the form with changes not stored yet.
     bool recordPending() const;
+    RecordState recordState() const { return m_workflow.state(); }
 
     AppState& state;
     Services& services;
@@ -122,6 +133,13 @@ private:
     void showField(FieldBox box, const QString& text) override;
     bool fieldChanged(FieldBox box) const override;
     void clearChanged() override;
+
+    // Every command's enabled state (and the captions that show the record), derived from the
+    // program's state: the record workflow, the open file, the copy buffer, the search text, the
+    // field boxes. Run at each change of any of them.
+    void updateCommands();
+    // Shows the list entry of the record stored at `position`, if it has one.
+    void selectRecordAt(int position);
 
     void txtFields_Change(FieldBox box);
     void txtFields_GotFocus(FieldBox box);
@@ -158,5 +176,7 @@ private:
     bool m_inFocusRule = false; // the mandatory-name message is up
     bool m_quitting = false;
     bool m_searching = false;
+    bool m_updatingCommands = false;
+    bool m_commandsAgain = false;
     int m_listGeneration = 0; // counts the fillings of the name list
 };

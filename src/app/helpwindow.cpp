@@ -1,4 +1,5 @@
 #include "app/helpwindow.h"
+#include "platform/windowkeys.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     : QWidget(parent, Qt::Window), m_file(helpFile)
 {
     setObjectName(QStringLiteral("HelpWindow"));
+    useWindowKeyRules();
     setWindowTitle(QStringLiteral("Aide d'Elvarine"));
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;

@@ -31,10 +31,11 @@
 namespace
 {
 
-// A window that shows the current record: only with an open address file.
+// A window that shows the current record and moves through the stored ones: only with an open
+// address file, and with no record left open in the form.
 template <typename Window> void openRecordWindow(frmElvarine& w)
 {
-    if (!w.binding().hasRecordset())
+    if (!w.binding().hasRecordset() || !w.settleOpenRecord())
         return;
     Window window(w.state, w.services, w, &w);
     w.runModal(window);
@@ -99,11 +100,15 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
     {Command::ImporterContacts, "Mnu_ImporterContacts", Menu::Fichier, true,
      "&Importer des contacts...", "", 0, "", {}, Check::None,
      [](M& w) {
-         importContacts(w.state, w.services, w.binding(), &w, [&w] { w.cmdRefresh_Click(); });
+         if (w.settleOpenRecord())
+             importContacts(w.state, w.services, w.binding(), &w, [&w] { w.cmdRefresh_Click(); });
      }},
     {Command::ExporterContacts, "Mnu_ExporterContacts", Menu::Fichier, false,
      "&Exporter les contacts...", "", 0, "", {}, Check::None,
-     [](M& w) { exportAllContacts(w.state, w.services, w.binding(), &w); }},
+     [](M& w) {
+         if (w.settleOpenRecord())
+             exportAllContacts(w.state, w.services, w.binding(), &w);
+     }},
     {Command::ExporterFiche, "Mnu_ExporterFiche", Menu::Fichier, false,
      "Exporter la fiche en co&urs...", "", 0, "", {}, Check::None,
      [](M& w) { exportCurrentContact(w.state, w.services, w, &w); }},
@@ -117,15 +122,19 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
      "Imprimer la &fiche en cours", "", 0, "", {}, Check::None,
      [](M& w) { printCurrentRecordSheet(w.services, w); }},
     {Command::ImprimToutesFiches, "Mnu_imprimTOUTESFICHES", Menu::Impression, false,
-     "Imprimer l'&état du fichier", "", 0, "", {}, Check::None,
-     [](M& w) { printAllRecordSheets(w.services, w, [&w] { w.cmdRefresh_Click(); }); }},
+     "Imprimer l'é&tat du fichier", "", 0, "", {}, Check::None,
+     [](M& w) {
+         if (w.settleOpenRecord())
+             printAllRecordSheets(w.services, w, [&w] { w.cmdRefresh_Click(); });
+     }},
     {Command::ApercuFiche, "Mnu_ApercuFICHE", Menu::Impression, true,
      "&Aperçu avant impression de la fiche", "", 0, "", {}, Check::None,
      [](M& w) { previewRecordSheet(w.state, w.services, w, &w); }},
     {Command::ApercuToutesFiches, "Mnu_ApercuTOUTESFICHES", Menu::Impression, false,
      "Aperçu a&vant impression de l'état du fichier", "", 0, "", {}, Check::None,
      [](M& w) {
-         previewAllRecordSheets(w.state, w.services, w, [&w] { w.cmdRefresh_Click(); }, &w);
+         if (w.settleOpenRecord())
+             previewAllRecordSheets(w.state, w.services, w, [&w] { w.cmdRefresh_Click(); }, &w);
      }},
     {Command::ConfIMP, "Mnu_ConfIMP", Menu::Fichier, false, "&Configurer l'imprimante", "Ctrl+C",
      5, "Configurer l'imprimante", {"printer-setup", ""}, Check::None,
@@ -346,23 +355,59 @@ void frmElvarine::Mnu_Fichier_Click()
 
 void frmElvarine::Mnu_Edition_Click()
 {
-    command(Command::CollerFiche)->setEnabled(state.copy.FicheCopieeOK == 1);
-    command(Command::Suivant)->setEnabled(!state.search.Chaine.isEmpty());
-    const QString email = fieldText(FieldBox::Email);
-    command(Command::CopierEMail)->setEnabled(isFilled(email));
-    applyMenuEntry(command(Command::Mail), mailMenuEntry(email));
-    const QString url = fieldText(FieldBox::Url);
-    command(Command::CopierURL)->setEnabled(isFilled(url));
-    applyMenuEntry(command(Command::ConnectURL), urlMenuEntry(url));
-    command(Command::CopierTel1)->setEnabled(isFilled(fieldText(FieldBox::Telephone)));
-    command(Command::CopierTel2)->setEnabled(isFilled(fieldText(FieldBox::Telephone1)));
-    command(Command::CopierTel3)->setEnabled(isFilled(fieldText(FieldBox::Portable)));
-    command(Command::CopierFAX)->setEnabled(isFilled(fieldText(FieldBox::Fax)));
+    updateCommands();
 }
 
 void frmElvarine::Mnu_Tel_Click()
 {
-    showTelMenu(telMenuState(state.dialer, *this),
-                {command(Command::Tel1), command(Command::Tel2), command(Command::Tel3)},
-                command(Command::TelElvarine), command(Command::TelWindows));
+    updateCommands();
+}
+
+void frmElvarine::updateCommands()
+{
+    // A change made while the commands are being set (a focus rule filling a box) sets them
+    // again once this round is over.
+    if (m_updatingCommands) {
+        m_commandsAgain = true;
+        return;
+    }
+    m_updatingCommands = true;
+    do {
+        m_commandsAgain = false;
+        m_workflow.apply();
+        const bool fileOpen = state.FicAnOuvre == 1;
+        m_commands.menu(Menu::Edition)->menuAction()->setEnabled(fileOpen);
+        m_commands.menu(Menu::Impression)->menuAction()->setEnabled(fileOpen);
+        for (Command printing : {Command::ImpEnv, Command::ImprimEtiq, Command::ImprimFiche,
+                                 Command::ImprimToutesFiches})
+            command(printing)->setEnabled(fileOpen);
+
+        // Edition. "Filled" is the untrimmed text longer than one character.
+        auto enable = [this, fileOpen](Command id, bool on) {
+            command(id)->setEnabled(fileOpen && on);
+        };
+        enable(Command::CopieFiche, true);
+        enable(Command::CollerFiche, state.copy.FicheCopieeOK == 1);
+        enable(Command::Rechercher, !m_searching);
+        enable(Command::Suivant, !m_searching && !state.search.Chaine.isEmpty());
+        enable(Command::OptionR, true);
+        enable(Command::CopierAdresse, true);
+        const QString email = fieldText(FieldBox::Email);
+        enable(Command::CopierEMail, isFilled(email));
+        const QString url = fieldText(FieldBox::Url);
+        enable(Command::CopierURL, isFilled(url));
+        enable(Command::CopierTel1, isFilled(fieldText(FieldBox::Telephone)));
+        enable(Command::CopierTel2, isFilled(fieldText(FieldBox::Telephone1)));
+        enable(Command::CopierTel3, isFilled(fieldText(FieldBox::Portable)));
+        enable(Command::CopierFAX, isFilled(fieldText(FieldBox::Fax)));
+        enable(Command::ConnectInternet, true);
+        applyMenuEntry(command(Command::Mail), mailMenuEntry(email));
+        applyMenuEntry(command(Command::ConnectURL), urlMenuEntry(url));
+
+        // Composer: the numbers of the record shown and the dialer chosen.
+        showTelMenu(telMenuState(state.dialer, *this),
+                    {command(Command::Tel1), command(Command::Tel2), command(Command::Tel3)},
+                    command(Command::TelElvarine), command(Command::TelWindows));
+    } while (m_commandsAgain);
+    m_updatingCommands = false;
 }

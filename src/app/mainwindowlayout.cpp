@@ -70,17 +70,37 @@ protected:
     }
 };
 
-// The multi-line Notes box keeps to its maximum length like the one-line boxes.
+// The multi-line Notes box keeps to its maximum length like the one-line boxes, and gives its
+// text back with the line breaks it was given: a note stored with CR LF (as the program has
+// always written them) keeps them, whatever is typed into it.
 class NotesEdit : public QPlainTextEdit, public LongValue
 {
 public:
     using QPlainTextEdit::QPlainTextEdit;
     int maxLength = 255;
+    bool crLf = false;
     QString lastAccepted;
+
+    void setText(const QString& text)
+    {
+        crLf = text.contains(QLatin1String("\r\n"));
+        QString shown = text;
+        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        setPlainText(shown);
+    }
+    QString text() const
+    {
+        QString t = toPlainText();
+        if (crLf)
+            t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        return t;
+    }
     void enforce()
     {
         const QString t = toPlainText();
-        if (t.size() <= maxLength) {
+        // The length as stored: a CR LF counts two characters.
+        const qsizetype stored = t.size() + (crLf ? t.count(QLatin1Char('\n')) : 0);
+        if (stored <= maxLength) {
             lastAccepted = t;
             return;
         }
@@ -213,7 +233,7 @@ void buildRecordFrame(MainWindowWidgets& w, QWidget* parent, const QFont& font,
                       readable.color(QPalette::Active, QPalette::Window));
     frame->setPalette(readable);
 
-    w.cancelButton = new QPushButton(QStringLiteral("&Annuler"), frame);
+    w.cancelButton = new QPushButton(QStringLiteral("A&nnuler"), frame);
     w.cancelButton->setObjectName(QStringLiteral("CmdAnnul"));
     w.cancelButton->setFont(font);
     w.cancelButton->setVisible(false);
@@ -237,7 +257,7 @@ void buildButtonFrame(MainWindowWidgets& w, QWidget* parent)
     };
     w.addButton = makeButton(QStringLiteral("cmdAdd"), QStringLiteral("&Ajouter"));
     w.deleteButton = makeButton(QStringLiteral("cmdDelete"), QStringLiteral("&Supprimer"));
-    w.refreshButton = makeButton(QStringLiteral("cmdRefresh"), QStringLiteral("A&ctualiser"));
+    w.refreshButton = makeButton(QStringLiteral("cmdRefresh"), QStringLiteral("Ac&tualiser"));
     w.updateButton = makeButton(QStringLiteral("cmdUpdate"), QStringLiteral("&Modifier"));
     w.closeButton = makeButton(QStringLiteral("cmdClose"), QStringLiteral("&Quitter"));
 }
@@ -289,7 +309,7 @@ QString fieldBoxText(const QWidget* box)
         return value->whole;
     if (auto* e = qobject_cast<const QLineEdit*>(box))
         return e->text();
-    return static_cast<const QPlainTextEdit*>(box)->toPlainText();
+    return static_cast<const NotesEdit*>(box)->text();
 }
 
 void setFieldBoxText(QWidget* widget, FieldBox box, const QString& text)
@@ -318,7 +338,17 @@ void setFieldBoxText(QWidget* widget, FieldBox box, const QString& text)
         auto* notes = static_cast<NotesEdit*>(widget);
         notes->setReadOnly(partial);
         notes->maxLength = std::max(design, int(shown.size()));
-        notes->setPlainText(shown);
+        notes->setText(shown);
+    }
+}
+
+void putCursorAtEnd(QWidget* box)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(box)) {
+        e->deselect();
+        e->end(false);
+    } else if (auto* notes = qobject_cast<QPlainTextEdit*>(box)) {
+        notes->moveCursor(QTextCursor::End);
     }
 }
 

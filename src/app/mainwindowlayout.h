@@ -44,6 +44,8 @@ QString fieldBoxText(const QWidget* box);
 // Sets the text of field box `box` (widget `widget`); a text longer than the box accepts as typed
 // widens its limit, so nothing stored is cut.
 void setFieldBoxText(QWidget* widget, FieldBox box, const QString& text);
+// Puts the text cursor of a field box after its text, nothing selected.
+void putCursorAtEnd(QWidget* box);
 // The box Enter or the Down arrow leads to from `box`; nothing from Notes, where Enter makes a
 // new line.
 std::optional<FieldBox> nextBox(FieldBox box);

@@ -13,6 +13,9 @@
 
 void frmElvarine::cmdAdd_Click()
 {
+    // Toolbar button 14 stays on while a record is open: that record is settled first.
+    if (!settleOpenRecord())
+        return;
     m_workflow.startAdding();
     NewMode = 1;
     try {
@@ -25,6 +28,10 @@ void frmElvarine::cmdAdd_Click()
 
 void frmElvarine::cmdUpdate_Click()
 {
+    // Toolbar button 17 stays on while a record is open: that record is settled first, then the
+    // record shown opens for changes.
+    if (!settleOpenRecord())
+        return;
     m_workflow.startModifying();
 }
 
@@ -36,7 +43,7 @@ void frmElvarine::CmdAnnul_Click()
 
 void frmElvarine::cmdDelete_Click()
 {
-    if (!m_binding.hasRecordset())
+    if (!m_binding.hasRecordset() || !settleOpenRecord())
         return;
     try {
         Recordset& rs = m_binding.recordset();
@@ -96,6 +103,48 @@ void frmElvarine::cmdRefresh_Click()
         List1_Click();
     }
     m_widgets.nameList->setFocus();
+}
+
+bool frmElvarine::settleOpenRecord()
+{
+    if (!m_workflow.formOpen() || !m_binding.hasRecordset())
+        return true;
+    // The record to show afterwards, by its stored place: a new record goes after the others.
+    const bool adding = m_workflow.state() == RecordState::Adding;
+    const int selected = m_listModel->recordPosition(listIndex());
+    int position = selected;
+    try {
+        const Recordset& rs = m_binding.recordset();
+        position = adding ? rs.RecordCount() : rs.AbsolutePosition();
+    } catch (const EngineError&) {
+    }
+    if (recordPending()) {
+        const int answer = services.dialogs->msgBox(
+            QStringLiteral("Enregistrer les modifications de la fiche en cours ?"),
+            vbYesNoCancel + vbQuestion, QStringLiteral("Elvarine"));
+        if (answer == vbCancel)
+            return false;
+        if (answer == vbNo) {
+            // The changes are dropped: Actualiser then stores nothing, and a new record goes.
+            clearChanged();
+            if (adding)
+                position = selected;
+        }
+    } else if (adding) {
+        position = selected; // an untouched new record is not stored
+    }
+    cmdRefresh_Click();
+    if (m_workflow.formOpen())
+        return false; // the file refused the record: it stays open to be corrected
+    selectRecordAt(position);
+    return true;
+}
+
+void frmElvarine::selectRecordAt(int position)
+{
+    const int index = m_listModel->indexOfPosition(position);
+    if (index >= 0)
+        setListIndex(index);
 }
 
 bool frmElvarine::recordPending() const

@@ -1,50 +1,55 @@
 #include "app/recordworkflow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QPushButton>
 #include <QWidget>
 #include <iterator>
+#include <utility>
 
 namespace
 {
 
-// The controls of one state: on (enabled; for Annuler, shown) or off.
+// The controls of one state: on (enabled; for Annuler, shown) or off. Actualiser's push button
+// and toolbar button 16 share one column.
 struct ControlStates {
     bool recordFrame;
     bool nameList;
     bool add;
     bool remove;
     bool refresh;
-    bool toolbarRefresh;
     bool update;
     bool close;
     bool cancelShown;
 };
 
 // By RecordState: E enabled, D disabled; Annuler V visible, H hidden. Browse is the state
-// Actualiser leaves; a selection then turns the form, Actualiser and toolbar button 16 off (see
-// RecordWorkflow), which gives the browsing state of a record selected in the list.
+// Actualiser leaves; a selection then turns the form and Actualiser off (see RecordWorkflow),
+// which gives the browsing state of a record selected in the list.
 constexpr bool E = true, D = false, V = true, H = false;
 // clang-format off
 constexpr ControlStates kControlTable[] = {
-    //                          form list add delete refresh tb16 update close Annuler
-    /* Browse */               {D,   E,   E,  E,     E,      E,   E,     E,    H},
-    /* Adding */               {E,   D,   D,  D,     E,      E,   D,     D,    H},
-    /* ModifyingUnchanged */   {E,   D,   D,  D,     E,      E,   D,     D,    V},
-    /* ModifyingChanged */     {E,   D,   D,  D,     E,      E,   D,     D,    H},
-    /* AddingCancelShown */    {E,   D,   D,  D,     E,      E,   D,     D,    V},
+    //                          form list add delete refresh update close Annuler
+    /* Browse */               {D,   E,   E,  E,     E,      E,     E,    H},
+    /* Adding */               {E,   D,   D,  D,     E,      D,     D,    H},
+    /* ModifyingUnchanged */   {E,   D,   D,  D,     E,      D,     D,    V},
+    /* ModifyingChanged */     {E,   D,   D,  D,     E,      D,     D,    H},
 };
 // clang-format on
-static_assert(std::size(kControlTable) == size_t(RecordState::AddingCancelShown) + 1,
+static_assert(std::size(kControlTable) == size_t(RecordState::ModifyingChanged) + 1,
               "one row of controls per record state");
+
+// True when `focus` is `control` or inside it.
+bool holds(const QWidget* control, const QWidget* focus)
+{
+    return focus && control && (focus == control || control->isAncestorOf(focus));
+}
 
 } // namespace
 
 void RecordWorkflow::startAdding()
 {
-    const bool cancelShown =
-        m_state == RecordState::ModifyingUnchanged || m_state == RecordState::AddingCancelShown;
-    enter(cancelShown ? RecordState::AddingCancelShown : RecordState::Adding, false);
+    enter(RecordState::Adding, false);
 }
 
 void RecordWorkflow::startModifying()
@@ -64,36 +69,52 @@ void RecordWorkflow::listRebuilt()
 
 void RecordWorkflow::recordSelected()
 {
-    enter(m_state, true);
+    enter(RecordState::Browse, true);
 }
 
 void RecordWorkflow::fieldChanged()
 {
     if (m_state == RecordState::ModifyingUnchanged)
         enter(RecordState::ModifyingChanged, m_closedBySelection);
-    else if (m_state == RecordState::AddingCancelShown)
-        enter(RecordState::Adding, m_closedBySelection);
 }
 
 void RecordWorkflow::enter(RecordState state, bool closedBySelection)
 {
     m_state = state;
     m_closedBySelection = closedBySelection;
-    apply();
+    if (m_changed)
+        m_changed();
+    else
+        apply();
 }
 
 void RecordWorkflow::apply() const
 {
     ControlStates on = kControlTable[size_t(m_state)];
     if (m_closedBySelection)
-        on.recordFrame = on.refresh = on.toolbarRefresh = false;
-    // The form first: while it closes, no box takes the focus on its way out.
+        on.recordFrame = on.refresh = false;
+    // While the form opens, a control that closes with the focus in it would hand the focus on
+    // to the next one, a field box perhaps, whose entering rule changes the record: the focus
+    // is parked first. (While the form closes, it closes first, so no box takes the focus.)
+    QWidget* focus = QApplication::focusWidget();
+    const std::pair<QWidget*, bool> closing[] = {
+        {m_controls.nameList, on.nameList},        {m_controls.addButton, on.add},
+        {m_controls.deleteButton, on.remove},      {m_controls.refreshButton, on.refresh},
+        {m_controls.updateButton, on.update},      {m_controls.closeButton, on.close},
+        {m_controls.cancelButton, on.cancelShown},
+    };
+    for (const auto& [control, stays] : closing) {
+        if (on.recordFrame && !stays && holds(control, focus) && m_controls.focusPark) {
+            m_controls.focusPark->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
     m_controls.recordFrame->setEnabled(on.recordFrame);
     m_controls.nameList->setEnabled(on.nameList);
     m_controls.addButton->setEnabled(on.add);
     m_controls.deleteButton->setEnabled(on.remove);
     m_controls.refreshButton->setEnabled(on.refresh);
-    m_controls.toolbarRefresh->setEnabled(on.toolbarRefresh);
+    m_controls.toolbarRefresh->setEnabled(on.refresh);
     m_controls.updateButton->setEnabled(on.update);
     m_controls.closeButton->setEnabled(on.close);
     m_controls.cancelButton->setVisible(on.cancelShown);

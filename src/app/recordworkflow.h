@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QAction;
 class QPushButton;
 class QWidget;
@@ -10,12 +12,11 @@ enum class RecordState {
     Adding,             // a new record being typed; only Actualiser ends it
     ModifyingUnchanged, // the record shown open for changes, nothing changed yet: Annuler shows
     ModifyingChanged,   // the same once a box has changed: Annuler is gone
-    // Ajouter from toolbar button 14 (which stays on while a record is open) while modifying
-    // with nothing changed: Annuler stays until a box changes.
-    AddingCancelShown,
 };
 
-// The controls the record workflow opens and closes.
+// The controls the record workflow opens and closes. Actualiser's toolbar button 16 follows its
+// push button; toolbar buttons 14 (Ajouter), 15 (Supprimer) and 17 (Modifier) stay on whatever
+// the state: their commands settle a record left open in the form before they act.
 struct WorkflowControls {
     QWidget* recordFrame = nullptr; // the form with the field boxes
     QWidget* nameList = nullptr;
@@ -25,31 +26,40 @@ struct WorkflowControls {
     QPushButton* updateButton = nullptr;
     QPushButton* closeButton = nullptr;
     QPushButton* cancelButton = nullptr;
-    QAction* toolbarRefresh = nullptr; // toolbar button 16
+    QAction* toolbarRefresh = nullptr;
+    // Where the keyboard focus goes when the control holding it is closed by a change of state:
+    // never a field box, whose focus rules would change the record.
+    QWidget* focusPark = nullptr;
 };
 
-// Which controls are on in each state. Selecting a name in the list closes the form again: the
-// form, Actualiser and toolbar button 16 go off whatever the state, the other controls stay as
-// they are (so a selection made by another command while a record is open, a search for
-// instance, leaves every record button off until Ajouter, Modifier or Actualiser).
+// Which controls are on in each state. Selecting a name in the list shows a stored record and
+// closes the form: Browse, with Actualiser off until the next Ajouter, Modifier or Actualiser.
 class RecordWorkflow
 {
 public:
     void setControls(const WorkflowControls& controls) { m_controls = controls; }
+    // Run after each change of state; it must end with apply().
+    void onChange(std::function<void()> changed) { m_changed = std::move(changed); }
 
     RecordState state() const { return m_state; }
+    // True while a record is being added or modified.
+    bool formOpen() const { return m_state != RecordState::Browse; }
+
     void startAdding();    // Ajouter
     void startModifying(); // Modifier
     void cancel();         // Annuler: back to browsing, the form closed
     void listRebuilt();    // Actualiser stored the record and rebuilt the list
-    void recordSelected(); // a name was selected in the list
+    void recordSelected(); // a stored record was selected in the list
     void fieldChanged();   // any box's text changed
+
+    // Sets every control as the state wants it.
+    void apply() const;
 
 private:
     void enter(RecordState state, bool closedBySelection);
-    void apply() const;
 
     WorkflowControls m_controls;
+    std::function<void()> m_changed;
     RecordState m_state = RecordState::Browse;
     bool m_closedBySelection = false;
 };

@@ -33,12 +33,10 @@ void frmElvarine::Mnu_Rechercher_Click()
     search.Chaine = services.dialogs->inputBox(
         QStringLiteral("Entrez la chaîne de caractères à rechercher"),
         QStringLiteral("Chaîne de caractère à rechercher"), search.Chaine);
-    if (search.Chaine.isEmpty()) {
-        command(Command::Suivant)->setEnabled(false);
-        return;
-    }
-    command(Command::Suivant)->setEnabled(true);
     search.Chaine = search.Chaine.toLower();
+    updateCommands();
+    if (search.Chaine.isEmpty())
+        return;
     search.IndexTrouve = listIndex();
     scanList(0, QStringLiteral("Rechercher chaîne"));
 }
@@ -54,13 +52,27 @@ void frmElvarine::Mnu_Suivant_Click()
 void frmElvarine::scanList(int from, const QString& notFoundTitle)
 {
     SearchState& search = state.search;
+    const QString chaine = search.Chaine;
+    // A record open in the form is searched as the form shows it, changes included: the record
+    // being modified in place of its stored text, a new record (which has no entry yet) first
+    // of all by Rechercher. A hit there leaves it open as it is.
+    const bool adding = m_workflow.state() == RecordState::Adding;
+    const int openEntry = m_workflow.formOpen() && !adding ? listIndex() : -1;
+    auto formMatches = [this, &search, &chaine] {
+        return recordMatches(search.CritereRech, chaine,
+                             [this](FieldBox box) { return fieldText(box); });
+    };
+    if (adding && from == 0 && formMatches())
+        return;
+    const int indexBefore = search.IndexTrouve;
+
     m_searching = true;
+    updateCommands();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_widgets.nameList->setFocus();
     const int generation = m_listGeneration;
     const std::vector<int> positions = m_listModel->positions();
     const auto groups = criterionColumnGroups(search.CritereRech);
-    const QString chaine = search.Chaine;
 
     // One pass over the records in list order. Each entry passed counts as selected: an entry
     // whose record is not the first stored one becomes the remembered index.
@@ -89,7 +101,9 @@ void frmElvarine::scanList(int from, const QString& notFoundTitle)
                         }
                         if (positions[size_t(i)] > 0)
                             indexTrouve = i;
-                        if (textMatches(text, chaine, QChar(Recordset::kGroupSeparator))) {
+                        if (i == openEntry
+                                ? formMatches()
+                                : textMatches(text, chaine, QChar(Recordset::kGroupSeparator))) {
                             found = i;
                             return false;
                         }
@@ -100,16 +114,23 @@ void frmElvarine::scanList(int from, const QString& notFoundTitle)
         }
     }
     m_searching = false;
+    updateCommands();
     if (generation != m_listGeneration) {
         // The list was rebuilt meanwhile: its entries are no longer the ones scanned.
         QApplication::restoreOverrideCursor();
         return;
     }
+    const bool recordOpen = m_workflow.formOpen();
     if (cancelledAt >= 0) {
         services.dialogs->msgBox(QStringLiteral("Recherche annulée"), vbInformation,
                                  QStringLiteral("Annulation"));
         search.DemandeArret = 0;
         restoreCursor();
+        if (recordOpen) {
+            // Nothing found: the open record stays as it is.
+            search.IndexTrouve = indexBefore;
+            return;
+        }
         search.IndexTrouve = indexTrouve;
         setListIndex(cancelledAt);
         List1_Click();
@@ -117,14 +138,23 @@ void frmElvarine::scanList(int from, const QString& notFoundTitle)
     }
     restoreCursor();
     if (found >= 0) {
+        if (found == openEntry) {
+            search.IndexTrouve = found;
+            return;
+        }
         search.IndexTrouve = indexTrouve;
+        // Showing another record settles the open one first (the user may keep it open).
         setListIndex(found);
-        search.IndexTrouve = found;
+        search.IndexTrouve = m_workflow.formOpen() ? indexBefore : listIndex();
         return;
     }
     services.dialogs->msgBox(QStringLiteral("Chaîne < ") + search.Chaine +
                                  QStringLiteral(" > non trouvée"),
                              vbInformation, notFoundTitle);
+    if (recordOpen) {
+        search.IndexTrouve = indexBefore;
+        return;
+    }
     search.IndexTrouve = indexTrouve;
     setListIndex(indexTrouve);
     List1_Click();

@@ -1,4 +1,5 @@
 #include "contacts/csvmappingdialog.h"
+#include "platform/windowkeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,6 +41,7 @@ CsvMappingDialog::CsvMappingDialog(const CsvTable& table, QWidget* parent)
     : QDialog(parent), m_table(table)
 {
     setObjectName(QStringLiteral("frmColonnesCSV"));
+    useWindowKeyRules();
     setWindowTitle(QStringLiteral("Colonnes du fichier CSV"));
     for (const QStringList& row : table.rows)
         m_columns = std::max(m_columns, int(row.size()));

@@ -3,6 +3,7 @@
 #include "contacts/contactexport.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
+#include "platform/windowkeys.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@ ImportSummaryDialog::ImportSummaryDialog(const ImportSummary& summary, Dialogs& 
       m_fileDialog(std::make_unique<CommonDialog>(dialogs))
 {
     setObjectName(QStringLiteral("frmBilanImport"));
+    useWindowKeyRules();
     setWindowTitle(QStringLiteral("Bilan de l'importation"));
     auto* layout = new QVBoxLayout(this);
 

@@ -81,3 +81,9 @@ int NameListModel::recordPosition(int index) const
         return -1;
     return m_positions[size_t(index)];
 }
+
+int NameListModel::indexOfPosition(int position) const
+{
+    const auto found = std::find(m_positions.begin(), m_positions.end(), position);
+    return found == m_positions.end() ? -1 : int(found - m_positions.begin());
+}

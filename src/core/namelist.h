@@ -31,6 +31,8 @@ public:
     QString line(int index) const;
     // Stored position of the record that entry `index` stands for; -1 when out of range.
     int recordPosition(int index) const;
+    // List index of the entry that stands for the record stored at `position`; -1 when none.
+    int indexOfPosition(int position) const;
     // Stored position of each entry, by list index.
     const std::vector<int>& positions() const { return m_positions; }
 

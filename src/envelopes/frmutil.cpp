@@ -13,6 +13,7 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/fontspec.h"
+#include "platform/windowkeys.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -76,6 +77,7 @@ FrmUtil::FrmUtil(AppState& state, Services& services, QWidget* parent)
       m_profileFileDialog(std::make_unique<CommonDialog>(*services.dialogs))
 {
     setObjectName(QStringLiteral("FrmUtil"));
+    useWindowKeyRules();
     setModal(true);
     buildForm();
     updateCaption();
@@ -99,7 +101,7 @@ void FrmUtil::buildForm()
         const LineBox& l = kLines[i];
         auto* box = new QLineEdit(linesFrame);
         box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
-        box->setMaxLength(kLineLength);
+        limitTyping(box, kLineLength);
         box->setAccessibleName(QString::fromUtf8(l.accessibleName));
         m_lineBoxes[size_t(i)] = box;
         if (l.caption) {
@@ -164,7 +166,7 @@ void FrmUtil::buildMeasures(QVBoxLayout* layout)
         label->setObjectName(QLatin1String(m.labelName));
         auto* box = new QLineEdit(frame);
         box->setObjectName(QLatin1String(m.boxName));
-        box->setMaxLength(kMeasureLength);
+        limitTyping(box, kMeasureLength);
         box->setAccessibleName(caption.chopped(2));
         QPalette pal = box->palette();
         pal.setColor(QPalette::Base, kLightGreen);
@@ -249,20 +251,32 @@ void FrmUtil::showEvent(QShowEvent* event)
 
 void FrmUtil::Form_Activate()
 {
+    showProfile();
+}
+
+void FrmUtil::showProfile()
+{
     SenderProfile& p = m_state.sender;
     for (int line = 1; line <= kSenderLineCount; ++line)
-        lineBox(line)->setText(senderLine(p, line));
+        showWholeText(lineBox(line), senderLine(p, line), kLineLength);
     showMeasures();
     applySenderFont(*m_preview, p);
-    // Only 1 ticks the box; the profile's value itself stays as loaded.
-    m_headerCheck->setChecked(p.HeaderExp == 1);
+    // Only 1 ticks the box. A box that changes runs its click behaviour, which makes the
+    // profile's value 1 or 0; a box that stays as it was leaves the value as loaded.
+    const bool tick = p.HeaderExp == 1;
+    if (m_headerCheck->isChecked() != tick) {
+        m_headerCheck->setChecked(tick);
+        headerClicked(tick);
+    }
     showSenderText();
 }
 
 void FrmUtil::showMeasures()
 {
+    // Whole values, though longer than what can be typed in the boxes.
     for (int i = 0; i < kSenderMeasureCount; ++i)
-        m_measureBoxes[size_t(i)]->setText(singleText(m_state.sender.*kMeasures[i].field));
+        showWholeText(m_measureBoxes[size_t(i)], singleText(m_state.sender.*kMeasures[i].field),
+                      kMeasureLength);
 }
 
 void FrmUtil::showSenderText()
@@ -380,7 +394,7 @@ void FrmUtil::openProfile()
         return;
     // A file that fails to load leaves the window as it was; the caption still names it.
     if (ChargeFileUtil(m_state.sender, *m_services.dialogs, *path))
-        Form_Activate();
+        showProfile();
     m_state.FicUtilCharge = *path;
     updateCaption();
 }

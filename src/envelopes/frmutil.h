@@ -33,6 +33,9 @@ public:
 
     // Fills the controls from the profile (run each time the window is shown).
     void Form_Activate();
+    // Applies the sender profile to the window: its lines, measures, font and colour, and the
+    // "Exp : " box with its effect.
+    void showProfile();
 
     void chooseFont();     // "&Police d'impression", also the menu's "&Police..."
     void chooseColour();   // "&Couleur d'impression", also the menu's "&Couleur..."

@@ -60,7 +60,7 @@ const ContentOption kContents[3] = {
 // The record buttons in the window's order.
 const std::array<MoveButton, 4> kMoveButtons = {{
     {ListMove::Previous, "Command3", "<<   Fiche précédente", nullptr},
-    {ListMove::First, "Command5", "&Première fiche", nullptr},
+    {ListMove::First, "Command5", "P&remière fiche", nullptr},
     {ListMove::Last, "Command6", "&Dernière fiche", nullptr},
     {ListMove::Next, "Command4", "Fiche suivante   >>", nullptr},
 }};

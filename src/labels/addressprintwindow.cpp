@@ -6,6 +6,7 @@
 #include "labels/printfontpreview.h"
 #include "labels/printparamsfile.h"
 #include "platform/commondialog.h"
+#include "platform/windowkeys.h"
 #include "printer/orientationcommands.h"
 #include "printer/orientationmarks.h"
 #include "printer/printersurface.h"
@@ -28,6 +29,7 @@ AddressPrintWindow::AddressPrintWindow(AppState& appState, Services& appServices
 {
     setObjectName(name);
     setWindowTitle(title);
+    useWindowKeyRules();
     if (services.dialogs)
         m_parameterFileDialog = std::make_unique<CommonDialog>(*services.dialogs);
     auto* top = new QVBoxLayout(this);

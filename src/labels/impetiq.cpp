@@ -72,7 +72,7 @@ const GeometryField kShownOrder[kGeometryFieldCount] = {
 // tooltip.
 const std::array<MoveButton, 4> kMoveButtons = {{
     {ListMove::Previous, "Command3", "<<", "Fiche précédente"},
-    {ListMove::First, "Command4", "&Première fiche", nullptr},
+    {ListMove::First, "Command4", "P&remière fiche", nullptr},
     {ListMove::Last, "Command5", "&Dernière fiche", nullptr},
     {ListMove::Next, "Command6", ">>", "Fiche suivante"},
 }};

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace
 {
@@ -40,4 +41,18 @@ private:
 void allowTypingOnly(QLineEdit* box, const QString& allowed)
 {
     box->installEventFilter(new TypingFilter(allowed, box));
+}
+
+void limitTyping(QLineEdit* box, int limit)
+{
+    box->setMaxLength(limit);
+    QObject::connect(box, &QLineEdit::textEdited, box, [box, limit](const QString& text) {
+        box->setMaxLength(std::max(limit, int(text.size())));
+    });
+}
+
+void showWholeText(QLineEdit* box, const QString& text, int limit)
+{
+    box->setMaxLength(std::max(limit, int(text.size())));
+    box->setText(text);
 }

@@ -5,6 +5,7 @@
 #include "phone/modemdial.h"
 #include "phone/portcom.h"
 #include "platform/dialogs.h"
+#include "platform/windowkeys.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -80,6 +81,7 @@ DIALER::DIALER(AppState& state, Services& services, QWidget* parent, int pauseMs
     : QDialog(parent), m_state(state), m_services(services)
 {
     setObjectName(QStringLiteral("DIALER"));
+    useWindowKeyRules();
     setWindowTitle(QStringLiteral("Numéroteur téléphonique"));
 
     m_modem = new ModemDial(services.serial, pauseMs, this);

@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "phone/dialersettingsfile.h"
 #include "platform/serialport.h"
+#include "platform/windowkeys.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -33,6 +34,7 @@ PortCom::PortCom(AppState& state, Services& services, QWidget* parent)
     : QDialog(parent), m_state(state), m_services(services)
 {
     setObjectName(QStringLiteral("PortCom"));
+    useWindowKeyRules();
     setWindowTitle(QStringLiteral("Port de Communication"));
 
     auto* portFrame = new QGroupBox(QStringLiteral("Choix du port "), this);

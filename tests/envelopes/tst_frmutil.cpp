@@ -5,6 +5,7 @@
 #include "envelopes/senderprofilefile.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
+#include "userdriver.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,6 +51,8 @@ void type(QWidget* w, const QString& text)
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
+
+using MeasureField = double SenderProfile::*;
 
 struct Fixture {
     QTemporaryDir folder;
@@ -107,6 +110,12 @@ private slots:
     void failedSaveIsReported();
     void fontAndColour();
     void testPrint();
+    void measuresShowWholeValuesAndKeepTheTypingLimit_data();
+    void measuresShowWholeValuesAndKeepTheTypingLimit();
+    void openingAProfileSetsTheExpBoxAndItsEffect_data();
+    void openingAProfileSetsTheExpBoxAndItsEffect();
+    void keysWorkFromTheTextBoxes_data();
+    void keysWorkFromTheTextBoxes();
 };
 
 void TestFrmUtil::controlsAndMenu()
@@ -123,7 +132,8 @@ void TestFrmUtil::controlsAndMenu()
         QLineEdit* e = w.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
         QVERIFY(e);
         QCOMPARE(e, boxes[n - 1]);
-        QCOMPARE(e->maxLength(), n <= 5 ? 50 : 3);
+        // What can be typed; a longer value loaded shows whole.
+        QCOMPARE(e->maxLength(), std::max(n <= 5 ? 50 : 3, int(e->text().size())));
         QVERIFY(!e->accessibleName().isEmpty());
     }
     const QStringList labels{"Nom Prénom Société :",
@@ -172,8 +182,9 @@ void TestFrmUtil::showsTheProfile()
     QCOMPARE(w.measureBox(SenderMeasure::FrameWidth)->text(), QStringLiteral("45"));
     QCOMPARE(w.measureBox(SenderMeasure::FrameHeight)->text(), QStringLiteral("20"));
     QCOMPARE(w.measureBox(SenderMeasure::MarginTop)->text(), QStringLiteral("10"));
-    // A loaded value longer than the box stays whole in the profile.
+    // A loaded value longer than what can be typed shows whole, as the profile holds it.
     QCOMPARE(f.state.sender.MarginLeft, -12.5);
+    QCOMPARE(w.measureBox(SenderMeasure::MarginLeft)->text(), QStringLiteral("-12.5"));
     QCOMPARE(f.preview(), QStringLiteral("Jean Dupont\n12 rue des Roses\n\n75011 Paris\n\n"));
     QCOMPARE(w.preview()->font().family(), QStringLiteral("DejaVu Serif"));
     QCOMPARE(w.preview()->font().pointSizeF(), 11.0);
@@ -483,6 +494,152 @@ void TestFrmUtil::testPrint()
     QCOMPARE(f.printer.calls.filter("Line").size(), 4);
     QCOMPARE(f.printer.printed.first(), QStringLiteral("Jean Dupont"));
     QCOMPARE(f.printer.calls.last(), QStringLiteral("EndDoc"));
+}
+
+void TestFrmUtil::measuresShowWholeValuesAndKeepTheTypingLimit_data()
+{
+    QTest::addColumn<int>("measure");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("typed"); // over the whole text
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("width 12.25") << int(SenderMeasure::FrameWidth) << 12.25 << "12.25"
+                                 << "12345"
+                                 << "123";
+    QTest::newRow("left -12.5") << int(SenderMeasure::MarginLeft) << -12.5 << "-12.5"
+                                << "-1234"
+                                << "-12";
+    QTest::newRow("top 7") << int(SenderMeasure::MarginTop) << 7.0 << "7"
+                           << "98765"
+                           << "987";
+}
+
+void TestFrmUtil::measuresShowWholeValuesAndKeepTheTypingLimit()
+{
+    QFETCH(int, measure);
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    Fixture f;
+    const MeasureField field[] = {&SenderProfile::FrameWidth, &SenderProfile::FrameHeight,
+                                  &SenderProfile::MarginLeft, &SenderProfile::MarginTop};
+    f.state.sender.*field[measure] = value;
+    FrmUtil& w = f.open();
+    UserDriver user(&w);
+    QLineEdit* box = w.measureBox(SenderMeasure(measure));
+    QCOMPARE(box->text(), shown);
+    // The whole text replaced by typing: three characters at most.
+    user.click(box);
+    user.key(Qt::Key_Home);
+    user.key(Qt::Key_End, Qt::ShiftModifier);
+    user.type(typed);
+    QCOMPARE(box->text(), kept);
+    QCOMPARE(f.state.sender.*field[measure], kept.toDouble());
+}
+
+void TestFrmUtil::openingAProfileSetsTheExpBoxAndItsEffect_data()
+{
+    QTest::addColumn<int>("before"); // HeaderExp when the window opens
+    QTest::addColumn<int>("loaded"); // HeaderExp of the file opened
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<bool>("exp");
+    QTest::newRow("ticked, 2 loaded") << 1 << 2 << false << 0 << false;
+    QTest::newRow("ticked, 0 loaded") << 1 << 0 << false << 0 << false;
+    QTest::newRow("ticked, 1 loaded") << 1 << 1 << true << 1 << true;
+    QTest::newRow("cleared, 1 loaded") << 0 << 1 << true << 1 << true;
+    // The box does not change: the value stays as loaded, and only 0 leaves "Exp : " out.
+    QTest::newRow("cleared, -1 loaded") << 0 << -1 << false << -1 << true;
+}
+
+void TestFrmUtil::openingAProfileSetsTheExpBoxAndItsEffect()
+{
+    QFETCH(int, before);
+    QFETCH(int, loaded);
+    QFETCH(bool, ticked);
+    QFETCH(int, after);
+    QFETCH(bool, exp);
+    Fixture f;
+    SenderProfile file = f.state.sender;
+    file.HeaderExp = loaded;
+    const QString path = f.folder.filePath(QStringLiteral("AUTRE.UTI"));
+    QVERIFY(writeSenderProfile(file, path));
+    f.state.sender.HeaderExp = before;
+    FrmUtil& w = f.open();
+    QCOMPARE(w.headerCheck()->isChecked(), before == 1);
+
+    UserDriver user(&w);
+    user.click(w.lineBox(1));
+    f.dialogs.expectOpenFile(openRequest(QString()), path);
+    user.keys(QKeySequence(QStringLiteral("Ctrl+O")));
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.headerCheck()->isChecked(), ticked);
+    QCOMPARE(f.state.sender.HeaderExp, after);
+    QCOMPARE(f.preview().startsWith(QLatin1String("Exp : ")), exp);
+    QCOMPARE(f.state.sender.TexteExp.startsWith(QLatin1String("Exp : ")), exp);
+}
+
+void TestFrmUtil::keysWorkFromTheTextBoxes_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("dialog");
+    for (const char* box : {"Text1", "Text8"}) {
+        QTest::addRow("%s, Ctrl+E", box) << box << "Ctrl+E"
+                                         << "save";
+        QTest::addRow("%s, Ctrl+C", box) << box << "Ctrl+C"
+                                         << "colour";
+        QTest::addRow("%s, Ctrl+P", box) << box << "Ctrl+P"
+                                         << "font";
+        QTest::addRow("%s, Ctrl+N", box) << box << "Ctrl+N"
+                                         << "new";
+    }
+    // Enter on a focused button presses it.
+    QTest::newRow("Test impression, Enter") << "Command3"
+                                            << "Return"
+                                            << "print";
+    QTest::newRow("Couleur, Enter") << "Command2"
+                                    << "Return"
+                                    << "colour";
+}
+
+void TestFrmUtil::keysWorkFromTheTextBoxes()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, keys);
+    QFETCH(QString, dialog);
+    Fixture f;
+    FrmUtil& w = f.open();
+    UserDriver user(&w);
+    auto* target = w.findChild<QWidget*>(focus);
+    if (qobject_cast<QLineEdit*>(target))
+        user.click(target);
+    else
+        target->setFocus(Qt::TabFocusReason); // tabbed to
+    QCOMPARE(user.focus(), target);
+    const auto* box = qobject_cast<QLineEdit*>(target);
+    const QString text = box ? box->text() : QString();
+
+    if (dialog == QLatin1String("save"))
+        f.dialogs.expectSaveFile(saveRequest(), std::nullopt);
+    else if (dialog == QLatin1String("colour"))
+        f.dialogs.expectColor(std::nullopt);
+    else if (dialog == QLatin1String("font"))
+        f.dialogs.expectFont(std::nullopt);
+    else if (dialog == QLatin1String("new"))
+        f.dialogs.expectMessage(QStringLiteral("Nouveau fichier ? Confirmez."),
+                                vbYesNo + vbQuestion, QStringLiteral("Nouveau fichier utilisateur"),
+                                vbNo);
+    else
+        f.dialogs.expectMessage(
+            QStringLiteral("Confirmer l'impression de l'étiquette expéditeur?"),
+            vbYesNo + vbQuestion,
+            QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe"), vbNo);
+    user.keys(QKeySequence(keys));
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    if (box)
+        QCOMPARE(box->text(), text);
 }
 
 QTEST_MAIN(TestFrmUtil)

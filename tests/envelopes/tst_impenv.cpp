@@ -92,7 +92,7 @@ void TestImpEnv::captionsTooltipsAndMenus()
         {"Command2", "&Quitter"},
         {"Command3", "<<   Fiche précédente"},
         {"Command4", "Fiche suivante   >>"},
-        {"Command5", "&Première fiche"},
+        {"Command5", "P&remière fiche"},
         {"Command6", "&Dernière fiche"},
         {"Command7", "&Aide"},
         {"Command8", "Mode Portrait"},

@@ -125,7 +125,7 @@ void TestImpEtiq::everyControlAndMenuIsThere()
         {w.printButton(), "&Imprimer l'étiquette N°  0"},
         {w.closeButton(), "&Quitter"},
         {w.moveButton(ListMove::Previous), "<<"},
-        {w.moveButton(ListMove::First), "&Première fiche"},
+        {w.moveButton(ListMove::First), "P&remière fiche"},
         {w.moveButton(ListMove::Last), "&Dernière fiche"},
         {w.moveButton(ListMove::Next), ">>"},
         {w.portraitButton(), "Portrait"},

@@ -1,7 +1,10 @@
 #include "mainwindowfixture.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
 
 MainWindowFixture::MainWindowFixture(bool withMdb)
@@ -41,6 +44,29 @@ void typeText(QWidget* widget, const QString& text)
 {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QString workflowControls(const frmElvarine& w)
+{
+    auto en = [](bool e) { return e ? QLatin1Char('E') : QLatin1Char('D'); };
+    auto button = [&w](const char* name) {
+        return w.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    QString s;
+    s += en(w.findChild<QGroupBox*>(QStringLiteral("Frame2"))->isEnabled());
+    s += en(w.list()->isEnabled());
+    for (const char* name : {"cmdAdd", "cmdDelete", "cmdRefresh"})
+        s += en(button(name)->isEnabled());
+    s += en(w.toolbarButton(16)->isEnabled());
+    for (const char* name : {"cmdUpdate", "cmdClose"})
+        s += en(button(name)->isEnabled());
+    s += button("CmdAnnul")->isHidden() ? QLatin1Char('H') : QLatin1Char('V');
+    // Toolbar buttons 14, 15 and 17 stay on in every state.
+    for (int index : {14, 15, 17}) {
+        if (!w.toolbarButton(index)->isEnabled())
+            s += QStringLiteral(" toolbar %1 off").arg(index);
+    }
+    return s;
 }
 
 QStringList listLines(const frmElvarine& w)

@@ -39,3 +39,7 @@ struct MainWindowFixture {
 void typeText(QWidget* widget, const QString& text);
 // The names of the name list, in list order.
 QStringList listLines(const frmElvarine& w);
+// The record workflow's controls as one text, in the order form, list, Ajouter, Supprimer,
+// Actualiser, toolbar 16, Modifier, Quitter (E enabled, D disabled), then Annuler (V visible, H
+// hidden); toolbar button 14, 15 or 17 found off is named after.
+QString workflowControls(const frmElvarine& w);

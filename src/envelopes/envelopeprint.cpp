@@ -7,20 +7,10 @@
 #include "platform/dialogs.h"
 #include "printer/printeroffsets.h"
 #include "printer/printersurface.h"
+#include "printer/printfailure.h"
 
 namespace
 {
-
-void reportPrintError(Services& services)
-{
-    services.dialogs->msgBox(QStringLiteral("Erreur d'impression !"), vbOKOnly + vbCritical,
-                             QStringLiteral("Erreur"));
-    try {
-        services.printer->killDoc();
-    } catch (const PrinterError&) {
-        // Nothing more can be done with a document the printer refuses to drop.
-    }
-}
 
 // Prints Lignes[1..NbLignes] one line height apart, the first one line below `top`, all
 // starting at `left`. The step is half the height of line 1, which still ends with its CR and
@@ -122,7 +112,7 @@ bool ImprimExpediteur(AppState& state, Services& services)
         printLines(printer, state.address, l + 2, t);
         return true;
     } catch (const PrinterError&) {
-        reportPrintError(services);
+        reportPrintFailure(services);
         return false;
     }
 }
@@ -149,7 +139,7 @@ void ImprimEnveloppe(AppState& state, Services& services, EnvelopeContent conten
                    state.label.PosY + offset.y);
         printer.endDoc();
     } catch (const PrinterError&) {
-        reportPrintError(services);
+        reportPrintFailure(services);
     }
 }
 
@@ -160,7 +150,7 @@ void printSenderLabel(AppState& state, Services& services)
     try {
         services.printer->endDoc();
     } catch (const PrinterError&) {
-        reportPrintError(services);
+        reportPrintFailure(services);
     }
 }
 
@@ -191,7 +181,7 @@ void printEnvelope(AppState& state, Services& services, EnvelopeContent content)
     try {
         services.printer->setScaleMode(PrinterSurface::Millimetres);
     } catch (const PrinterError&) {
-        reportPrintError(services);
+        reportPrintFailure(services);
         return;
     }
     if (content == EnvelopeContent::SenderOnly)

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "printer/printeroffsets.h"
 #include "printer/printersurface.h"
+#include "printer/printfailure.h"
 
 namespace
 {
@@ -17,19 +18,6 @@ constexpr quint32 kBlack = 0;
 QString withSignSpace(int n)
 {
     return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n);
-}
-
-void printFailed(Services& services)
-{
-    if (services.dialogs)
-        services.dialogs->msgBox(QStringLiteral("Erreur d'impression !"), vbCritical,
-                                 QStringLiteral("Erreur"));
-    if (services.printer) {
-        try {
-            services.printer->killDoc();
-        } catch (const PrinterError&) {
-        }
-    }
 }
 
 void noPrinter()
@@ -131,7 +119,7 @@ bool Imprim1carte(AppState& state, Services& services)
         printer.endDoc();
         return true;
     } catch (const PrinterError&) {
-        printFailed(services);
+        reportPrintFailure(services);
         return false;
     }
 }
@@ -154,7 +142,7 @@ bool Imprim10Cartes(AppState& state, Services& services, int count)
         printer.endDoc();
         return true;
     } catch (const PrinterError&) {
-        printFailed(services);
+        reportPrintFailure(services);
         return false;
     }
 }
@@ -178,7 +166,7 @@ bool printLabels(AppState& state, Services& services)
             noPrinter();
         services.printer->setScaleMode(PrinterSurface::Millimetres);
     } catch (const PrinterError&) {
-        printFailed(services);
+        reportPrintFailure(services);
         return false;
     }
     DecoupeAdresse(state.address);

@@ -3,6 +3,7 @@
 #include "core/services.h"
 #include "platform/dialogs.h"
 #include "printer/printersurface.h"
+#include "printer/printfailure.h"
 
 #include <QPageLayout>
 #include <QRectF>
@@ -107,15 +108,7 @@ bool printCalibrationPage(Services& services, const PrinterOffset& offset)
         services.printer->endDoc();
         return true;
     } catch (const std::exception&) {
-        if (services.dialogs)
-            services.dialogs->msgBox(QStringLiteral("Erreur d'impression !"), vbCritical,
-                                     QStringLiteral("Erreur"));
-        if (services.printer) {
-            try {
-                services.printer->killDoc();
-            } catch (const std::exception&) {
-            }
-        }
+        reportPrintFailure(services);
         return false;
     }
 }

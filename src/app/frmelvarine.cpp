@@ -86,6 +86,8 @@ void frmElvarine::showFileControls(bool open)
     m_widgets.nameList->setVisible(open);
     m_commands.menu(Menu::Edition)->menuAction()->setEnabled(open);
     m_commands.menu(Menu::Impression)->menuAction()->setEnabled(open);
+    command(Command::Synchronisation)->setEnabled(open);
+    command(Command::SynchroniserMaintenant)->setEnabled(open);
 }
 
 QString frmElvarine::programFile(const QString& name) const

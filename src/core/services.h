@@ -7,6 +7,7 @@ class ProgramFolder;
 class PrinterSurface;
 class PrinterSettingsStore;
 class SerialPortFactory;
+class PasswordStore;
 
 // The platform services the windows reach, real ones in the program, fakes in tests.
 // Services a window does not use may be left null in its tests.
@@ -18,4 +19,5 @@ struct Services {
     PrinterSurface* printer = nullptr;
     PrinterSettingsStore* printerSettings = nullptr;
     SerialPortFactory* serial = nullptr;
+    PasswordStore* passwords = nullptr; // the desktop's keyring
 };

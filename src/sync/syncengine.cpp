@@ -1067,7 +1067,12 @@ SyncSummary SyncEngine::Run::go()
                             "choisissez-le dans « Synchronisation... »."));
         return summary;
     }
-    client.setCancelCheck([this] { return cancel; });
+    // "Annuler" answers while an answer is awaited, not only between two.
+    client.setCancelCheck([this] {
+        if (!cancel && opt.progress && !opt.progress(done, total))
+            cancel = true;
+        return cancel;
+    });
     try {
         readLocal();
         pairLocal();

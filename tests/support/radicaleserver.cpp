@@ -31,16 +31,28 @@ bool RadicaleServer::installed()
     return QFile::exists(QString::fromLatin1(kRadicale));
 }
 
-RadicaleServer::RadicaleServer()
+RadicaleServer::RadicaleServer(bool tls) : m_tls(tls)
 {
     m_port = freePort();
+    QString tlsConfig;
+    if (tls) {
+        const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
+        const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+        QProcess::execute(
+            QStringLiteral("openssl"),
+            {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+             QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
+             QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-days"), QStringLiteral("2"),
+             QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
+        tlsConfig = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key);
+    }
     QDir(m_dir.path()).mkpath(QStringLiteral("collections"));
     QFile users(m_dir.filePath(QStringLiteral("users")));
     if (users.open(QIODevice::WriteOnly))
         users.write((user() + QLatin1Char(':') + password() + QLatin1Char('\n')).toUtf8());
     QFile config(m_dir.filePath(QStringLiteral("config")));
     if (config.open(QIODevice::WriteOnly)) {
-        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4"
                                     "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\n"
                                     "htpasswd_encryption = plain\ndelay = 0.01\n"
                                     "[storage]\nfilesystem_folder = %3\n"
@@ -48,13 +60,14 @@ RadicaleServer::RadicaleServer()
                                     "[web]\ntype = none\n"
                                     "[logging]\nlevel = warning\n")
                          .arg(m_port)
-                         .arg(m_dir.filePath(QStringLiteral("users")), storage())
+                         .arg(m_dir.filePath(QStringLiteral("users")), storage(), tlsConfig)
                          .toUtf8());
     }
 }
 
 RadicaleServer::~RadicaleServer()
 {
+    pause(false);
     if (m_process && m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
         if (!m_process->waitForFinished(3000))
@@ -96,6 +109,12 @@ void RadicaleServer::kill()
     m_process->waitForFinished(5000);
 }
 
+void RadicaleServer::pause(bool paused)
+{
+    if (m_process && m_process->state() != QProcess::NotRunning)
+        ::kill(pid_t(m_process->processId()), paused ? SIGSTOP : SIGCONT);
+}
+
 qint64 RadicaleServer::pid() const
 {
     return m_process ? m_process->processId() : 0;
@@ -103,7 +122,9 @@ qint64 RadicaleServer::pid() const
 
 QUrl RadicaleServer::root() const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2/")
+                    .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+                    .arg(m_port));
 }
 
 QUrl RadicaleServer::addressBook() const

@@ -17,13 +17,16 @@ public:
     // True when /usr/bin/radicale is installed (tests skip with status 77 otherwise).
     static bool installed();
 
-    RadicaleServer();
+    // With `tls`, it answers HTTPS only, with a certificate of its own that no system trusts.
+    explicit RadicaleServer(bool tls = false);
     ~RadicaleServer();
 
     // Starts it (again, on the same port and storage); false when it does not answer.
     bool start();
     // Ends it at once (SIGKILL): connections in progress are cut.
     void kill();
+    // Stops it (SIGSTOP) and lets it go on (SIGCONT): it accepts connections but answers nothing.
+    void pause(bool paused);
     qint64 pid() const;
 
     QUrl root() const;        // http://127.0.0.1:PORT/
@@ -35,6 +38,7 @@ public:
 private:
     QTemporaryDir m_dir;
     int m_port = 0;
+    bool m_tls = false;
     std::unique_ptr<QProcess> m_process;
 };
 

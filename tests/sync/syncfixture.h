@@ -68,14 +68,24 @@ struct SyncFixture {
         db = Database::OpenDatabase(file);
         rs = db->OpenRecordset(QStringLiteral("Elvarine"));
     }
+    // Links the file to the address book at `url` instead.
+    void relink(const QUrl& url)
+    {
+        SyncStore store(db->sql());
+        SyncSettings s = store.loadSettings();
+        s.collection = url.toString();
+        store.saveSettings(s);
+    }
     void close()
     {
         rs.reset();
         db.reset();
     }
-    SyncSummary sync(const QString& password = QString(), const SyncOptions& options = {})
+    SyncSummary sync(const QString& password = QString(), const SyncOptions& options = {},
+                     int timeoutMs = 30000)
     {
         DavClient client(server.user(), password.isNull() ? server.password() : password);
+        client.setTimeoutMs(timeoutMs);
         SyncStore store(db->sql());
         SyncEngine engine(*rs, store, client, options);
         return engine.run(store.loadSettings());

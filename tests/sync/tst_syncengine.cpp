@@ -15,7 +15,8 @@ private slots:
     void propertiesWithoutFieldsKept();
     void rowNumberTakenAfterDelete_data();
     void rowNumberTakenAfterDelete();
-    void wrongPassword();
+    void faults_data();
+    void faults();
     void serverStoppedMidSyncThenResume();
 };
 
@@ -269,21 +270,67 @@ void TestSyncEngine::rowNumberTakenAfterDelete()
                                        (sameCard ? "01 02 03 04 05" : "") + "||" + newTown));
 }
 
-void TestSyncEngine::wrongPassword()
+void TestSyncEngine::faults_data()
 {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message"); // how the message starts; %p is the server's port
+
+    QTest::newRow("wrong password") << "password"
+                                    << "Le serveur 127.0.0.1:%p refuse le nom d'utilisateur ou "
+                                       "le mot de passe (erreur 401).";
+    QTest::newRow("another user's address book")
+        << "forbidden"
+        << "Le serveur 127.0.0.1:%p refuse l'accès à /bob/contacts/ (erreur 403)";
+    QTest::newRow("server stopped") << "stopped"
+                                    << "Le serveur 127.0.0.1:%p est injoignable : il refuse la "
+                                       "connexion (il est peut-être arrêté).";
+    QTest::newRow("server silent")
+        << "silent"
+        << "Le serveur 127.0.0.1:%p ne répond pas (rien reçu pendant 2 secondes).";
+    QTest::newRow("certificate not trusted")
+        << "tls"
+        << "Le certificat du serveur 127.0.0.1:%p n'a pas pu être vérifié (";
+}
+
+void TestSyncEngine::faults()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
     SyncFixture f;
     QVERIFY(f.setUp({{"Curie", "Marie"}}));
-    const SyncSummary s = f.sync(QStringLiteral("mauvais"));
+    const QList<QVariantList> before = readAddressFile(f.file);
+    RadicaleServer tls(true);
+    int port = f.server.root().port();
+    QString password;
+    int timeoutMs = 30000;
+    if (fault == QLatin1String("password")) {
+        password = QStringLiteral("mauvais");
+    } else if (fault == QLatin1String("forbidden")) {
+        f.relink(f.server.root().resolved(QUrl(QStringLiteral("bob/contacts/"))));
+    } else if (fault == QLatin1String("stopped")) {
+        f.server.kill();
+    } else if (fault == QLatin1String("silent")) {
+        f.server.pause(true);
+        timeoutMs = 2000;
+    } else {
+        QVERIFY(tls.start());
+        port = tls.root().port();
+        f.relink(tls.addressBook());
+    }
+    const SyncSummary s = f.sync(password, {}, timeoutMs);
+    f.server.pause(false);
     QVERIFY(!s.complete());
-    QCOMPARE(s.error, QStringLiteral("Le serveur 127.0.0.1:%1 refuse le nom d'utilisateur ou le "
-                                     "mot de passe (erreur 401).")
-                          .arg(f.server.root().port()));
+    QVERIFY2(s.error.startsWith(message.replace(QLatin1String("%p"), QString::number(port))),
+             qPrintable(s.error));
     QCOMPARE(counts(s), QStringLiteral("sent 0/0/0 received 0/0/0"));
-    QVERIFY(f.phone.cards(f.server.addressBook()).isEmpty());
+    QCOMPARE(readAddressFile(f.file), before);
     QCOMPARE(runSqlite3(f.file, QStringLiteral("SELECT count(*) FROM ElvarineSync;")).trimmed(),
              QStringLiteral("0"));
-    // With the right one it goes through.
-    QCOMPARE(counts(f.sync()), QStringLiteral("sent 1/0/0 received 0/0/0"));
+    if (fault == QLatin1String("password")) {
+        // With the right one it goes through.
+        QVERIFY(f.phone.cards(f.server.addressBook()).isEmpty());
+        QCOMPARE(counts(f.sync()), QStringLiteral("sent 1/0/0 received 0/0/0"));
+    }
 }
 
 void TestSyncEngine::serverStoppedMidSyncThenResume()

@@ -150,9 +150,11 @@ CardClient::Answer CardClient::request(const QByteArray& verb, const QUrl& url,
     QNetworkReply* reply = m_manager.sendCustomRequest(r, verb, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(m_timeoutMs, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec();
+    if (!reply->isFinished())
+        reply->abort(); // no answer in time: status 0
     Answer a;
     a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     a.body = reply->readAll();

@@ -56,6 +56,9 @@ public:
     Answer request(const QByteArray& verb, const QUrl& url, const QByteArray& body = {},
                    const QList<QPair<QByteArray, QByteArray>>& headers = {});
 
+    // How long a request may wait for its answer (30 s unless told).
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+
     // Creates the address book "contacts" of the user (extended MKCOL); true when made.
     bool makeAddressBook(const QUrl& book);
     // Writes a card at book + name; its ETag.
@@ -68,4 +71,5 @@ public:
 private:
     QNetworkAccessManager m_manager;
     QByteArray m_auth;
+    int m_timeoutMs = 30000;
 };

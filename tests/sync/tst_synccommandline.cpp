@@ -32,6 +32,8 @@ void TestSyncCommandLine::commands_data()
         << true << "mauvais" << 1 << ": interrompue."
         << "Le serveur 127.0.0.1:%p refuse le nom d'utilisateur ou le mot de passe (erreur 401)."
         << 1;
+    QTest::newRow("no keyring, no variable") << true << "-" << 1 << ""
+                                             << "Aucun mot de passe pour alice@" << 1;
     QTest::newRow("file not linked")
         << false << "secret-alice" << 1 << ""
         << "Le fichier « %f » n'est relié à aucun carnet d'adresses" << 1;
@@ -62,7 +64,9 @@ void TestSyncCommandLine::commands()
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    env.insert(QStringLiteral("ELVARINE_PASSWORD"), password);
+    env.remove(QStringLiteral("ELVARINE_PASSWORD"));
+    if (password != QLatin1String("-"))
+        env.insert(QStringLiteral("ELVARINE_PASSWORD"), password);
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(ELVARINE_PROGRAM_DIR "/Elvarine"), {QStringLiteral("--sync"), f.file});

@@ -7,6 +7,7 @@
 #include "platform/clipboard.h"
 #include "platform/desktopservices.h"
 #include "platform/dialogs.h"
+#include "platform/passwordstore.h"
 #include "platform/programfolder.h"
 #include "platform/qtdialogs.h"
 #include "platform/serialport.h"
@@ -68,12 +69,14 @@ int runElvarine(int argc, char** argv)
     QtDesktopServices desktop;
     ExecutableFolder folder;
     QtSerialPortFactory serial;
+    KeyringPasswordStore passwords;
     Services services;
     services.dialogs = &dialogs;
     services.clipboard = &clipboard;
     services.desktop = &desktop;
     services.folder = &folder;
     services.serial = &serial;
+    services.passwords = &passwords;
     // An open document is printed when these go, so they go before the application.
     const auto printing = installPrinterServices(services);
 

@@ -11,6 +11,7 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "sync/synccommands.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -143,6 +144,7 @@ bool frmElvarine::openAddressFile(const QString& path)
     showFileControls(true);
     state.FicAnOuvre = 1;
     cmdRefresh_Click();
+    synchroniseAtOpening(state, services, m_binding, this, [this] { cmdRefresh_Click(); });
     return true;
 }
 

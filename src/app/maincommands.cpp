@@ -17,10 +17,12 @@
 #include "phone/dialer.h"
 #include "phone/dialersettingsfile.h"
 #include "phone/phonecommands.h"
+#include "platform/dialogs.h"
 #include "printer/calibrationwindow.h"
 #include "printer/orientationcommands.h"
 #include "printer/orientationmarks.h"
 #include "printer/printersurface.h"
+#include "sync/synccommands.h"
 
 #include <QAction>
 #include <QMenu>
@@ -73,6 +75,27 @@ void copyBox(frmElvarine& w, FieldBox box)
     copyFieldBox(w.services.clipboard, w, box);
 }
 
+// A synchronisation rewrites records: a record being typed is stored first (the user says so)
+// or the synchronisation waits, so nothing typed is lost.
+bool storePendingRecordBeforeSync(frmElvarine& w)
+{
+    if (!w.recordPending())
+        return true;
+    if (w.services.dialogs->msgBox(QStringLiteral("La fiche en cours n'est pas enregistrée. "
+                                                  "L'enregistrer avant de synchroniser ?"),
+                                   vbYesNo + vbQuestion,
+                                   QStringLiteral("Synchroniser maintenant")) != vbYes)
+        return false;
+    w.cmdRefresh_Click();
+    return !w.recordPending();
+}
+
+void synchroniseFile(frmElvarine& w)
+{
+    if (storePendingRecordBeforeSync(w))
+        synchroniseNow(w.state, w.services, w.binding(), &w, [&w] { w.cmdRefresh_Click(); });
+}
+
 } // namespace
 
 void CommandHandler::run(frmElvarine& window) const
@@ -112,6 +135,11 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
     {Command::ExporterFiche, "Mnu_ExporterFiche", Menu::Fichier, false,
      "Exporter la fiche en co&urs...", "", 0, "", {}, Check::None,
      [](M& w) { exportCurrentContact(w.state, w.services, w, &w); }},
+    {Command::Synchronisation, "Mnu_Synchronisation", Menu::Fichier, true,
+     "&Synchronisation...", "", 0, "", {}, Check::None,
+     [](M& w) { openSyncSettings(w.state, w.services, w.binding(), &w); }},
+    {Command::SynchroniserMaintenant, "Mnu_SynchroniserMaintenant", Menu::Fichier, false,
+     "Synchroniser &maintenant", "", 0, "", {}, Check::None, synchroniseFile},
     {Command::ImpEnv, "Mnu_ImpEnv", Menu::Impression, false,
      "Imprimer enveloppe pour adresse", "Ctrl+I",
      3, "Imprimer Enveloppe", {"print-envelope", ""}, Check::None, openRecordWindow<ImpEnv>},
@@ -378,9 +406,10 @@ void frmElvarine::updateCommands()
         const bool fileOpen = state.FicAnOuvre == 1;
         m_commands.menu(Menu::Edition)->menuAction()->setEnabled(fileOpen);
         m_commands.menu(Menu::Impression)->menuAction()->setEnabled(fileOpen);
-        for (Command printing : {Command::ImpEnv, Command::ImprimEtiq, Command::ImprimFiche,
-                                 Command::ImprimToutesFiches})
-            command(printing)->setEnabled(fileOpen);
+        for (Command onFile : {Command::ImpEnv, Command::ImprimEtiq, Command::ImprimFiche,
+                               Command::ImprimToutesFiches, Command::Synchronisation,
+                               Command::SynchroniserMaintenant})
+            command(onFile)->setEnabled(fileOpen);
 
         // Edition. "Filled" is the untrimmed text longer than one character.
         auto enable = [this, fileOpen](Command id, bool on) {

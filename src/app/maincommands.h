@@ -18,6 +18,8 @@ enum class Command {
     ImporterContacts,
     ExporterContacts,
     ExporterFiche,
+    Synchronisation,
+    SynchroniserMaintenant,
     ImpEnv,
     ImprimEtiq,
     ImprimFiche,

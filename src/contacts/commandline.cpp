@@ -21,7 +21,8 @@ bool isOurOption(const QString& arg)
         if (arg == QLatin1String(o) || arg.startsWith(QLatin1String(o) + QLatin1Char('=')))
             return true;
     }
-    return arg == QLatin1String("--help") || arg == QLatin1String("-h");
+    return arg == QLatin1String("--help") || arg == QLatin1String("-h") ||
+           arg == QLatin1String("--sync");
 }
 
 QString helpText(const QString& defaultFile)
@@ -38,6 +39,10 @@ QString helpText(const QString& defaultFile)
                "      ajoute les contacts d'un fichier vCard (2.1, 3.0, 4.0) ou CSV (Elvarine,\n"
                "      Google Contacts, Outlook, Thunderbird) après les fiches du fichier\n"
                "      d'adresses ; les fiches identiques à une fiche du fichier sont ignorées.\n"
+               "  Elvarine --sync [FICHIER_ADRESSES]\n"
+               "      synchronise le fichier d'adresses avec le carnet CardDAV choisi dans\n"
+               "      « Synchronisation... » ; le mot de passe vient du trousseau du bureau ou de\n"
+               "      la variable d'environnement ELVARINE_PASSWORD.\n"
                "\n"
                "Options :\n"
                "  --format vcard|csv  format du FICHIER (sinon d'après son extension .vcf ou "
@@ -164,7 +169,7 @@ int runImport(const QString& file, const QString& addressFile, std::optional<Con
 } // namespace
 
 std::optional<int> runContactsCommandLine(const QStringList& args, const ProgramFolder& folder,
-                                          QTextStream& out, QTextStream& err)
+                                          QTextStream& out, QTextStream& err, SyncCommand sync)
 {
     bool ours = false;
     for (const QString& a : args)
@@ -176,6 +181,7 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     QString exportFile, importFile, addressFile;
     std::optional<ContactFormat> format;
     bool help = false;
+    bool synchronise = false;
     QString usage;
     for (int i = 0; i < args.size() && usage.isEmpty(); ++i) {
         QString a = args[i];
@@ -199,12 +205,18 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
         };
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             help = true;
+        } else if (a == QLatin1String("--sync")) {
+            if (!exportFile.isEmpty() || !importFile.isEmpty())
+                usage =
+                    QStringLiteral("Une seule commande --export, --import ou --sync à la fois.");
+            synchronise = true;
         } else if (a == QLatin1String("--export") || a == QLatin1String("--import")) {
             const QString v = next();
             if (!usage.isEmpty())
                 break;
-            if (!exportFile.isEmpty() || !importFile.isEmpty())
-                usage = QStringLiteral("Une seule commande --export ou --import à la fois.");
+            if (!exportFile.isEmpty() || !importFile.isEmpty() || synchronise)
+                usage =
+                    QStringLiteral("Une seule commande --export, --import ou --sync à la fois.");
             else if (v.isEmpty())
                 usage = QStringLiteral("L'option %1 attend un nom de fichier.").arg(a);
             else if (a == QLatin1String("--export"))
@@ -236,8 +248,8 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
         out.flush();
         return kCommandDone;
     }
-    if (usage.isEmpty() && exportFile.isEmpty() && importFile.isEmpty())
-        usage = QStringLiteral("Indiquez --export FICHIER ou --import FICHIER.");
+    if (usage.isEmpty() && exportFile.isEmpty() && importFile.isEmpty() && !synchronise)
+        usage = QStringLiteral("Indiquez --export FICHIER, --import FICHIER ou --sync.");
     if (!usage.isEmpty()) {
         err << usage << '\n' << QStringLiteral("Elvarine --help décrit les commandes.\n");
         err.flush();
@@ -245,6 +257,16 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     }
     if (addressFile.isEmpty())
         addressFile = defaultFile;
+    if (synchronise) {
+        int status = kCommandFailed;
+        if (sync)
+            status = sync(addressFile, out, err);
+        else
+            err << QStringLiteral("La synchronisation n'est pas disponible dans ce programme.\n");
+        out.flush();
+        err.flush();
+        return status;
+    }
     const int status = exportFile.isEmpty() ? runImport(importFile, addressFile, format, out, err)
                                             : runExport(exportFile, addressFile, format, out, err);
     out.flush();
@@ -252,7 +274,7 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     return status;
 }
 
-std::optional<int> runContactsCommandLine(int argc, char** argv)
+std::optional<int> runContactsCommandLine(int argc, char** argv, SyncCommand sync)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -268,5 +290,5 @@ std::optional<int> runContactsCommandLine(int argc, char** argv)
     ExecutableFolder folder;
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runContactsCommandLine(args, folder, out, err);
+    return runContactsCommandLine(args, folder, out, err, sync);
 }

@@ -8,7 +8,9 @@ namespace
 constexpr int kFoldOctets = 75;
 constexpr int kProgressCards = 1000;
 
-QString escaped(const QString& value)
+} // namespace
+
+QString escapedVCardText(const QString& value)
 {
     bool plain = true;
     for (const QChar c : value) {
@@ -48,6 +50,14 @@ QString escaped(const QString& value)
         }
     }
     return out;
+}
+
+namespace
+{
+
+QString escaped(const QString& value)
+{
+    return escapedVCardText(value);
 }
 
 QString value(const Contact& c, int column)

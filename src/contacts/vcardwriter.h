@@ -17,6 +17,10 @@ void appendVCard(QByteArray& out, const Contact& contact, VCardVersion version);
 QByteArray writeVCards(const std::vector<Contact>& contacts, VCardVersion version,
                        const ProgressFn& progress = {}, bool* cancelled = nullptr);
 
+// A text value escaped for a vCard line: backslash, comma, semicolon, line break (CR LF, CR or
+// LF as one).
+QString escapedVCardText(const QString& value);
+
 // `line` folded: at most 75 octets per line, continuation lines starting with one space, each
 // line ended by CR LF.
 QByteArray foldedLine(const QByteArray& line);

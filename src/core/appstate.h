@@ -7,6 +7,7 @@
 #include "core/state/dialersettings.h"
 #include "core/state/printparams.h"
 #include "core/state/senderprofile.h"
+#include "core/state/syncstate.h"
 
 #include <QString>
 
@@ -39,4 +40,5 @@ struct AppState {
     QString NumeroAppel; // number proposed to the modem dialer
 
     ContactsState contacts;
+    SyncRunState sync;
 };

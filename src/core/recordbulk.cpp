@@ -13,6 +13,15 @@ namespace
 // Rows between two progress reports.
 constexpr int kProgressStep = 500;
 
+// The place of `rowid` among the rows read (kept in row-number order); end when absent.
+std::vector<qint64>::iterator findRowid(std::vector<qint64>& rowids, qint64 rowid)
+{
+    const auto at = std::lower_bound(rowids.begin(), rowids.end(), rowid);
+    if (at != rowids.end() && *at == rowid)
+        return at;
+    return std::find(rowids.begin(), rowids.end(), rowid);
+}
+
 } // namespace
 
 bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
@@ -54,18 +63,8 @@ bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
 
 bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress& progress)
 {
-    for (const RowValues& row : rows) {
-        for (int c = 0; c < kColumnCount; ++c) {
-            const QVariant& v = row[size_t(c)];
-            if (!v.isNull() && v.toString().size() > m_sizes[size_t(c)])
-                throw EngineError(errTooLong,
-                                  QStringLiteral("Le champ « %1 » est trop petit pour accepter "
-                                                 "la quantité de données que vous essayez "
-                                                 "d'ajouter (%2 caractères au plus).")
-                                      .arg(columnName(c))
-                                      .arg(m_sizes[size_t(c)]));
-        }
-    }
+    for (const RowValues& row : rows)
+        checkFits(row);
     if (rows.empty())
         return true;
 
@@ -125,6 +124,139 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
         m_nom.push_back(rows[i][0].toString());
         m_prenom.push_back(rows[i][1].toString());
     }
+    m_changedHere = true;
+    return true;
+}
+
+void Recordset::readNumberedRows(const std::function<void(qint64 rowid, RowValues& row)>& visit)
+{
+    QStringList cols{m_rowNumber};
+    for (const QString& n : m_sqlNames)
+        cols << n;
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                    .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber)))
+        enginesql::readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    RowValues row;
+    while (q.next()) {
+        for (int c = 0; c < kColumnCount; ++c)
+            row[size_t(c)] = enginesql::shownValue(q.value(c + 1));
+        visit(q.value(0).toLongLong(), row);
+    }
+    if (q.lastError().isValid())
+        enginesql::readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+}
+
+void Recordset::checkFits(const RowValues& values) const
+{
+    for (int c = 0; c < kColumnCount; ++c) {
+        const QVariant& v = values[size_t(c)];
+        if (!v.isNull() && v.toString().size() > m_sizes[size_t(c)])
+            throw EngineError(errTooLong,
+                              QStringLiteral("Le champ « %1 » est trop petit pour accepter la "
+                                             "quantité de données que vous essayez d'ajouter "
+                                             "(%2 caractères au plus).")
+                                  .arg(columnName(c))
+                                  .arg(m_sizes[size_t(c)]));
+    }
+}
+
+bool Recordset::rowHolds(qint64 rowid, const RowValues& expected)
+{
+    QStringList cols;
+    for (const QString& n : m_sqlNames)
+        cols << n;
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                  .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber));
+    q.addBindValue(rowid);
+    if (!q.exec())
+        enginesql::readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    if (!q.next())
+        return false;
+    for (int c = 0; c < kColumnCount; ++c) {
+        const QVariant v = enginesql::shownValue(q.value(c));
+        const QVariant& e = expected[size_t(c)];
+        if (v.isNull() != e.isNull() || (!v.isNull() && v.toString() != e.toString()))
+            return false;
+    }
+    return true;
+}
+
+qint64 Recordset::insertRow(const RowValues& values)
+{
+    checkFits(values);
+    QStringList cols;
+    QStringList marks;
+    for (const QString& n : m_sqlNames) {
+        cols << n;
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(m_db.sql());
+    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", "))));
+    for (const QVariant& v : values)
+        q.addBindValue(enginesql::shownValue(v));
+    if (!q.exec())
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."), q.lastError());
+    const qint64 rowid = q.lastInsertId().toLongLong();
+    m_rowids.push_back(rowid);
+    m_nom.push_back(values[0].toString());
+    m_prenom.push_back(values[1].toString());
+    m_changedHere = true;
+    return rowid;
+}
+
+bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValues& values)
+{
+    checkFits(values);
+    if (!rowHolds(rowid, expected))
+        return false;
+    QStringList sets;
+    for (const QString& n : m_sqlNames)
+        sets << n + QLatin1String(" = ?");
+    QSqlQuery q(m_db.sql());
+    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                  .arg(m_table, sets.join(QLatin1String(", ")), m_rowNumber));
+    for (const QVariant& v : values)
+        q.addBindValue(enginesql::shownValue(v));
+    q.addBindValue(rowid);
+    if (!q.exec())
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."), q.lastError());
+    const auto at = findRowid(m_rowids, rowid);
+    if (at != m_rowids.end()) {
+        const size_t i = size_t(at - m_rowids.begin());
+        m_nom[i] = values[0].toString();
+        m_prenom[i] = values[1].toString();
+    }
+    if (rowid == m_currentRowid)
+        m_currentRowid = -1; // read again when shown
+    m_changedHere = true;
+    return true;
+}
+
+bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
+{
+    if (!rowHolds(rowid, expected))
+        return false;
+    QSqlQuery q(m_db.sql());
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber));
+    q.addBindValue(rowid);
+    if (!q.exec())
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."), q.lastError());
+    const auto at = findRowid(m_rowids, rowid);
+    if (at != m_rowids.end()) {
+        const size_t i = size_t(at - m_rowids.begin());
+        m_rowids.erase(at);
+        m_nom.erase(m_nom.begin() + qsizetype(i));
+        m_prenom.erase(m_prenom.begin() + qsizetype(i));
+        if (m_pos >= RecordCount() && m_pos > 0)
+            m_pos = RecordCount() - 1;
+    }
+    if (rowid == m_currentRowid)
+        m_currentRowid = -1;
     m_changedHere = true;
     return true;
 }

@@ -153,6 +153,19 @@ public:
     // Throws EngineError when the file refuses the rows (nothing stored).
     bool appendRows(const std::vector<RowValues>& rows, const RowProgress& progress = {});
 
+    // Rows reached by their row number (synchronisation). These write inside whatever
+    // transaction the caller opened on the file (Database::sql()) and keep the rows read
+    // in step; values must fit their columns (EngineError otherwise).
+    // Hands every row with its row number to `visit`, in stored order (as readAllRows).
+    void readNumberedRows(const std::function<void(qint64 rowid, RowValues& row)>& visit);
+    // Adds a row after the others; its row number.
+    qint64 insertRow(const RowValues& values);
+    // Writes `values` over row `rowid` while it still holds `expected` (texts as readAllRows
+    // gives them); false when it changed or is gone (nothing written).
+    bool updateRow(qint64 rowid, const RowValues& expected, const RowValues& values);
+    // Deletes row `rowid` while it still holds `expected`; false when it changed or is gone.
+    bool deleteRow(qint64 rowid, const RowValues& expected);
+
 private:
     friend class Database;
     Recordset(Database& db, QString table, QString rowNumber,
@@ -162,6 +175,9 @@ private:
     void checkCurrent() const;
     void checkLengths(const RowValues& values) const;
     int dataVersion();
+    // The row's texts as readAllRows gives them; false when there is no such row.
+    bool rowHolds(qint64 rowid, const RowValues& expected);
+    void checkFits(const RowValues& values) const;
 
     // The current row as read: the values exactly as the file holds them (their SQLite types
     // kept), so a store can check that the row still holds them.

@@ -8,6 +8,7 @@ class PrinterSurface;
 class PrinterSettingsStore;
 class PrinterOffsets;
 class SerialPortFactory;
+class PasswordStore;
 
 // The platform services the windows reach, real ones in the program, fakes in tests.
 // Services a window does not use may be left null in its tests.
@@ -20,4 +21,5 @@ struct Services {
     PrinterSettingsStore* printerSettings = nullptr;
     PrinterOffsets* printerOffsets = nullptr;
     SerialPortFactory* serial = nullptr;
+    PasswordStore* passwords = nullptr; // the desktop's keyring
 };

@@ -2,7 +2,9 @@
 
 #include "platform/clipboard.h"
 #include "platform/desktopservices.h"
+#include "platform/passwordstore.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QUrl>
@@ -40,4 +42,37 @@ public:
     QList<QStringList> started;
     bool openResult = true;
     bool startResult = true;
+};
+
+// A keyring in memory; `available` false plays a desktop without one.
+class MemoryPasswordStore : public PasswordStore
+{
+public:
+    std::optional<QString> readPassword(const QString& key, QString* why = nullptr) override
+    {
+        ++reads;
+        if (!available) {
+            if (why)
+                *why = QStringLiteral("le trousseau du bureau n'est pas disponible.");
+            return std::nullopt;
+        }
+        if (!kept.contains(key))
+            return std::nullopt;
+        return kept.value(key);
+    }
+    bool writePassword(const QString& key, const QString& password, QString* why = nullptr) override
+    {
+        if (!available) {
+            if (why)
+                *why = QStringLiteral("le trousseau du bureau n'est pas disponible.");
+            return false;
+        }
+        kept.insert(key, password);
+        return true;
+    }
+    void removePassword(const QString& key) override { kept.remove(key); }
+
+    QHash<QString, QString> kept;
+    bool available = true;
+    int reads = 0;
 };

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Where passwords are kept between runs: the desktop's keyring. Nothing else in the program
+// writes a password anywhere.
+class PasswordStore
+{
+public:
+    virtual ~PasswordStore() = default;
+    // The password kept under `key`; nothing when none is kept or no keyring answers. `why`
+    // (when given) is set, in French, when no keyring answered; left empty when the keyring
+    // simply holds nothing for `key`.
+    virtual std::optional<QString> readPassword(const QString& key, QString* why = nullptr) = 0;
+    // False (and `why` in French) when no keyring took it.
+    virtual bool writePassword(const QString& key, const QString& password,
+                               QString* why = nullptr) = 0;
+    virtual void removePassword(const QString& key) = 0;
+};
+
+// The desktop's keyring through the Secret Service (QtKeychain), under the service name
+// "Elvarine". Where none answers (no session bus, no keyring daemon), reads give nothing and
+// writes fail: the password is never written to a file instead.
+class KeyringPasswordStore : public PasswordStore
+{
+public:
+    std::optional<QString> readPassword(const QString& key, QString* why = nullptr) override;
+    bool writePassword(const QString& key, const QString& password,
+                       QString* why = nullptr) override;
+    void removePassword(const QString& key) override;
+};

@@ -1,0 +1,160 @@
+#include "sync/discovery.h"
+
+#include "sync/davclient.h"
+#include "sync/davxml.h"
+
+namespace
+{
+
+const QByteArray kXml = "application/xml; charset=utf-8";
+
+QByteArray discoveryQuery()
+{
+    // One PROPFIND tells what an address is and where the principal and home are.
+    return DavBody::collectionStateQuery();
+}
+
+DavReply propfind(DavClient& client, const QUrl& url, const QByteArray& depth,
+                  const QByteArray& body)
+{
+    DavRequest r;
+    r.verb = "PROPFIND";
+    r.url = url;
+    r.depth = depth;
+    r.body = body;
+    r.contentType = kXml;
+    return client.send(r);
+}
+
+// The resource a Depth 0 answer describes (the first one).
+bool readOne(const DavReply& reply, DavResource& out, QString& error)
+{
+    if (!reply.ok()) {
+        error = reply.error;
+        return false;
+    }
+    const DavMultistatus ms = parseMultistatus(reply.body);
+    if (!ms.valid) {
+        error = davBadAnswerText(reply.url, ms.error);
+        return false;
+    }
+    if (ms.responses.empty()) {
+        error = davBadAnswerText(reply.url, QStringLiteral("aucune propriété."));
+        return false;
+    }
+    out = ms.responses.front();
+    return true;
+}
+
+QString lastPart(const QString& path)
+{
+    QString p = path;
+    while (p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+QString passwordKey(const QString& user, const QString& address)
+{
+    const QUrl url(address);
+    QString host = url.host();
+    if (url.port() > 0)
+        host += QStringLiteral(":%1").arg(url.port());
+    return user + QLatin1Char('@') + host;
+}
+
+DiscoveryResult discoverAddressBooks(DavClient& client, const QUrl& address)
+{
+    DiscoveryResult result;
+    DavResource here;
+    QString error;
+    DavReply reply = propfind(client, address, "0", discoveryQuery());
+    if (reply.cancelled)
+        return result;
+    if (reply.stopsRun() && reply.status != 403) {
+        result.error = reply.error;
+        return result;
+    }
+    const QUrl answered = reply.url.isEmpty() ? address : reply.url;
+    if (readOne(reply, here, error) && here.isAddressBook) {
+        AddressBook book;
+        book.url = answered.toString();
+        book.name = here.displayName.isEmpty() ? lastPart(answered.path()) : here.displayName;
+        result.books.push_back(book);
+        return result;
+    }
+    // The principal: asked of the address given, then of the well-known address.
+    QString principal;
+    QUrl principalBase = answered;
+    {
+        DavResource r;
+        QString e;
+        if (readOne(propfind(client, answered, "0", DavBody::principalQuery()), r, e))
+            principal = r.principal;
+        if (principal.isEmpty()) {
+            QUrl wellKnown = address;
+            wellKnown.setPath(QStringLiteral("/.well-known/carddav"));
+            const DavReply known = propfind(client, wellKnown, "0", DavBody::principalQuery());
+            if (known.cancelled)
+                return result;
+            if (known.stopsRun() && known.status != 403) {
+                result.error = known.error;
+                return result;
+            }
+            if (readOne(known, r, e))
+                principal = r.principal;
+            principalBase = known.url.isEmpty() ? wellKnown : known.url;
+            if (principal.isEmpty())
+                error = e;
+        }
+    }
+    if (principal.isEmpty()) {
+        result.error = QStringLiteral("Aucun carnet d'adresses CardDAV n'a été trouvé à "
+                                      "l'adresse %1 : donnez l'adresse de la racine du serveur "
+                                      "ou celle du carnet lui-même.")
+                           .arg(address.toDisplayString());
+        if (!error.isEmpty())
+            result.error += QLatin1Char('\n') + error;
+        return result;
+    }
+    const QUrl principalUrl = principalBase.resolved(QUrl(principal));
+    DavResource p;
+    if (!readOne(propfind(client, principalUrl, "0", DavBody::homeSetQuery()), p, error)) {
+        result.error = error;
+        return result;
+    }
+    if (p.homeSet.isEmpty()) {
+        result.error = QStringLiteral("Le serveur %1 n'indique pas où sont les carnets "
+                                      "d'adresses de ce compte (addressbook-home-set absent).")
+                           .arg(principalUrl.host());
+        return result;
+    }
+    const QUrl home = principalUrl.resolved(QUrl(p.homeSet));
+    const DavReply list = propfind(client, home, "1", DavBody::collectionsQuery());
+    if (!list.ok()) {
+        result.error = list.error;
+        return result;
+    }
+    const DavMultistatus ms = parseMultistatus(list.body);
+    if (!ms.valid) {
+        result.error = davBadAnswerText(home, ms.error);
+        return result;
+    }
+    for (const DavResource& r : ms.responses) {
+        if (!r.isAddressBook)
+            continue;
+        const QUrl url = home.resolved(QUrl(r.href));
+        AddressBook book;
+        book.url = url.toString();
+        book.name = r.displayName.isEmpty() ? lastPart(url.path()) : r.displayName;
+        result.books.push_back(book);
+    }
+    if (result.books.empty())
+        result.error = QStringLiteral("Ce compte n'a aucun carnet d'adresses sur le serveur %1 : "
+                                      "créez-en un avec le site du serveur ou un autre "
+                                      "logiciel.")
+                           .arg(home.host());
+    return result;
+}

@@ -1,0 +1,51 @@
+#include "sync/passwordprompt.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+PasswordPrompt::PasswordPrompt(const QString& user, const QString& server, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmMotDePasse"));
+    setWindowTitle(QStringLiteral("Mot de passe"));
+    auto* layout = new QVBoxLayout(this);
+    auto* label =
+        new QLabel(QStringLiteral("&Mot de passe de « %1 » sur %2 :").arg(user, server), this);
+    label->setObjectName(QStringLiteral("lblMotDePasse"));
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("txtMotDePasse"));
+    m_password->setEchoMode(QLineEdit::Password);
+    label->setBuddy(m_password);
+    m_password->setAccessibleName(QStringLiteral("Mot de passe"));
+    m_keep =
+        new QCheckBox(QStringLiteral("&Garder le mot de passe dans le trousseau du bureau"), this);
+    m_keep->setObjectName(QStringLiteral("chkTrousseau"));
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdAnnuler"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(m_password);
+    layout->addWidget(m_keep);
+    layout->addWidget(buttons);
+    m_password->setFocus();
+}
+
+QString PasswordPrompt::password() const
+{
+    return m_password->text();
+}
+
+bool PasswordPrompt::keep() const
+{
+    return m_keep->isChecked();
+}

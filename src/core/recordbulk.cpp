@@ -24,25 +24,45 @@ std::vector<qint64>::iterator findRowid(std::vector<qint64>& rowids, qint64 rowi
 
 } // namespace
 
-bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
-                            const RowProgress& progress)
+QString Recordset::columnsSql() const
 {
     QStringList cols;
     for (const QString& n : m_sqlNames)
         cols << n;
+    return cols.join(QLatin1String(", "));
+}
+
+QString Recordset::insertSql(bool withRowNumber) const
+{
+    QString marks = QStringLiteral("?");
+    for (int c = 1; c < kColumnCount + int(withRowNumber); ++c)
+        marks += QLatin1String(", ?");
+    const QString cols =
+        withRowNumber ? m_rowNumber + QLatin1String(", ") + columnsSql() : columnsSql();
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, cols, marks);
+}
+
+QString Recordset::heldSql() const
+{
+    QString sql;
+    for (const QString& name : m_sqlNames)
+        sql += QStringLiteral(" AND %1 IS ? COLLATE BINARY").arg(name);
+    return sql;
+}
+
+bool Recordset::scanRows(const std::function<bool(qint64 rowid, RowValues& row)>& visit)
+{
     QSqlQuery q(m_db.sql());
     q.setForwardOnly(true);
     // In stored order, by the row number's own name: a column called "rowid" is not it.
-    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                    .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber)))
+    if (!q.exec(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
+                    .arg(m_rowNumber, columnsSql(), m_table)))
         enginesql::readFail(m_db.Name(), errNotDatabase,
                             QStringLiteral("Lecture impossible des fiches."), q.lastError());
-    const qint64 total = RecordCount();
-    qint64 done = 0;
     RowValues row;
     while (q.next()) {
         for (int c = 0; c < kColumnCount; ++c) {
-            QVariant v = q.value(c);
+            QVariant v = q.value(c + 1);
             if (v.isNull())
                 row[size_t(c)] = QVariant();
             else if (v.typeId() == QMetaType::QString)
@@ -50,15 +70,25 @@ bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
             else
                 row[size_t(c)] = QVariant(v.toString());
         }
-        visit(row);
-        ++done;
-        if (progress && done % kProgressStep == 0 && !progress(done, std::max(total, done)))
+        if (!visit(q.value(0).toLongLong(), row))
             return false;
     }
     if (q.lastError().isValid())
         enginesql::readFail(m_db.Name(), errNotDatabase,
                             QStringLiteral("Lecture impossible des fiches."), q.lastError());
     return true;
+}
+
+bool Recordset::readAllRows(const std::function<void(RowValues& row)>& visit,
+                            const RowProgress& progress)
+{
+    const qint64 total = RecordCount();
+    qint64 done = 0;
+    return scanRows([&](qint64, RowValues& row) {
+        visit(row);
+        ++done;
+        return !(progress && done % kProgressStep == 0 && !progress(done, std::max(total, done)));
+    });
 }
 
 bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress& progress)
@@ -76,16 +106,8 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
     rowids.reserve(rows.size());
     bool cancelled = false;
     try {
-        QStringList cols;
-        QStringList marks;
-        for (const QString& n : m_sqlNames) {
-            cols << n;
-            marks << QStringLiteral("?");
-        }
         QSqlQuery q(db);
-        if (!q.prepare(
-                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                    .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", ")))))
+        if (!q.prepare(insertSql(false)))
             enginesql::storeFail(
                 m_db.Name(), QStringLiteral("Impossible d'enregistrer les fiches."), q.lastError());
         const qint64 total = qint64(rows.size());
@@ -130,22 +152,10 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
 
 void Recordset::readNumberedRows(const std::function<void(qint64 rowid, RowValues& row)>& visit)
 {
-    QStringList cols{m_rowNumber};
-    for (const QString& n : m_sqlNames)
-        cols << n;
-    QSqlQuery q(m_db.sql());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                    .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber)))
-        enginesql::readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
-    RowValues row;
-    while (q.next()) {
-        for (int c = 0; c < kColumnCount; ++c)
-            row[size_t(c)] = enginesql::shownValue(q.value(c + 1));
-        visit(q.value(0).toLongLong(), row);
-    }
-    if (q.lastError().isValid())
-        enginesql::readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
+    scanRows([&](qint64 rowid, RowValues& row) {
+        visit(rowid, row);
+        return true;
+    });
 }
 
 void Recordset::checkFits(const RowValues& values) const
@@ -162,45 +172,16 @@ void Recordset::checkFits(const RowValues& values) const
     }
 }
 
-bool Recordset::rowHolds(qint64 rowid, const RowValues& expected)
-{
-    QStringList cols;
-    for (const QString& n : m_sqlNames)
-        cols << n;
-    QSqlQuery q(m_db.sql());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                  .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber));
-    q.addBindValue(rowid);
-    if (!q.exec())
-        enginesql::readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."), q.lastError());
-    if (!q.next())
-        return false;
-    for (int c = 0; c < kColumnCount; ++c) {
-        const QVariant v = enginesql::shownValue(q.value(c));
-        const QVariant& e = expected[size_t(c)];
-        if (v.isNull() != e.isNull() || (!v.isNull() && v.toString() != e.toString()))
-            return false;
-    }
-    return true;
-}
-
 qint64 Recordset::insertRow(const RowValues& values)
 {
     checkFits(values);
-    QStringList cols;
-    QStringList marks;
-    for (const QString& n : m_sqlNames) {
-        cols << n;
-        marks << QStringLiteral("?");
-    }
     QSqlQuery q(m_db.sql());
-    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", "))));
+    q.prepare(insertSql(false));
     for (const QVariant& v : values)
         q.addBindValue(enginesql::shownValue(v));
     if (!q.exec())
-        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."), q.lastError());
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."),
+                             q.lastError());
     const qint64 rowid = q.lastInsertId().toLongLong();
     m_rowids.push_back(rowid);
     m_nom.push_back(values[0].toString());
@@ -212,19 +193,24 @@ qint64 Recordset::insertRow(const RowValues& values)
 bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValues& values)
 {
     checkFits(values);
-    if (!rowHolds(rowid, expected))
-        return false;
     QStringList sets;
     for (const QString& n : m_sqlNames)
         sets << n + QLatin1String(" = ?");
+    // One statement checks that the row still holds what was read and writes it.
     QSqlQuery q(m_db.sql());
     q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                  .arg(m_table, sets.join(QLatin1String(", ")), m_rowNumber));
+                  .arg(m_table, sets.join(QLatin1String(", ")), m_rowNumber) +
+              heldSql());
     for (const QVariant& v : values)
         q.addBindValue(enginesql::shownValue(v));
     q.addBindValue(rowid);
+    for (const QVariant& v : expected)
+        q.addBindValue(enginesql::shownValue(v));
     if (!q.exec())
-        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."), q.lastError());
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."),
+                             q.lastError());
+    if (q.numRowsAffected() != 1)
+        return false;
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());
@@ -239,13 +225,16 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
 
 bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
 {
-    if (!rowHolds(rowid, expected))
-        return false;
     QSqlQuery q(m_db.sql());
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber));
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber) + heldSql());
     q.addBindValue(rowid);
+    for (const QVariant& v : expected)
+        q.addBindValue(enginesql::shownValue(v));
     if (!q.exec())
-        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."), q.lastError());
+        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."),
+                             q.lastError());
+    if (q.numRowsAffected() != 1)
+        return false;
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());

@@ -175,9 +175,15 @@ private:
     void checkCurrent() const;
     void checkLengths(const RowValues& values) const;
     int dataVersion();
-    // The row's texts as readAllRows gives them; false when there is no such row.
-    bool rowHolds(qint64 rowid, const RowValues& expected);
     void checkFits(const RowValues& values) const;
+    // SQL texts: the columns "a, b, ...", an INSERT of every column (after the row number when
+    // `withRowNumber`), and the condition that a row still holds the values bound after it
+    // (" AND a IS ? COLLATE BINARY ...").
+    QString columnsSql() const;
+    QString insertSql(bool withRowNumber) const;
+    QString heldSql() const;
+    // Every row in stored order with its row number; `visit` returns false to stop (false then).
+    bool scanRows(const std::function<bool(qint64 rowid, RowValues& row)>& visit);
 
     // The current row as read: the values exactly as the file holds them (their SQLite types
     // kept), so a store can check that the row still holds them.

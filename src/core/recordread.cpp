@@ -131,13 +131,10 @@ void Recordset::checkCurrent() const
 
 void Recordset::readCurrentRow(qint64 rowid) const
 {
-    QStringList cols;
-    for (const QString& n : m_sqlNames)
-        cols << n;
     QSqlQuery q(m_db.sql());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                  .arg(cols.join(QLatin1String(", ")), m_table, m_rowNumber));
+    q.prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(columnsSql(), m_table, m_rowNumber));
     q.addBindValue(rowid);
     const auto failed = [&] {
         const QSqlError error = q.lastError();

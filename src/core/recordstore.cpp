@@ -118,10 +118,8 @@ void Recordset::Delete()
         fail(errChangedElsewhere, recordChangedBeforeDeleteMessage(m_db.Name()));
     if (!checked || !m_currentGone) {
         QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber);
-        if (checked) {
-            for (const QString& name : m_sqlNames)
-                sql += QStringLiteral(" AND %1 IS ? COLLATE BINARY").arg(name);
-        }
+        if (checked)
+            sql += heldSql();
         QSqlQuery q(m_db.sql());
         q.prepare(sql);
         q.addBindValue(rowid);
@@ -186,15 +184,7 @@ void Recordset::storeEdit()
     if (m_currentGone) {
         // Deleted by another program, and stored again once the user was told: the record
         // comes back under its number, as the form shows it.
-        QStringList cols{m_rowNumber};
-        QStringList marks{QStringLiteral("?")};
-        for (const QString& name : m_sqlNames) {
-            cols << name;
-            marks << QStringLiteral("?");
-        }
-        q.prepare(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(m_table, cols.join(QLatin1String(", ")), marks.join(QLatin1String(", "))));
+        q.prepare(insertSql(true));
         q.addBindValue(rowid);
         for (const QVariant& v : m_buffer)
             q.addBindValue(v);
@@ -220,11 +210,9 @@ void Recordset::storeEdit()
         return;
     // One statement checks that the row still holds every column as read and writes it, so
     // nothing another program stored in the meantime is overwritten.
-    QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                      .arg(m_table, sets.join(QLatin1String(", ")), m_rowNumber);
-    for (const QString& name : m_sqlNames)
-        sql += QStringLiteral(" AND %1 IS ? COLLATE BINARY").arg(name);
-    q.prepare(sql);
+    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                  .arg(m_table, sets.join(QLatin1String(", ")), m_rowNumber) +
+              heldSql());
     for (int c = 0; c < kColumnCount; ++c) {
         if (m_bufferSet[size_t(c)])
             q.addBindValue(m_buffer[size_t(c)]);

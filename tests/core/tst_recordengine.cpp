@@ -76,6 +76,7 @@ private slots:
     void storeChecksTheRowStillHoldsWhatWasRead();
     void deleteTakesNothingOfAnotherProgram_data();
     void deleteTakesNothingOfAnotherProgram();
+    void numberedRowsAreWrittenOnlyWhileUnchanged();
     void columnNamedRowidDoesNotMergeTheRecords();
     void typedTextIsStoredAsTypedOrTheFileRefused_data();
     void typedTextIsStoredAsTypedOrTheFileRefused();
@@ -560,6 +561,40 @@ void TestRecordEngine::deleteTakesNothingOfAnotherProgram()
         after.removeLast();
     }
     QCOMPARE(names(), after);
+}
+
+void TestRecordEngine::numberedRowsAreWrittenOnlyWhileUnchanged()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    makeAddressFile(path, {row("Un"), row("Deux"), row("Trois")});
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    std::vector<std::pair<qint64, RowValues>> rows;
+    rs->readNumberedRows([&](qint64 rowid, RowValues& r) { rows.emplace_back(rowid, r); });
+    QCOMPARE(rows.size(), size_t(3));
+    const auto names = [&] {
+        QStringList out;
+        for (const QVariantList& r : readAddressFile(path))
+            out << r[0].toString();
+        return out;
+    };
+    RowValues changed = rows[0].second;
+    changed[0] = QStringLiteral("Premier");
+    QVERIFY(rs->updateRow(rows[0].first, rows[0].second, changed));
+    // Another program changes the second row and deletes the third: neither is written over,
+    // nor is the changed one deleted.
+    runSqlite3(path, QStringLiteral("UPDATE Elvarine SET Ville = 'Brest' WHERE Nom = 'Deux';"
+                                    "DELETE FROM Elvarine WHERE Nom = 'Trois';"));
+    RowValues second = rows[1].second;
+    second[0] = QStringLiteral("Second");
+    QVERIFY(!rs->updateRow(rows[1].first, rows[1].second, second));
+    QVERIFY(!rs->deleteRow(rows[1].first, rows[1].second));
+    QVERIFY(!rs->updateRow(rows[2].first, rows[2].second, second));
+    QCOMPARE(names(), (QStringList{"Premier", "Deux"}));
+    // The row as it now is can be deleted.
+    QVERIFY(rs->deleteRow(rows[0].first, changed));
+    QCOMPARE(names(), (QStringList{"Deux"}));
 }
 
 void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()

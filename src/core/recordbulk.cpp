@@ -22,6 +22,19 @@ std::vector<qint64>::iterator findRowid(std::vector<qint64>& rowids, qint64 rowi
     return std::find(rowids.begin(), rowids.end(), rowid);
 }
 
+// Binds the row number and the values the row must still hold after what `q` already has bound,
+// and runs it; true when the row was reached (it still held them).
+bool runWhileHeld(QSqlQuery& q, const QString& path, qint64 rowid, const RowValues& expected,
+                  const QString& what)
+{
+    q.addBindValue(rowid);
+    for (const QVariant& v : expected)
+        q.addBindValue(enginesql::shownValue(v));
+    if (!q.exec())
+        enginesql::storeFail(path, what, q.lastError());
+    return q.numRowsAffected() == 1;
+}
+
 } // namespace
 
 QString Recordset::columnsSql() const
@@ -203,13 +216,8 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
               heldSql());
     for (const QVariant& v : values)
         q.addBindValue(enginesql::shownValue(v));
-    q.addBindValue(rowid);
-    for (const QVariant& v : expected)
-        q.addBindValue(enginesql::shownValue(v));
-    if (!q.exec())
-        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."),
-                             q.lastError());
-    if (q.numRowsAffected() != 1)
+    if (!runWhileHeld(q, m_db.Name(), rowid, expected,
+                      QStringLiteral("Impossible d'enregistrer la fiche.")))
         return false;
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
@@ -227,13 +235,8 @@ bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
 {
     QSqlQuery q(m_db.sql());
     q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber) + heldSql());
-    q.addBindValue(rowid);
-    for (const QVariant& v : expected)
-        q.addBindValue(enginesql::shownValue(v));
-    if (!q.exec())
-        enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."),
-                             q.lastError());
-    if (q.numRowsAffected() != 1)
+    if (!runWhileHeld(q, m_db.Name(), rowid, expected,
+                      QStringLiteral("Impossible de supprimer la fiche.")))
         return false;
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {

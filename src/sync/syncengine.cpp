@@ -120,28 +120,12 @@ void SyncEngine::Run::fail(const QString& text)
 
 void SyncEngine::Run::count(Count c)
 {
-    switch (c) {
-    case Count::SentNew:
-        ++summary.sentNew;
-        break;
-    case Count::SentChanged:
-        ++summary.sentChanged;
-        break;
-    case Count::SentDeleted:
-        ++summary.sentDeleted;
-        break;
-    case Count::ReceivedNew:
-        ++summary.receivedNew;
-        break;
-    case Count::ReceivedChanged:
-        ++summary.receivedChanged;
-        break;
-    case Count::ReceivedDeleted:
-        ++summary.receivedDeleted;
-        break;
-    case Count::None:
-        break;
-    }
+    // In the order of Count, after None.
+    static constexpr int SyncSummary::*counters[] = {
+        &SyncSummary::sentNew,     &SyncSummary::sentChanged,     &SyncSummary::sentDeleted,
+        &SyncSummary::receivedNew, &SyncSummary::receivedChanged, &SyncSummary::receivedDeleted};
+    if (c != Count::None)
+        ++(summary.*counters[int(c) - 1]);
 }
 
 SyncSummary SyncEngine::Run::go()

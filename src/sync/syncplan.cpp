@@ -5,12 +5,34 @@
 using syncrun::nameOf;
 using syncrun::newUid;
 
+void SyncEngine::Run::newAddress(RemoteWrite& w) const
+{
+    w.uid = newUid();
+    w.path = collectionPath + w.uid + QStringLiteral(".vcf");
+}
+
+void SyncEngine::Run::dropOld(LocalWrite& w, const SyncStateRow& s)
+{
+    w.dropRowid = s.rowid;
+    w.dropHref = s.href;
+}
+
+void SyncEngine::Run::planDelete(int si, const QString& etag)
+{
+    RemoteWrite w;
+    w.kind = RemoteWrite::Delete;
+    w.path = states[size_t(si)].href;
+    w.ifMatch = etag.toUtf8();
+    w.state = si;
+    w.count = Count::SentDeleted;
+    remoteWrites.push_back(std::move(w));
+}
+
 void SyncEngine::Run::planNewCard(int local)
 {
     RemoteWrite w;
     w.kind = RemoteWrite::PutNew;
-    w.uid = newUid();
-    w.path = collectionPath + w.uid + QStringLiteral(".vcf");
+    newAddress(w);
     w.text = newCardText(locals[size_t(local)].contact, w.uid);
     w.local = local;
     w.count = Count::SentNew;
@@ -29,16 +51,14 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
         if (status == LocalStatus::Gone) {
             LocalWrite w;
             w.kind = LocalWrite::DropState;
-            w.dropRowid = s.rowid;
-            w.dropHref = s.href;
+            dropOld(w, s);
             localWrites.push_back(std::move(w));
         } else if (status == LocalStatus::Same) {
             LocalWrite w;
             w.kind = LocalWrite::Delete;
             w.rowid = local->rowid;
             w.expected = local->values;
-            w.dropRowid = s.rowid;
-            w.dropHref = s.href;
+            dropOld(w, s);
             w.count = Count::ReceivedDeleted;
             localWrites.push_back(std::move(w));
         } else {
@@ -47,8 +67,7 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
             if (moved) {
                 LocalWrite w;
                 w.kind = LocalWrite::DropState;
-                w.dropRowid = s.rowid;
-                w.dropHref = s.href;
+                dropOld(w, s);
                 localWrites.push_back(std::move(w));
             }
             planNewCard(li);
@@ -64,18 +83,11 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
                 w.withState = true;
                 w.state = s;
                 w.state.rowid = local->rowid;
-                w.dropRowid = s.rowid;
-                w.dropHref = s.href;
+                dropOld(w, s);
                 localWrites.push_back(std::move(w));
             }
         } else if (status == LocalStatus::Gone) {
-            RemoteWrite w;
-            w.kind = RemoteWrite::Delete;
-            w.path = s.href;
-            w.ifMatch = s.etag.toUtf8();
-            w.state = si;
-            w.count = Count::SentDeleted;
-            remoteWrites.push_back(std::move(w));
+            planDelete(si, s.etag);
         } else {
             ++summary.postponed; // its card could not be fetched
         }
@@ -96,10 +108,8 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
         w.withState = true;
         w.state = next;
         w.state.rowid = local->rowid;
-        if (moved) {
-            w.dropRowid = s.rowid;
-            w.dropHref = s.href;
-        }
+        if (moved)
+            dropOld(w, s);
         if (serverChanged) {
             w.kind = LocalWrite::Update;
             w.rowid = local->rowid;
@@ -123,17 +133,10 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
             w.values = rowOfContact(f->fitted);
             w.withState = true;
             w.state = next;
-            w.dropRowid = s.rowid;
-            w.dropHref = s.href;
+            dropOld(w, s);
             localWrites.push_back(std::move(w));
         } else {
-            RemoteWrite w;
-            w.kind = RemoteWrite::Delete;
-            w.path = s.href;
-            w.ifMatch = f->etag.toUtf8();
-            w.state = si;
-            w.count = Count::SentDeleted;
-            remoteWrites.push_back(std::move(w));
+            planDelete(si, f->etag);
         }
         return;
     }
@@ -158,10 +161,8 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
         w.withState = true;
         w.state = next;
         w.state.rowid = local->rowid;
-        if (moved) {
-            w.dropRowid = s.rowid;
-            w.dropHref = s.href;
-        }
+        if (moved)
+            dropOld(w, s);
         localWrites.push_back(std::move(w));
         return;
     }
@@ -177,10 +178,8 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
     server.withState = true;
     server.state = next;
     server.state.rowid = local->rowid;
-    if (moved) {
-        server.dropRowid = s.rowid;
-        server.dropHref = s.href;
-    }
+    if (moved)
+        dropOld(server, s);
     server.count = Count::ReceivedChanged;
     localWrites.push_back(std::move(server));
     LocalWrite copy;
@@ -189,8 +188,7 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
     localWrites.push_back(std::move(copy));
     RemoteWrite w;
     w.kind = RemoteWrite::PutNew;
-    w.uid = newUid();
-    w.path = collectionPath + w.uid + QStringLiteral(".vcf");
+    newAddress(w);
     w.text = mergedCardText(withUid(f->text, w.uid), f->fitted, local->contact);
     w.localWrite = int(localWrites.size()) - 1;
     w.local = li; // its fields

@@ -100,6 +100,9 @@ private:
     void plan();
     void decide(int stateIndex, bool serverGone, const Fetched* f);
     void planNewCard(int local);
+    void planDelete(int stateIndex, const QString& etag);
+    void newAddress(RemoteWrite& w) const; // a new UID and the card's address from it
+    static void dropOld(LocalWrite& w, const SyncStateRow& s); // removes `s` with the write
     bool applyLocal(std::vector<LocalWrite>& writes, bool countSteps = true);
     SyncSummary finishRun();
     bool sendRemote(std::vector<RemoteWrite>& writes, std::vector<LocalWrite>& localWrites);
@@ -111,6 +114,8 @@ private:
     bool step();
     void fail(const QString& text);
     void count(Count c);
+    // The multistatus of `reply`; false (the run failed or was cancelled) when there is none.
+    bool readAnswer(const DavReply& reply, DavMultistatus& ms);
     QString path(const QString& href) const { return hrefPath(collectionUrl, href); }
     QUrl url(const QString& decodedPath) const { return urlOnServer(collectionUrl, decodedPath); }
     LocalStatus statusOf(int stateIndex) const;

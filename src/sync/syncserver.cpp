@@ -1,33 +1,33 @@
 #include "sync/syncrun.h"
 
-namespace
-{
-
-const QByteArray kXml = "application/xml; charset=utf-8";
-
-} // namespace
-
 // What the server holds: its changes since the last run, and the cards to read.
+
+bool SyncEngine::Run::readAnswer(const DavReply& reply, DavMultistatus& ms)
+{
+    if (reply.cancelled) {
+        cancel = true;
+        return false;
+    }
+    if (!reply.ok()) {
+        fail(reply.error);
+        return false;
+    }
+    ms = parseMultistatus(reply.body);
+    if (!ms.valid) {
+        fail(davBadAnswerText(collectionUrl, ms.error));
+        return false;
+    }
+    return true;
+}
 
 bool SyncEngine::Run::listServer()
 {
     const auto propfind = [this](const QByteArray& depth, const QByteArray& body) {
-        DavRequest r;
-        r.verb = "PROPFIND";
-        r.url = collectionUrl;
-        r.depth = depth;
-        r.body = body;
-        r.contentType = kXml;
-        return client.send(r);
+        return client.send(davXmlRequest("PROPFIND", collectionUrl, depth, body));
     };
     const auto syncReport = [this](const QString& token) {
-        DavRequest r;
-        r.verb = "REPORT";
-        r.url = collectionUrl;
-        r.depth = "0";
-        r.body = DavBody::syncCollection(token);
-        r.contentType = kXml;
-        return client.send(r);
+        return client.send(
+            davXmlRequest("REPORT", collectionUrl, "0", DavBody::syncCollection(token)));
     };
     const auto readMembers = [this](const DavMultistatus& ms, bool delta) {
         for (const DavResource& r : ms.responses) {
@@ -44,18 +44,6 @@ bool SyncEngine::Run::listServer()
             present[p] = r.etag;
         }
     };
-    const auto answerFailed = [this](const DavReply& reply) {
-        if (reply.cancelled) {
-            cancel = true;
-            return true;
-        }
-        if (!reply.ok()) {
-            fail(reply.error);
-            return true;
-        }
-        return false;
-    };
-
     QString token = settings.syncToken;
     if (!token.isEmpty()) {
         const DavReply reply = syncReport(token);
@@ -63,13 +51,9 @@ bool SyncEngine::Run::listServer()
             davErrorNames(reply.body, QStringLiteral("valid-sync-token"))) {
             token.clear(); // the server forgot it: a full listing, compared with the state
         } else {
-            if (answerFailed(reply))
+            DavMultistatus ms;
+            if (!readAnswer(reply, ms))
                 return false;
-            const DavMultistatus ms = parseMultistatus(reply.body);
-            if (!ms.valid) {
-                fail(davBadAnswerText(collectionUrl, ms.error));
-                return false;
-            }
             readMembers(ms, true);
             newToken = ms.syncToken;
             supportsSync = true;
@@ -78,14 +62,9 @@ bool SyncEngine::Run::listServer()
     }
     if (token.isEmpty()) {
         // What the collection offers.
-        const DavReply reply = propfind("0", DavBody::collectionStateQuery());
-        if (answerFailed(reply))
+        DavMultistatus ms;
+        if (!readAnswer(propfind("0", DavBody::collectionStateQuery()), ms))
             return false;
-        const DavMultistatus ms = parseMultistatus(reply.body);
-        if (!ms.valid) {
-            fail(davBadAnswerText(collectionUrl, ms.error));
-            return false;
-        }
         bool isBook = false;
         for (const DavResource& r : ms.responses) {
             if (path(r.href) != collectionPath && ms.responses.size() > 1)
@@ -108,26 +87,16 @@ bool SyncEngine::Run::listServer()
     }
     fullListing = true;
     if (supportsSync) {
-        const DavReply reply = syncReport(QString());
-        if (answerFailed(reply))
+        DavMultistatus ms;
+        if (!readAnswer(syncReport(QString()), ms))
             return false;
-        const DavMultistatus ms = parseMultistatus(reply.body);
-        if (!ms.valid) {
-            fail(davBadAnswerText(collectionUrl, ms.error));
-            return false;
-        }
         readMembers(ms, false);
         newToken = ms.syncToken;
         return true;
     }
-    const DavReply reply = propfind("1", DavBody::etagsQuery());
-    if (answerFailed(reply))
+    DavMultistatus ms;
+    if (!readAnswer(propfind("1", DavBody::etagsQuery()), ms))
         return false;
-    const DavMultistatus ms = parseMultistatus(reply.body);
-    if (!ms.valid) {
-        fail(davBadAnswerText(collectionUrl, ms.error));
-        return false;
-    }
     readMembers(ms, false);
     return true;
 }
@@ -141,30 +110,13 @@ bool SyncEngine::Run::fetch(const QStringList& paths)
         QStringList hrefs;
         for (const QString& p : batch)
             hrefs << encodedHref(p);
-        DavRequest r;
-        r.verb = "REPORT";
-        r.url = collectionUrl;
-        r.depth = "1";
-        r.contentType = kXml;
-        r.body = DavBody::multiget(hrefs);
-        requests.push_back(std::move(r));
+        requests.push_back(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
         batches.push_back(batch);
     }
     bool ok = true;
     client.sendAll(requests, [&](size_t index, DavReply& reply) {
-        if (reply.cancelled) {
-            cancel = true;
-            ok = false;
-            return false;
-        }
-        if (!reply.ok()) {
-            fail(reply.error);
-            ok = false;
-            return false;
-        }
-        const DavMultistatus ms = parseMultistatus(reply.body);
-        if (!ms.valid) {
-            fail(davBadAnswerText(collectionUrl, ms.error));
+        DavMultistatus ms;
+        if (!readAnswer(reply, ms)) {
             ok = false;
             return false;
         }

@@ -1,7 +1,5 @@
 #include "sync/syncrun.h"
 
-using syncrun::newUid;
-
 namespace
 {
 
@@ -67,8 +65,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             if (reply.ok() || status == 404) {
                 LocalWrite lw;
                 lw.kind = LocalWrite::DropState;
-                lw.dropRowid = states[size_t(w.state)].rowid;
-                lw.dropHref = states[size_t(w.state)].href;
+                dropOld(lw, states[size_t(w.state)]);
                 lw.count = Count::SentDeleted;
                 results.push_back(std::move(lw));
             } else if (status == 412) {
@@ -93,10 +90,8 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             lw.state.etag = QString::fromUtf8(reply.etag);
             lw.state.print = recordPrint(back);
             lw.count = w.count;
-            if (w.state >= 0 && states[size_t(w.state)].rowid != rowid) {
-                lw.dropRowid = states[size_t(w.state)].rowid;
-                lw.dropHref = states[size_t(w.state)].href;
-            }
+            if (w.state >= 0 && states[size_t(w.state)].rowid != rowid)
+                dropOld(lw, states[size_t(w.state)]);
             if (sent.error.isEmpty() && lw.state.print != local.print) {
                 lw.kind = LocalWrite::Update;
                 lw.rowid = rowid;
@@ -108,8 +103,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             // The address is taken: another one.
             RemoteWrite next = w;
             next.retried = true;
-            next.uid = newUid();
-            next.path = collectionPath + next.uid + QStringLiteral(".vcf");
+            newAddress(next);
             next.text = withUid(w.text, next.uid);
             again.push_back(std::move(next));
         } else if ((status == 412 || status == 404) && w.kind == RemoteWrite::PutChange) {

@@ -1,5 +1,6 @@
 #include "sync/cardtext.h"
 
+#include "contacts/vcardlines.h"
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
 
@@ -30,22 +31,7 @@ struct Card {
     int versionLine = -1;
 };
 
-QList<QByteArray> splitOutsideQuotes(const QByteArray& text, char separator)
-{
-    QList<QByteArray> parts;
-    bool inQuote = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '"')
-            inQuote = !inQuote;
-        else if (text[i] == separator && !inQuote) {
-            parts << text.mid(start, i - start);
-            start = i + 1;
-        }
-    }
-    parts << text.mid(start);
-    return parts;
-}
+using vcard::splitOutsideQuotes;
 
 // The colon that ends the head: the first outside double quotes.
 qsizetype valueColon(const QByteArray& line)
@@ -125,40 +111,23 @@ Card parseCard(const QByteArray& text)
     return card;
 }
 
+// The line's name and parameters as the contacts import reads them (the value left out).
+vcard::Property propertyOf(const CardLine& l)
+{
+    vcard::Property p;
+    vcard::parseProperty(l.head + ':', p);
+    return p;
+}
+
 // Every TYPE value of a property (upper case), vCard 2.1's bare parameters included.
 QList<QByteArray> typesOf(const CardLine& l)
 {
-    QList<QByteArray> types;
-    const QList<QByteArray> params = splitOutsideQuotes(l.head, ';');
-    for (qsizetype i = 1; i < params.size(); ++i) {
-        const QByteArray p = params[i].trimmed();
-        const qsizetype eq = p.indexOf('=');
-        if (eq < 0) {
-            types << p.toUpper();
-            continue;
-        }
-        if (p.left(eq).trimmed().toUpper() != "TYPE")
-            continue;
-        QByteArray v = p.mid(eq + 1);
-        v.replace('"', QByteArray());
-        for (const QByteArray& t : v.split(','))
-            types << t.trimmed().toUpper();
-    }
-    return types;
+    return vcard::typesOf(propertyOf(l));
 }
 
 int preferenceOf(const CardLine& l)
 {
-    const QList<QByteArray> params = splitOutsideQuotes(l.head, ';');
-    for (qsizetype i = 1; i < params.size(); ++i) {
-        const QByteArray p = params[i].trimmed();
-        if (p.toUpper().startsWith("PREF=")) {
-            bool ok = false;
-            const int pref = p.mid(5).replace('"', QByteArray()).toInt(&ok);
-            return ok && pref > 0 ? pref : 1;
-        }
-    }
-    return typesOf(l).contains("PREF") ? 1 : INT_MAX;
+    return vcard::preference(propertyOf(l));
 }
 
 bool hasParam(const CardLine& l, const char* name, const char* value)
@@ -197,25 +166,13 @@ QString plainValue(const CardLine& l)
     return v;
 }
 
-// Components of a structured value, split at unescaped semicolons (escapes kept).
+// Components of a structured value, split at unescaped semicolons (escapes kept), byte for
+// byte (Latin-1 keeps every byte as one character).
 QList<QByteArray> rawComponents(const QByteArray& value)
 {
     QList<QByteArray> parts;
-    QByteArray current;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\\' && i + 1 < value.size()) {
-            current += c;
-            current += value[i + 1];
-            ++i;
-        } else if (c == ';') {
-            parts << current;
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    parts << current;
+    for (const QString& part : vcard::components(QString::fromLatin1(value)))
+        parts << part.toLatin1();
     return parts;
 }
 

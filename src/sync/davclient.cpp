@@ -112,6 +112,18 @@ QString davBadAnswerText(const QUrl& url, const QString& why)
         .arg(hostText(url), why);
 }
 
+DavRequest davXmlRequest(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
+                         const QByteArray& body)
+{
+    DavRequest r;
+    r.verb = verb;
+    r.url = url;
+    r.depth = depth;
+    r.body = body;
+    r.contentType = "application/xml; charset=utf-8";
+    return r;
+}
+
 QUrl serverUrl(const QString& text)
 {
     QString t = text.trimmed();

@@ -80,6 +80,10 @@ private:
     std::function<bool()> m_cancelled;
 };
 
+// A request with an XML body (PROPFIND, REPORT) to `url`, with its Depth header.
+DavRequest davXmlRequest(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
+                         const QByteArray& body);
+
 // The French text of a failed exchange with `url`.
 QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
                        const QString& detail, int timeoutMs);

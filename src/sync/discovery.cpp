@@ -6,8 +6,6 @@
 namespace
 {
 
-const QByteArray kXml = "application/xml; charset=utf-8";
-
 QByteArray discoveryQuery()
 {
     // One PROPFIND tells what an address is and where the principal and home are.
@@ -17,13 +15,7 @@ QByteArray discoveryQuery()
 DavReply propfind(DavClient& client, const QUrl& url, const QByteArray& depth,
                   const QByteArray& body)
 {
-    DavRequest r;
-    r.verb = "PROPFIND";
-    r.url = url;
-    r.depth = depth;
-    r.body = body;
-    r.contentType = kXml;
-    return client.send(r);
+    return client.send(davXmlRequest("PROPFIND", url, depth, body));
 }
 
 // The resource a Depth 0 answer describes (the first one).

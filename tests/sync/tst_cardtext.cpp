@@ -65,6 +65,18 @@ void TestCardText::merge_data()
         << int(Field::Ville) << "Lens"
         << card("FN:A\r\nN:A;;;;\r\nADR;TYPE=WORK:;;1 rue A;Lille;;59000;\r\n"
                 "ADR;TYPE=HOME,PREF:;;3 rue B\\nBât 2;Lens;Hauts;62000;France\r\n");
+    QTest::newRow("vCard 4.0 PREF=1 address, its region kept byte for byte")
+        << card("FN:A\r\nN:A;;;;\r\nADR;TYPE=work:;;1 rue A;Lille;;59000;\r\n"
+                "ADR;PREF=1;TYPE=\"home,postal\":;;3 rue B;Arras;Île-de-France;62000;France\r\n",
+                "4.0")
+        << int(Field::Ville) << "Lens"
+        << card("FN:A\r\nN:A;;;;\r\nADR;TYPE=work:;;1 rue A;Lille;;59000;\r\n"
+                "ADR;PREF=1;TYPE=\"home,postal\":;;3 rue B;Lens;Île-de-France;62000;France\r\n",
+                "4.0");
+    QTest::newRow("vCard 2.1 bare parameters tell the fax from the voice number")
+        << card("FN:A\r\nN:A;;;;\r\nTEL;HOME;VOICE:01 11\r\nTEL;HOME;FAX:01 22\r\n", "2.1")
+        << int(Field::Fax) << "01 33"
+        << card("FN:A\r\nN:A;;;;\r\nTEL;HOME;VOICE:01 11\r\nTEL;HOME;FAX:01 33\r\n", "2.1");
     QTest::newRow("notes become one NOTE, escaped")
         << card("FN:A\r\nN:A;;;;\r\nNOTE:un\r\nNOTE:deux\r\n") << int(Field::Notes)
         << "un; deux\ntrois" << card("FN:A\r\nN:A;;;;\r\nNOTE:un\\; deux\\ntrois\r\n");

@@ -1,0 +1,155 @@
+#pragma once
+
+// What the files of the synchronisation engine share: one run's working tables and steps.
+
+#include "core/recordengine.h"
+#include "sync/cardtext.h"
+#include "sync/davclient.h"
+#include "sync/davxml.h"
+#include "sync/syncengine.h"
+
+#include <QHash>
+#include <QSet>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+namespace syncrun
+{
+
+// The name a record is listed under in the summary.
+QString nameOf(const Contact& c);
+// A new card's UID.
+QString newUid();
+
+} // namespace syncrun
+
+class SyncEngine::Run
+{
+public:
+    Run(SyncEngine& engine, const SyncSettings& settings)
+        : rs(engine.m_records), store(engine.m_store), client(engine.m_client),
+          opt(engine.m_options), settings(settings)
+    {
+    }
+
+    SyncSummary go();
+
+private:
+    enum class LocalStatus { Same, Changed, Gone };
+    enum class Count {
+        None,
+        SentNew,
+        SentChanged,
+        SentDeleted,
+        ReceivedNew,
+        ReceivedChanged,
+        ReceivedDeleted
+    };
+
+    struct Local {
+        qint64 rowid = 0;
+        RowValues values;
+        Contact contact;
+        QByteArray print;
+        int state = -1; // the state row paired with it
+        bool empty = false;
+    };
+
+    struct Fetched {
+        QString etag;
+        QByteArray text;
+        CardInfo card;
+        Contact fitted;
+        QByteArray print;
+        bool gone = false;
+        bool cut = false;
+    };
+
+    struct LocalWrite {
+        enum Kind { Update, Insert, Delete, PutState, DropState } kind = PutState;
+        qint64 rowid = 0;
+        RowValues expected;
+        RowValues values;
+        bool withState = false;
+        SyncStateRow state;
+        qint64 dropRowid = -1; // a state row to remove first (with dropHref)
+        QString dropHref;
+        Count count = Count::None;
+        bool done = false;
+    };
+
+    struct RemoteWrite {
+        enum Kind { PutChange, PutNew, Delete } kind = PutNew;
+        QString path;
+        QByteArray ifMatch;
+        QByteArray text;
+        QString uid;
+        int local = -1;      // the record sent: an index of `locals`...
+        int localWrite = -1; // ...or the local write that inserted it
+        int state = -1;      // the state row it replaces or deletes
+        Count count = Count::None;
+        bool retried = false;
+    };
+
+    // Steps
+    void readLocal();
+    void pairLocal();
+    bool listServer();
+    bool fetch(const QStringList& paths);
+    void plan();
+    void decide(int stateIndex, bool serverGone, const Fetched* f);
+    void planNewCard(int local);
+    void planDelete(int stateIndex, const QString& etag);
+    void newAddress(RemoteWrite& w) const; // a new UID and the card's address from it
+    static void dropOld(LocalWrite& w, const SyncStateRow& s); // removes `s` with the write
+    bool applyLocal(std::vector<LocalWrite>& writes, bool countSteps = true);
+    SyncSummary finishRun();
+    bool sendRemote(std::vector<RemoteWrite>& writes, std::vector<LocalWrite>& localWrites);
+    bool retryRound();
+    void renumberMoved();
+
+    // Helpers
+    Contact fitted(const Contact& c, bool* cut) const;
+    bool step();
+    void fail(const QString& text);
+    void count(Count c);
+    // The multistatus of `reply`; false (the run failed or was cancelled) when there is none.
+    bool readAnswer(const DavReply& reply, DavMultistatus& ms);
+    QString path(const QString& href) const { return hrefPath(collectionUrl, href); }
+    QUrl url(const QString& decodedPath) const { return urlOnServer(collectionUrl, decodedPath); }
+    LocalStatus statusOf(int stateIndex) const;
+    qint64 rowidOf(const RemoteWrite& w, const std::vector<LocalWrite>& localWrites) const;
+
+    Recordset& rs;
+    SyncStore& store;
+    DavClient& client;
+    SyncOptions& opt;
+    SyncSettings settings;
+    SyncSummary summary;
+    QUrl collectionUrl;
+    QString collectionPath;
+    bool cancel = false;
+    qint64 done = 0;
+    qint64 total = 1;
+
+    std::vector<Local> locals;
+    std::unordered_map<qint64, int> localByRowid;
+    std::vector<SyncStateRow> states;
+    QHash<QString, int> stateByPath;
+    std::vector<int> stateLocal;
+    std::vector<int> localAdds;
+
+    // Server listing
+    bool fullListing = false;
+    std::map<QString, QString> present; // path -> ETag
+    QSet<QString> removed;
+    QString newToken;
+    QString newCtag;
+    bool supportsSync = false;
+    QHash<QString, Fetched> fetched;
+
+    std::vector<LocalWrite> localWrites;
+    std::vector<RemoteWrite> remoteWrites;
+    std::vector<int> retryStates; // 412 on a change or a delete: decided again
+};

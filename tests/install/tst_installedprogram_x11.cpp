@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMimeDatabase>
@@ -13,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace
 {
@@ -83,11 +85,35 @@ Run run(const QString& program, const QStringList& args, int timeoutMs = 60000,
 // A window of the display whose name matches `pattern`, waited for; its id or empty.
 QString waitForWindow(const QString& pattern)
 {
+    // xdotool's own --sync wait ends with an error when a window it looks at goes away in the
+    // meantime (a dialog closing as another opens): ask again until the deadline.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000) {
+        const Run r = run(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                           QStringLiteral("--name"), pattern},
+                          10000);
+        const QString id = r.out.split(QLatin1Char('\n')).first().trimmed();
+        if (r.status == 0 && !id.isEmpty())
+            return id;
+        QThread::msleep(200);
+    }
+    return QString();
+}
+
+// The names of the visible windows, to tell what came up instead.
+QString visibleWindows()
+{
+    QStringList names;
     const Run r = run(QStringLiteral("xdotool"),
-                      {QStringLiteral("search"), QStringLiteral("--sync"),
-                       QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
-                      30000);
-    return r.status == 0 ? r.out.split(QLatin1Char('\n')).first().trimmed() : QString();
+                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--name"), QStringLiteral(".")},
+                      10000);
+    for (const QString& id : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        names << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}, 10000)
+                     .out.trimmed();
+    return names.join(QLatin1String(" | "));
 }
 
 // Gives `window` the keyboard (there is no window manager) and types `keys` there.
@@ -316,7 +342,9 @@ void TestInstalledProgram::writesOnlyInTheUserFolder()
     QVERIFY2(!save.isEmpty(), "the save dialog did not come up");
     QVERIFY(pressKeys(save, QStringLiteral("Return")));
     const QString open = waitForWindow(QStringLiteral("^Ouvrir le fichier$"));
-    QVERIFY2(!open.isEmpty(), "the open dialog did not come up");
+    QVERIFY2(
+        !open.isEmpty(),
+        qPrintable(QStringLiteral("the open dialog did not come up; shown: ") + visibleWindows()));
     QVERIFY(pressKeys(open, QStringLiteral("Return")));
     const QString userFolder = home.filePath(QStringLiteral(".local/share/Elvarine"));
     const QString created = userFolder + QStringLiteral("/Nouveau.adb");

@@ -46,23 +46,6 @@ QStringList clashes(const Owners& owners, const QString& where)
     return out;
 }
 
-// The menus reached from the menu bars of `window`, sub-menus included.
-QList<QMenu*> menusOf(QWidget* window)
-{
-    QList<QMenu*> menus;
-    QList<QAction*> entries;
-    for (QMenuBar* bar : window->findChildren<QMenuBar*>())
-        entries += bar->actions();
-    while (!entries.isEmpty()) {
-        QMenu* menu = entries.takeFirst()->menu();
-        if (menu && !menus.contains(menu)) {
-            menus << menu;
-            entries += menu->actions();
-        }
-    }
-    return menus;
-}
-
 // Letters used twice: among the controls visible together in `window` with its menu bar's
 // titles (Alt+letter reaches both), and among the entries of each of its menus.
 QStringList mnemonicClashes(QWidget* window)
@@ -88,7 +71,7 @@ QStringList mnemonicClashes(QWidget* window)
         }
     }
     QStringList out = clashes(controls, window->objectName());
-    for (QMenu* menu : menusOf(window)) {
+    for (QMenu* menu : windowMenus(window)) {
         Owners entries;
         for (QAction* a : menu->actions()) {
             if (a->isVisible() && !a->isSeparator())

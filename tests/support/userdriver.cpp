@@ -11,10 +11,6 @@
 #include <QToolBar>
 #include <memory>
 
-namespace
-{
-
-// The menus reached from the menu bars of `window`, sub-menus included.
 QList<QMenu*> windowMenus(QWidget* window)
 {
     QList<QMenu*> menus;
@@ -30,6 +26,9 @@ QList<QMenu*> windowMenus(QWidget* window)
     }
     return menus;
 }
+
+namespace
+{
 
 // The menu whose entries hold `action`, among the menus of `window`.
 QMenu* menuHolding(QWidget* window, QAction* action)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -8,6 +9,9 @@ class QAction;
 class QMenu;
 class QToolBar;
 class QWidget;
+
+// The menus reached from the menu bars of `window`, sub-menus included.
+QList<QMenu*> windowMenus(QWidget* window);
 
 // Drives a window as a user does: the window shown and active, keys sent to the widget that has
 // the focus, mnemonics and shortcuts as real key events, menus opened with Alt and their letter

@@ -33,6 +33,15 @@ public:
     }
 };
 
+// The names stored in the file at `path`, in stored order.
+QStringList storedNames(const QString& path)
+{
+    QStringList out;
+    for (const QVariantList& r : readAddressFile(path))
+        out << r[0].toString();
+    return out;
+}
+
 QVariantList row(const QString& nom, const QString& prenom = QString())
 {
     return {nom, prenom.isNull() ? QVariant() : QVariant(prenom)};
@@ -540,12 +549,6 @@ void TestRecordEngine::deleteTakesNothingOfAnotherProgram()
         data1.showCurrent();
         runSqlite3(path, afterShown);
     }
-    const auto names = [&] {
-        QStringList out;
-        for (const QVariantList& r : readAddressFile(path))
-            out << r[0].toString();
-        return out;
-    };
     try {
         data1.recordset().Delete();
         QVERIFY(!refused);
@@ -556,11 +559,11 @@ void TestRecordEngine::deleteTakesNothingOfAnotherProgram()
         // Shown as it is now, that version is deleted when the user asks again.
         data1.showCurrent();
         QCOMPARE(boxes.text[0], after.last());
-        QCOMPARE(names(), after);
+        QCOMPARE(storedNames(path), after);
         data1.recordset().Delete();
         after.removeLast();
     }
-    QCOMPARE(names(), after);
+    QCOMPARE(storedNames(path), after);
 }
 
 void TestRecordEngine::numberedRowsAreWrittenOnlyWhileUnchanged()
@@ -573,12 +576,6 @@ void TestRecordEngine::numberedRowsAreWrittenOnlyWhileUnchanged()
     std::vector<std::pair<qint64, RowValues>> rows;
     rs->readNumberedRows([&](qint64 rowid, RowValues& r) { rows.emplace_back(rowid, r); });
     QCOMPARE(rows.size(), size_t(3));
-    const auto names = [&] {
-        QStringList out;
-        for (const QVariantList& r : readAddressFile(path))
-            out << r[0].toString();
-        return out;
-    };
     RowValues changed = rows[0].second;
     changed[0] = QStringLiteral("Premier");
     QVERIFY(rs->updateRow(rows[0].first, rows[0].second, changed));
@@ -591,10 +588,10 @@ void TestRecordEngine::numberedRowsAreWrittenOnlyWhileUnchanged()
     QVERIFY(!rs->updateRow(rows[1].first, rows[1].second, second));
     QVERIFY(!rs->deleteRow(rows[1].first, rows[1].second));
     QVERIFY(!rs->updateRow(rows[2].first, rows[2].second, second));
-    QCOMPARE(names(), (QStringList{"Premier", "Deux"}));
+    QCOMPARE(storedNames(path), (QStringList{"Premier", "Deux"}));
     // The row as it now is can be deleted.
     QVERIFY(rs->deleteRow(rows[0].first, changed));
-    QCOMPARE(names(), (QStringList{"Deux"}));
+    QCOMPARE(storedNames(path), (QStringList{"Deux"}));
 }
 
 void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()

@@ -286,7 +286,8 @@ void TestSyncEngine::faults_data()
                                        "connexion (il est peut-être arrêté).";
     QTest::newRow("server silent")
         << "silent"
-        << "Le serveur 127.0.0.1:%p ne répond pas (rien reçu pendant 2 secondes).";
+        << "Le serveur 127.0.0.1:%p ne répond pas à temps : sa réponse n'était pas complète "
+           "au bout de 2 secondes.";
     QTest::newRow("certificate not trusted")
         << "tls"
         << "Le certificat du serveur 127.0.0.1:%p n'a pas pu être vérifié (";

@@ -210,6 +210,7 @@ SyncSummary SyncEngine::Run::finishRun()
         summary.cancelled = true;
     if (summary.complete()) {
         // Everything the server's token covers is applied: the next run starts from it.
+        tokenPastOwnWrites();
         try {
             store.begin();
             store.saveCollectionState(supportsSync ? newToken : QString(), newCtag);

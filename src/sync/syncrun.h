@@ -105,6 +105,7 @@ private:
     bool fetchWholeCollection(QStringList& paths);
     void takeCards(const DavMultistatus& ms, const QSet<QString>& wanted);
     bool settle();
+    void tokenPastOwnWrites();
     void plan();
     void decide(int stateIndex, bool serverGone, const Fetched* f);
     void planNewCard(int local, const QString& replacing = QString());

@@ -30,8 +30,8 @@ QString technicalDetail(QNetworkReply::NetworkError network, const QString& deta
 {
     const char* name = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(network);
     const QString code = name ? QString::fromLatin1(name) : QString::number(int(network));
-    if (detail.isEmpty() || detail.compare(QLatin1String("Unknown error"), Qt::CaseInsensitive) ==
-                                0)
+    if (detail.isEmpty() ||
+        detail.compare(QLatin1String("Unknown error"), Qt::CaseInsensitive) == 0)
         return code;
     return detail + QStringLiteral(" [") + code + QLatin1Char(']');
 }
@@ -236,10 +236,10 @@ struct DavClient::Pending {
     QNetworkReply* reply = nullptr;
     int redirects = 0;
     QString sslDetail;
-    QByteArray body;        // the answer so far
-    qint64 limit = 0;       // the longest answer taken
-    bool tooLarge = false;  // aborted: the answer is longer than `limit`
-    bool timedOut = false;  // aborted: the deadline passed
+    QByteArray body;       // the answer so far
+    qint64 limit = 0;      // the longest answer taken
+    bool tooLarge = false; // aborted: the answer is longer than `limit`
+    bool timedOut = false; // aborted: the deadline passed
     std::unique_ptr<QTimer> deadline;
 };
 
@@ -298,8 +298,7 @@ bool DavClient::finish(Pending& p, DavReply& out)
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     out.network = reply->error();
     // Redirections: followed on the same origin only (the credentials stay with it).
-    if (!p.tooLarge && !p.timedOut && out.status >= 300 && out.status < 400 &&
-        out.status != 304) {
+    if (!p.tooLarge && !p.timedOut && out.status >= 300 && out.status < 400 && out.status != 304) {
         const QUrl target =
             reply->url().resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
         reply->deleteLater();
@@ -407,7 +406,8 @@ int DavClient::sendAll(const std::vector<DavRequest>& requests,
             Pending& p = pending[index];
             if (p.tooLarge || p.reply != reply)
                 return;
-            const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            const qint64 announced =
+                reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
             if (announced > p.limit || p.body.size() + reply->bytesAvailable() > p.limit) {
                 p.tooLarge = true;
                 reply->abort();

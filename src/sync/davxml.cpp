@@ -51,8 +51,9 @@ void readProp(QXmlStreamReader& xml, DavResource& r)
             r.etag = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
         } else if (is(xml, kDav, "getcontentlength")) {
             bool ok = false;
-            const qint64 length =
-                xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toLongLong(&ok);
+            const qint64 length = xml.readElementText(QXmlStreamReader::IncludeChildElements)
+                                      .trimmed()
+                                      .toLongLong(&ok);
             if (ok && length >= 0)
                 r.contentLength = length;
         } else if (is(xml, kCardDav, "address-data")) {

@@ -16,7 +16,7 @@ struct DavResource {
     int status = 0; // the response's own status, else that of its found properties; 0 unknown
     QString etag;
     qint64 contentLength = -1; // getcontentlength, when given
-    QByteArray addressData; // address-data (the card), UTF-8
+    QByteArray addressData;    // address-data (the card), UTF-8
     bool hasAddressData = false;
     bool isCollection = false;
     bool isAddressBook = false;

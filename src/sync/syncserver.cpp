@@ -93,8 +93,7 @@ bool SyncEngine::Run::listServer()
         return false;
     bool isBook = false;
     for (const DavResource& r : state.responses) {
-        if (hrefPlace(collectionUrl, r.href) != HrefPlace::Collection &&
-            state.responses.size() > 1)
+        if (hrefPlace(collectionUrl, r.href) != HrefPlace::Collection && state.responses.size() > 1)
             continue;
         isBook = isBook || r.isAddressBook;
         supportsSync = r.hasSyncToken || r.supportsSyncCollection;
@@ -141,8 +140,8 @@ void SyncEngine::Run::tokenPastOwnWrites()
     if (!supportsSync || newToken.isEmpty() ||
         summary.sentNew + summary.sentChanged + summary.sentDeleted == 0)
         return;
-    const DavReply reply = client.send(
-        davXmlRequest("REPORT", collectionUrl, "0", DavBody::syncCollection(newToken)));
+    const DavReply reply =
+        client.send(davXmlRequest("REPORT", collectionUrl, "0", DavBody::syncCollection(newToken)));
     if (!reply.ok())
         return;
     const DavMultistatus ms = parseMultistatus(reply.body);
@@ -156,9 +155,9 @@ void SyncEngine::Run::tokenPastOwnWrites()
         if (hrefPlace(collectionUrl, r.href, &p) != HrefPlace::Member)
             continue;
         const auto it = known.constFind(p);
-        const bool ours = r.status == 404 ? it == known.cend()
-                                          : it != known.cend() && !r.etag.isEmpty() &&
-                                                it.value() == r.etag;
+        const bool ours = r.status == 404
+                              ? it == known.cend()
+                              : it != known.cend() && !r.etag.isEmpty() && it.value() == r.etag;
         if (!ours)
             return; // someone else's change: the next run takes it from the older token
     }
@@ -206,8 +205,8 @@ bool SyncEngine::Run::fetchWholeCollection(QStringList& paths)
         estimate += sizes.value(p, 4096) + 400;
     if (estimate > client.maxBytes() / 2)
         return true;
-    const DavReply reply = client.send(
-        davXmlRequest("REPORT", collectionUrl, "1", DavBody::wholeCollectionQuery()));
+    const DavReply reply =
+        client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::wholeCollectionQuery()));
     if (reply.cancelled) {
         cancel = true;
         return false;

@@ -21,7 +21,8 @@ qint64 SyncEngine::Run::rowidOf(const RemoteWrite& w,
 // The state of each request written before it is sent: a new card's row with its UID and
 // address, a change with the print of what is sent, a delete with the record gone. One
 // transaction for a step of requests.
-void SyncEngine::Run::writeIntents(std::vector<RemoteWrite>& writes, const std::vector<size_t>& chunk,
+void SyncEngine::Run::writeIntents(std::vector<RemoteWrite>& writes,
+                                   const std::vector<size_t>& chunk,
                                    const std::vector<LocalWrite>& writesDoneHere)
 {
     store.begin();
@@ -153,9 +154,9 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
     };
     const size_t perStep = size_t(std::max(1, opt.requestsPerStep));
     for (size_t first = 0; ok && !cancel && first < sendable.size(); first += perStep) {
-        const std::vector<size_t> chunk(
-            sendable.begin() + qsizetype(first),
-            sendable.begin() + qsizetype(std::min(sendable.size(), first + perStep)));
+        const std::vector<size_t> chunk(sendable.begin() + qsizetype(first),
+                                        sendable.begin() +
+                                            qsizetype(std::min(sendable.size(), first + perStep)));
         try {
             writeIntents(writes, chunk, writesDoneHere);
         } catch (const EngineError& e) {

@@ -32,7 +32,8 @@ bool splitMessage(const QByteArray& data, QByteArray& first, Headers& headers, q
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         if (colon > 0)
-            headers.append(qMakePair(lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()));
+            headers.append(
+                qMakePair(lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()));
     }
     bodyAt = end + 4;
     return true;
@@ -71,8 +72,8 @@ QByteArray dechunked(const QByteArray& body)
         if (eol < 0)
             break;
         bool ok = false;
-        const qsizetype size = body.mid(pos, eol - pos).split(';').value(0).trimmed().toLongLong(
-            &ok, 16);
+        const qsizetype size =
+            body.mid(pos, eol - pos).split(';').value(0).trimmed().toLongLong(&ok, 16);
         if (!ok || size == 0)
             break;
         out += body.mid(eol + 2, size);
@@ -89,7 +90,8 @@ class Connection : public QObject
 public:
     Connection(HttpFront& front, const HttpFront::Handler& handler, const QUrl& upstream,
                QTcpSocket* client, QObject* parent)
-        : QObject(parent), m_front(front), m_handler(handler), m_upstream(upstream), m_client(client)
+        : QObject(parent), m_front(front), m_handler(handler), m_upstream(upstream),
+          m_client(client)
     {
         client->setParent(this);
         connect(client, &QTcpSocket::readyRead, this, [this] { readRequest(); });
@@ -148,13 +150,12 @@ private:
             removeHeader(headers, "Connection");
             removeHeader(headers, "Keep-Alive");
             removeHeader(headers, "Host");
-            headers.append(qMakePair(QByteArray("Host"), QStringLiteral("%1:%2")
-                                                             .arg(m_upstream.host())
-                                                             .arg(m_upstream.port())
-                                                             .toLatin1()));
+            headers.append(qMakePair(
+                QByteArray("Host"),
+                QStringLiteral("%1:%2").arg(m_upstream.host()).arg(m_upstream.port()).toLatin1()));
             headers.append(qMakePair(QByteArray("Connection"), QByteArray("close")));
-            m_server->write(joined(m_request.method + ' ' + m_request.target + " HTTP/1.1",
-                                   headers, m_request.body));
+            m_server->write(joined(m_request.method + ' ' + m_request.target + " HTTP/1.1", headers,
+                                   m_request.body));
         });
         connect(m_server, &QTcpSocket::readyRead, this, [this] { m_out += m_server->readAll(); });
         connect(m_server, &QTcpSocket::disconnected, this, [this] { relay(); });
@@ -207,7 +208,8 @@ private:
         }
         if (m_answer.bytesPerSecond > 0) {
             QByteArray piece;
-            while (piece.size() < m_answer.bytesPerSecond && m_poured + piece.size() < m_answer.fillerBytes)
+            while (piece.size() < m_answer.bytesPerSecond &&
+                   m_poured + piece.size() < m_answer.fillerBytes)
                 piece += m_answer.filler.at((m_poured + piece.size()) % m_answer.filler.size());
             m_client->write(piece);
             m_poured += piece.size();
@@ -255,10 +257,7 @@ public:
                 new Connection(m_front, m_front.m_handler, m_front.m_upstream, client, this);
         });
     }
-    int listen()
-    {
-        return m_server.listen(QHostAddress::LocalHost, 0) ? m_server.serverPort() : 0;
-    }
+    int listen() { return m_server.listen(QHostAddress::LocalHost, 0) ? m_server.serverPort() : 0; }
 
 private:
     HttpFront& m_front;

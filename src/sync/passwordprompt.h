@@ -14,8 +14,7 @@ class QLineEdit;
 std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key,
                                         ContactsProgress& progress, QString* why = nullptr);
 // The same under a window of its own.
-std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key,
-                                        QWidget* parent);
+std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key, QWidget* parent);
 
 // "Mot de passe": asks the password of a server account when the keyring keeps none.
 class PasswordPrompt : public QDialog

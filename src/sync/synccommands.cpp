@@ -96,13 +96,11 @@ bool run(AppState& state, Services& services, RecordBinding& data1, QWidget* par
     bool ran = false;
     {
         const QString label = QStringLiteral("Synchronisation avec le carnet « %1 »...")
-                                  .arg(settings.collectionName.isEmpty()
-                                           ? settings.collection
-                                           : settings.collectionName);
+                                  .arg(settings.collectionName.isEmpty() ? settings.collection
+                                                                         : settings.collectionName);
         ContactsProgress progress(label, parent, 0);
         progress.showNow();
-        const std::optional<QString> password =
-            accountPassword(services, settings, progress);
+        const std::optional<QString> password = accountPassword(services, settings, progress);
         if (password) {
             progress.setLabel(label);
             DavClient client(settings.user, *password);

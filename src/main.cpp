@@ -6,7 +6,8 @@ int main(int argc, char** argv)
 {
     // The command line (import, export, synchronisation) runs without a display, before any
     // window exists.
-    if (const std::optional<int> status = runContactsCommandLine(argc, argv, runSyncCommand))
+    if (const std::optional<int> status =
+            runContactsCommandLine(argc, argv, runSyncCommand, runSyncSetupCommand))
         return *status;
     return runElvarine(argc, argv);
 }

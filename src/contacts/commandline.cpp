@@ -17,7 +17,7 @@ namespace
 
 bool isOurOption(const QString& arg)
 {
-    for (const char* o : {"--export", "--import", "--format"}) {
+    for (const char* o : {"--export", "--import", "--format", "--sync-setup", "--book"}) {
         if (arg == QLatin1String(o) || arg.startsWith(QLatin1String(o) + QLatin1Char('=')))
             return true;
     }
@@ -43,10 +43,18 @@ QString helpText(const QString& defaultFile)
                "      synchronise le fichier d'adresses avec le carnet CardDAV choisi dans\n"
                "      « Synchronisation... » ; le mot de passe vient du trousseau du bureau ou de\n"
                "      la variable d'environnement ELVARINE_PASSWORD.\n"
+               "  Elvarine --sync-setup SERVEUR UTILISATEUR [--book NOM] [FICHIER_ADRESSES]\n"
+               "      relie le fichier d'adresses à un carnet CardDAV du SERVEUR, trouvé comme\n"
+               "      par « Chercher les carnets » (mot de passe comme pour --sync) ; s'il y a\n"
+               "      plusieurs carnets, --book NOM choisit le sien, sinon ils sont listés\n"
+               "      (code de sortie 2).\n"
                "\n"
                "Options :\n"
                "  --format vcard|csv  format du FICHIER (sinon d'après son extension .vcf ou "
                ".csv)\n"
+               "  --book NOM          le carnet d'adresses choisi par --sync-setup (son nom ou "
+               "son\n"
+               "                      adresse)\n"
                "  --help              affiche cette aide\n"
                "\n"
                "FICHIER_ADRESSES est par défaut %1.\n"
@@ -169,7 +177,8 @@ int runImport(const QString& file, const QString& addressFile, std::optional<Con
 } // namespace
 
 std::optional<int> runContactsCommandLine(const QStringList& args, const ProgramFolder& folder,
-                                          QTextStream& out, QTextStream& err, SyncCommand sync)
+                                          QTextStream& out, QTextStream& err, SyncCommand sync,
+                                          SyncSetupCommand setup)
 {
     bool ours = false;
     for (const QString& a : args)
@@ -182,6 +191,9 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     std::optional<ContactFormat> format;
     bool help = false;
     bool synchronise = false;
+    bool setUp = false;
+    QString setupServer, setupUser, book;
+    bool bookGiven = false;
     QString usage;
     for (int i = 0; i < args.size() && usage.isEmpty(); ++i) {
         QString a = args[i];
@@ -206,17 +218,33 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             help = true;
         } else if (a == QLatin1String("--sync")) {
-            if (!exportFile.isEmpty() || !importFile.isEmpty())
-                usage =
-                    QStringLiteral("Une seule commande --export, --import ou --sync à la fois.");
+            if (!exportFile.isEmpty() || !importFile.isEmpty() || setUp)
+                usage = QStringLiteral("Une seule commande --export, --import, --sync ou "
+                                       "--sync-setup à la fois.");
             synchronise = true;
+        } else if (a == QLatin1String("--sync-setup")) {
+            setupServer = next();
+            if (usage.isEmpty())
+                setupUser = next();
+            if (!usage.isEmpty())
+                break;
+            if (!exportFile.isEmpty() || !importFile.isEmpty() || synchronise || setUp)
+                usage = QStringLiteral("Une seule commande --export, --import, --sync ou "
+                                       "--sync-setup à la fois.");
+            else if (setupServer.isEmpty() || setupUser.isEmpty())
+                usage = QStringLiteral("L'option --sync-setup attend l'adresse du serveur et le "
+                                       "nom d'utilisateur.");
+            setUp = true;
+        } else if (a == QLatin1String("--book")) {
+            book = next();
+            bookGiven = true;
         } else if (a == QLatin1String("--export") || a == QLatin1String("--import")) {
             const QString v = next();
             if (!usage.isEmpty())
                 break;
-            if (!exportFile.isEmpty() || !importFile.isEmpty() || synchronise)
-                usage =
-                    QStringLiteral("Une seule commande --export, --import ou --sync à la fois.");
+            if (!exportFile.isEmpty() || !importFile.isEmpty() || synchronise || setUp)
+                usage = QStringLiteral("Une seule commande --export, --import, --sync ou "
+                                       "--sync-setup à la fois.");
             else if (v.isEmpty())
                 usage = QStringLiteral("L'option %1 attend un nom de fichier.").arg(a);
             else if (a == QLatin1String("--export"))
@@ -248,8 +276,11 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
         out.flush();
         return kCommandDone;
     }
-    if (usage.isEmpty() && exportFile.isEmpty() && importFile.isEmpty() && !synchronise)
-        usage = QStringLiteral("Indiquez --export FICHIER, --import FICHIER ou --sync.");
+    if (usage.isEmpty() && exportFile.isEmpty() && importFile.isEmpty() && !synchronise && !setUp)
+        usage = QStringLiteral("Indiquez --export FICHIER, --import FICHIER, --sync ou "
+                               "--sync-setup SERVEUR UTILISATEUR.");
+    if (usage.isEmpty() && bookGiven && (!setUp || book.isEmpty()))
+        usage = QStringLiteral("L'option --book NOM accompagne --sync-setup.");
     if (!usage.isEmpty()) {
         err << usage << '\n' << QStringLiteral("Elvarine --help décrit les commandes.\n");
         err.flush();
@@ -257,6 +288,16 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     }
     if (addressFile.isEmpty())
         addressFile = defaultFile;
+    if (setUp) {
+        int status = kCommandFailed;
+        if (setup)
+            status = setup(setupServer, setupUser, book, addressFile, out, err);
+        else
+            err << QStringLiteral("La synchronisation n'est pas disponible dans ce programme.\n");
+        out.flush();
+        err.flush();
+        return status;
+    }
     if (synchronise) {
         int status = kCommandFailed;
         if (sync)
@@ -274,7 +315,8 @@ std::optional<int> runContactsCommandLine(const QStringList& args, const Program
     return status;
 }
 
-std::optional<int> runContactsCommandLine(int argc, char** argv, SyncCommand sync)
+std::optional<int> runContactsCommandLine(int argc, char** argv, SyncCommand sync,
+                                          SyncSetupCommand setup)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -290,5 +332,5 @@ std::optional<int> runContactsCommandLine(int argc, char** argv, SyncCommand syn
     ExecutableFolder folder;
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runContactsCommandLine(args, folder, out, err, sync);
+    return runContactsCommandLine(args, folder, out, err, sync, setup);
 }

@@ -95,6 +95,28 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         lw.state.rowid = rowidOf(w, writesDoneHere);
         results.push_back(std::move(lw));
     };
+    // A card the server took: its state (and the record, when the card reads back otherwise).
+    const auto confirm = [&](const RemoteWrite& w, const QString& etag) {
+        const qint64 rowid = rowidOf(w, writesDoneHere);
+        const Local& local = locals[size_t(w.local)];
+        LocalWrite lw;
+        lw.kind = LocalWrite::PutState;
+        lw.withState = true;
+        lw.state.rowid = rowid;
+        lw.state.uid = w.uid;
+        lw.state.href = w.path;
+        lw.state.etag = etag;
+        lw.state.print = w.sentPrint;
+        lw.count = w.count;
+        if (w.readable && w.sentPrint != local.print) {
+            lw.kind = LocalWrite::Update;
+            lw.rowid = rowid;
+            lw.expected = local.values;
+            lw.values = rowOfContact(w.back);
+        }
+        results.push_back(std::move(lw));
+    };
+    std::vector<RemoteWrite> taken;
     const auto answered = [&](RemoteWrite& w, DavReply& reply) {
         if (reply.cancelled) {
             cancel = true;
@@ -115,32 +137,11 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
                 ok = false;
             }
         } else if (reply.ok()) {
-            const qint64 rowid = rowidOf(w, writesDoneHere);
-            const Local& local = locals[size_t(w.local)];
-            LocalWrite lw;
-            lw.kind = LocalWrite::PutState;
-            lw.withState = true;
-            lw.state.rowid = rowid;
-            lw.state.uid = w.uid;
-            lw.state.href = w.path;
-            lw.state.etag = QString::fromUtf8(reply.etag);
-            lw.state.print = w.sentPrint;
-            lw.count = w.count;
-            if (w.readable && w.sentPrint != local.print) {
-                lw.kind = LocalWrite::Update;
-                lw.rowid = rowid;
-                lw.expected = local.values;
-                lw.values = rowOfContact(w.back);
-            }
-            results.push_back(std::move(lw));
+            confirm(w, QString::fromUtf8(reply.etag));
         } else if (status == 412 && w.kind == RemoteWrite::PutNew && !w.retried) {
-            // The address is taken: another one (its state replaces this one's).
-            RemoteWrite next = w;
-            next.retried = true;
-            next.dropHref = w.path;
-            newAddress(next);
-            next.text = withUid(w.text, next.uid);
-            again.push_back(std::move(next));
+            // The address is taken: by this very card when the request went twice (a
+            // connection cut before the answer, the request sent again), else by another.
+            taken.push_back(w);
         } else if ((status == 412 || status == 404) && w.kind == RemoteWrite::PutChange) {
             unsent(w);
             retryStates.push_back(w.state);
@@ -187,6 +188,39 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             stopped = stopped || !goOn;
             return goOn;
         });
+        if (!taken.empty() && !stopped) {
+            // Which of the addresses taken hold the card sent (its UID): those are sent.
+            QStringList hrefs;
+            for (const RemoteWrite& w : taken)
+                hrefs << encodedHref(w.path);
+            const DavReply reply =
+                client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
+            DavMultistatus ms;
+            if (!readAnswer(reply, ms)) {
+                flush();
+                return false;
+            }
+            QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
+            for (const DavResource& r : ms.responses) {
+                QString p;
+                if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
+                    there.insert(p, {readCard(r.addressData).uid, r.etag});
+            }
+            for (RemoteWrite& w : taken) {
+                const auto it = there.constFind(w.path);
+                if (it != there.cend() && it->first == w.uid) {
+                    confirm(w, it->second);
+                    continue;
+                }
+                RemoteWrite next = w;
+                next.retried = true;
+                next.dropHref = w.path;
+                newAddress(next);
+                next.text = withUid(w.text, next.uid);
+                again.push_back(std::move(next));
+            }
+            taken.clear();
+        }
         if (!flush())
             return false;
         if (stopped)

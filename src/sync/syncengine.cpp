@@ -206,6 +206,7 @@ SyncSummary SyncEngine::Run::go()
 
 SyncSummary SyncEngine::Run::finishRun()
 {
+    summary.outside = int(outside.size());
     if (cancel && summary.error.isEmpty())
         summary.cancelled = true;
     if (summary.complete()) {

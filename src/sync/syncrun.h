@@ -152,6 +152,7 @@ private:
     std::vector<char> stateVoid; // a new card's state whose card never reached the server
     std::vector<int> localAdds;
     bool anyPending = false; // state rows sent and not confirmed by the last run
+    QSet<QString> outside;   // addresses outside the address book, ignored
 
     // Server listing
     bool fullListing = false;

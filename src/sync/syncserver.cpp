@@ -39,7 +39,7 @@ void SyncEngine::Run::readMembers(const DavMultistatus& ms, bool delta)
         case HrefPlace::Deeper:
             continue; // the collection itself, or a sub-collection
         case HrefPlace::Outside:
-            ++summary.outside;
+            outside.insert(r.href.trimmed());
             continue;
         case HrefPlace::Member:
             break;
@@ -170,7 +170,7 @@ void SyncEngine::Run::takeCards(const DavMultistatus& ms, const QSet<QString>& w
         QString p;
         const HrefPlace place = hrefPlace(collectionUrl, r.href, &p);
         if (place == HrefPlace::Outside)
-            ++summary.outside;
+            outside.insert(r.href.trimmed());
         if (place != HrefPlace::Member || !wanted.contains(p) || fetched.contains(p))
             continue;
         Fetched f;

@@ -22,7 +22,7 @@ void SyncEngine::Run::readLocal()
         // A card noted outside the address book (by an earlier version) is forgotten: its
         // record is sent again as a new card of the address book.
         if (hrefPlace(collectionUrl, encodedHref(s.href)) != HrefPlace::Member) {
-            ++summary.outside;
+            outside.insert(s.href);
             LocalWrite w;
             w.kind = LocalWrite::DropState;
             w.dropHref = s.href;

@@ -150,6 +150,8 @@ private:
             removeHeader(headers, "Connection");
             removeHeader(headers, "Keep-Alive");
             removeHeader(headers, "Host");
+            // Plain answers, so they can be changed on their way.
+            removeHeader(headers, "Accept-Encoding");
             headers.append(qMakePair(
                 QByteArray("Host"),
                 QStringLiteral("%1:%2").arg(m_upstream.host()).arg(m_upstream.port()).toLatin1()));

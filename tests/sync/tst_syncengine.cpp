@@ -21,6 +21,10 @@ private slots:
         serverRows({DavServerKind::Radicale, DavServerKind::XandikosWithoutToken});
     }
     void propertiesWithoutFieldsKept();
+    // (xandikos keeps a card byte for byte; radicale writes it again itself, escaping URI
+    // values as texts)
+    void valuesOtherProgramsReadStrictly_data() { serverRows({DavServerKind::Xandikos}); }
+    void valuesOtherProgramsReadStrictly();
     void rowNumberTakenAfterDelete_data();
     void rowNumberTakenAfterDelete();
     void faults_data();
@@ -218,6 +222,85 @@ void TestSyncEngine::propertiesWithoutFieldsKept()
                  changed);
     QVERIFY(!unfolded.contains("01 11 11 11 11"));
     QVERIFY(!unfolded.contains("maison@"));
+    QCOMPARE(counts(f.sync()), QStringLiteral("sent 0/0/0 received 0/0/0"));
+}
+
+namespace
+{
+
+// The unfolded lines of a card named `name` (TEL, URL...), their values as written.
+QStringList rawValues(const QByteArray& card, const QByteArray& name)
+{
+    QStringList values;
+    for (const QByteArray& line : QByteArray(card).replace("\r\n ", "").split('\n')) {
+        const QByteArray l = line.trimmed();
+        const qsizetype colon = l.indexOf(':');
+        const QByteArray head = l.left(colon).toUpper();
+        if (colon > 0 && (head == name || head.startsWith(name + ';')))
+            values << QString::fromUtf8(l.mid(colon + 1));
+    }
+    return values;
+}
+
+// A telephone-uri of RFC 3966: a global number ("+" and digits with visual separators), or a
+// local one (hex digits, "*", "#", separators) with its phone-context; then parameters.
+bool strictTelUri(const QString& uri)
+{
+    static const QString sep = QStringLiteral("[-.()]");
+    static const QString param = QStringLiteral("(;[A-Za-z0-9-]+(=[A-Za-z0-9+.()%-]+)?)");
+    static const QString global = QStringLiteral("\\+(%1|[0-9])*[0-9](%1|[0-9])*").arg(sep);
+    static const QString local =
+        QStringLiteral("(%1|[0-9A-Fa-f*#])*[0-9A-Fa-f*#](%1|[0-9A-Fa-f*#])*").arg(sep);
+    static const QRegularExpression grammar(
+        QStringLiteral("^tel:(%1%2*|%3%2*;phone-context=(%1|[A-Za-z0-9.-]+)%2*)$")
+            .arg(global, param, local));
+    return grammar.match(uri).hasMatch();
+}
+
+} // namespace
+
+void TestSyncEngine::valuesOtherProgramsReadStrictly()
+{
+    SERVER_FIXTURE(f)
+    QVERIFY(f.setUp({}));
+    // A phone's vCard 4.0 card: its numbers as tel: URIs, one local with its context.
+    f.phone.putCard(f.server.addressBook(), QStringLiteral("uri.vcf"),
+                    "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:uri-1\r\nFN:Jean Roux\r\nN:Roux;Jean;;;\r\n"
+                    "TEL;VALUE=uri;TYPE=voice:tel:+33-1-40-00-00-01\r\n"
+                    "TEL;VALUE=uri;TYPE=cell:tel:0600000001;phone-context=+33\r\n"
+                    "TEL;TYPE=fax:01 40 00 00 02\r\nURL:https://exemple.fr/\r\nEND:VCARD\r\n");
+    QVERIFY(f.sync().complete());
+    QCOMPARE(f.records(), QStringList{"Roux|Jean|+33 1 40 00 00 01||"});
+    // Changed here as a user types them.
+    const QString url = QStringLiteral("https://exemple.fr/a,b;c?d=1&e=%C3%A9#f");
+    f.rs->MoveTo(0);
+    f.rs->Edit();
+    f.rs->setField(Field::Telephone, QStringLiteral("+33 1 40 00 00 99"));
+    f.rs->setField(Field::Portable, QStringLiteral("06 00 00 00 99"));
+    f.rs->setField(Field::Fax, QStringLiteral("01 40 00 00 98"));
+    f.rs->setField(Field::Url, url);
+    f.rs->Update();
+    const SyncSummary s = f.sync();
+    QVERIFY2(s.complete(), qPrintable(s.text()));
+    QCOMPARE(counts(s), QStringLiteral("sent 0/1/0 received 0/0/0"));
+
+    int status = 0;
+    const QByteArray card =
+        f.phone.getCard(f.server.addressBook(), QStringLiteral("uri.vcf"), &status);
+    QCOMPARE(status, 200);
+    const QStringList tels = rawValues(card, "TEL");
+    QCOMPARE(tels, QStringList({"tel:+33-1-40-00-00-99", "tel:06-00-00-00-99;phone-context=+33",
+                                "01 40 00 00 98"}));
+    for (const QString& tel : tels.mid(0, 2))
+        QVERIFY2(strictTelUri(tel), qPrintable(tel));
+    // The URL as the URI it is: no backslash, valid as a strict URI.
+    QCOMPARE(rawValues(card, "URL"), QStringList{url});
+    QVERIFY(QUrl(url, QUrl::StrictMode).isValid());
+    // The record keeps what was typed, and nothing moves again.
+    f.rs->Requery();
+    f.rs->MoveTo(0);
+    QCOMPARE(f.rs->Field(Field::Portable).toString(), QStringLiteral("06 00 00 00 99"));
+    QCOMPARE(f.rs->Field(Field::Url).toString(), url);
     QCOMPARE(counts(f.sync()), QStringLiteral("sent 0/0/0 received 0/0/0"));
 }
 

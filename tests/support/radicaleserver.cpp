@@ -229,6 +229,11 @@ QUrl XandikosServer::direct() const
     return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
 }
 
+QString XandikosServer::folder(const QString& name) const
+{
+    return m_dir.filePath(QStringLiteral("dav/user/contacts/") + name);
+}
+
 QUrl XandikosServer::addressBook() const
 {
     return addressBook(QStringLiteral("contacts"));

@@ -88,6 +88,8 @@ public:
     QUrl addressBook() const override;
     QUrl addressBook(const QString& name) const override;
     QUrl direct() const; // xandikos itself, without the front
+    // The folder (a git repository) that holds the address book `name` once made.
+    QString folder(const QString& name) const;
 
 private:
     QTemporaryDir m_dir;

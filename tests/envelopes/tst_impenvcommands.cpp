@@ -104,7 +104,9 @@ void TestImpEnvCommands::printCommandSenderOnlyOrRefused()
     f.dialogs.expectMessage(
         QStringLiteral("Confirmer l'impression de l'étiquette expéditeur ?"), 36,
         QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe"), vbYes);
-    f.dialogs.expectMessage(QStringLiteral("Erreur d'impression !"), 16, QStringLiteral("Erreur"));
+    f.dialogs.expectMessage(
+        QStringLiteral("Erreur d'impression !\rL'imprimante a refusé le document."), 16,
+        QStringLiteral("Erreur"));
     QTest::mouseClick(w.printButton(), Qt::LeftButton);
     QVERIFY(f.verifyDone());
     QCOMPARE(f.printer.killed, 1);

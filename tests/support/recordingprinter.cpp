@@ -1,5 +1,6 @@
 #include "recordingprinter.h"
 
+#include <QRectF>
 #include <QSizeF>
 #include <utility>
 
@@ -18,6 +19,7 @@ void RecordingPrinter::step()
     if (!docOpen) {
         docOpen = true;
         pages = 1;
+        m_docHeight = pageLayoutFor(m_paper).paintRect(QPageLayout::Millimeter).height();
     }
 }
 
@@ -89,7 +91,7 @@ void RecordingPrinter::print(const QString& text)
 {
     step();
     // Only text following on from the previous line moves to a new page.
-    if (!std::exchange(m_placed, false) && m_y + lineHeight() > pageHeight + 1e-9) {
+    if (!std::exchange(m_placed, false) && m_y + lineHeight() > m_docHeight + 1e-9) {
         calls << QStringLiteral("NewPage");
         ++pages;
         m_y = 0;
@@ -188,10 +190,11 @@ QPageLayout RecordingPrinter::pageLayoutFor(const std::optional<PaperRequest>& p
         orientation == Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
     if (!size.isEquivalentTo(QPageSize(QPageSize::A4)))
         return QPageLayout(size, o, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    // pageWidth x pageHeight is the printable area of the sheet upright; turned for landscape.
     const bool landscape = o == QPageLayout::Landscape;
     const double paperWidth = landscape ? 297 : 210;
     const double paperHeight = landscape ? 210 : 297;
-    const double x = (paperWidth - pageWidth) / 2;
-    const double y = (paperHeight - pageHeight) / 2;
+    const double x = (paperWidth - (landscape ? pageHeight : pageWidth)) / 2;
+    const double y = (paperHeight - (landscape ? pageWidth : pageHeight)) / 2;
     return QPageLayout(size, o, QMarginsF(x, y, x, y), QPageLayout::Millimeter);
 }

@@ -5,9 +5,9 @@
 #include <QStringList>
 
 // A printer surface that draws nothing and lists every call, coordinates in millimetres.
-// Text lines are one font height high (points converted to millimetres); a page holds
-// `pageHeight` millimetres of printable area. As the real surface, each document starts from the
-// first state (scale, font, colour, line style, paper).
+// Text lines are one font height high (points converted to millimetres); an upright A4 page
+// holds `pageWidth` x `pageHeight` millimetres of printable area (turned in landscape). As the real
+// surface, each document starts from the first state (scale, font, colour, line style, paper).
 class RecordingPrinter : public PrinterSurface
 {
 public:
@@ -84,9 +84,10 @@ private:
     double toMm(double v) const { return m_scale == Millimetres ? v : v * 25.4 / 1440.0; }
     double fromMm(double v) const { return m_scale == Millimetres ? v : v * 1440.0 / 25.4; }
     int m_scale = Twips;
-    double m_x = 0;        // mm
-    double m_y = 0;        // mm
-    bool m_placed = false; // the position was set since the last Print
+    double m_x = 0;         // mm
+    double m_y = 0;         // mm
+    bool m_placed = false;  // the position was set since the last Print
+    double m_docHeight = 0; // printable height of the open document, mm
     QString m_fontName = QStringLiteral("Arial");
     double m_fontSize = 10;
     bool m_bold = false;

@@ -70,12 +70,6 @@ QString lastJob(CupsFixture& f)
     return f.surface.lastJobId() > 0 ? waitForJob(f.surface.lastJobId()) : QString();
 }
 
-// A record with a company, two address lines and a country.
-QStringList durandRecord()
-{
-    return durand();
-}
-
 // The label state for label `number` of the built-in sheet, the block of Durand composed, in a
 // print font large enough for the last lines of label 10 to fall off a landscape page.
 void setUpLabels(AppState& state, int mode, int number, int count = 1)
@@ -86,7 +80,7 @@ void setUpLabels(AppState& state, int mode, int number, int count = 1)
     state.label.NumEtiquette = number;
     state.label.NbEtiquettes = count;
     FakeRecordForm form;
-    form.records << durandRecord();
+    form.records << durand();
     form.selected = 0;
     ComposeAdresse(state.address, form);
 }
@@ -325,7 +319,7 @@ void TestCupsQueues::envelopeOnItsOwnPaper()
     CupsFixture f;
     f.state.print = defaultPrintParams(QStringLiteral("DejaVu Sans"), 0);
     FakeRecordForm form;
-    form.records << durandRecord();
+    form.records << durand();
     form.selected = 0;
     ComposeAdresse(f.state.address, form);
     f.state.label.PosX = 100;

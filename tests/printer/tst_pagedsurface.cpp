@@ -1,6 +1,6 @@
 // The page rules every surface shares (the preview's surface stands for the printer's): placed
 // text keeps to its page and what falls off the paper is cut; a page break only when text flows
-// past the end or the caller asks; each document from the first state; the paper asked for. And
+// past the end or the caller asks; each document from the first state. And
 // the user's options file as the orientation switch rewrites it.
 
 #include "printer/cupsprintersettings.h"
@@ -37,7 +37,6 @@ private slots:
     void linesAreCutAtThePapersEdge();
     void pageBreaksOnlyWhenTextFlowsOrWhenAsked();
     void eachDocumentStartsFromTheFirstState();
-    void documentTakesThePaperAskedFor();
     void optionsFileKeepsAllButThatOrientation_data();
     void optionsFileKeepsAllButThatOrientation();
     void mediaNames_data();
@@ -144,23 +143,6 @@ void TestPagedSurface::eachDocumentStartsFromTheFirstState()
     QCOMPARE(again.items[0].colorRef, first.colorRef);
     QCOMPARE(again.items[1].drawStyle, int(PrinterSurface::Solid));
     QCOMPARE(s.layout().pageSize().id(), QPageSize::A4);
-}
-
-void TestPagedSurface::documentTakesThePaperAskedFor()
-{
-    PreviewSurface s;
-    s.setPaper(PaperRequest{QPageSize(QSizeF(110, 220), QPageSize::Millimeter),
-                            int(PrinterSurface::Landscape)});
-    QCOMPARE(s.pageLayout().fullRect(QPageLayout::Millimeter).size(), QSizeF(220, 110));
-    s.setScaleMode(PrinterSurface::Millimetres);
-    s.print(QStringLiteral("Enveloppe"));
-    QCOMPARE(s.layout().fullRect(QPageLayout::Millimeter).size(), QSizeF(220, 110));
-    QCOMPARE(s.paperRect().size(), QSizeF(220, 110));
-    s.endDoc();
-    // The next document is back on the printer's own paper.
-    s.print(QStringLiteral("Fiche"));
-    QCOMPARE(s.layout().fullRect(QPageLayout::Millimeter).size(), QSizeF(210, 297));
-    s.endDoc();
 }
 
 void TestPagedSurface::optionsFileKeepsAllButThatOrientation_data()

@@ -6,6 +6,11 @@
 # fr.elvarine); whoever builds a package for others names themselves here.
 set(ELVARINE_PACKAGE_MAINTAINER "Les développeurs d'Elvarine <developpeurs@elvarine.fr>"
     CACHE STRING "Maintainer named in the Debian package")
+if(ELVARINE_PACKAGE_MAINTAINER MATCHES "@localhost>")
+  # The address of earlier builds, which no mail reaches.
+  set(ELVARINE_PACKAGE_MAINTAINER "Les développeurs d'Elvarine <developpeurs@elvarine.fr>"
+      CACHE STRING "Maintainer named in the Debian package" FORCE)
+endif()
 
 set(CPACK_PACKAGE_NAME elvarine)
 set(CPACK_PACKAGE_VENDOR "Les développeurs d'Elvarine")
@@ -54,5 +59,8 @@ add_custom_command(
 add_custom_target(package-changelog ALL DEPENDS ${ELVARINE_CHANGELOG})
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright ${ELVARINE_CHANGELOG}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/elvarine)
+# What lintian is told not to report, and why (in the file).
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME elvarine)
 
 include(CPack)

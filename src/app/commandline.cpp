@@ -368,7 +368,8 @@ QString commandLineHelp(const QString& defaultFile)
     out += QLatin1Char('\n');
     appendWrapped(out, text(kToolkitHelp) + QLatin1Char(' ') + toolkitNames(), 0, 0);
     out += QLatin1Char('\n');
-    appendWrapped(out, text(kDefaultFileHelp).arg(defaultFile), 0, 0);
+    // On a line of its own, whatever its length: the file's name is copied from there.
+    out += text(kDefaultFileHelp).arg(defaultFile) + QLatin1Char('\n');
     appendWrapped(out, text(kStatusHelp), 0, 0);
     return out;
 }

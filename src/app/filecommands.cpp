@@ -1,6 +1,7 @@
 // The main window's start-up and its file commands: Nouveau, Ouvrir, and opening an address file.
 #include "app/frmelvarine.h"
 
+#include "contacts/contactscommands.h"
 #include "core/appstate.h"
 #include "core/dosshell.h"
 #include "core/enginemessages.h"
@@ -11,7 +12,6 @@
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
-#include "contacts/contactscommands.h"
 #include "sync/synccommands.h"
 
 #include <QAction>

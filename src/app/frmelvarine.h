@@ -186,7 +186,7 @@ private:
     QPointer<QWidget> m_helpWindow;
     QString m_startupFile; // named on the command line, until the first activation opens it
 
-    bool m_showing = false;     // boxes being filled by the binding, not by the user
+    bool m_showing = false;         // boxes being filled by the binding, not by the user
     bool m_inFocusRule = false;     // the mandatory-name message is up
     bool m_returningToName = false; // the focus is on its way back to the name box
     bool m_quitting = false;

@@ -46,10 +46,10 @@ void frmElvarine::cmdDelete_Click()
         return;
     Recordset& rs = m_binding.recordset();
     if (rs.RecordCount() <= 1) {
-        services.dialogs->msgBox(QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
-                                     QString(9, QLatin1Char(' ')) +
-                                     QStringLiteral("Vous ne pouvez que la modifier ."),
-                                 vbInformation, QStringLiteral("Avertissement"));
+        services.dialogs->msgBox(
+            QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
+                QString(9, QLatin1Char(' ')) + QStringLiteral("Vous ne pouvez que la modifier ."),
+            vbInformation, QStringLiteral("Avertissement"));
         return;
     }
     const int answer = services.dialogs->msgBox(

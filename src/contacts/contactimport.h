@@ -67,8 +67,9 @@ void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping);
 // Adds `contacts` to the open address file after its records, in one transaction. A value
 // longer than its field holds is left out of its record (and listed); a contact identical in
 // all sixteen fields to a record that was in the file before the import is skipped, and so is
-// a contact with no field filled. Identical contacts within `contacts` are all added. False when cancelled: the file is left exactly as it was.
-// Throws EngineError when the file refuses the records (nothing is then added).
+// a contact with no field filled. Identical contacts within `contacts` are all added. False when
+// cancelled: the file is left exactly as it was. Throws EngineError when the file refuses the
+// records (nothing is then added).
 bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
                         const ProgressFn& progress = {});
 

@@ -195,8 +195,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
     {
         QSqlQuery triggers(m_db);
         triggers.setForwardOnly(true);
-        if (!triggers.exec(
-                QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name")))
+        if (!triggers.exec(QStringLiteral(
+                "SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name")))
             readFail(m_path, errNotDatabase, notValid, triggers.lastError());
         QStringList names;
         while (triggers.next())

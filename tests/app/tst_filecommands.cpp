@@ -4,9 +4,11 @@
 #include "core/dosshell.h"
 #include "core/enginemessages.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -49,6 +51,7 @@ class TestFileCommands : public QObject
 private slots:
     void nouveauCreatesOpensAndWaitsForTheFirstRecord();
     void nouveauRefusesAnExistingName();
+    void withoutAFileTheWindowSaysHowToBegin();
     void nouveauCancelledChangesNothing();
     void nouveauThenCancelledOpenModifiesTheRecordShown();
     void ouvrirReportsAMissingFile();
@@ -93,6 +96,42 @@ void TestFileCommands::nouveauCreatesOpensAndWaitsForTheFirstRecord()
         QVERIFY(v.isNull());
     QCOMPARE(runSqlite3(created, QStringLiteral("SELECT count(*) FROM Elvarine;")).trimmed(),
              QStringLiteral("1"));
+}
+
+void TestFileCommands::withoutAFileTheWindowSaysHowToBegin()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    auto* hint = w.findChild<QLabel*>(QStringLiteral("lblCommencer"));
+    QVERIFY(hint && hint->isVisible());
+    for (const char* command : {"Nouveau", "Ouvrir", "Importer des contacts"})
+        QVERIFY2(hint->text().contains(QLatin1String(command)), command);
+    // Every record command is off, on the toolbar too, and does nothing when run all the same
+    // (the start-up database bound meanwhile is never written).
+    const QList<Command> recordCommands{
+        Command::Ajouter,     Command::Supprimer,     Command::Actualiser,
+        Command::Modifier,    Command::ExporterFiche, Command::ExporterContacts,
+        Command::ImprimFiche, Command::ApercuFiche,   Command::Synchronisation};
+    for (Command c : recordCommands)
+        QVERIFY2(!w.command(c)->isEnabled(), qPrintable(w.command(c)->objectName()));
+    for (int index : {14, 15, 16, 17})
+        QVERIFY(!w.toolbarButton(index)->isEnabled());
+    w.cmdDelete_Click();
+    w.cmdAdd_Click();
+    w.cmdUpdate_Click();
+    QCOMPARE(f.dialogs.shown, QStringList());
+    QCOMPARE(w.recordState(), RecordState::Browse);
+
+    // A file opened: the hint goes, the commands come on.
+    const QString adb = f.path(QStringLiteral("Amis.adb"));
+    makeAddressFile(adb, {person(QStringLiteral("Zola"), QStringLiteral("Émile"))});
+    f.dialogs.expectOpenFile(openRequest(), adb);
+    w.Mnu_Ouvrir_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QVERIFY(hint->isHidden());
+    for (int index : {14, 15, 17})
+        QVERIFY(w.toolbarButton(index)->isEnabled());
+    QVERIFY(w.command(Command::ExporterContacts)->isEnabled());
 }
 
 void TestFileCommands::nouveauRefusesAnExistingName()

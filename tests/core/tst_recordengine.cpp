@@ -195,11 +195,11 @@ void TestRecordEngine::damagedFilesAreRefused_data()
         << foreignTable({"TEXT"}, "k TEXT PRIMARY KEY").chopped(2) + ") WITHOUT ROWID;"
         << int(errNoRowNumber);
     // Its own writes would run it: adding a record here deletes the older ones.
-    QTest::newRow("trigger")
-        << QByteArray()
-        << foreignTable({"TEXT"}) + "CREATE TRIGGER t AFTER INSERT ON Elvarine BEGIN DELETE FROM "
+    QTest::newRow("trigger") << QByteArray()
+                             << foreignTable({"TEXT"}) +
+                                    "CREATE TRIGGER t AFTER INSERT ON Elvarine BEGIN DELETE FROM "
                                     "Elvarine WHERE rowid < new.rowid; END;"
-        << int(errTriggers);
+                             << int(errTriggers);
     QTest::newRow("missing column")
         << QByteArray()
         << "CREATE TABLE Elvarine (Nom TEXT, \"Prénom\" TEXT, \"Société\" TEXT, Adresse TEXT, "
@@ -464,11 +464,13 @@ void TestRecordEngine::storeChecksTheRowStillHoldsWhatWasRead_data()
                               << int(errDeletedElsewhere) << QStringList{"Un||", "Autre||"}
                               << QStringList{"Un||", "Autre||", "Deux|Jean|Société Deux"};
     QTest::newRow("deleted") << "DELETE FROM Elvarine WHERE rowid = 2;" << int(errDeletedElsewhere)
-                             << QStringList{"Un||"} << QStringList{"Un||", "Deux|Jean|Société Deux"};
+                             << QStringList{"Un||"}
+                             << QStringList{"Un||", "Deux|Jean|Société Deux"};
     // Compacted: the rows are numbered again, and the old number holds another record.
     QTest::newRow("compacted") << "DELETE FROM Elvarine WHERE rowid = 1;"
                                   "INSERT INTO Elvarine (Nom) VALUES ('Trois'); VACUUM;"
-                               << int(errMovedElsewhere) << QStringList{"Deux||Société Deux", "Trois||"}
+                               << int(errMovedElsewhere)
+                               << QStringList{"Deux||Société Deux", "Trois||"}
                                << QStringList{"Deux|Jean|Société Deux", "Trois||"};
 }
 
@@ -540,8 +542,8 @@ void TestRecordEngine::deleteTakesNothingOfAnotherProgram_data()
                              << QStringList{"Un"};
     // Another name under its number is another record: not deleted, nor is anything else.
     QTest::newRow("renamed") << "UPDATE Elvarine SET Nom = 'Deux (autre)' WHERE rowid = 2;"
-                             << "" << int(errDeletedElsewhere)
-                             << QStringList{"Un", "Deux (autre)"} << QStringList();
+                             << "" << int(errDeletedElsewhere) << QStringList{"Un", "Deux (autre)"}
+                             << QStringList();
     QTest::newRow("replaced") << "DELETE FROM Elvarine WHERE rowid = 2;"
                                  "INSERT INTO Elvarine (Nom) VALUES ('Autre');"
                               << "" << int(errDeletedElsewhere) << QStringList{"Un", "Autre"}

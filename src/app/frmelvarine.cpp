@@ -319,6 +319,7 @@ void frmElvarine::Data1_Validate(int action, int&)
         try {
             Counter = m_binding.recordset().RecordCount() + 1;
         } catch (const EngineError&) {
+            // No record set (no start-up database): nothing to count, and nothing is stored.
         }
     }
     switch (action) {
@@ -351,6 +352,7 @@ void frmElvarine::Data1_Reposition()
         if (Counter < ActualPosition)
             ActualPosition = Counter;
     } catch (const EngineError&) {
+        // No record set (no start-up database): the counters stay as they are.
     }
     // Each panel shows the beginning of a very long field.
     const auto panel = [this](int n) { return m_widgets.panels[size_t(n - 1)]; };

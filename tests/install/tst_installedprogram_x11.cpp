@@ -462,7 +462,15 @@ void TestInstalledProgram::fileArgumentAmongQtOptions()
     // The file is opened when the window is first activated, as a window manager does for a new
     // window; there is none here, so the window is given the focus.
     const QString shown = waitForWindow(QStringLiteral("^Elvarine"));
-    QVERIFY2(!shown.isEmpty(), "the main window did not come up");
+    if (shown.isEmpty())
+        program.waitForFinished(1000); // an ended program is reaped, its output read
+    QVERIFY2(!shown.isEmpty(),
+             qPrintable(QStringLiteral("the main window did not come up; shown: %1; program %2 "
+                                       "(status %3): %4")
+                            .arg(visibleWindows(),
+                                 program.state() == QProcess::Running ? "running" : "ended")
+                            .arg(program.exitCode())
+                            .arg(QString::fromLocal8Bit(program.readAllStandardError()))));
     run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), shown},
         30000);
     if (exists) {

@@ -1,6 +1,5 @@
 #include "mainwindowfixture.h"
 
-#include "app/application.h"
 #include "core/dosshell.h"
 #include "core/enginemessages.h"
 
@@ -63,8 +62,6 @@ private slots:
     void ajoutSlashNeverDoubles();
     void fileArgumentOpensInPlaceOfTheDefault_data();
     void fileArgumentOpensInPlaceOfTheDefault();
-    void fileArgumentIsTakenWhole_data();
-    void fileArgumentIsTakenWhole();
     void installedProgramFindsEachFileInItsFolder();
 };
 
@@ -388,34 +385,6 @@ void TestFileCommands::fileArgumentOpensInPlaceOfTheDefault()
     w.Form_Activate();
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.state.FicAnOuvre, 1);
-}
-
-void TestFileCommands::fileArgumentIsTakenWhole_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("file");
-    // Earlier cases leave the current folder in a removed program folder.
-    QVERIFY(QDir::setCurrent(QDir::tempPath()));
-    const QString here = QDir::currentPath();
-    QTest::newRow("none") << QStringList{"Elvarine"} << "";
-    QTest::newRow("relative, made absolute")
-        << QStringList{"Elvarine", "carnets/amis.adb"} << here + "/carnets/amis.adb";
-    QTest::newRow("absolute") << QStringList{"Elvarine", "/srv/amis.adb"} << "/srv/amis.adb";
-    QTest::newRow("an unknown option is passed over")
-        << QStringList{"Elvarine", "--inconnue", "/srv/amis.adb"} << "/srv/amis.adb";
-    QTest::newRow("after --, a name starting with a dash")
-        << QStringList{"Elvarine", "--", "-amis.adb"} << here + "/-amis.adb";
-    QTest::newRow("file URL") << QStringList{"Elvarine", "file:///srv/Mes%20amis.adb"}
-                              << "/srv/Mes amis.adb";
-    QTest::newRow("the first of two")
-        << QStringList{"Elvarine", "/srv/a.adb", "/srv/b.adb"} << "/srv/a.adb";
-}
-
-void TestFileCommands::fileArgumentIsTakenWhole()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, file);
-    QCOMPARE(addressFileArgument(arguments), file);
 }
 
 void TestFileCommands::installedProgramFindsEachFileInItsFolder()

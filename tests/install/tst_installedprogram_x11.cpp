@@ -12,6 +12,9 @@
 #include <QImage>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -174,6 +177,8 @@ private slots:
     void installedTree();
     void validators();
     void addressFilesAreRecognised();
+    void addressFilesAreRecognisedByXdgMime();
+    void manualPage();
     void defaultAddressFileInTheUserFolder_data();
     void defaultAddressFileInTheUserFolder();
     void writesOnlyInTheUserFolder();
@@ -187,6 +192,7 @@ private:
     // given to it.
     void startAsOrdinaryUser(QProcess& program, const QStringList& args, const QString& home,
                              QProcessEnvironment env);
+    QString mergedTypeDatabase();
 
     QTemporaryDir m_dir;
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -225,6 +231,11 @@ void TestInstalledProgram::installedTree()
         QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId),
         QStringLiteral("share/mime/packages/%1.xml").arg(kAppId),
         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId),
+        QStringLiteral("share/man/man1/Elvarine.1.gz"),
+        QStringLiteral("share/man/fr/man1/Elvarine.1.gz"),
+        QStringLiteral("share/doc/elvarine/copyright"),
+        QStringLiteral("share/doc/elvarine/changelog.gz"),
+        QStringLiteral("share/lintian/overrides/elvarine"),
     };
     for (int size : kIconSizes)
         expected << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId);
@@ -297,21 +308,8 @@ void TestInstalledProgram::validators()
 
 void TestInstalledProgram::addressFilesAreRecognised()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
-        QFAIL("update-mime-database is missing: run scripts/install-deps.sh");
-    // The desktop's type database as a system install leaves it: the installed type merged
-    // with the freedesktop.org types into one database.
-    const QString share = m_dir.filePath(QStringLiteral("share"));
-    const QString packages = share + QStringLiteral("/mime/packages/");
-    const QString system = QStringLiteral("/usr/share/mime/packages/freedesktop.org.xml");
-    if (!QFile::exists(system))
-        QSKIP("the freedesktop.org types are not installed (shared-mime-info)");
-    QVERIFY(QDir().mkpath(packages));
-    QVERIFY(QFile::copy(system, packages + QStringLiteral("freedesktop.org.xml")));
-    QVERIFY(QFile::copy(m_prefix + QStringLiteral("/share/mime/packages/%1.xml").arg(kAppId),
-                        packages + kAppId + QStringLiteral(".xml")));
-    const Run update = run(QStringLiteral("update-mime-database"), {share + "/mime"});
-    QVERIFY2(update.status == 0, qPrintable(update.err));
+    const QString share = mergedTypeDatabase();
+    QVERIFY(!share.isEmpty());
     qputenv("XDG_DATA_DIRS", share.toUtf8());
     qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("nothing")).toUtf8());
 
@@ -328,6 +326,89 @@ void TestInstalledProgram::addressFilesAreRecognised()
     QCOMPARE(ours.name(), kAddressType);
     QVERIFY(ours.inherits(QStringLiteral("application/vnd.sqlite3")));
     QCOMPARE(types.mimeTypeForFile(ada).name(), QStringLiteral("text/x-adasrc"));
+}
+
+void TestInstalledProgram::addressFilesAreRecognisedByXdgMime()
+{
+    // What a file manager or a script asks of the desktop, where no desktop environment is
+    // known: xdg-mime reads the type database through mimetype, names first.
+    for (const char* tool : {"xdg-mime", "mimetype"}) {
+        QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is missing: run scripts/install-deps.sh")
+                                .arg(QLatin1String(tool))));
+    }
+    const QString share = mergedTypeDatabase();
+    QVERIFY(!share.isEmpty());
+    QTemporaryDir files;
+    const QString adb = files.filePath(QStringLiteral("Amis.adb"));
+    makeAddressFile(adb, {{"Zola", "Émile"}});
+    const QString renamed = files.filePath(QStringLiteral("carnet"));
+    QVERIFY(QFile::copy(adb, renamed));
+    const QString ada = files.filePath(QStringLiteral("x.adb"));
+    const QString otherDatabase = files.filePath(QStringLiteral("autre.sqlite3"));
+    QFile source(ada);
+    QVERIFY(source.open(QIODevice::WriteOnly));
+    source.write("with Ada.Text_IO;\nprocedure X is\nbegin\n   null;\nend X;\n");
+    source.close();
+    QVERIFY(QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+        db.setDatabaseName(otherDatabase);
+        QVERIFY(db.open());
+        QVERIFY(db.exec(QStringLiteral("CREATE TABLE Notes (texte TEXT)")).lastError().type() ==
+                QSqlError::NoError);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), share);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), files.filePath(QStringLiteral("nothing")));
+    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID", "DBUS_SESSION_BUS_ADDRESS"})
+        env.remove(QLatin1String(name));
+    const QList<QPair<QString, QString>> expected{
+        {adb, kAddressType},
+        {renamed, kAddressType},
+        {ada, QStringLiteral("text/x-adasrc")},
+        {otherDatabase, QStringLiteral("application/vnd.sqlite3")},
+    };
+    for (const auto& [file, type] : expected) {
+        const Run query =
+            run(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("filetype"), file}, 60000, env);
+        QVERIFY2(query.status == 0, qPrintable(query.err));
+        QCOMPARE(query.out.trimmed() + QLatin1Char(' ') + QFileInfo(file).fileName(),
+                 type + QLatin1Char(' ') + QFileInfo(file).fileName());
+    }
+}
+
+void TestInstalledProgram::manualPage()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("man")).isEmpty())
+        QFAIL("man is missing: run scripts/install-deps.sh");
+    // `man elvarine` as a user types it (the page is named after the program, Elvarine), in a
+    // French session (the French page) and in any other (the default one).
+    for (const QString& language : {QStringLiteral("fr"), QStringLiteral("C")}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        env.insert(QStringLiteral("MANPATH"), m_prefix + QStringLiteral("/share/man"));
+        const QString folder = language == QLatin1String("fr")
+                                   ? QStringLiteral("/share/man/fr/man1/")
+                                   : QStringLiteral("/share/man/man1/");
+        const Run where =
+            run(QStringLiteral("man"),
+                {QStringLiteral("-w"), QStringLiteral("-L"), language, QStringLiteral("elvarine")},
+                60000, env);
+        QCOMPARE(where.out.trimmed(), m_prefix + folder + QStringLiteral("Elvarine.1.gz"));
+        const Run man =
+            run(QStringLiteral("man"), {QStringLiteral("-L"), language, QStringLiteral("elvarine")},
+                60000, env);
+        QVERIFY2(man.status == 0, qPrintable(man.err));
+        QVERIFY2(man.out.startsWith(QStringLiteral("ELVARINE(1)")), qPrintable(man.out));
+        QVERIFY(man.out.contains(QStringLiteral("--version")));
+    }
 }
 
 void TestInstalledProgram::defaultAddressFileInTheUserFolder_data()
@@ -483,6 +564,34 @@ void TestInstalledProgram::fileArgumentAmongQtOptions()
         const QString message = waitForWindow(QStringLiteral("^Erreur$"));
         QVERIFY2(!message.isEmpty(), "no message about the missing file");
     }
+}
+
+// The desktop's type database as a system install leaves it: the installed type merged with the
+// freedesktop.org types into one database. The folder that holds it ("share"), or empty.
+QString TestInstalledProgram::mergedTypeDatabase()
+{
+    const QString share = m_dir.filePath(QStringLiteral("share"));
+    if (QFile::exists(share + QStringLiteral("/mime/mime.cache")))
+        return share;
+    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+        qWarning("update-mime-database is missing: run scripts/install-deps.sh");
+        return QString();
+    }
+    const QString packages = share + QStringLiteral("/mime/packages/");
+    const QString system = QStringLiteral("/usr/share/mime/packages/freedesktop.org.xml");
+    if (!QDir().mkpath(packages) ||
+        !QFile::copy(system, packages + QStringLiteral("freedesktop.org.xml")) ||
+        !QFile::copy(m_prefix + QStringLiteral("/share/mime/packages/%1.xml").arg(kAppId),
+                     packages + kAppId + QStringLiteral(".xml"))) {
+        qWarning("the types could not be gathered (is shared-mime-info installed?)");
+        return QString();
+    }
+    const Run update = run(QStringLiteral("update-mime-database"), {share + "/mime"});
+    if (update.status != 0) {
+        qWarning("%s", qPrintable(update.err));
+        return QString();
+    }
+    return share;
 }
 
 QProcessEnvironment TestInstalledProgram::userEnvironment(const QString& home) const

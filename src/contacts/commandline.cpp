@@ -30,14 +30,9 @@ OpenedFile openAddressFile(const QString& path)
         f.db = Database::OpenDatabase(path);
         f.rs = f.db->OpenRecordset(QString::fromUtf16(kTableName));
     } catch (const EngineError& e) {
-        if (e.number == errReadOnly)
-            f.error = QStringLiteral("Le fichier d'adresses « %1 » ne peut pas être modifié : il "
-                                     "est en lecture seule ou verrouillé.")
-                          .arg(path);
-        else
-            f.error = QStringLiteral("Le fichier « %1 » n'est pas un fichier d'adresses "
-                                     "valide.\n%2")
-                          .arg(path, e.text);
+        // Nothing is written at opening: a read-only or full disk is said by the first store.
+        f.error = QStringLiteral("Le fichier « %1 » n'est pas un fichier d'adresses valide.\n%2")
+                      .arg(path, e.text);
         f.rs.reset();
         f.db.reset();
     }

@@ -1,6 +1,7 @@
 // The program installed as a user installs it: `cmake --install` into a prefix of its own, the
-// desktop's validators on the tree, and the installed program run from a read-only prefix with an
-// empty home, driven through its windows on an X display.
+// desktop's validators on the tree, and the installed program run by an ordinary user (not root,
+// who may write read-only files) from a prefix that user cannot write, with an empty home,
+// driven through its windows on an X display.
 #include "addressfiles.h"
 
 #include <QCryptographicHash>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <unistd.h>
 
 namespace
 {
@@ -119,6 +121,35 @@ QString visibleWindows()
     return names.join(QLatin1String(" | "));
 }
 
+// The names of the visible windows other than `expected` (a message box, for instance).
+QStringList otherWindows(const QStringList& expected)
+{
+    QStringList names;
+    const Run r = run(QStringLiteral("xdotool"),
+                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--name"), QStringLiteral(".")},
+                      10000);
+    for (const QString& id : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!expected.contains(id.trimmed()))
+            names << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}, 10000)
+                         .out.trimmed();
+    }
+    return names;
+}
+
+// The uid the program runs as: an ordinary user's when the tests run as root.
+constexpr uid_t kOrdinaryUser = 65534;
+
+// Hands `path` (and what it holds) to the ordinary user.
+bool giveToOrdinaryUser(const QString& path)
+{
+    if (::geteuid() != 0)
+        return true;
+    return run(QStringLiteral("chown"),
+               {QStringLiteral("-R"), QStringLiteral("%1:%1").arg(kOrdinaryUser), path})
+               .status == 0;
+}
+
 // Gives `window` the keyboard (there is no window manager) and types `keys` there.
 bool pressKeys(const QString& window, const QString& keys)
 {
@@ -156,9 +187,15 @@ private slots:
 
 private:
     QProcessEnvironment userEnvironment(const QString& home) const;
+    // Starts the installed program as an ordinary user: as root, through setpriv under an
+    // unprivileged uid, with `home` (and the runtime folder) its own and the X display's cookie
+    // given to it.
+    void startAsOrdinaryUser(QProcess& program, const QStringList& args, const QString& home,
+                             QProcessEnvironment env);
     QString mergedTypeDatabase();
 
     QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_runtime;
     QString m_prefix;
     QString m_program;
 };
@@ -166,6 +203,10 @@ private:
 void TestInstalledProgram::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // The ordinary user the program runs as reaches the install (owned by root) through it.
+    QVERIFY(QFile::setPermissions(
+        m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     // Any prefix works: this one has a space and an accent.
     m_prefix = m_dir.filePath(QStringLiteral("préfixe local"));
     const Run install = run(QStringLiteral(ELVARINE_CMAKE_COMMAND),
@@ -407,20 +448,29 @@ void TestInstalledProgram::writesOnlyInTheUserFolder()
     const auto prefixBefore = snapshot(m_prefix);
 
     QProcess program;
-    program.setProcessEnvironment(userEnvironment(home.path()));
+    QVERIFY(giveToOrdinaryUser(work.path()));
     program.setWorkingDirectory(work.path());
-    program.start(m_program, QStringList());
-    QVERIFY(program.waitForStarted());
+    startAsOrdinaryUser(program, QStringList(), home.path(), userEnvironment(home.path()));
+    if (QTest::currentTestFailed())
+        return;
     auto stop = qScopeGuard([&] {
         program.kill();
         program.waitForFinished();
     });
-    // Nouveau, accepting the name the dialog proposes, then the open dialog that follows.
+    // The window, and no message at start: the data of the install are read-only for this
+    // user, and the window must not write them.
     const QString main = waitForWindow(QStringLiteral("^Elvarine$"));
-    QVERIFY2(!main.isEmpty(), "the main window did not come up");
+    QVERIFY2(
+        !main.isEmpty(),
+        qPrintable(QStringLiteral("the main window did not come up; shown: ") + visibleWindows()));
+    // Nouveau, accepting the name the dialog proposes, then the open dialog that follows. A
+    // message box up at start would keep the keys from the window.
     QVERIFY(pressKeys(main, QStringLiteral("ctrl+n")));
     const QString save = waitForWindow(QStringLiteral("un fichier d'adresses$"));
-    QVERIFY2(!save.isEmpty(), "the save dialog did not come up");
+    QVERIFY2(
+        !save.isEmpty(),
+        qPrintable(QStringLiteral("the save dialog did not come up; shown: ") + visibleWindows()));
+    QCOMPARE(otherWindows({main, save}), QStringList());
     QVERIFY(pressKeys(save, QStringLiteral("Return")));
     const QString open = waitForWindow(QStringLiteral("^Ouvrir le fichier$"));
     QVERIFY2(
@@ -478,11 +528,14 @@ void TestInstalledProgram::fileArgumentAmongQtOptions()
     if (exists)
         makeAddressFile(path, {{"Zola", "Émile"}});
     QProcess program;
-    program.setProcessEnvironment(userEnvironment(home.path()));
+    // The user's own file, in the user's own folder.
+    QVERIFY(giveToOrdinaryUser(files.path()));
     // Qt's own options come first and are Qt's; the relative name is the file.
     program.setWorkingDirectory(files.path());
-    program.start(m_program, {QStringLiteral("-platform"), QStringLiteral("xcb"), name});
-    QVERIFY(program.waitForStarted());
+    startAsOrdinaryUser(program, {QStringLiteral("-platform"), QStringLiteral("xcb"), name},
+                        home.path(), userEnvironment(home.path()));
+    if (QTest::currentTestFailed())
+        return;
     auto stop = qScopeGuard([&] {
         program.kill();
         program.waitForFinished();
@@ -490,13 +543,23 @@ void TestInstalledProgram::fileArgumentAmongQtOptions()
     // The file is opened when the window is first activated, as a window manager does for a new
     // window; there is none here, so the window is given the focus.
     const QString shown = waitForWindow(QStringLiteral("^Elvarine"));
-    QVERIFY2(!shown.isEmpty(), "the main window did not come up");
+    if (shown.isEmpty())
+        program.waitForFinished(1000); // an ended program is reaped, its output read
+    QVERIFY2(!shown.isEmpty(),
+             qPrintable(QStringLiteral("the main window did not come up; shown: %1; program %2 "
+                                       "(status %3): %4")
+                            .arg(visibleWindows(),
+                                 program.state() == QProcess::Running ? "running" : "ended")
+                            .arg(program.exitCode())
+                            .arg(QString::fromLocal8Bit(program.readAllStandardError()))));
     run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), shown},
         30000);
     if (exists) {
         const QString main = waitForWindow(QStringLiteral("^Elvarine /.*club\\.adb$"));
-        QVERIFY2(!main.isEmpty(), "the file was not opened");
+        QVERIFY2(!main.isEmpty(),
+                 qPrintable(QStringLiteral("the file was not opened; shown: ") + visibleWindows()));
         QCOMPARE(windowName(main), QStringLiteral("Elvarine ") + path);
+        QCOMPARE(otherWindows({main}), QStringList());
     } else {
         const QString message = waitForWindow(QStringLiteral("^Erreur$"));
         QVERIFY2(!message.isEmpty(), "no message about the missing file");
@@ -535,10 +598,43 @@ QProcessEnvironment TestInstalledProgram::userEnvironment(const QString& home) c
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home);
-    for (const char* name :
-         {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS", "QT_QPA_PLATFORM"})
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS",
+                             "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
     return env;
+}
+
+void TestInstalledProgram::startAsOrdinaryUser(QProcess& program, const QStringList& args,
+                                               const QString& home, QProcessEnvironment env)
+{
+    if (::geteuid() != 0) {
+        program.setProcessEnvironment(env);
+        program.start(m_program, args);
+        QVERIFY(program.waitForStarted());
+        return;
+    }
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty(),
+             "setpriv is missing (package util-linux)");
+    // A runtime folder of the user's own, as a desktop session gives one; it also holds the
+    // display's cookie, which xvfb-run keeps where only root reads it.
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_runtime->isValid());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+    const QString cookie = env.value(QStringLiteral("XAUTHORITY"));
+    if (!cookie.isEmpty() && QFile::exists(cookie)) {
+        const QString own = m_runtime->filePath(QStringLiteral("Xauthority"));
+        QVERIFY(QFile::copy(cookie, own));
+        env.insert(QStringLiteral("XAUTHORITY"), own);
+    }
+    QVERIFY(giveToOrdinaryUser(m_runtime->path()));
+    QVERIFY(giveToOrdinaryUser(home));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral("setpriv"),
+                  QStringList{QStringLiteral("--reuid=%1").arg(kOrdinaryUser),
+                              QStringLiteral("--regid=%1").arg(kOrdinaryUser),
+                              QStringLiteral("--clear-groups"), QStringLiteral("--"), m_program} +
+                      args);
+    QVERIFY(program.waitForStarted());
 }
 
 QTEST_GUILESS_MAIN(TestInstalledProgram)

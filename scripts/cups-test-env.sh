@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs a command (normally ctest) with a private print server holding one test queue whose jobs
+# Runs a command (normally ctest) with a private print server holding test queues whose jobs
 # land as files in a folder, so the printing tests can follow a job through CUPS end to end.
 #
 #   scripts/cups-test-env.sh COMMAND [ARGS...]
@@ -10,8 +10,13 @@
 #   CUPS_SERVER          the private server's socket (every CUPS client, Qt included, uses it)
 #   CUPS_SERVERROOT      the private client configuration (lpoptions of root live there)
 #   ELVARINE_TEST_QUEUE  the test queue, also the server's default printer
-#   ELVARINE_TEST_JOBS   the folder where each job of that queue arrives as job-<id>.out, with
-#                        the job's options (as the backend gets them) in job-<id>.options
+#   ELVARINE_TEST_LETTER_QUEUE  a second queue like it whose paper is US Letter
+#                        (media-default na_letter_8.5x11in)
+#   ELVARINE_TEST_REJECT_QUEUE  a queue that refuses jobs (cupsreject, with the reason
+#                        ELVARINE_TEST_REJECT_REASON)
+#   ELVARINE_TEST_JOBS   the folder where each job of the first two queues arrives as
+#                        job-<id>.out, with the job's options (as the backend gets them) in
+#                        job-<id>.options
 #   ELVARINE_TEST_HOME   a home folder for the command, also its HOME, so that whatever the
 #                        tests store as the user's printer options stays out of the real home
 # When not root, the command runs without these variables and the tests that need them report
@@ -20,6 +25,9 @@
 set -uo pipefail
 
 queue=ElvarineTest
+letter_queue=ElvarineLetter
+reject_queue=ElvarineReject
+reject_reason="Fermée pour les essais"
 # One backend per run, so that runs side by side never remove each other's.
 backend_name=elvarinetest-$$
 backend=/usr/lib/cups/backend/$backend_name
@@ -148,7 +156,12 @@ fi
 added=0
 for _ in $(seq 1 50); do
     if lpadmin -p "$queue" -E -v "$backend_name:$root/jobs" -m raw > "$root/log/lpadmin.out" 2>&1 &&
-        lpadmin -d "$queue" >> "$root/log/lpadmin.out" 2>&1; then
+        lpadmin -d "$queue" >> "$root/log/lpadmin.out" 2>&1 &&
+        lpadmin -p "$letter_queue" -E -v "$backend_name:$root/jobs" -m raw \
+            -o media-default=na_letter_8.5x11in >> "$root/log/lpadmin.out" 2>&1 &&
+        lpadmin -p "$reject_queue" -E -v "$backend_name:$root/jobs" -m raw \
+            >> "$root/log/lpadmin.out" 2>&1 &&
+        cupsreject -r "$reject_reason" "$reject_queue" >> "$root/log/lpadmin.out" 2>&1; then
         added=1
         break
     fi
@@ -158,12 +171,15 @@ for _ in $(seq 1 50); do
     sleep 0.1
 done
 if [ "$added" -ne 1 ]; then
-    note "the test queue could not be added: failing the run"
+    note "the test queues could not be added: failing the run"
     sed 's/^/cups-test-env:   /' "$root/log/lpadmin.out" >&2
     exit 1
 fi
 
 export ELVARINE_TEST_QUEUE="$queue"
+export ELVARINE_TEST_LETTER_QUEUE="$letter_queue"
+export ELVARINE_TEST_REJECT_QUEUE="$reject_queue"
+export ELVARINE_TEST_REJECT_REASON="$reject_reason"
 export ELVARINE_TEST_JOBS="$root/jobs"
 export ELVARINE_TEST_HOME="$root/home"
 export HOME="$root/home"

@@ -15,8 +15,12 @@ packages=(
   # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
   clang libclang-rt-dev
   python3-vobject
-  # The install's checks: the desktop's validators and type database; the Debian package.
-  desktop-file-utils appstream shared-mime-info dpkg-dev
+  # Opening mail, web and tel: addresses (xdg-open), and the desktop's file types (xdg-mime,
+  # which asks mimetype).
+  xdg-utils libfile-mimeinfo-perl
+  # The install's checks: the desktop's validators and type database, the manual page; the
+  # Debian package and its checker.
+  desktop-file-utils appstream shared-mime-info man-db dpkg-dev lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,13 +1,12 @@
 #include "app/application.h"
-#include "contacts/commandline.h"
-#include "sync/synccommandline.h"
+#include "app/commandline.h"
 
 int main(int argc, char** argv)
 {
-    // The command line (import, export, synchronisation) runs without a display, before any
-    // window exists.
-    if (const std::optional<int> status =
-            runContactsCommandLine(argc, argv, runSyncCommand, runSyncSetupCommand))
+    // Every option is read first; the commands (import, export, synchronisation, help) run
+    // without a display, before any window exists.
+    QString startupFile;
+    if (const std::optional<int> status = runCommandLine(argc, argv, &startupFile))
         return *status;
-    return runElvarine(argc, argv);
+    return runElvarine(argc, argv, startupFile);
 }

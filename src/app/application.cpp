@@ -14,11 +14,9 @@
 #include "printer/printerservices.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <QUrl>
 
 bool installFrenchTranslations(QCoreApplication& app)
 {
@@ -33,28 +31,7 @@ bool installFrenchTranslations(QCoreApplication& app)
     return true;
 }
 
-QString addressFileArgument(const QStringList& arguments)
-{
-    bool options = true;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (options && arg == QLatin1String("--")) {
-            options = false;
-            continue;
-        }
-        // Qt takes its own options (-platform, -display...) before this; others are ignored.
-        if (arg.isEmpty() || (options && arg.startsWith(QLatin1Char('-'))))
-            continue;
-        const QString path = arg.startsWith(QLatin1String("file:")) ? QUrl(arg).toLocalFile() : arg;
-        if (path.isEmpty())
-            continue;
-        // The commands change the current folder: the name is kept whole.
-        return QFileInfo(path).absoluteFilePath();
-    }
-    return QString();
-}
-
-int runElvarine(int argc, char** argv)
+int runElvarine(int argc, char** argv, const QString& startupFile)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Elvarine"));
@@ -90,7 +67,7 @@ int runElvarine(int argc, char** argv)
 
     AppState state;
     frmElvarine window(state, services);
-    window.setStartupFile(addressFileArgument(QCoreApplication::arguments()));
+    window.setStartupFile(startupFile);
     QObject::connect(&window, &frmElvarine::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.Form_Load();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class QCoreApplication;
 
@@ -9,9 +8,7 @@ class QCoreApplication;
 // translation file is missing.
 bool installFrenchTranslations(QCoreApplication& app);
 
-// The address file named on the program's command line (the arguments left once Qt took its
-// own), as an absolute path; empty when none is named.
-QString addressFileArgument(const QStringList& arguments);
-
-// The whole program: real services, program-wide state, the main window, the event loop.
-int runElvarine(int argc, char** argv);
+// The whole program: real services, program-wide state, the main window, the event loop. Qt
+// takes its own options from `argv`; `startupFile` is the address file named on the command
+// line (app/commandline.h), opened at the first activation, or empty.
+int runElvarine(int argc, char** argv, const QString& startupFile);

@@ -1,6 +1,7 @@
 // The main window's start-up and its file commands: Nouveau, Ouvrir, and opening an address file.
 #include "app/frmelvarine.h"
 
+#include "contacts/contactscommands.h"
 #include "core/appstate.h"
 #include "core/dosshell.h"
 #include "core/enginemessages.h"
@@ -68,7 +69,9 @@ void frmElvarine::bindStartupDatabase()
 {
     const QString path = programFile(ProgramFile::StartupDatabase);
     try {
-        auto db = Database::OpenDatabase(path);
+        // Data that come with the program: read, never written (installed, the file is not the
+        // user's to write).
+        auto db = Database::OpenDatabase(path, Database::Access::ReadOnly);
         auto rs = db->OpenRecordset(QString::fromUtf16(kTableName));
         m_binding.DatabaseName = db->Name();
         m_binding.RecordSource = QString::fromUtf16(kTableName);
@@ -115,11 +118,7 @@ bool frmElvarine::openAddressFile(const QString& path)
         rs = db->OpenRecordset(QString::fromUtf16(kTableName));
     } catch (const EngineError& e) {
         QString text;
-        if (e.number == errReadOnly)
-            text = QStringLiteral("Le fichier %1 ne peut pas être modifié : il est en lecture "
-                                  "seule ou verrouillé.\rIl n'a pas été ouvert.")
-                       .arg(path);
-        else if (isEngineMessage(e.number)) // locked, full disk, a table this program cannot use
+        if (isEngineMessage(e.number)) // locked, a table this program cannot write safely
             text = e.text + QStringLiteral("\rIl n'a pas été ouvert.");
         else
             text = QStringLiteral("Le fichier %1 n'est pas un fichier d'adresses valide.\r%2")
@@ -137,7 +136,9 @@ bool frmElvarine::openAddressFile(const QString& path)
             rs->Update();
         }
     } catch (const EngineError&) {
-        // An empty file that refuses its first record still opens; the list stays empty.
+        // An empty file that refuses its first record (a read-only medium, a full disk) still
+        // opens, to be read; the list stays empty, and the first store says why the file
+        // cannot be written.
     }
     m_binding.attach(std::move(db), std::move(rs));
     m_binding.RecordSource = QString::fromUtf16(kTableName);
@@ -191,26 +192,73 @@ void frmElvarine::Mnu_Nouveau_Click()
                                  vbExclamation, QStringLiteral("Avertissement"));
         return;
     }
-    if (state.FicAdresses.isEmpty())
+    if (state.FicAdresses.isEmpty() || !createAddressFile(state.FicAdresses))
         return;
+    Mnu_Ouvrir_Click();
+    cmdUpdate_Click();
+    field(FieldBox::Nom)->setFocus();
+}
+
+std::unique_ptr<Database> frmElvarine::createAddressFile(const QString& path)
+{
     try {
-        auto db = Database::CreateDatabase(state.FicAdresses);
+        auto db = Database::CreateDatabase(path);
         try {
             db->CreerDATA();
         } catch (const EngineError&) {
             db->Close();
-            QFile::remove(state.FicAdresses);
+            QFile::remove(path);
             throw;
         }
-        db->Close();
+        return db;
     } catch (const EngineError& e) {
         // Nothing was made: say so rather than leave the user believing the file exists.
         services.dialogs->msgBox(
-            QStringLiteral("Impossible de créer le fichier %1.\r%2").arg(state.FicAdresses, e.text),
-            vbCritical, QStringLiteral("Erreur"));
+            QStringLiteral("Impossible de créer le fichier %1.\r%2").arg(path, e.text), vbCritical,
+            QStringLiteral("Erreur"));
+        return nullptr;
+    }
+}
+
+void frmElvarine::Mnu_ImporterContacts_Click()
+{
+    if (!settleOpenRecord())
+        return;
+    const auto refresh = [this] { cmdRefresh_Click(); };
+    const QString path = programFile(ProgramFile::AddressFile);
+    if (state.FicAnOuvre != 1 && FichierExiste(path))
+        openNamedFile(path); // refused when the program started: the reason is said again
+    if (state.FicAnOuvre == 1) {
+        importContacts(state, services, m_binding, this, refresh);
         return;
     }
-    Mnu_Ouvrir_Click();
-    cmdUpdate_Click();
-    field(FieldBox::Nom)->setFocus();
+    if (FichierExiste(path))
+        return;
+    // No address file yet: the contacts go into the default one, made for them and opened once
+    // they are in (so it does not start with the empty record of a new file).
+    std::unique_ptr<Database> db = createAddressFile(path);
+    if (!db)
+        return;
+    int records = 0;
+    try {
+        auto rs = db->OpenRecordset(QString::fromUtf16(kTableName));
+        RecordBinding target(*this);
+        target.DatabaseName = db->Name();
+        target.attach(std::move(db), std::move(rs));
+        importContacts(state, services, target, this, {});
+        records = target.recordset().RecordCount();
+    } catch (const EngineError& e) {
+        services.dialogs->msgBox(
+            QStringLiteral("Le fichier %1 n'est pas un fichier d'adresses valide.\r%2")
+                .arg(path, e.text),
+            vbCritical, QStringLiteral("Erreur"));
+    }
+    db.reset();
+    if (records == 0) {
+        // Nothing imported (cancelled, refused): nothing is left behind.
+        QFile::remove(path);
+        return;
+    }
+    state.FicAdresses = path;
+    openAddressFile(path);
 }

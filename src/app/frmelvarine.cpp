@@ -81,6 +81,9 @@ frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* par
     controls.closeButton = m_widgets.closeButton;
     controls.cancelButton = m_widgets.cancelButton;
     controls.toolbarRefresh = command(Command::Actualiser);
+    controls.toolbarAdd = command(Command::Ajouter);
+    controls.toolbarDelete = command(Command::Supprimer);
+    controls.toolbarUpdate = command(Command::Modifier);
     controls.focusPark = this;
     m_workflow.setControls(controls);
     m_workflow.onChange([this] { updateCommands(); });
@@ -98,6 +101,7 @@ void frmElvarine::showFileControls(bool open)
     m_widgets.buttonFrame->setVisible(open);
     m_widgets.statusBar->setVisible(open);
     m_widgets.nameList->setVisible(open);
+    m_widgets.startHint->setVisible(!open);
     updateCommands();
 }
 
@@ -204,22 +208,40 @@ void frmElvarine::txtFields_GotFocus(FieldBox box)
         setFieldText(box, QString());
 }
 
+bool frmElvarine::nameMissing() const
+{
+    return fieldText(FieldBox::Nom).trimmed().isEmpty();
+}
+
+void frmElvarine::askForTheName()
+{
+    m_inFocusRule = true;
+    services.dialogs->msgBox(QStringLiteral("Saisie obligatoire pour le nom !"), vbCritical,
+                             QStringLiteral("Erreur"));
+    m_inFocusRule = false;
+    // The box is left empty for the name, never holding the empty mark (or spaces) that the
+    // name would be typed after.
+    if (!fieldText(FieldBox::Nom).isEmpty())
+        setFieldText(FieldBox::Nom, QString());
+    // The focus goes back to the name once the focus change under way has ended; leaving a
+    // box on the way there asks nothing more.
+    m_returningToName = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_widgets.recordFrame->isEnabled())
+            field(FieldBox::Nom)->setFocus(Qt::OtherFocusReason);
+        m_returningToName = false;
+    });
+}
+
 void frmElvarine::txtFields_LostFocus(FieldBox box)
 {
-    bool nameMissing = false;
-    if (!m_inFocusRule && fieldText(FieldBox::Nom).isEmpty()) {
-        m_inFocusRule = true;
-        services.dialogs->msgBox(QStringLiteral("Saisie obligatoire pour le nom !"), vbCritical,
-                                 QStringLiteral("Erreur"));
-        m_inFocusRule = false;
-        nameMissing = true;
-    }
-    if (fieldText(box).isEmpty())
+    const bool missing = nameMissing();
+    if (missing && !m_inFocusRule && !m_returningToName)
+        askForTheName();
+    // An emptied box is stored as one space; the name box, while the name is missing, stays
+    // empty for it.
+    if (fieldText(box).isEmpty() && !(box == FieldBox::Nom && missing))
         setFieldText(box, QStringLiteral(" "));
-    // The focus goes back to the name once the focus change under way has ended.
-    if (nameMissing)
-        QTimer::singleShot(0, this,
-                           [this] { field(FieldBox::Nom)->setFocus(Qt::OtherFocusReason); });
 }
 
 bool frmElvarine::txtFields_KeyDown(FieldBox box, int key)
@@ -272,6 +294,11 @@ bool frmElvarine::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             break;
+        // Typing into a box that holds only the empty mark replaces it (the box may have been
+        // entered without its entering rule: back from another window, for instance).
+        if (formOpen && !key->text().isEmpty() && key->text().at(0).isPrint() &&
+            fieldText(box) == QLatin1String(" "))
+            setFieldText(box, QString());
         if (box == FieldBox::Notes && key->key() != Qt::Key_Down)
             break;
         if (txtFields_KeyDown(box, key->key()))
@@ -292,6 +319,7 @@ void frmElvarine::Data1_Validate(int action, int&)
         try {
             Counter = m_binding.recordset().RecordCount() + 1;
         } catch (const EngineError&) {
+            // No record set (no start-up database): nothing to count, and nothing is stored.
         }
     }
     switch (action) {
@@ -324,6 +352,7 @@ void frmElvarine::Data1_Reposition()
         if (Counter < ActualPosition)
             ActualPosition = Counter;
     } catch (const EngineError&) {
+        // No record set (no start-up database): the counters stay as they are.
     }
     // Each panel shows the beginning of a very long field.
     const auto panel = [this](int n) { return m_widgets.panels[size_t(n - 1)]; };

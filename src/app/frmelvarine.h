@@ -42,6 +42,9 @@ public:
     // File commands
     void Mnu_Nouveau_Click();
     void Mnu_Ouvrir_Click();
+    // "Importer des contacts...": into the open address file; with none open, into the default
+    // address file, made for the contacts when there is none.
+    void Mnu_ImporterContacts_Click();
     // Opens the address file `path` (known to exist). A file that is not a valid address file
     // is refused with a message and the file already open stays open.
     bool openAddressFile(const QString& path);
@@ -144,11 +147,22 @@ private:
     void txtFields_Change(FieldBox box);
     void txtFields_GotFocus(FieldBox box);
     void txtFields_LostFocus(FieldBox box);
+    // The name box is empty or holds only spaces.
+    bool nameMissing() const;
+    // "Saisie obligatoire pour le nom !", then the name box emptied and given the focus back.
+    void askForTheName();
+    // Before a store of the form: a record added or changed without a name is refused (the
+    // message, the focus on the name; false). One whose boxes hold nothing more than what is
+    // stored (for a new record: nothing) is left as it is stored (true).
+    bool nameGivenOrNothingToStore();
     bool txtFields_KeyDown(FieldBox box, int key);
     void Data1_Validate(int action, int& save);
     void Data1_Reposition();
     void Data1_Error(int dataErr, const QString& text, int& response);
     void bindStartupDatabase();
+    // Creates the address file `path` with its empty table and returns it open; a failure is
+    // said (nothing is left behind) and gives null.
+    std::unique_ptr<Database> createAddressFile(const QString& path);
     // Opens a file the user named (Ouvrir, the command line): a missing file or one that is not
     // an address file is refused with its message.
     void openNamedFile(const QString& path);
@@ -172,8 +186,9 @@ private:
     QPointer<QWidget> m_helpWindow;
     QString m_startupFile; // named on the command line, until the first activation opens it
 
-    bool m_showing = false;     // boxes being filled by the binding, not by the user
-    bool m_inFocusRule = false; // the mandatory-name message is up
+    bool m_showing = false;         // boxes being filled by the binding, not by the user
+    bool m_inFocusRule = false;     // the mandatory-name message is up
+    bool m_returningToName = false; // the focus is on its way back to the name box
     bool m_quitting = false;
     bool m_searching = false;
     bool m_updatingCommands = false;

@@ -4,7 +4,8 @@
 
 class QTextBrowser;
 
-// The help window: the program's help file, opened at its contents page.
+// The help window: the program's help file, opened at its contents page, over the main window;
+// Escape closes it.
 class HelpWindow : public QWidget
 {
     Q_OBJECT
@@ -14,6 +15,8 @@ public:
     QTextBrowser* browser() const { return m_browser; }
 
 private:
+    void placeOverMainWindow();
+
     QString m_file;
     QTextBrowser* m_browser;
 };

@@ -121,11 +121,7 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
     {Command::Ouvrir, "Mnu_Ouvrir", Menu::Fichier, false, "&Ouvrir", "Ctrl+O",
      2, "Ouvrir un fichier", {"open-file", "document-open"}, Check::None, &M::Mnu_Ouvrir_Click},
     {Command::ImporterContacts, "Mnu_ImporterContacts", Menu::Fichier, true,
-     "&Importer des contacts...", "", 0, "", {}, Check::None,
-     [](M& w) {
-         if (w.settleOpenRecord())
-             importContacts(w.state, w.services, w.binding(), &w, [&w] { w.cmdRefresh_Click(); });
-     }},
+     "&Importer des contacts...", "", 0, "", {}, Check::None, &M::Mnu_ImporterContacts_Click},
     {Command::ExporterContacts, "Mnu_ExporterContacts", Menu::Fichier, false,
      "&Exporter les contacts...", "", 0, "", {}, Check::None,
      [](M& w) {
@@ -402,13 +398,16 @@ void frmElvarine::updateCommands()
     m_updatingCommands = true;
     do {
         m_commandsAgain = false;
-        m_workflow.apply();
         const bool fileOpen = state.FicAnOuvre == 1;
+        m_workflow.setFileOpen(fileOpen);
+        m_workflow.apply();
         m_commands.menu(Menu::Edition)->menuAction()->setEnabled(fileOpen);
         m_commands.menu(Menu::Impression)->menuAction()->setEnabled(fileOpen);
-        for (Command onFile : {Command::ImpEnv, Command::ImprimEtiq, Command::ImprimFiche,
-                               Command::ImprimToutesFiches, Command::Synchronisation,
-                               Command::SynchroniserMaintenant})
+        for (Command onFile :
+             {Command::ImpEnv, Command::ImprimEtiq, Command::ImprimFiche,
+              Command::ImprimToutesFiches, Command::ApercuFiche, Command::ApercuToutesFiches,
+              Command::ExporterContacts, Command::ExporterFiche, Command::Synchronisation,
+              Command::SynchroniserMaintenant})
             command(onFile)->setEnabled(fileOpen);
 
         // Edition. "Filled" is the untrimmed text longer than one character.

@@ -280,6 +280,17 @@ void buildStatusBar(MainWindowWidgets& w, QMainWindow& window)
 
 } // namespace
 
+QString startHintText()
+{
+    return QStringLiteral(
+        "Aucun fichier d'adresses n'est ouvert.\n\n"
+        "Pour commencer :\n"
+        "  \u2022 Fichier > Nouveau (Ctrl+N) crée un fichier d'adresses ;\n"
+        "  \u2022 Fichier > Ouvrir (Ctrl+O) ouvre un fichier d'adresses existant ;\n"
+        "  \u2022 Fichier > Importer des contacts... reprend les contacts d'un autre carnet "
+        "(vCard ou CSV) dans le fichier d'adresses par défaut.");
+}
+
 MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel& names,
                                          const std::function<void(FieldBox)>& boxChanged)
 {
@@ -298,6 +309,14 @@ MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel
     right->addWidget(w.recordFrame, 1);
     buildButtonFrame(w, central);
     right->addWidget(w.buttonFrame);
+    w.startHint = new QLabel(startHintText(), central);
+    w.startHint->setObjectName(QStringLiteral("lblCommencer"));
+    w.startHint->setTextFormat(Qt::PlainText);
+    w.startHint->setWordWrap(true);
+    w.startHint->setAlignment(Qt::AlignCenter);
+    w.startHint->setMargin(24);
+    w.startHint->setVisible(false);
+    outer->addWidget(w.startHint, 5);
     window.setCentralWidget(central);
     buildStatusBar(w, window);
     return w;

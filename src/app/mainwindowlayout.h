@@ -32,7 +32,11 @@ struct MainWindowWidgets {
     QPushButton* closeButton = nullptr;             // cmdClose
     QStatusBar* statusBar = nullptr;                // StatusBar1
     std::array<QLabel*, 3> panels{};                // Panel1..Panel3
+    QLabel* startHint = nullptr; // how to begin, shown while no address file is open
 };
+
+// The text of the start hint: the commands that give the window an address file.
+QString startHintText();
 
 // Builds the widgets into `window` (its central widget and status bar), the list showing
 // `names`. `boxChanged` runs whenever the text of a field box changes.

@@ -13,16 +13,15 @@
 
 void frmElvarine::cmdAdd_Click()
 {
-    // Toolbar button 14 stays on while a record is open: that record is settled first.
-    if (!settleOpenRecord())
+    // Only in an address file (the start-up database is never written); toolbar button 14
+    // stays on while a record is open: that record is settled first.
+    if (state.FicAnOuvre != 1 || !settleOpenRecord())
         return;
     m_workflow.startAdding();
     NewMode = 1;
-    try {
-        if (m_binding.hasRecordset())
-            m_binding.AddNew();
-    } catch (const EngineError&) {
-    }
+    // The store of the record shown, if any, reports its own failure; the new row is not in the
+    // file yet, so nothing else can fail.
+    m_binding.AddNew();
     field(FieldBox::Nom)->setFocus();
 }
 
@@ -30,7 +29,7 @@ void frmElvarine::cmdUpdate_Click()
 {
     // Toolbar button 17 stays on while a record is open: that record is settled first, then the
     // record shown opens for changes.
-    if (!settleOpenRecord())
+    if (state.FicAnOuvre != 1 || !settleOpenRecord())
         return;
     m_workflow.startModifying();
 }
@@ -43,50 +42,90 @@ void frmElvarine::CmdAnnul_Click()
 
 void frmElvarine::cmdDelete_Click()
 {
-    if (!m_binding.hasRecordset() || !settleOpenRecord())
+    if (state.FicAnOuvre != 1 || !m_binding.hasRecordset() || !settleOpenRecord())
+        return;
+    Recordset& rs = m_binding.recordset();
+    if (rs.RecordCount() <= 1) {
+        services.dialogs->msgBox(
+            QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
+                QString(9, QLatin1Char(' ')) + QStringLiteral("Vous ne pouvez que la modifier ."),
+            vbInformation, QStringLiteral("Avertissement"));
+        return;
+    }
+    const int answer = services.dialogs->msgBox(
+        QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\r") + fieldText(FieldBox::Nom) +
+            QLatin1Char(' ') + fieldText(FieldBox::Prenom),
+        vbYesNo + vbQuestion, QStringLiteral("Supprimer la fiche"));
+    if (answer == vbNo)
         return;
     try {
-        Recordset& rs = m_binding.recordset();
-        if (rs.RecordCount() > 1) {
-            const int answer = services.dialogs->msgBox(
-                QStringLiteral("Voulez-vous vraiment supprimer la fiche ?\r") +
-                    fieldText(FieldBox::Nom) + QLatin1Char(' ') + fieldText(FieldBox::Prenom),
-                vbYesNo + vbQuestion, QStringLiteral("Supprimer la fiche"));
-            if (answer == vbNo)
-                return;
-            try {
-                rs.Delete();
-            } catch (const EngineError& e) {
-                if (isEngineMessage(e.number)) {
-                    // Not deleted (changed by another program, file busy...): the user is told
-                    // and sees the record as the file holds it now.
-                    int response = 1;
-                    Data1_Error(e.number, e.text, response);
-                    m_binding.showCurrent();
-                    Data1_Reposition();
-                    return;
-                }
-            }
-            try {
-                m_binding.MoveNext();
-            } catch (const EngineError&) {
-            }
+        rs.Delete();
+    } catch (const EngineError& e) {
+        // Not deleted (changed or moved by another program, file busy or read-only...): the
+        // user is told and sees the record as the file holds it now. A record no longer in the
+        // file leaves the list, which shows the file as it is now.
+        int response = 1;
+        Data1_Error(e.number, e.text, response);
+        if (e.number == errDeletedElsewhere) {
             cmdRefresh_Click();
-        } else {
-            services.dialogs->msgBox(
-                QStringLiteral("La première fiche ne peut pas être supprimée !\r") +
-                    QString(9, QLatin1Char(' ')) +
-                    QStringLiteral("Vous ne pouvez que la modifier ."),
-                vbInformation, QStringLiteral("Avertissement"));
-            rs.Edit();
-            rs.Update();
+            return;
         }
-    } catch (const EngineError&) {
+        m_binding.showCurrent();
+        Data1_Reposition();
+        return;
     }
+    // Actualiser reads the file again (another program may have renumbered its rows) and shows
+    // the first entry of the list.
+    cmdRefresh_Click();
+}
+
+bool frmElvarine::nameGivenOrNothingToStore()
+{
+    if (!recordPending() || !nameMissing())
+        return true;
+    // What the boxes would store beyond the record as the file holds it (a new record: empty),
+    // the empty mark and spaces counting as nothing.
+    bool somethingTyped = false;
+    for (FieldBox box : kAllFieldBoxes) {
+        if (!m_changed[size_t(box)])
+            continue;
+        QString stored;
+        if (m_workflow.state() != RecordState::Adding) {
+            try {
+                stored = m_binding.recordset().Field(columnOfBox(box)).toString();
+            } catch (const EngineError&) {
+                // The stored record cannot be read (damaged, or gone; said when it showed):
+                // what the box holds counts as typed, so the name is asked for rather than
+                // anything dropped.
+                somethingTyped = true;
+                break;
+            }
+        }
+        if (fieldText(box).trimmed() != stored.trimmed()) {
+            somethingTyped = true;
+            break;
+        }
+    }
+    if (!somethingTyped) {
+        // Nothing but the empty marks: the record keeps what it holds (a new one is dropped).
+        clearChanged();
+        return true;
+    }
+    if (m_returningToName) {
+        // Just asked for when the focus left the name box.
+        if (!fieldText(FieldBox::Nom).isEmpty())
+            setFieldText(FieldBox::Nom, QString());
+    } else {
+        askForTheName();
+    }
+    return false;
 }
 
 void frmElvarine::cmdRefresh_Click()
 {
+    // The name is mandatory for a record the user added or changed.
+    if (!nameGivenOrNothingToStore())
+        return;
     // A store the file refused leaves the record in the form, so the user can correct it.
     if (!m_binding.Refresh())
         return;
@@ -112,12 +151,8 @@ bool frmElvarine::settleOpenRecord()
     // The record to show afterwards, by its stored place: a new record goes after the others.
     const bool adding = m_workflow.state() == RecordState::Adding;
     const int selected = m_listModel->recordPosition(listIndex());
-    int position = selected;
-    try {
-        const Recordset& rs = m_binding.recordset();
-        position = adding ? rs.RecordCount() : rs.AbsolutePosition();
-    } catch (const EngineError&) {
-    }
+    const Recordset& rs = m_binding.recordset();
+    int position = adding ? rs.RecordCount() : rs.AbsolutePosition();
     if (recordPending()) {
         const int answer = services.dialogs->msgBox(
             QStringLiteral("Enregistrer les modifications de la fiche en cours ?"),
@@ -188,7 +223,9 @@ void frmElvarine::List1_Click()
         state.search.IndexTrouve = index;
     try {
         m_binding.MoveTo(position);
-    } catch (const EngineError&) {
+    } catch (const EngineError& e) {
+        int response = 1;
+        Data1_Error(e.number, e.text, response);
     }
     ActualPosition = position + 1;
     ChaineATrouver = listLine(fieldText(FieldBox::Nom), fieldText(FieldBox::Prenom));

@@ -21,6 +21,7 @@ struct ControlStates {
     bool update;
     bool close;
     bool cancelShown;
+    bool toolbarRecord; // toolbar buttons 14 (Ajouter), 15 (Supprimer), 17 (Modifier)
 };
 
 // By RecordState: E enabled, D disabled; Annuler V visible, H hidden. Browse is the state
@@ -29,12 +30,14 @@ struct ControlStates {
 constexpr bool E = true, D = false, V = true, H = false;
 // clang-format off
 constexpr ControlStates kControlTable[] = {
-    //                          form list add delete refresh update close Annuler
-    /* Browse */               {D,   E,   E,  E,     E,      E,     E,    H},
-    /* Adding */               {E,   D,   D,  D,     E,      D,     D,    H},
-    /* ModifyingUnchanged */   {E,   D,   D,  D,     E,      D,     D,    V},
-    /* ModifyingChanged */     {E,   D,   D,  D,     E,      D,     D,    H},
+    //                          form list add delete refresh update close Annuler toolbar
+    /* Browse */               {D,   E,   E,  E,     E,      E,     E,    H,      E},
+    /* Adding */               {E,   D,   D,  D,     E,      D,     D,    H,      E},
+    /* ModifyingUnchanged */   {E,   D,   D,  D,     E,      D,     D,    V,      E},
+    /* ModifyingChanged */     {E,   D,   D,  D,     E,      D,     D,    H,      E},
 };
+// No address file open: nothing to add to, delete, store or modify.
+constexpr ControlStates kNoFileControls = {D, D, D, D, D, D, D, H, D};
 // clang-format on
 static_assert(std::size(kControlTable) == size_t(RecordState::ModifyingChanged) + 1,
               "one row of controls per record state");
@@ -90,7 +93,7 @@ void RecordWorkflow::enter(RecordState state, bool closedBySelection)
 
 void RecordWorkflow::apply() const
 {
-    ControlStates on = kControlTable[size_t(m_state)];
+    ControlStates on = m_fileOpen ? kControlTable[size_t(m_state)] : kNoFileControls;
     if (m_closedBySelection)
         on.recordFrame = on.refresh = false;
     // While the form opens, a control that closes with the focus in it would hand the focus on
@@ -118,4 +121,9 @@ void RecordWorkflow::apply() const
     m_controls.updateButton->setEnabled(on.update);
     m_controls.closeButton->setEnabled(on.close);
     m_controls.cancelButton->setVisible(on.cancelShown);
+    for (QAction* button :
+         {m_controls.toolbarAdd, m_controls.toolbarDelete, m_controls.toolbarUpdate}) {
+        if (button)
+            button->setEnabled(on.toolbarRecord);
+    }
 }

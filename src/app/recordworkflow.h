@@ -16,7 +16,8 @@ enum class RecordState {
 
 // The controls the record workflow opens and closes. Actualiser's toolbar button 16 follows its
 // push button; toolbar buttons 14 (Ajouter), 15 (Supprimer) and 17 (Modifier) stay on whatever
-// the state: their commands settle a record left open in the form before they act.
+// the state (their commands settle a record left open in the form before they act), as long as
+// an address file is open: without one, every record control is off.
 struct WorkflowControls {
     QWidget* recordFrame = nullptr; // the form with the field boxes
     QWidget* nameList = nullptr;
@@ -27,6 +28,9 @@ struct WorkflowControls {
     QPushButton* closeButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QAction* toolbarRefresh = nullptr;
+    QAction* toolbarAdd = nullptr;
+    QAction* toolbarDelete = nullptr;
+    QAction* toolbarUpdate = nullptr;
     // Where the keyboard focus goes when the control holding it is closed by a change of state:
     // never a field box, whose focus rules would change the record.
     QWidget* focusPark = nullptr;
@@ -42,6 +46,8 @@ public:
     void onChange(std::function<void()> changed) { m_changed = std::move(changed); }
 
     RecordState state() const { return m_state; }
+    // Whether an address file is open (set before apply()).
+    void setFileOpen(bool open) { m_fileOpen = open; }
     // True while a record is being added or modified.
     bool formOpen() const { return m_state != RecordState::Browse; }
 
@@ -62,4 +68,5 @@ private:
     std::function<void()> m_changed;
     RecordState m_state = RecordState::Browse;
     bool m_closedBySelection = false;
+    bool m_fileOpen = false;
 };

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListView>
+#include <optional>
 
 namespace
 {
@@ -79,6 +80,7 @@ void frmElvarine::scanList(int from, const QString& notFoundTitle)
     int indexTrouve = search.IndexTrouve;
     int found = -1;
     int cancelledAt = -1;
+    std::optional<EngineError> readError;
     {
         // Pending events are processed now and then, so the window answers and Escape is seen.
         const EscapeWatch escape(*this, search.DemandeArret);
@@ -109,12 +111,22 @@ void frmElvarine::scanList(int from, const QString& notFoundTitle)
                         }
                         return true;
                     });
-            } catch (const EngineError&) {
+            } catch (const EngineError& e) {
+                readError = e;
             }
         }
     }
     m_searching = false;
     updateCommands();
+    if (readError) {
+        // The records could not be read (locked, damaged file): said so, not "non trouvée";
+        // the selection stays where it was.
+        restoreCursor();
+        search.IndexTrouve = indexBefore;
+        int response = 1;
+        Data1_Error(readError->number, readError->text, response);
+        return;
+    }
     if (generation != m_listGeneration) {
         // The list was rebuilt meanwhile: its entries are no longer the ones scanned.
         QApplication::restoreOverrideCursor();

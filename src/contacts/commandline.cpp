@@ -3,66 +3,14 @@
 #include "contacts/contactexport.h"
 #include "contacts/contactimport.h"
 #include "core/addressschema.h"
+#include "core/commandstatus.h"
 #include "core/dosshell.h"
 #include "core/recordengine.h"
-#include "platform/programfolder.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QTextStream>
-#include <cstdio>
 
 namespace
 {
-
-bool isOurOption(const QString& arg)
-{
-    for (const char* o : {"--export", "--import", "--format", "--sync-setup", "--book"}) {
-        if (arg == QLatin1String(o) || arg.startsWith(QLatin1String(o) + QLatin1Char('=')))
-            return true;
-    }
-    return arg == QLatin1String("--help") || arg == QLatin1String("-h") ||
-           arg == QLatin1String("--sync");
-}
-
-QString helpText(const QString& defaultFile)
-{
-    return QStringLiteral(
-               "Utilisation :\n"
-               "  Elvarine [FICHIER_ADRESSES]\n"
-               "      ouvre la fenêtre du carnet d'adresses avec FICHIER_ADRESSES, ou sans\n"
-               "      lui avec le fichier d'adresses par défaut s'il existe.\n"
-               "  Elvarine --export FICHIER.vcf|FICHIER.csv [FICHIER_ADRESSES]\n"
-               "      exporte toutes les fiches, dans l'ordre de la liste des noms, en cartes de\n"
-               "      visite vCard 3.0 ou en CSV (UTF-8, séparateur point-virgule).\n"
-               "  Elvarine --import FICHIER [FICHIER_ADRESSES]\n"
-               "      ajoute les contacts d'un fichier vCard (2.1, 3.0, 4.0) ou CSV (Elvarine,\n"
-               "      Google Contacts, Outlook, Thunderbird) après les fiches du fichier\n"
-               "      d'adresses ; les fiches identiques à une fiche du fichier sont ignorées.\n"
-               "  Elvarine --sync [FICHIER_ADRESSES]\n"
-               "      synchronise le fichier d'adresses avec le carnet CardDAV choisi dans\n"
-               "      « Synchronisation... » ; le mot de passe vient du trousseau du bureau ou de\n"
-               "      la variable d'environnement ELVARINE_PASSWORD.\n"
-               "  Elvarine --sync-setup SERVEUR UTILISATEUR [--book NOM] [FICHIER_ADRESSES]\n"
-               "      relie le fichier d'adresses à un carnet CardDAV du SERVEUR, trouvé comme\n"
-               "      par « Chercher les carnets » (mot de passe comme pour --sync) ; s'il y a\n"
-               "      plusieurs carnets, --book NOM choisit le sien, sinon ils sont listés\n"
-               "      (code de sortie 2).\n"
-               "\n"
-               "Options :\n"
-               "  --format vcard|csv  format du FICHIER (sinon d'après son extension .vcf ou "
-               ".csv)\n"
-               "  --book NOM          le carnet d'adresses choisi par --sync-setup (son nom ou "
-               "son\n"
-               "                      adresse)\n"
-               "  --help              affiche cette aide\n"
-               "\n"
-               "FICHIER_ADRESSES est par défaut %1.\n"
-               "Le bilan s'affiche sur la sortie standard, les messages d'erreur sur la sortie\n"
-               "d'erreur. Code de sortie : 0 en cas de réussite, 1 en cas d'échec, 2 si la "
-               "commande est mal formée.\n")
-        .arg(defaultFile);
-}
 
 // The address file and its record set, or a French message.
 struct OpenedFile {
@@ -82,22 +30,19 @@ OpenedFile openAddressFile(const QString& path)
         f.db = Database::OpenDatabase(path);
         f.rs = f.db->OpenRecordset(QString::fromUtf16(kTableName));
     } catch (const EngineError& e) {
-        if (e.number == errReadOnly)
-            f.error = QStringLiteral("Le fichier d'adresses « %1 » ne peut pas être modifié : il "
-                                     "est en lecture seule ou verrouillé.")
-                          .arg(path);
-        else
-            f.error = QStringLiteral("Le fichier « %1 » n'est pas un fichier d'adresses "
-                                     "valide.\n%2")
-                          .arg(path, e.text);
+        // Nothing is written at opening: a read-only or full disk is said by the first store.
+        f.error = QStringLiteral("Le fichier « %1 » n'est pas un fichier d'adresses valide.\n%2")
+                      .arg(path, e.text);
         f.rs.reset();
         f.db.reset();
     }
     return f;
 }
 
-int runExport(const QString& file, const QString& addressFile, std::optional<ContactFormat> format,
-              QTextStream& out, QTextStream& err)
+} // namespace
+
+int runExportCommand(const QString& file, const QString& addressFile,
+                     std::optional<ContactFormat> format, QTextStream& out, QTextStream& err)
 {
     if (!format)
         format = formatOfName(file);
@@ -134,8 +79,8 @@ int runExport(const QString& file, const QString& addressFile, std::optional<Con
     return kCommandDone;
 }
 
-int runImport(const QString& file, const QString& addressFile, std::optional<ContactFormat> format,
-              QTextStream& out, QTextStream& err)
+int runImportCommand(const QString& file, const QString& addressFile,
+                     std::optional<ContactFormat> format, QTextStream& out, QTextStream& err)
 {
     ContactsFile contacts = readContactsFile(file, format);
     if (!contacts.error.isEmpty()) {
@@ -172,165 +117,4 @@ int runImport(const QString& file, const QString& addressFile, std::optional<Con
     }
     out << summary.text();
     return kCommandDone;
-}
-
-} // namespace
-
-std::optional<int> runContactsCommandLine(const QStringList& args, const ProgramFolder& folder,
-                                          QTextStream& out, QTextStream& err, SyncCommand sync,
-                                          SyncSetupCommand setup)
-{
-    bool ours = false;
-    for (const QString& a : args)
-        ours = ours || isOurOption(a);
-    if (!ours)
-        return std::nullopt;
-
-    const QString defaultFile = folder.filePath(ProgramFile::AddressFile);
-    QString exportFile, importFile, addressFile;
-    std::optional<ContactFormat> format;
-    bool help = false;
-    bool synchronise = false;
-    bool setUp = false;
-    QString setupServer, setupUser, book;
-    bool bookGiven = false;
-    QString usage;
-    for (int i = 0; i < args.size() && usage.isEmpty(); ++i) {
-        QString a = args[i];
-        QString value;
-        bool hasValue = false;
-        const qsizetype eq = a.indexOf(QLatin1Char('='));
-        if (a.startsWith(QLatin1String("--")) && eq > 0) {
-            value = a.mid(eq + 1);
-            a = a.left(eq);
-            hasValue = true;
-        }
-        auto next = [&]() -> QString {
-            if (hasValue)
-                return value;
-            if (i + 1 < args.size()) {
-                ++i;
-                return args[i];
-            }
-            usage = QStringLiteral("L'option %1 attend une valeur.").arg(a);
-            return QString();
-        };
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            help = true;
-        } else if (a == QLatin1String("--sync")) {
-            if (!exportFile.isEmpty() || !importFile.isEmpty() || setUp)
-                usage = QStringLiteral("Une seule commande --export, --import, --sync ou "
-                                       "--sync-setup à la fois.");
-            synchronise = true;
-        } else if (a == QLatin1String("--sync-setup")) {
-            setupServer = next();
-            if (usage.isEmpty())
-                setupUser = next();
-            if (!usage.isEmpty())
-                break;
-            if (!exportFile.isEmpty() || !importFile.isEmpty() || synchronise || setUp)
-                usage = QStringLiteral("Une seule commande --export, --import, --sync ou "
-                                       "--sync-setup à la fois.");
-            else if (setupServer.isEmpty() || setupUser.isEmpty())
-                usage = QStringLiteral("L'option --sync-setup attend l'adresse du serveur et le "
-                                       "nom d'utilisateur.");
-            setUp = true;
-        } else if (a == QLatin1String("--book")) {
-            book = next();
-            bookGiven = true;
-        } else if (a == QLatin1String("--export") || a == QLatin1String("--import")) {
-            const QString v = next();
-            if (!usage.isEmpty())
-                break;
-            if (!exportFile.isEmpty() || !importFile.isEmpty() || synchronise || setUp)
-                usage = QStringLiteral("Une seule commande --export, --import, --sync ou "
-                                       "--sync-setup à la fois.");
-            else if (v.isEmpty())
-                usage = QStringLiteral("L'option %1 attend un nom de fichier.").arg(a);
-            else if (a == QLatin1String("--export"))
-                exportFile = v;
-            else
-                importFile = v;
-        } else if (a == QLatin1String("--format")) {
-            const QString v = next().toLower();
-            if (!usage.isEmpty())
-                break;
-            if (v == QLatin1String("vcard") || v == QLatin1String("vcf"))
-                format = ContactFormat::VCard;
-            else if (v == QLatin1String("csv"))
-                format = ContactFormat::Csv;
-            else
-                usage = QStringLiteral("Format « %1 » inconnu : vcard ou csv.").arg(v);
-        } else if (a.startsWith(QLatin1Char('-'))) {
-            usage = QStringLiteral("Option « %1 » inconnue.").arg(a);
-        } else if (addressFile.isEmpty()) {
-            addressFile = a;
-        } else {
-            usage = QStringLiteral("Un seul fichier d'adresses peut être nommé (« %1 » est de "
-                                   "trop).")
-                        .arg(a);
-        }
-    }
-    if (help) {
-        out << helpText(defaultFile);
-        out.flush();
-        return kCommandDone;
-    }
-    if (usage.isEmpty() && exportFile.isEmpty() && importFile.isEmpty() && !synchronise && !setUp)
-        usage = QStringLiteral("Indiquez --export FICHIER, --import FICHIER, --sync ou "
-                               "--sync-setup SERVEUR UTILISATEUR.");
-    if (usage.isEmpty() && bookGiven && (!setUp || book.isEmpty()))
-        usage = QStringLiteral("L'option --book NOM accompagne --sync-setup.");
-    if (!usage.isEmpty()) {
-        err << usage << '\n' << QStringLiteral("Elvarine --help décrit les commandes.\n");
-        err.flush();
-        return kCommandUsage;
-    }
-    if (addressFile.isEmpty())
-        addressFile = defaultFile;
-    if (setUp) {
-        int status = kCommandFailed;
-        if (setup)
-            status = setup(setupServer, setupUser, book, addressFile, out, err);
-        else
-            err << QStringLiteral("La synchronisation n'est pas disponible dans ce programme.\n");
-        out.flush();
-        err.flush();
-        return status;
-    }
-    if (synchronise) {
-        int status = kCommandFailed;
-        if (sync)
-            status = sync(addressFile, out, err);
-        else
-            err << QStringLiteral("La synchronisation n'est pas disponible dans ce programme.\n");
-        out.flush();
-        err.flush();
-        return status;
-    }
-    const int status = exportFile.isEmpty() ? runImport(importFile, addressFile, format, out, err)
-                                            : runExport(exportFile, addressFile, format, out, err);
-    out.flush();
-    err.flush();
-    return status;
-}
-
-std::optional<int> runContactsCommandLine(int argc, char** argv, SyncCommand sync,
-                                          SyncSetupCommand setup)
-{
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    bool ours = false;
-    for (const QString& a : args)
-        ours = ours || isOurOption(a);
-    if (!ours)
-        return std::nullopt;
-    int count = argc;
-    QCoreApplication app(count, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Elvarine"));
-    ExecutableFolder folder;
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    return runContactsCommandLine(args, folder, out, err, sync, setup);
 }

@@ -158,8 +158,8 @@ bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, Imp
     summary.empty = 0;
     summary.leftOut.clear();
 
-    QSet<QString> known;
-    known.reserve(qsizetype(rs.RecordCount()) + qsizetype(contacts.size()));
+    QSet<QString> known; // the records of the file before the import
+    known.reserve(qsizetype(rs.RecordCount()));
     if (!rs.readAllRows(
             [&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
             progressPart(progress, 0, 150)))
@@ -183,11 +183,11 @@ bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, Imp
         if (isEmptyContact(c)) {
             ++summary.empty;
         } else {
-            const QString key = identityKey(c);
-            if (known.contains(key)) {
+            // Only the records there before the import count: twins within the imported file
+            // are two records (two people of the same name, exported from here).
+            if (known.contains(identityKey(c))) {
                 ++summary.identical;
             } else {
-                known.insert(key);
                 rows.push_back(rowOfContact(c));
                 leftOut.insert(leftOut.end(), mine.begin(), mine.end());
             }

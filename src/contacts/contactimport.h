@@ -31,7 +31,7 @@ struct ImportSummary {
     QString target; // the address file
     int read = 0;
     int imported = 0;
-    int identical = 0; // skipped: identical to a record already in the file
+    int identical = 0; // skipped: identical to a record in the file before the import
     int empty = 0;     // skipped: no field filled
     std::vector<LeftOutValue> leftOut;
 
@@ -66,9 +66,10 @@ void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping);
 
 // Adds `contacts` to the open address file after its records, in one transaction. A value
 // longer than its field holds is left out of its record (and listed); a contact identical in
-// all sixteen fields to a record of the file (or to one imported before it) is skipped, and so
-// is a contact with no field filled. False when cancelled: the file is left exactly as it was.
-// Throws EngineError when the file refuses the records (nothing is then added).
+// all sixteen fields to a record that was in the file before the import is skipped, and so is
+// a contact with no field filled. Identical contacts within `contacts` are all added. False when
+// cancelled: the file is left exactly as it was. Throws EngineError when the file refuses the
+// records (nothing is then added).
 bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
                         const ProgressFn& progress = {});
 

@@ -31,6 +31,7 @@ struct AppState {
     PrintParams print;
     QString FicParam; // last parameters file chosen
     LabelPrintState label;
+    EnvelopePaper envelope;
 
     SenderProfile sender;
     QString FicUtil;       // last sender profile saved

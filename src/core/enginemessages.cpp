@@ -49,10 +49,43 @@ QString recordChangedBeforeDeleteMessage(const QString& path)
 
 QString recordDeletedElsewhereMessage(const QString& path)
 {
-    return QStringLiteral("Un autre programme a supprimé cette fiche du fichier %1 depuis son "
-                          "affichage. Vos modifications n'ont pas été enregistrées ; elles restent "
-                          "affichées. Enregistrez de nouveau pour recréer la fiche.")
+    return QStringLiteral("Un autre programme a supprimé ou remplacé cette fiche du fichier %1 "
+                          "depuis son affichage : elle n'y est plus. Vos modifications n'ont pas "
+                          "été enregistrées ; elles restent affichées. Enregistrez de nouveau pour "
+                          "l'ajouter comme nouvelle fiche.")
         .arg(path);
+}
+
+QString recordMovedElsewhereMessage(const QString& path)
+{
+    return QStringLiteral("Un autre programme a réorganisé le fichier %1 depuis l'affichage de "
+                          "cette fiche : elle a été retrouvée à une autre place. Vos modifications "
+                          "n'ont pas été enregistrées ; elles restent affichées. Enregistrez de "
+                          "nouveau pour les écrire sur cette fiche.")
+        .arg(path);
+}
+
+QString recordMovedBeforeDeleteMessage(const QString& path)
+{
+    return QStringLiteral("Un autre programme a réorganisé le fichier %1 depuis l'affichage de "
+                          "cette fiche : elle n'a pas été supprimée. Elle a été retrouvée à une "
+                          "autre place ; supprimez-la de nouveau si vous le voulez toujours.")
+        .arg(path);
+}
+
+QString recordGoneBeforeDeleteMessage(const QString& path)
+{
+    return QStringLiteral("Un autre programme a supprimé ou remplacé cette fiche du fichier %1 "
+                          "depuis son affichage : elle n'y est plus. Rien n'a été supprimé.")
+        .arg(path);
+}
+
+QString triggersMessage(const QString& path, const QStringList& names)
+{
+    return QStringLiteral("Le fichier %1 contient des déclencheurs (%2) : à chaque "
+                          "enregistrement, ils pourraient modifier ou supprimer d'autres fiches "
+                          "sans que vous le sachiez.")
+        .arg(path, names.join(QLatin1String(", ")));
 }
 
 QString damagedRecordMessage(const QString& path)
@@ -91,6 +124,8 @@ bool isEngineMessage(int number)
     case errReadOnly:
     case errChangedElsewhere:
     case errDeletedElsewhere:
+    case errMovedElsewhere:
+    case errTriggers:
     case errDamagedRecord:
     case errNoRowNumber:
     case errNumericColumn:

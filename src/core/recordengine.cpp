@@ -59,7 +59,7 @@ void Database::Close()
     m_connection.clear();
 }
 
-void Database::open(bool mustExist)
+void Database::open(bool mustExist, Access access)
 {
     const QFileInfo info(m_path);
     if (mustExist && !(info.exists() && info.isFile()))
@@ -70,7 +70,9 @@ void Database::open(bool mustExist)
     if (!m_db.isValid())
         fail(errCannotOpen, QStringLiteral("Le pilote SQLite de Qt est absent."));
     m_db.setDatabaseName(m_path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    m_db.setConnectOptions(access == Access::ReadOnly
+                               ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000;QSQLITE_OPEN_READONLY")
+                               : QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
     if (!m_db.open())
         sqlFail(errCannotOpen, QStringLiteral("Impossible d'ouvrir le fichier « %1 ».").arg(m_path),
                 m_db.lastError());
@@ -88,10 +90,10 @@ std::unique_ptr<Database> Database::CreateDatabase(const QString& path)
     return db;
 }
 
-std::unique_ptr<Database> Database::OpenDatabase(const QString& path)
+std::unique_ptr<Database> Database::OpenDatabase(const QString& path, Access access)
 {
     std::unique_ptr<Database> db(new Database(path));
-    db->open(true);
+    db->open(true, access);
     return db;
 }
 
@@ -109,9 +111,9 @@ void Database::CreerDATA()
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
 {
     const QString notValid = QStringLiteral("Ce n'est pas une base de données SQLite.");
-    // The table, whatever the case of its name. Every query is finished before the write probe
-    // below: a statement left open would keep the file's read lock, and SQLite then refuses the
-    // write lock at once instead of waiting for another writer to finish.
+    // The table, whatever the case of its name. Every query is finished before the next one:
+    // a statement left open would keep the file's read lock, and another program's store
+    // would then wait for it.
     QString tableName;
     {
         QSqlQuery q(m_db);
@@ -186,33 +188,21 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
             fail(errNoRowNumber, noRowNumberMessage(m_path));
     }
 
-    // Every store is written at once: a file that cannot be written is refused here, not later.
-    // (a header write inside a transaction that is rolled back: nothing reaches the file).
-    // Beginning waits for another writer's short lock, as a store does.
+    // A trigger would run under every store and could change or delete other records behind
+    // the user's back (an insert deleting older rows, say): such a file is not written to.
+    // Nothing is written here: a file on a read-only medium or a full disk opens and reads; its
+    // first store says why it cannot be written.
     {
-        QSqlQuery probe(m_db);
-        int userVersion = 0;
-        if (probe.exec(QStringLiteral("PRAGMA user_version")) && probe.next())
-            userVersion = probe.value(0).toInt();
-        probe.finish();
-        bool writable = probe.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        QSqlError writeError = probe.lastError();
-        if (writable) {
-            writable = probe.exec(QStringLiteral("PRAGMA user_version = %1").arg(userVersion));
-            if (!writable)
-                writeError = probe.lastError();
-            probe.exec(QStringLiteral("ROLLBACK"));
-        }
-        if (!writable) {
-            if (isBusy(writeError))
-                fail(errLocked, lockedFileMessage(m_path));
-            if (sqliteCode(writeError) == SQLITE_FULL_CODE)
-                fail(errDiskFull, diskFullMessage(m_path));
-            sqlFail(errReadOnly,
-                    QStringLiteral(
-                        "Le fichier ne peut pas être modifié (lecture seule ou verrouillé)."),
-                    writeError);
-        }
+        QSqlQuery triggers(m_db);
+        triggers.setForwardOnly(true);
+        if (!triggers.exec(QStringLiteral(
+                "SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name")))
+            readFail(m_path, errNotDatabase, notValid, triggers.lastError());
+        QStringList names;
+        while (triggers.next())
+            names << triggers.value(0).toString();
+        if (!names.isEmpty())
+            fail(errTriggers, triggersMessage(m_path, names));
     }
 
     std::unique_ptr<Recordset> rs(

@@ -41,10 +41,12 @@ enum EngineErrors {
     errBusy = 3260,             // another program held the file too long for a store
     errDiskFull = 3026,         // no room left on the file's disk
     errChangedElsewhere = 3197, // the row changed (or was replaced) since it was read
-    errDeletedElsewhere = 3198, // the row was deleted by another program since it was read
+    errDeletedElsewhere = 3198, // the record is no longer in the file (deleted or replaced)
+    errMovedElsewhere = 3199,   // the record is under another row number (the file compacted)
     errDamagedRecord = 3049,    // the row's stored data cannot be read
     errNoRowNumber = 3290,      // every name of the row number is a column, or none exists
     errNumericColumn = 3259,    // a column whose declared type turns texts into numbers
+    errTriggers = 3291,         // the file has triggers that would run under the program's writes
 };
 
 // The texts of these errors, for the windows, are in core/enginemessages.h.
@@ -61,16 +63,23 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    enum class Access { ReadWrite, ReadOnly };
+
     // Creates a new empty file and returns it open; fails when the file exists.
     static std::unique_ptr<Database> CreateDatabase(const QString& path);
-    // Opens an existing file for reading and writing.
-    static std::unique_ptr<Database> OpenDatabase(const QString& path);
+    // Opens an existing file. ReadWrite opens it for reading and, when the file and its disk
+    // allow it, for writing: a file on a read-only medium or a full disk still opens and reads,
+    // and its first store says why it cannot be written. ReadOnly never writes (data that come
+    // with the program).
+    static std::unique_ptr<Database> OpenDatabase(const QString& path,
+                                                  Access access = Access::ReadWrite);
 
     QString Name() const { return m_path; }
     // Creates the address table with the sixteen text columns in creation order.
     void CreerDATA();
     // All rows of the address table in stored order. Fails when the file is not an address
-    // file (no such table, a column missing, not a database) or cannot be written.
+    // file (no such table, a column missing, not a database) or is one this program cannot
+    // write safely (no row numbers, numeric columns, triggers). Nothing is written.
     std::unique_ptr<Recordset> OpenRecordset(const QString& table);
     void Close();
 
@@ -78,7 +87,7 @@ public:
 
 private:
     explicit Database(QString path);
-    void open(bool mustExist);
+    void open(bool mustExist, Access access = Access::ReadWrite);
     QString m_path;
     QString m_connection;
     QSqlDatabase m_db;
@@ -188,6 +197,16 @@ private:
     // The current row as read: the values exactly as the file holds them (their SQLite types
     // kept), so a store can check that the row still holds them.
     void readCurrentRow(qint64 rowid) const;
+    // The row holding exactly `values` (as readCurrentRow keeps them), the nearest to `near`
+    // when several do; -1 when none does.
+    qint64 rowHolding(const RowValues& values, qint64 near) const;
+    // Row `rowid` no longer holds what was read of the current row: the record is looked for
+    // by what was read, wherever the file now keeps it. Found, it becomes the current row
+    // under its new number (true); otherwise the row as it is now is read (false).
+    bool findCurrentAgain(qint64 rowid);
+    // After findCurrentAgain failed: true when the row now under the old number is the same
+    // record changed (its name and first name as read), false when it is gone or holds another.
+    bool sameRecordAsRead(const RowValues& read) const;
     [[noreturn]] void throwConflict(qint64 rowid);
     void storeEdit();
 
@@ -207,7 +226,8 @@ private:
     std::array<bool, kColumnCount> m_bufferSet{};
     mutable RowValues m_current; // raw values as read
     mutable qint64 m_currentRowid = -1;
-    // The current row was found deleted by another program: a store puts it back.
+    // The current record is no longer in the file (deleted, or its number now holds another
+    // record): a store adds it as a new record.
     mutable bool m_currentGone = false;
     bool m_changedHere = false;
     int m_dataVersion = -1;

@@ -99,9 +99,9 @@ void Recordset::Delete()
     checkCurrent();
     const qint64 rowid = m_rowids[size_t(m_pos)];
     // The row is deleted only while it still holds what was last read of it, so another
-    // program's record is never taken with it. A row not read yet is read first; a row found
-    // deleted when it was read is looked at again, and a record that took its number since then
-    // was never shown: it stays.
+    // program's record is never taken with it. A row not read yet is read first. A row found
+    // deleted when it was read is looked at again: a record that took its number since then was
+    // never shown, and stays.
     const bool foundGone = rowid == m_currentRowid && m_currentGone;
     bool checked = true;
     if (rowid != m_currentRowid || m_currentGone) {
@@ -114,9 +114,8 @@ void Recordset::Delete()
             checked = false;
         }
     }
-    if (checked && !m_currentGone && foundGone)
-        fail(errChangedElsewhere, recordChangedBeforeDeleteMessage(m_db.Name()));
-    if (!checked || !m_currentGone) {
+    bool anotherRecordThere = checked && !m_currentGone && foundGone;
+    if (!anotherRecordThere && (!checked || !m_currentGone)) {
         QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_rowNumber);
         if (checked)
             sql += heldSql();
@@ -131,11 +130,18 @@ void Recordset::Delete()
             storeFail(m_db.Name(), QStringLiteral("Impossible de supprimer la fiche."),
                       q.lastError());
         if (checked && q.numRowsAffected() == 0) {
-            // Changed or replaced meanwhile: the row as it is now becomes the row read, to be
-            // shown; deleting again, once the user has seen it, deletes that version.
-            readCurrentRow(rowid);
-            if (!m_currentGone)
-                fail(errChangedElsewhere, recordChangedBeforeDeleteMessage(m_db.Name()));
+            // Not there as read. Moved by a compacting of the file: the record stays current
+            // at its new place, to be deleted once the user was told. Changed where it was: the
+            // row as it is now is shown, and deleting again deletes that version. Gone: done.
+            // Its number holding another record: that record is not touched.
+            const RowValues read = m_current;
+            if (findCurrentAgain(rowid))
+                fail(errMovedElsewhere, recordMovedBeforeDeleteMessage(m_db.Name()));
+            if (!m_currentGone) {
+                if (sameRecordAsRead(read))
+                    fail(errChangedElsewhere, recordChangedBeforeDeleteMessage(m_db.Name()));
+                anotherRecordThere = true;
+            }
         }
     }
     // Deleted here, or already by the other program: what the user asked for is done.
@@ -147,6 +153,10 @@ void Recordset::Delete()
     m_currentRowid = -1;
     m_currentGone = false;
     m_changedHere = true;
+    // The record is gone all the same, but the user is told that nothing was deleted: the
+    // record now under its number is another one.
+    if (anotherRecordThere)
+        fail(errDeletedElsewhere, recordGoneBeforeDeleteMessage(m_db.Name()));
 }
 
 void Recordset::setField(int column, const QVariant& value)
@@ -164,14 +174,64 @@ void Recordset::setField(const QString& name, const QVariant& value)
     setField(columnIndex(name), value);
 }
 
+qint64 Recordset::rowHolding(const RowValues& values, qint64 near) const
+{
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE 1%3 ORDER BY abs(%1 - ?) LIMIT 1")
+                  .arg(m_rowNumber, m_table, heldSql()));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    q.addBindValue(near);
+    if (!q.exec())
+        readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."),
+                 q.lastError());
+    const qint64 found = q.next() ? q.value(0).toLongLong() : -1;
+    if (q.lastError().isValid())
+        readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."),
+                 q.lastError());
+    return found;
+}
+
+bool Recordset::findCurrentAgain(qint64 rowid)
+{
+    // A compacting (VACUUM) gives the rows new numbers: the record read is wherever a row still
+    // holds exactly what was read of it.
+    const qint64 found = rowHolding(m_current, rowid);
+    if (found >= 0 && found != rowid) {
+        m_rowids[size_t(m_pos)] = found;
+        m_currentRowid = found;
+        m_currentGone = false;
+        return true;
+    }
+    readCurrentRow(rowid);
+    return false;
+}
+
+bool Recordset::sameRecordAsRead(const RowValues& read) const
+{
+    // Another program changing a record keeps its name; a different name under the same number
+    // is another record (a compacting moved the rows, or the number was given again).
+    for (int c : {0, 1}) {
+        if (read[size_t(c)].toString() != m_current[size_t(c)].toString())
+            return false;
+    }
+    return true;
+}
+
 void Recordset::throwConflict(qint64 rowid)
 {
-    // The row as it is now becomes the row read, so storing again, once the user was told,
-    // writes the changed fields over the other program's version.
-    readCurrentRow(rowid);
-    if (m_currentGone)
-        fail(errDeletedElsewhere, recordDeletedElsewhereMessage(m_db.Name()));
-    fail(errChangedElsewhere, recordChangedElsewhereMessage(m_db.Name()));
+    const RowValues read = m_current;
+    if (findCurrentAgain(rowid))
+        fail(errMovedElsewhere, recordMovedElsewhereMessage(m_db.Name()));
+    // Changed where it was: the row as it is now becomes the row read, so storing again, once
+    // the user was told, writes the changed fields over the other program's version.
+    if (!m_currentGone && sameRecordAsRead(read))
+        fail(errChangedElsewhere, recordChangedElsewhereMessage(m_db.Name()));
+    // Gone, or its number now holds another record, which is left alone: storing again adds
+    // the record as the form shows it.
+    m_currentGone = true;
+    fail(errDeletedElsewhere, recordDeletedElsewhereMessage(m_db.Name()));
 }
 
 void Recordset::storeEdit()
@@ -182,18 +242,17 @@ void Recordset::storeEdit()
         readCurrentRow(rowid);
     QSqlQuery q(m_db.sql());
     if (m_currentGone) {
-        // Deleted by another program, and stored again once the user was told: the record
-        // comes back under its number, as the form shows it.
-        q.prepare(insertSql(true));
-        q.addBindValue(rowid);
+        // No longer in the file, and stored again once the user was told: the record is added
+        // as the form shows it, under a number of its own (its old one may hold another record).
+        q.prepare(insertSql(false));
         for (const QVariant& v : m_buffer)
             q.addBindValue(v);
-        if (!q.exec()) {
-            if (sqliteCode(q.lastError()) == SQLITE_CONSTRAINT_CODE) // the number was taken again
-                throwConflict(rowid);
+        if (!q.exec())
             storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer la fiche."),
                       q.lastError());
-        }
+        const qint64 added = q.lastInsertId().toLongLong();
+        m_rowids[size_t(m_pos)] = added;
+        m_currentRowid = added;
         for (int c = 0; c < kColumnCount; ++c)
             m_current[size_t(c)] = m_buffer[size_t(c)];
         m_currentGone = false;

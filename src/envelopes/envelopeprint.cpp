@@ -6,8 +6,10 @@
 #include "labels/addressblock.h"
 #include "platform/dialogs.h"
 #include "printer/printeroffsets.h"
-#include "printer/printersurface.h"
 #include "printer/printfailure.h"
+
+#include <QSizeF>
+#include <algorithm>
 
 namespace
 {
@@ -84,73 +86,96 @@ void DecoupeExpediteur(AppState& state)
     state.address.NbLignes = splitPrintLines(state.sender.TexteExp, state.address.Lignes);
 }
 
+PaperRequest envelopePaper(const EnvelopePaper& choice)
+{
+    if (!choice.OwnSize || choice.Width <= 0 || choice.Height <= 0)
+        return {QPageSize(QPageSize::A4), std::nullopt};
+    // A paper size is named in its portrait dimensions; an envelope wider than high is printed
+    // in landscape on it.
+    const QSizeF portrait(std::min(choice.Width, choice.Height),
+                          std::max(choice.Width, choice.Height));
+    return {QPageSize(portrait, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+            choice.Width > choice.Height ? PrinterSurface::Landscape : PrinterSurface::Portrait};
+}
+
+void drawSenderLabel(PrinterSurface& printer, SenderProfile& sender, AddressOptions& lines,
+                     const PrinterOffset& offset)
+{
+    printer.setScaleMode(PrinterSurface::Millimetres);
+    printer.setDrawStyle(PrinterSurface::Solid);
+    const double l = sender.MarginLeft + offset.x;
+    const double t = sender.MarginTop + offset.y;
+    const double w = sender.FrameWidth;
+    const double h = sender.FrameHeight;
+    const quint32 color = senderColorRef(sender.TextColor);
+    printer.line(l, t, l + w, t, color);
+    printer.line(l + w, t, l + w, t + h, color);
+    printer.line(l + w, t + h, l, t + h, color);
+    printer.line(l, t + h, l, t, color);
+
+    lines.NbLignes = splitPrintLines(sender.TexteExp, lines.Lignes);
+    printer.setScaleMode(PrinterSurface::Millimetres);
+    printer.setFontName(sender.FontName);
+    printer.setFontSize(sender.FontSize);
+    printer.setFontBold(sender.FontBold);
+    printer.setFontItalic(sender.FontItalic);
+    printer.setForeColor(color);
+    printLines(printer, lines, l + 2, t);
+}
+
+void drawEnvelopeAddress(PrinterSurface& printer, const PrintParams& font, AddressOptions& address,
+                         double x, double y)
+{
+    DecoupeAdresse(address);
+    printer.setScaleMode(PrinterSurface::Millimetres);
+    printer.setFontName(font.FontName);
+    printer.setFontSize(font.FontSize);
+    printer.setFontBold(font.FontBold);
+    printer.setFontItalic(font.FontItalic);
+    printer.setForeColor(quint32(font.ForeColor) & 0xFFFFFFu);
+    printLines(printer, address, x, y);
+}
+
 bool ImprimExpediteur(AppState& state, Services& services)
 {
-    PrinterSurface& printer = *services.printer;
-    SenderProfile& sender = state.sender;
     try {
-        printer.setScaleMode(PrinterSurface::Millimetres);
-        printer.setDrawStyle(PrinterSurface::Solid);
-        const PrinterOffset offset = currentPrinterOffset(services);
-        const double l = sender.MarginLeft + offset.x;
-        const double t = sender.MarginTop + offset.y;
-        const double w = sender.FrameWidth;
-        const double h = sender.FrameHeight;
-        const quint32 color = senderColorRef(sender.TextColor);
-        printer.line(l, t, l + w, t, color);
-        printer.line(l + w, t, l + w, t + h, color);
-        printer.line(l + w, t + h, l, t + h, color);
-        printer.line(l, t + h, l, t, color);
-
-        DecoupeExpediteur(state);
-        printer.setScaleMode(PrinterSurface::Millimetres);
-        printer.setFontName(sender.FontName);
-        printer.setFontSize(sender.FontSize);
-        printer.setFontBold(sender.FontBold);
-        printer.setFontItalic(sender.FontItalic);
-        printer.setForeColor(color);
-        printLines(printer, state.address, l + 2, t);
+        drawSenderLabel(*services.printer, state.sender, state.address,
+                        currentPrinterOffset(services));
         return true;
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
         return false;
     }
 }
 
 void ImprimEnveloppe(AppState& state, Services& services, EnvelopeContent content)
 {
+    PrinterSurface& printer = *services.printer;
     // A failed sender label has been dropped with its document; the address then goes into a
-    // new one.
+    // new one, on the same paper.
+    printer.setPaper(envelopePaper(state.envelope));
     if (content == EnvelopeContent::AddressAndSender)
         ImprimExpediteur(state, services);
-
-    PrinterSurface& printer = *services.printer;
-    const PrintParams& font = state.print;
     try {
-        DecoupeAdresse(state.address);
-        printer.setScaleMode(PrinterSurface::Millimetres);
-        printer.setFontName(font.FontName);
-        printer.setFontSize(font.FontSize);
-        printer.setFontBold(font.FontBold);
-        printer.setFontItalic(font.FontItalic);
-        printer.setForeColor(quint32(font.ForeColor) & 0xFFFFFFu);
+        printer.setPaper(envelopePaper(state.envelope));
         const PrinterOffset offset = currentPrinterOffset(services);
-        printLines(printer, state.address, state.label.PosX + offset.x,
-                   state.label.PosY + offset.y);
+        drawEnvelopeAddress(printer, state.print, state.address, state.label.PosX + offset.x,
+                            state.label.PosY + offset.y);
         printer.endDoc();
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
     }
 }
 
 void printSenderLabel(AppState& state, Services& services)
 {
+    services.printer->setPaper(envelopePaper(state.envelope));
     if (!ImprimExpediteur(state, services))
         return;
     try {
         services.printer->endDoc();
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
     }
 }
 
@@ -180,8 +205,8 @@ void printEnvelope(AppState& state, Services& services, EnvelopeContent content)
 {
     try {
         services.printer->setScaleMode(PrinterSurface::Millimetres);
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
         return;
     }
     if (content == EnvelopeContent::SenderOnly)

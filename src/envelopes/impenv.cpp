@@ -19,6 +19,8 @@
 #include "printer/printpreview.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,6 +31,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
@@ -42,6 +45,9 @@ const QColor kLightCyan(0xC0, 0xFF, 0xFF);
 // The address position set with the scroll bars, mm.
 constexpr int kPositionMin = 20;
 constexpr int kPositionMax = 300;
+// The size of a custom envelope, mm.
+constexpr int kEnvelopeMin = 50;
+constexpr int kEnvelopeMax = 400;
 
 // The print options in the window's order, and the previews each shows.
 struct ContentOption {
@@ -146,6 +152,16 @@ void ImpEnv::buildFormats(QBoxLayout* column)
     m_formatName->setMinimumWidth(m_formatName->fontMetrics().horizontalAdvance(
         envelopeFormat(EnvelopeFormatId::Custom).caption));
     formats->addWidget(m_formatName);
+    // The paper sent with the job: A4, or the envelope itself for a printer that feeds them.
+    m_ownPaperCheck =
+        new QCheckBox(QStringLiteral("Papier au &format de l'enveloppe"), formatFrame);
+    m_ownPaperCheck->setObjectName(QStringLiteral("chkPapierEnveloppe"));
+    m_ownPaperCheck->setToolTip(
+        QStringLiteral("Envoie le format de l'enveloppe avec l'impression, pour une imprimante qui "
+                       "prend les enveloppes ; sinon l'impression se fait sur une feuille A4"));
+    formats->addWidget(m_ownPaperCheck);
+    connect(m_ownPaperCheck, &QCheckBox::toggled, this,
+            [this](bool on) { state.envelope.OwnSize = on; });
     column->addWidget(formatFrame);
 }
 
@@ -194,6 +210,25 @@ void ImpEnv::buildPosition(QBoxLayout* column)
     m_topScrollBar->setFixedHeight(fontMetrics().height() * 3);
     scrolls->addWidget(m_leftScrollBar, 1);
     scrolls->addWidget(m_topScrollBar);
+    // The size of a custom envelope, for its drawing and for its own paper.
+    auto* size = new QFormLayout;
+    m_customWidth = new QSpinBox(m_customFrame);
+    m_customWidth->setObjectName(QStringLiteral("spnLargeurEnv"));
+    m_customHeight = new QSpinBox(m_customFrame);
+    m_customHeight->setObjectName(QStringLiteral("spnHauteurEnv"));
+    for (QSpinBox* box : {m_customWidth, m_customHeight}) {
+        box->setRange(kEnvelopeMin, kEnvelopeMax);
+        box->setSuffix(QStringLiteral(" mm"));
+    }
+    auto* widthCaption = makeLabel(m_customFrame, "lblLargeurEnv", QStringLiteral("Largeur :"));
+    widthCaption->setBuddy(m_customWidth);
+    auto* heightCaption = makeLabel(m_customFrame, "lblHauteurEnv", QStringLiteral("Hauteur :"));
+    heightCaption->setBuddy(m_customHeight);
+    size->addRow(widthCaption, m_customWidth);
+    size->addRow(heightCaption, m_customHeight);
+    scrolls->addLayout(size);
+    connect(m_customWidth, &QSpinBox::valueChanged, this, &ImpEnv::customSizeEdited);
+    connect(m_customHeight, &QSpinBox::valueChanged, this, &ImpEnv::customSizeEdited);
     // Each bar sets its own coordinate of the address corner.
     connect(m_leftScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
         state.label.PosX = value;
@@ -336,6 +371,9 @@ void ImpEnv::Form_Load()
 
     state.label.PosX = 70;
     state.label.PosY = 50;
+    state.envelope.Width = 160;
+    state.envelope.Height = 115;
+    m_ownPaperCheck->setChecked(state.envelope.OwnSize);
     m_customFrame->setVisible(false);
     m_landscapeNotice->setVisible(false);
     m_senderPreview->setVisible(false);
@@ -387,7 +425,7 @@ void ImpEnv::refreshDrawing()
 {
     const SenderProfile& s = state.sender;
     EnvelopeScene scene;
-    scene.envelope = m_envelopeSize;
+    scene.envelope = QSizeF(state.envelope.Width, state.envelope.Height);
     scene.address = QPointF(state.label.PosX, state.label.PosY);
     scene.addressShown = !m_addressPreview->isHidden();
     scene.senderFrame = QRectF(s.MarginLeft, s.MarginTop, s.FrameWidth, s.FrameHeight);
@@ -419,7 +457,7 @@ void ImpEnv::refreshDrawing()
     m_drawing->setScene(scene);
     m_drawing->setPrinted(senderPage, addressPage, address->surface().resolution());
 
-    const QRectF envelope(QPointF(0, 0), m_envelopeSize);
+    const QRectF envelope(QPointF(0, 0), scene.envelope);
     m_overflowWarning->setVisible(
         (scene.senderShown && textRunsOutside(sender->surface(), senderPage, envelope)) ||
         (scene.addressShown && textRunsOutside(address->surface(), addressPage, envelope)));
@@ -437,12 +475,29 @@ void ImpEnv::chooseFormat(EnvelopeFormatId id)
         // The bars start where the address already is; each then sets its own coordinate.
         m_leftScrollBar->setValue(int(std::lround(state.label.PosX)));
         m_topScrollBar->setValue(int(std::lround(state.label.PosY)));
+        // The custom envelope starts with the size of the one chosen before.
+        const double width = state.envelope.Width;
+        const double height = state.envelope.Height;
+        m_customWidth->setValue(int(std::lround(width)));
+        m_customHeight->setValue(int(std::lround(height)));
+        state.envelope.Width = m_customWidth->value();
+        state.envelope.Height = m_customHeight->value();
     } else {
         state.label.PosX = format.PosX;
         state.label.PosY = format.PosY;
-        m_envelopeSize = QSizeF(format.width, format.height);
+        state.envelope.Width = format.width;
+        state.envelope.Height = format.height;
     }
     showPosition();
+}
+
+void ImpEnv::customSizeEdited()
+{
+    if (m_customFrame->isHidden())
+        return;
+    state.envelope.Width = m_customWidth->value();
+    state.envelope.Height = m_customHeight->value();
+    refreshDrawing();
 }
 
 void ImpEnv::showPosition()

@@ -3,15 +3,16 @@
 #include "envelopes/envelopeprint.h"
 #include "labels/addressprintwindow.h"
 
-#include <QSizeF>
 #include <array>
 
 class EnvelopeView;
 class PrintedTextLabel;
 class QBoxLayout;
 class QGroupBox;
+class QCheckBox;
 class QRadioButton;
 class QScrollBar;
+class QSpinBox;
 
 // The envelope window: the envelope format (which fixes where the address goes) or a position
 // of its own, what to print (address, sender label or both), a drawing of the envelope with the
@@ -51,6 +52,10 @@ public:
         return m_contentOptions[size_t(content)];
     }
     QScrollBar* leftScrollBar() const { return m_leftScrollBar; }
+    // "Papier au format de l'enveloppe" and the size of a custom envelope.
+    QCheckBox* ownPaperCheck() const { return m_ownPaperCheck; }
+    QSpinBox* customWidthBox() const { return m_customWidth; }
+    QSpinBox* customHeightBox() const { return m_customHeight; }
     QScrollBar* topScrollBar() const { return m_topScrollBar; }
     QLabel* senderPreview() const;
     QPushButton* marginHelpButton() const { return m_marginHelpButton; }
@@ -73,6 +78,7 @@ private:
     void chooseFormat(EnvelopeFormatId format);
     void chooseContent(EnvelopeContent content);
     void showPosition();
+    void customSizeEdited();
     void showBlock(const QString& block);
     void showSender();
     void refreshDrawing();
@@ -97,5 +103,7 @@ private:
     PrintedTextLabel* m_senderPreview = nullptr;
     QPushButton* m_marginHelpButton = nullptr;
     EnvelopeView* m_drawing = nullptr;
-    QSizeF m_envelopeSize{160, 115}; // the envelope drawn; the custom position keeps the last one
+    QCheckBox* m_ownPaperCheck = nullptr;
+    QSpinBox* m_customWidth = nullptr;
+    QSpinBox* m_customHeight = nullptr;
 };

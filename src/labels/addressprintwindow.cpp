@@ -85,10 +85,15 @@ QPushButton* AddressPrintWindow::makePreviewButton(QWidget* parent)
 
 QLabel* AddressPrintWindow::makeOverflowWarning(QWidget* parent, const QString& what)
 {
-    auto* warning = new QLabel(QStringLiteral("Attention : une ligne dépasse le bord de ") + what +
-                                   QLatin1Char('.'),
-                               parent);
-    warning->setObjectName(QStringLiteral("Debordement"));
+    return makeWarning(parent, "Debordement",
+                       QStringLiteral("Attention : une ligne dépasse le bord de ") + what +
+                           QLatin1Char('.'));
+}
+
+QLabel* AddressPrintWindow::makeWarning(QWidget* parent, const char* name, const QString& text)
+{
+    auto* warning = new QLabel(text, parent);
+    warning->setObjectName(QLatin1String(name));
     warning->setWordWrap(true);
     QPalette pal = warning->palette();
     pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
@@ -165,9 +170,11 @@ void AddressPrintWindow::addOrientationItems(QMenu* menu)
 
 void AddressPrintWindow::switchOrientation(int orientation)
 {
-    if (services.printer && services.dialogs)
+    if (services.printer && services.dialogs) {
         showOrientation(changeOrientation(services, orientation), m_portraitAction,
                         m_landscapeAction, m_orientationLabel);
+        printerChanged();
+    }
 }
 
 void AddressPrintWindow::printerToPortrait()
@@ -203,7 +210,8 @@ void AddressPrintWindow::chooseColour()
 
 void AddressPrintWindow::setUpPrinter()
 {
-    configurePrinter(services);
+    if (configurePrinter(services))
+        printerChanged();
 }
 
 std::optional<QString> AddressPrintWindow::loadParameterFile()

@@ -77,6 +77,8 @@ protected:
     // lines running past the edge of `what` ("l'étiquette", "l'enveloppe"), hidden at first.
     QPushButton* makePreviewButton(QWidget* parent);
     QLabel* makeOverflowWarning(QWidget* parent, const QString& what);
+    // A warning in the same style, named `name`, hidden at first.
+    QLabel* makeWarning(QWidget* parent, const char* name, const QString& text);
     // The four record buttons in a row, in the order given; each runs moveRecord.
     QBoxLayout* makeMoveButtons(const std::array<MoveButton, 4>& buttons);
     // The portrait and landscape buttons, given as objectName and caption.
@@ -108,6 +110,8 @@ protected:
     void chooseColour();
     // After the font or colour commands: the print font or colour may have changed.
     virtual void printFontChanged() {}
+    // After the orientation and printer set-up commands: the printer's pages may have changed.
+    virtual void printerChanged() {}
     void setUpPrinter();
     // "&Charger des paramètres": the open dialog, then the file chosen read into the print
     // parameters. The file read, or nothing when none was.

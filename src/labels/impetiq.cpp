@@ -14,6 +14,7 @@
 #include "labels/typingfilter.h"
 #include "platform/dialogs.h"
 #include "printer/previewsurface.h"
+#include "printer/printeroffsets.h"
 #include "printer/printersurface.h"
 #include "printer/printpreview.h"
 
@@ -159,6 +160,13 @@ void ImpEtiq::buildWindow()
     side->addWidget(m_addressPreview, 1);
     m_overflowWarning = makeOverflowWarning(this, QStringLiteral("l'étiquette"));
     side->addWidget(m_overflowWarning);
+    m_fitWarning = makeWarning(this, "HorsPage", QString());
+    side->addWidget(m_fitWarning);
+    m_paperNotice = new QLabel(this);
+    m_paperNotice->setObjectName(QStringLiteral("PapierA4"));
+    m_paperNotice->setWordWrap(true);
+    m_paperNotice->setVisible(false);
+    side->addWidget(m_paperNotice);
 
     buildButtons(side);
     buildMenus();
@@ -311,6 +319,7 @@ void ImpEtiq::Form_Load()
     setWindowTitle(paramWindowTitle(QString()));
     showFrameOptions();
     showGeometry();
+    readLabelPage();
     // The preview holds the print font from the start, so a save before any activation writes
     // the font in use.
     applyPrintFont(*m_addressPreview, state.print);
@@ -321,6 +330,59 @@ void ImpEtiq::Form_Activate()
 {
     applyPrintFont(*m_addressPreview, state.print);
     AffichTitre();
+    readLabelPage();
+}
+
+void ImpEtiq::printerChanged()
+{
+    readLabelPage();
+}
+
+void ImpEtiq::readLabelPage()
+{
+    m_labelPage = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+    m_printerPaper = QPageSize(QPageSize::A4);
+    if (services.printer) {
+        m_labelPage = labelPageLayout(*services.printer);
+        try {
+            m_printerPaper = services.printer->pageLayoutFor(std::nullopt).pageSize();
+        } catch (const std::exception&) {
+        }
+    }
+    m_offset = currentPrinterOffset(services);
+    showSheet();
+}
+
+void ImpEtiq::showSheet()
+{
+    if (!m_fitWarning)
+        return;
+    const PrintParams& params = state.print;
+    std::array<QRectF, kLabelPositions> labels;
+    for (int n = 1; n <= kLabelPositions; ++n)
+        labels[size_t(n - 1)] = labelOnPaper(params, n, m_labelPage, m_offset);
+    m_sheet->setSheet(m_labelPage.fullRect(QPageLayout::Millimeter).size(),
+                      m_labelPage.paintRect(QPageLayout::Millimeter), labels);
+
+    // The labels the print button prints now.
+    QList<int> chosen;
+    const LabelPrintState& label = state.label;
+    if (label.ModeImpression == 1) {
+        for (int n = 1; n <= label.NbEtiquettes && n <= kLabelPositions; ++n)
+            chosen << n;
+    } else if (label.NumEtiquette >= 1 && label.NumEtiquette <= kLabelPositions) {
+        chosen << label.NumEtiquette;
+    }
+    const int orientation = m_labelPage.orientation() == QPageLayout::Landscape
+                                ? PrinterSurface::Landscape
+                                : PrinterSurface::Portrait;
+    const QString warning =
+        labelFitWarning(labelsOffPage(params, chosen, m_labelPage, m_offset), orientation);
+    m_fitWarning->setText(warning);
+    m_fitWarning->setVisible(!warning.isEmpty());
+    const QString notice = labelPaperNotice(m_printerPaper);
+    m_paperNotice->setText(notice);
+    m_paperNotice->setVisible(!notice.isEmpty());
 }
 
 void ImpEtiq::AffichTitre()
@@ -390,6 +452,7 @@ void ImpEtiq::showPrintMode()
     m_previewButton->setEnabled(m_printButton->isEnabled());
     if (QAction* preview = findChild<QAction*>(QStringLiteral("Mnu_Apercu")))
         preview->setEnabled(m_printButton->isEnabled());
+    showSheet();
 }
 
 void ImpEtiq::selectPosition(int n)
@@ -455,6 +518,7 @@ void ImpEtiq::geometryEdited(GeometryField field)
     state.print.*kGeometry[int(field)].field = leadingNumber(geometryBox(field)->text());
     if (field == GeometryField::Width || field == GeometryField::Height)
         refreshLabelPreview();
+    showSheet();
 }
 
 void ImpEtiq::showGeometry()

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "labels/addressprintwindow.h"
+#include "printer/printeroffsets.h"
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <array>
 
 class LabelPreview;
@@ -44,11 +47,17 @@ public:
     QLineEdit* countBox() const { return m_countBox; }
     SheetPosition* position(int n) const; // the ten positions, 1..10
     LabelPreview* labelPreview() const { return m_labelPreview; }
+    MiniSheet* sheet() const { return m_sheet; }
+    // "Attention : l'étiquette N° ... ne tient pas sur la page", and the notice that labels print
+    // on A4 when the printer's paper is another.
+    QLabel* fitWarning() const { return m_fitWarning; }
+    QLabel* paperNotice() const { return m_paperNotice; }
 
 protected:
     void done(int result) override;
     void moveRecord(ListMove move) override;
     void printFontChanged() override;
+    void printerChanged() override;
 
 private:
     void buildWindow();
@@ -74,6 +83,12 @@ private:
     // The address preview drawn again: the label of the sheet's size with what the print puts on
     // it, and the warning when a line runs past its edge.
     void refreshLabelPreview();
+    // The page the labels print on, asked of the printer (on load, activation, and after the
+    // printer commands), then the sheet shown again.
+    void readLabelPage();
+    // The miniature sheet, the warning about the labels chosen that do not fit the page, and
+    // the paper notice, from the page last read and the geometry.
+    void showSheet();
 
     void printLabels();
     void previewLabels();
@@ -92,4 +107,9 @@ private:
     QCheckBox* m_cutOutlineCheck = nullptr;
     QLabel* m_clickHint = nullptr;
     LabelPreview* m_labelPreview = nullptr;
+    QLabel* m_fitWarning = nullptr;
+    QLabel* m_paperNotice = nullptr;
+    QPageLayout m_labelPage{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()};
+    PrinterOffset m_offset;
+    QPageSize m_printerPaper{QPageSize::A4};
 };

@@ -5,8 +5,9 @@
 #include "labels/addressblock.h"
 #include "platform/dialogs.h"
 #include "printer/printeroffsets.h"
-#include "printer/printersurface.h"
 #include "printer/printfailure.h"
+
+#include <QStringList>
 
 namespace
 {
@@ -22,7 +23,7 @@ QString withSignSpace(int n)
 
 void noPrinter()
 {
-    throw PrinterError("no printer surface");
+    throw PrinterError(QStringLiteral("Aucune imprimante n'est disponible."));
 }
 
 } // namespace
@@ -35,6 +36,75 @@ LabelCorner labelCorner(const PrintParams& p, int position)
     corner.x = p.MargeGauche + c * (p.LargeurEtiq + p.SepHorizontal);
     corner.y = p.MargeHaute + r * (p.HauteurEtiq + p.SepVertical);
     return corner;
+}
+
+PaperRequest labelSheetPaper()
+{
+    return {QPageSize(QPageSize::A4), std::nullopt};
+}
+
+QPageLayout labelPageLayout(PrinterSurface& printer)
+{
+    try {
+        const QPageLayout layout = printer.pageLayoutFor(labelSheetPaper());
+        if (layout.isValid())
+            return layout;
+    } catch (const std::exception&) {
+    }
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+}
+
+QRectF labelOnPaper(const PrintParams& params, int position, const QPageLayout& page,
+                    const PrinterOffset& offset)
+{
+    const LabelCorner corner = labelCorner(params, position);
+    const QPointF printable = page.paintRect(QPageLayout::Millimeter).topLeft();
+    return QRectF(printable + QPointF(corner.x + offset.x, corner.y + offset.y),
+                  QSizeF(params.LargeurEtiq, params.HauteurEtiq))
+        .normalized();
+}
+
+QList<int> labelsOffPage(const PrintParams& params, const QList<int>& positions,
+                         const QPageLayout& page, const PrinterOffset& offset)
+{
+    // A hair of tolerance: a label ending on the edge still fits.
+    const QRectF printable =
+        page.paintRect(QPageLayout::Millimeter).adjusted(-0.01, -0.01, 0.01, 0.01);
+    QList<int> off;
+    for (int position : positions) {
+        if (!printable.contains(labelOnPaper(params, position, page, offset)))
+            off << position;
+    }
+    return off;
+}
+
+QString labelFitWarning(const QList<int>& off, int orientation)
+{
+    if (off.isEmpty())
+        return QString();
+    const QString mode = orientation == PrinterSurface::Landscape ? QStringLiteral("Paysage")
+                                                                  : QStringLiteral("Portrait");
+    if (off.size() == 1)
+        return QStringLiteral("Attention : l'étiquette N° %1 ne tient pas sur la page en mode %2 ; "
+                              "ce qui dépasse n'est pas imprimé.")
+            .arg(off.first())
+            .arg(mode);
+    QStringList numbers;
+    for (int n : off)
+        numbers << QString::number(n);
+    const QString last = numbers.takeLast();
+    return QStringLiteral("Attention : les étiquettes N° %1 et %2 ne tiennent pas sur la page en "
+                          "mode %3 ; ce qui dépasse n'est pas imprimé.")
+        .arg(numbers.join(QStringLiteral(", ")), last, mode);
+}
+
+QString labelPaperNotice(const QPageSize& printerPaper)
+{
+    if (!printerPaper.isValid() || printerPaper.isEquivalentTo(QPageSize(QPageSize::A4)))
+        return QString();
+    return QStringLiteral("Les étiquettes s'impriment sur une feuille A4 ; le papier de "
+                          "l'imprimante est %1.")
+        .arg(printerPaper.name());
 }
 
 PrintConfirmation labelPrintConfirmation(int modeImpression, int count, int number)
@@ -110,6 +180,7 @@ bool Imprim1carte(AppState& state, Services& services)
         if (!services.printer)
             noPrinter();
         PrinterSurface& printer = *services.printer;
+        printer.setPaper(labelSheetPaper());
         printer.setScaleMode(PrinterSurface::Millimetres);
         const PrinterOffset offset = currentPrinterOffset(services);
         const LabelCorner corner = labelCorner(state.print, state.label.NumEtiquette);
@@ -118,8 +189,8 @@ bool Imprim1carte(AppState& state, Services& services)
         drawLabel(printer, state.print, state.address, corner.x + offset.x, corner.y + offset.y);
         printer.endDoc();
         return true;
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
         return false;
     }
 }
@@ -130,6 +201,7 @@ bool Imprim10Cartes(AppState& state, Services& services, int count)
         if (!services.printer)
             noPrinter();
         PrinterSurface& printer = *services.printer;
+        printer.setPaper(labelSheetPaper());
         printer.setScaleMode(PrinterSurface::Millimetres);
         const PrinterOffset offset = currentPrinterOffset(services);
         for (int k = 1; k <= count; ++k) {
@@ -141,8 +213,8 @@ bool Imprim10Cartes(AppState& state, Services& services, int count)
         }
         printer.endDoc();
         return true;
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
         return false;
     }
 }
@@ -165,8 +237,8 @@ bool printLabels(AppState& state, Services& services)
         if (!services.printer)
             noPrinter();
         services.printer->setScaleMode(PrinterSurface::Millimetres);
-    } catch (const PrinterError&) {
-        reportPrintFailure(services);
+    } catch (const PrinterError& e) {
+        reportPrintFailure(services, e);
         return false;
     }
     DecoupeAdresse(state.address);

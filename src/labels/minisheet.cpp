@@ -3,20 +3,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace
 {
 
-// The drawing of the sheet, in millimetres: an A4 page with a left and a top margin and gaps
-// between the labels, so that margins and separators can be seen.
-constexpr double kPageWidth = 210;
-constexpr double kPageHeight = 297;
-constexpr double kLeft = 10;
-constexpr double kTop = 12;
-constexpr double kGapX = 8;
-constexpr double kGapY = 4;
-constexpr double kLabelWidth = 92;
-constexpr double kLabelHeight = 51;
+constexpr double kAround = 2;      // mm shown around the paper and the labels
+constexpr double kHintScale = 1.2; // pixels per millimetre wanted
+constexpr int kLeastPixels = 6;    // a label stays big enough to be clicked
 
 } // namespace
 
@@ -41,6 +35,24 @@ void SheetPosition::setBackground(const QColor& color)
 QColor SheetPosition::background() const
 {
     return palette().color(QPalette::Window);
+}
+
+void SheetPosition::setOffPaper(const QRectF& part)
+{
+    if (part == m_offPaper)
+        return;
+    m_offPaper = part;
+    update();
+}
+
+void SheetPosition::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (m_offPaper.isEmpty())
+        return;
+    // What does not print: hatched in red.
+    QPainter painter(this);
+    painter.fillRect(m_offPaper, QBrush(QColor(200, 0, 0), Qt::BDiagPattern));
 }
 
 void SheetPosition::mousePressEvent(QMouseEvent* event)
@@ -81,80 +93,114 @@ MiniSheet::MiniSheet(QWidget* parent) : QWidget(parent)
         connect(p, &SheetPosition::clicked, this, [this, n] { emit positionClicked(n); });
         m_positions[size_t(n - 1)] = p;
     }
+    // Until told otherwise: the default geometry on an A4 portrait sheet.
+    for (int n = 1; n <= 10; ++n)
+        m_labels[size_t(n - 1)] = QRectF(5 + (n - 1) % 2 * 90, (n - 1) / 2 * 45.0, 90, 45);
+}
+
+void MiniSheet::setSheet(const QSizeF& paper, const QRectF& printable,
+                         const std::array<QRectF, 10>& labels)
+{
+    m_paper = paper;
+    m_printable = printable;
+    m_labels = labels;
+    updateGeometry();
+    placePositions();
+    update();
+}
+
+QRectF MiniSheet::drawnArea() const
+{
+    QRectF area(QPointF(0, 0), m_paper);
+    for (const QRectF& label : m_labels)
+        area = area.united(label.normalized());
+    return area.adjusted(-kAround, -kAround, kAround, kAround);
+}
+
+double MiniSheet::scale() const
+{
+    const QRectF area = drawnArea();
+    if (area.width() <= 0 || area.height() <= 0)
+        return 1;
+    return std::max(0.01, std::min((width() - 1) / area.width(), (height() - 1) / area.height()));
+}
+
+QPointF MiniSheet::paperCorner() const
+{
+    const QRectF area = drawnArea();
+    const double k = scale();
+    const QPointF spare((width() - area.width() * k) / 2, (height() - area.height() * k) / 2);
+    return spare - area.topLeft() * k;
+}
+
+QRectF MiniSheet::toWidget(const QRectF& mm) const
+{
+    const double k = scale();
+    return QRectF(paperCorner() + mm.topLeft() * k, mm.size() * k);
 }
 
 QSize MiniSheet::sizeHint() const
 {
-    return QSize(int(kPageWidth * 1.2), int(kPageHeight * 1.2));
+    const QRectF area = drawnArea();
+    return QSize(int(area.width() * kHintScale), int(area.height() * kHintScale));
 }
 
 QSize MiniSheet::minimumSizeHint() const
 {
-    return QSize(int(kPageWidth), int(kPageHeight));
+    const QRectF area = drawnArea();
+    return QSize(int(area.width()), int(area.height()));
 }
 
 int MiniSheet::heightForWidth(int width) const
 {
-    return int(width * kPageHeight / kPageWidth);
+    const QRectF area = drawnArea();
+    return area.width() > 0 ? int(width * area.height() / area.width()) : width;
 }
 
-QRectF MiniSheet::pageRect() const
+void MiniSheet::placePositions()
 {
-    const double scale = qMin((width() - 1) / kPageWidth, (height() - 1) / kPageHeight);
-    const double w = kPageWidth * scale;
-    const double h = kPageHeight * scale;
-    return QRectF((width() - w) / 2, (height() - h) / 2, w, h);
-}
-
-QRectF MiniSheet::labelRect(int n) const
-{
-    const QRectF page = pageRect();
-    const double scale = page.width() / kPageWidth;
-    const int c = (n - 1) % 2;
-    const int r = (n - 1) / 2;
-    const double x = kLeft + c * (kLabelWidth + kGapX);
-    const double y = kTop + r * (kLabelHeight + kGapY);
-    return QRectF(page.left() + x * scale, page.top() + y * scale, kLabelWidth * scale,
-                  kLabelHeight * scale);
+    const QRectF paper = toWidget(QRectF(QPointF(0, 0), m_paper));
+    for (int n = 1; n <= 10; ++n) {
+        SheetPosition* p = m_positions[size_t(n - 1)];
+        QRect r = toWidget(m_labels[size_t(n - 1)].normalized()).toAlignedRect();
+        r.setSize(r.size().expandedTo(QSize(kLeastPixels, kLeastPixels)));
+        p->setGeometry(r);
+        // The part beyond the paper's edge, in the label's own pixels: the whole label, or the
+        // band beyond the edge it crosses.
+        const QRectF whole(QPointF(0, 0), QSizeF(r.size()));
+        const QRectF inside = QRectF(r).intersected(paper).translated(-QPointF(r.topLeft()));
+        QRectF off;
+        if (inside.isEmpty()) {
+            off = whole;
+        } else if (!inside.adjusted(-1, -1, 1, 1).contains(whole)) {
+            off = whole;
+            if (inside.bottom() < whole.bottom() - 1)
+                off.setTop(inside.bottom());
+            else if (inside.top() > 1)
+                off.setBottom(inside.top());
+            else if (inside.right() < whole.right() - 1)
+                off.setLeft(inside.right());
+            else
+                off.setRight(inside.left());
+        }
+        p->setOffPaper(off);
+    }
 }
 
 void MiniSheet::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    for (int n = 1; n <= 10; ++n)
-        m_positions[size_t(n - 1)]->setGeometry(labelRect(n).toAlignedRect());
+    placePositions();
 }
 
 void MiniSheet::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRectF page = pageRect();
-    const double scale = page.width() / kPageWidth;
-    painter.fillRect(page, QColor(224, 224, 224));
+    const QRectF paper = toWidget(QRectF(QPointF(0, 0), m_paper));
+    painter.fillRect(paper, QColor(224, 224, 224));
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
-    painter.drawRect(page);
-
-    // Margins: a dotted line at the left and at the top margin.
-    QPen dotted(QColor(0, 0, 160), 1, Qt::DotLine);
-    painter.setPen(dotted);
-    const double left = page.left() + kLeft * scale;
-    const double top = page.top() + kTop * scale;
-    painter.drawLine(QPointF(left, page.top()), QPointF(left, page.bottom()));
-    painter.drawLine(QPointF(page.left(), top), QPointF(page.right(), top));
-
-    // Separators: the gap between the two columns and between the rows.
-    QPen dashed(QColor(160, 0, 0), 1, Qt::DashLine);
-    painter.setPen(dashed);
-    const double gapLeft = left + kLabelWidth * scale;
-    const double gapRight = gapLeft + kGapX * scale;
-    const double lastRowBottom = top + (5 * kLabelHeight + 4 * kGapY) * scale;
-    painter.drawLine(QPointF(gapLeft, top), QPointF(gapLeft, lastRowBottom));
-    painter.drawLine(QPointF(gapRight, top), QPointF(gapRight, lastRowBottom));
-    const double rowRight = left + (2 * kLabelWidth + kGapX) * scale;
-    for (int r = 1; r < 5; ++r) {
-        const double y1 = top + (r * kLabelHeight + (r - 1) * kGapY) * scale;
-        const double y2 = y1 + kGapY * scale;
-        painter.drawLine(QPointF(left, y1), QPointF(rowRight, y1));
-        painter.drawLine(QPointF(left, y2), QPointF(rowRight, y2));
-    }
+    painter.drawRect(paper);
+    // The printable area: a dotted line where the printer stops.
+    painter.setPen(QPen(QColor(0, 0, 160), 1, Qt::DotLine));
+    painter.drawRect(toWidget(m_printable));
 }

@@ -4,18 +4,19 @@
 #include "core/services.h"
 #include "platform/dialogs.h"
 #include "printer/printersurface.h"
+#include "printer/printfailure.h"
 
 namespace
 {
 
 constexpr int kQuestion = vbYesNo + vbQuestion + vbDefaultButton2;
 
-// Any failure while printing: the message, then the document is dropped so that its half-printed
-// pages do not join whatever is printed next.
-void printerFailed(Services& services)
+// Any failure while printing: the message with the printer's reason, then the document is
+// dropped so that its half-printed pages do not join whatever is printed next.
+void printerFailed(Services& services, const std::exception& error)
 {
-    services.dialogs->msgBox(QStringLiteral("Erreur sur l'imprimante !"), vbCritical,
-                             QStringLiteral("Erreur"));
+    services.dialogs->msgBox(printFailureText(QStringLiteral("Erreur sur l'imprimante !"), error),
+                             vbCritical, QStringLiteral("Erreur"));
     try {
         services.printer->killDoc();
     } catch (const std::exception&) {
@@ -72,8 +73,8 @@ void printConfirmedRecordSheet(Services& services, const RecordForm& form)
                 QStringLiteral("Imprimer une autre fiche à la suite ?\r         Confirmez"),
                 kQuestion, QStringLiteral("Impression d'une autre fiche")) != vbYes)
             services.printer->endDoc();
-    } catch (const std::exception&) {
-        printerFailed(services);
+    } catch (const std::exception& e) {
+        printerFailed(services, e);
     }
 }
 
@@ -83,8 +84,8 @@ bool printConfirmedRecordSheets(Services& services, RecordForm& form,
     try {
         printRecordSheets(*services.printer, form, 0, form.listCount());
         services.printer->endDoc();
-    } catch (const std::exception&) {
-        printerFailed(services);
+    } catch (const std::exception& e) {
+        printerFailed(services, e);
         return false;
     }
     if (cmdRefresh)

@@ -35,8 +35,12 @@ QByteArray ModemDial::dialCommand(int typeNumerotation, const QString& number)
 
 bool ModemDial::dialable(const QString& number)
 {
+    // Digits and the dial modifiers (tone, pulse, wait for the tone, pause), with the spaces
+    // and punctuation numbers are written with. Anything else would reach the modem as a
+    // command: ";" ends the dial, and what follows it ("&F&W") would reconfigure the modem.
+    static const QString kDialing = QStringLiteral("0123456789*#+,WPTwpt -.()");
     for (const QChar c : number) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+        if (!kDialing.contains(c))
             return false;
     }
     return true;

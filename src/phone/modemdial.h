@@ -26,7 +26,7 @@ public:
         Answered,  // the modem reported "OK"
         Cancelled, // cancel() ended the wait
         Stopped,   // stop() ended a pause or the wait
-        BadNumber, // the number holds characters a modem cannot dial: nothing was sent
+        BadNumber, // the number holds other than dialing characters: nothing was sent
         LineLost,  // the line failed or closed during the wait
     };
 
@@ -36,9 +36,9 @@ public:
 
     // The dial command for the mode: 0 tone, 1 pulse, anything else none (empty).
     static QByteArray dialCommand(int typeNumerotation, const QString& number);
-    // True when every character of `number` is printable ASCII (space to "~"): a control
-    // character (CR, LF...) would end the dial command and start another one, and a character
-    // outside ASCII has no byte the modem knows.
+    // True when `number` holds only dialing characters: digits, "*", "#", "+", ",", "W", "P",
+    // "T" (either case), spaces, "-", "." and parentheses. Any other character could end the
+    // dial command and start another one (";", CR...) or has no byte the modem knows.
     static bool dialable(const QString& number);
     // The message of a dial that ended on BadNumber or LineLost; empty for the other results.
     static QString failureMessage(Result result);

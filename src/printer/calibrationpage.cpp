@@ -103,12 +103,12 @@ bool printCalibrationPage(Services& services, const PrinterOffset& offset)
 {
     try {
         if (!services.printer)
-            throw PrinterError("no printer surface");
+            throw PrinterError(QStringLiteral("Aucune imprimante n'est disponible."));
         drawCalibrationPage(*services.printer, services.printer->deviceName(), offset);
         services.printer->endDoc();
         return true;
-    } catch (const std::exception&) {
-        reportPrintFailure(services);
+    } catch (const std::exception& e) {
+        reportPrintFailure(services, e);
         return false;
     }
 }

@@ -16,8 +16,8 @@ void storeAndReselect(Services& services, int duplex, std::optional<int> orienta
     const QString name = printer.deviceName();
     if (name.isEmpty())
         return;
-    if (services.printerSettings)
-        services.printerSettings->store(name, orientation, duplex);
+    if (orientation && services.printerSettings)
+        services.printerSettings->store(name, *orientation);
     for (const QString& candidate : names) {
         if (candidate == name) {
             printer.selectPrinter(candidate);
@@ -36,7 +36,8 @@ void SetOrientation(Services& services, int duplex, int orientation)
 
 void SetFormatPapier(Services& services, int duplex, int)
 {
-    // Only orientation and duplex are announced as changed: the paper size stays the printer's.
+    // Only orientation and duplex are announced as changed: the paper size stays the printer's,
+    // and single-sided printing is the surface's.
     storeAndReselect(services, duplex, std::nullopt);
 }
 

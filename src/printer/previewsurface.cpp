@@ -4,23 +4,39 @@
 #include <QPdfWriter>
 #include <exception>
 
-PreviewSurface::PreviewSurface(PrinterSurface* printer)
-    : m_printer(printer), m_measure(std::make_unique<QPdfWriter>(&m_nowhere))
+PreviewSurface::PreviewSurface(PrinterSurface* printer, bool cutAtPaperEdge)
+    : m_printer(printer), m_cut(cutAtPaperEdge), m_measure(std::make_unique<QPdfWriter>(&m_nowhere))
 {
     m_measure->setResolution(kPrintResolution);
     // A PDF file's page: A4 portrait with Qt's own margins.
-    m_layout = m_measure->pageLayout();
-    m_layout.setOrientation(QPageLayout::Portrait);
+    m_fileLayout = m_measure->pageLayout();
+    m_fileLayout.setOrientation(QPageLayout::Portrait);
+    m_layout = pageLayoutFor(std::nullopt);
+    m_measure->setPageLayout(m_layout);
+}
+
+QPageLayout PreviewSurface::pageLayoutFor(const std::optional<PaperRequest>& paper)
+{
+    if (documentOpen())
+        return m_layout;
     if (m_printer) {
         try {
-            const QPageLayout layout = m_printer->pageLayout();
+            const QPageLayout layout = m_printer->pageLayoutFor(paper);
             if (layout.isValid())
-                m_layout = layout;
+                return layout;
         } catch (const std::exception&) {
             // No printer to ask: the pages of a PDF file.
         }
     }
-    m_measure->setPageLayout(m_layout);
+    QPageLayout layout = m_fileLayout;
+    if (paper) {
+        if (paper->orientation)
+            layout.setOrientation(*paper->orientation == Landscape ? QPageLayout::Landscape
+                                                                   : QPageLayout::Portrait);
+        if (paper->size.isValid())
+            layout.setPageSize(paper->size);
+    }
+    return layout;
 }
 
 PreviewSurface::~PreviewSurface() = default;
@@ -35,11 +51,14 @@ const QPaintDevice& PreviewSurface::metricsDevice() const
     return *m_measure;
 }
 
-double PreviewSurface::beginDocument()
+QPageLayout PreviewSurface::beginDocument()
 {
+    // The pages of the paper the document asks for, as the printer lays them out.
+    m_layout = pageLayoutFor(paper());
+    m_measure->setPageLayout(m_layout);
     m_documentStart = m_pages.size();
     m_pages.emplace_back();
-    return m_layout.paintRect(QPageLayout::Millimeter).height();
+    return m_layout;
 }
 
 void PreviewSurface::beginPage()
@@ -99,8 +118,9 @@ QRectF PreviewSurface::itemBounds(const PrintedItem& item) const
 // ---- PreviewDocument ----
 
 PreviewDocument::PreviewDocument(Services& services, DrawPart drawPart, Kind kind)
-    : m_surface(kind == Kind::PrintedPages ? services.printer : nullptr), m_services(services),
-      m_drawPart(std::move(drawPart))
+    : m_surface(kind == Kind::PrintedPages ? services.printer : nullptr,
+                kind == Kind::PrintedPages),
+      m_services(services), m_drawPart(std::move(drawPart))
 {
     m_services.printer = &m_surface;
     if (kind == Kind::DrawingToScale)

@@ -21,14 +21,16 @@ class PreviewSurface : public PagedSurface
 public:
     // Pages laid out as the next document of `printer` will be; without a printer (or when it
     // cannot tell), A4 portrait with the margins of a PDF file. Text is measured at the
-    // printer's resolution, kPrintResolution.
-    explicit PreviewSurface(PrinterSurface* printer = nullptr);
+    // printer's resolution, kPrintResolution. Without `cutAtPaperEdge`, what falls off the
+    // paper is kept (a drawing to scale shows everything drawn).
+    explicit PreviewSurface(PrinterSurface* printer = nullptr, bool cutAtPaperEdge = true);
     ~PreviewSurface() override;
     PreviewSurface(const PreviewSurface&) = delete;
     PreviewSurface& operator=(const PreviewSurface&) = delete;
 
     // Every page drawn so far: those of the ended documents, then the open one's.
     const std::vector<PrintedPage>& pages() const { return m_pages; }
+    // The page of the last document begun (before any, the printer's own).
     const QPageLayout& layout() const { return m_layout; }
     // Device pixels per inch of the pages (the printer's).
     double resolution() const;
@@ -47,17 +49,20 @@ public:
     QStringList printerNames() override;
     bool selectPrinter(const QString&) override { return false; }
     bool showPrintSetup() override { return false; }
-    QPageLayout pageLayout() override { return m_layout; }
+    QPageLayout pageLayoutFor(const std::optional<PaperRequest>& paper) override;
 
 protected:
     const QPaintDevice& metricsDevice() const override;
-    double beginDocument() override;
+    QPageLayout beginDocument() override;
     void beginPage() override;
     void drawItem(const PrintedItem& item) override;
+    bool cutsAtPaperEdge() const override { return m_cut; }
 
 private:
     PrinterSurface* m_printer = nullptr;
+    bool m_cut = true;
     QPageLayout m_layout;
+    QPageLayout m_fileLayout;              // a PDF file's page, without a printer
     QBuffer m_nowhere;                     // what m_measure would write: nothing is
     std::unique_ptr<QPdfWriter> m_measure; // measures text as the printer does; never drawn on
     std::vector<PrintedPage> m_pages;

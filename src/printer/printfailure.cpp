@@ -4,13 +4,18 @@
 #include "platform/dialogs.h"
 #include "printer/printersurface.h"
 
-#include <exception>
+QString printFailureText(const QString& first, const std::exception& error)
+{
+    const auto* printer = dynamic_cast<const PrinterError*>(&error);
+    const QString reason = printer ? printer->reason().trimmed() : QString();
+    return reason.isEmpty() ? first : first + QLatin1Char('\r') + reason;
+}
 
-void reportPrintFailure(Services& services)
+void reportPrintFailure(Services& services, const std::exception& error)
 {
     if (services.dialogs)
-        services.dialogs->msgBox(QStringLiteral("Erreur d'impression !"), vbOKOnly + vbCritical,
-                                 QStringLiteral("Erreur"));
+        services.dialogs->msgBox(printFailureText(QStringLiteral("Erreur d'impression !"), error),
+                                 vbOKOnly + vbCritical, QStringLiteral("Erreur"));
     if (services.printer) {
         try {
             services.printer->killDoc();

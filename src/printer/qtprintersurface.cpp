@@ -1,5 +1,6 @@
 #include "printer/qtprintersurface.h"
 
+#include "printer/cupsprintersettings.h"
 #include "printer/orimp.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@
 #include <QTemporaryFile>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <cups/cups.h>
 #include <vector>
 
@@ -40,6 +43,18 @@ QPrinter::DuplexMode qtDuplex(int duplex)
     default:
         return QPrinter::DuplexNone;
     }
+}
+
+// The job's media: the PWG name of the paper (the standard one for a standard size, a custom
+// one for an envelope of its own), in the paper's portrait dimensions.
+QByteArray mediaName(const QPageSize& size)
+{
+    const QSizeF mm = size.size(QPageSize::Millimeter);
+    const int width = int(std::lround(std::min(mm.width(), mm.height()) * 100));
+    const int length = int(std::lround(std::max(mm.width(), mm.height()) * 100));
+    if (pwg_media_t* pwg = pwgMediaForSize(width, length))
+        return QByteArray(pwg->pwg);
+    return size.key().toUtf8();
 }
 
 } // namespace
@@ -86,7 +101,19 @@ void QtPrinterSurface::drawItem(const PrintedItem& item)
 void QtPrinterSurface::beginPage()
 {
     if (!m_printer->newPage())
-        throw PrinterError("the printer refused a new page");
+        throw PrinterError(QStringLiteral("L'imprimante n'a pas pu commencer une nouvelle page."));
+    clipToPaper();
+}
+
+void QtPrinterSurface::clipToPaper()
+{
+    // The painter's origin is the printable area's corner; what falls off the paper is cut at
+    // its edge.
+    const QPageLayout layout = m_printer->pageLayout();
+    const QRectF paper = layout.fullRect(QPageLayout::Millimeter)
+                             .translated(-layout.paintRect(QPageLayout::Millimeter).topLeft());
+    const double toDevice = m_printer->resolution() / 25.4;
+    m_painter->setClipRect(QRectF(paper.topLeft() * toDevice, paper.size() * toDevice));
 }
 
 // ---- documents ----
@@ -98,17 +125,12 @@ QString QtPrinterSurface::currentPrinter()
         throw NoPrinterError();
     if (!m_chosenPrinter.isEmpty()) {
         if (!names.contains(m_chosenPrinter))
-            throw PrinterError("the chosen printer is no longer installed");
+            throw PrinterError(
+                QStringLiteral("L'imprimante %1 n'est plus installée.").arg(m_chosenPrinter));
         return m_chosenPrinter;
     }
-    const QString system = QPrinterInfo::defaultPrinterName();
+    const QString system = CupsPrinterSettings::defaultPrinter();
     return names.contains(system) ? system : names.first();
-}
-
-int QtPrinterSurface::layoutOrientation() const
-{
-    const QPrinter& p = m_nextPrinter ? *m_nextPrinter : *m_printer;
-    return p.pageLayout().orientation() == QPageLayout::Landscape ? Landscape : Portrait;
 }
 
 int QtPrinterSurface::orientationFor(const QString& printer) const
@@ -119,17 +141,32 @@ int QtPrinterSurface::orientationFor(const QString& printer) const
         if (const std::optional<int> stored = m_settings->orientation(printer))
             return *stored;
     }
-    return layoutOrientation();
+    // Nothing stored: portrait, whatever the last document asked for.
+    return Portrait;
 }
 
-QString QtPrinterSurface::prepareOutput(QPrinter& printer)
+QPageSize QtPrinterSurface::basePageSize(const QString& printer) const
+{
+    if (m_setupPageSize)
+        return *m_setupPageSize;
+    if (!printer.isEmpty()) {
+        if (m_settings) {
+            if (const std::optional<QPageSize> own = m_settings->paperSize(printer))
+                return *own;
+        }
+        const QPageSize described = QPrinterInfo::printerInfo(printer).defaultPageSize();
+        if (described.isValid())
+            return described;
+    }
+    return QPageSize(QPageSize::A4);
+}
+
+QString QtPrinterSurface::prepareOutput(QPrinter& printer, const std::optional<PaperRequest>& paper)
 {
     QString name;
-    int orientation = Portrait;
     if (!m_outputFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_outputFile);
-        orientation = orientationFor(QString());
     } else {
         name = currentPrinter();
         if (!printer.outputFileName().isEmpty())
@@ -137,30 +174,42 @@ QString QtPrinterSurface::prepareOutput(QPrinter& printer)
         if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != name)
             printer.setPrinterName(name);
         if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != name)
-            throw PrinterError("the printer cannot be selected");
-        orientation = orientationFor(name);
+            throw PrinterError(
+                QStringLiteral("L'imprimante %1 ne peut pas être choisie.").arg(name));
     }
+    const int orientation =
+        paper && paper->orientation ? *paper->orientation : orientationFor(name);
+    const QPageSize size = paper && paper->size.isValid() ? paper->size : basePageSize(name);
+    // Orientation first: the page size keeps it, with the printer's margins for that paper.
     printer.setPageOrientation(qtOrientation(orientation));
+    if (!printer.pageLayout().pageSize().isEquivalentTo(size))
+        printer.setPageSize(size);
     printer.setDuplex(qtDuplex(m_duplex));
     return name;
 }
 
-QPageLayout QtPrinterSurface::pageLayout()
+QPageLayout QtPrinterSurface::pageLayoutFor(const std::optional<PaperRequest>& paper)
 {
     // The open document keeps its pages; otherwise the next document's printer, as it will be
     // set up for it.
     if (m_painter)
         return m_printer->pageLayout();
     QPrinter& printer = m_nextPrinter ? *m_nextPrinter : *m_printer;
-    prepareOutput(printer);
+    prepareOutput(printer, paper);
     return printer.pageLayout();
 }
 
-double QtPrinterSurface::beginDocument()
+QPageLayout QtPrinterSurface::beginDocument()
 {
     if (m_nextPrinter)
         m_printer = std::move(m_nextPrinter);
-    m_docPrinter = prepareOutput(*m_printer);
+    m_docPrinter = prepareOutput(*m_printer, paper());
+    if (!m_docPrinter.isEmpty() && m_settings) {
+        // A printer that refuses documents says so now, before anything is drawn for it.
+        const QString refusal = m_settings->refusal(m_docPrinter);
+        if (!refusal.isEmpty())
+            throw PrinterError(refusal);
+    }
     if (!m_docPrinter.isEmpty()) {
         // The document is written to a spool file of our own and handed to the print system
         // only when it ends, so that an abandoned document never reaches the printer. No
@@ -168,7 +217,10 @@ double QtPrinterSurface::beginDocument()
         m_spool = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                    QStringLiteral("/elvarine-XXXXXX.job"));
         if (!m_spool->open())
-            throw PrinterError("no room for the print spool file");
+            throw PrinterError(
+                QStringLiteral(
+                    "Le fichier d'attente de l'impression ne peut pas être créé dans %1.")
+                    .arg(QDir::toNativeSeparators(QDir::tempPath())));
         m_spool->close();
         m_printer->setOutputFileName(m_spool->fileName());
     }
@@ -180,12 +232,15 @@ double QtPrinterSurface::beginDocument()
     if (!painter->begin(m_printer.get())) {
         m_spool.reset();
         if (!m_outputFile.isEmpty())
-            throw PrinterError("the output file cannot be written");
+            throw PrinterError(QStringLiteral("Le fichier %1 ne peut pas être écrit.")
+                                   .arg(QDir::toNativeSeparators(m_outputFile)));
         m_printer->setOutputFileName(QString());
-        throw PrinterError("the printer cannot start a document");
+        throw PrinterError(
+            QStringLiteral("L'imprimante %1 ne peut pas commencer un document.").arg(m_docPrinter));
     }
     m_painter = std::move(painter);
-    return m_printer->pageLayout().paintRect(QPageLayout::Millimeter).height();
+    clipToPaper();
+    return m_printer->pageLayout();
 }
 
 void QtPrinterSurface::closeDocument()
@@ -206,13 +261,14 @@ void QtPrinterSurface::endDoc()
     documentClosed();
     if (m_docPrinter.isEmpty()) {
         if (!ended || m_printer->printerState() == QPrinter::Error)
-            throw PrinterError("the output file could not be written");
+            throw PrinterError(QStringLiteral("Le fichier %1 n'a pas pu être écrit.")
+                                   .arg(QDir::toNativeSeparators(m_outputFile)));
         return;
     }
     const std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
     m_printer->setOutputFileName(QString());
     if (!ended)
-        throw PrinterError("the document could not be finished");
+        throw PrinterError(QStringLiteral("Le document n'a pas pu être terminé."));
     submit(m_docPrinter, spool->fileName());
 }
 
@@ -235,8 +291,12 @@ void QtPrinterSurface::killDoc()
 void QtPrinterSurface::submit(const QString& printer, const QString& file)
 {
     // The options Qt itself sends with a job, then those the print dialog collected.
+    // The paper and the orientation of the pages as they were drawn, once each.
     std::vector<std::pair<QByteArray, QByteArray>> options;
-    options.emplace_back("media", m_printer->pageLayout().pageSize().key().toUtf8());
+    const QPageLayout layout = m_printer->pageLayout();
+    options.emplace_back("media", mediaName(layout.pageSize()));
+    options.emplace_back("orientation-requested",
+                         layout.orientation() == QPageLayout::Landscape ? "4" : "3");
     const int copies = m_printer->copyCount();
     if (copies > 1) {
         options.emplace_back("copies", QByteArray::number(copies));
@@ -259,15 +319,19 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
         options.emplace_back("sides", "one-sided");
         break;
     }
-    if (m_printer->pageLayout().orientation() == QPageLayout::Landscape)
-        options.emplace_back("landscape", "");
     // A queue without a driver description prints in grey unless the job asks for colour.
     if (m_colour)
         options.emplace_back("print-color-mode", "color");
+    // What the print dialog collected, but the paper and orientation, which the pages have.
     const QStringList dialogOptions =
         m_printer->printEngine()->property(kCupsOptionsKey).toStringList();
-    for (qsizetype i = 0; i + 1 < dialogOptions.size(); i += 2)
-        options.emplace_back(dialogOptions[i].toUtf8(), dialogOptions[i + 1].toUtf8());
+    for (qsizetype i = 0; i + 1 < dialogOptions.size(); i += 2) {
+        const QByteArray name = dialogOptions[i].toUtf8();
+        if (name == "media" || name == "orientation-requested" || name == "landscape" ||
+            name == "nolandscape")
+            continue;
+        options.emplace_back(name, dialogOptions[i + 1].toUtf8());
+    }
 
     int count = 0;
     cups_option_t* cupsOptions = nullptr;
@@ -281,8 +345,8 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
                        m_printer->docName().toUtf8().constData(), count, cupsOptions);
     cupsFreeOptions(count, cupsOptions);
     if (job <= 0)
-        throw PrinterError(std::string("the print system refused the job: ") +
-                           cupsLastErrorString());
+        throw PrinterError(QStringLiteral("Le serveur d'impression a refusé le document : %1")
+                               .arg(QString::fromUtf8(cupsLastErrorString())));
     m_lastJob = job;
 }
 
@@ -320,12 +384,20 @@ QStringList QtPrinterSurface::printerNames()
 
 bool QtPrinterSurface::selectPrinter(const QString& name)
 {
-    if (!QPrinterInfo::availablePrinterNames().contains(name))
+    const QStringList names = QPrinterInfo::availablePrinterNames();
+    if (!names.contains(name))
         return false;
-    m_chosenPrinter = name;
+    // Selecting the printer followed as the system's default keeps following the default: a
+    // printer the user makes the default later is the one printed on.
+    const QString system = CupsPrinterSettings::defaultPrinter();
+    const bool followsDefault = m_chosenPrinter.isEmpty() && m_outputFile.isEmpty() &&
+                                name == (names.contains(system) ? system : names.first());
+    if (!followsDefault)
+        m_chosenPrinter = name;
     m_outputFile.clear();
     // The printer's stored settings apply again from its next document.
     m_setupOrientation.reset();
+    m_setupPageSize.reset();
     return true;
 }
 
@@ -348,11 +420,16 @@ bool QtPrinterSurface::showPrintSetup()
             candidate->setPrinterName(name);
             shown = orientationFor(name);
         } catch (const PrinterError&) {
-            shown = layoutOrientation();
+            shown = orientationFor(QString());
         }
     }
-    candidate->setPageSize(m_printer->pageLayout().pageSize());
+    QPageSize shownSize(QPageSize::A4);
+    try {
+        shownSize = basePageSize(m_outputFile.isEmpty() ? currentPrinter() : QString());
+    } catch (const PrinterError&) {
+    }
     candidate->setPageOrientation(qtOrientation(shown));
+    candidate->setPageSize(shownSize);
     candidate->setDuplex(qtDuplex(m_duplex));
 
     QPrintDialog dialog(candidate.get(), QApplication::activeWindow());
@@ -377,6 +454,7 @@ bool QtPrinterSurface::showPrintSetup()
     }
     m_setupOrientation =
         candidate->pageLayout().orientation() == QPageLayout::Landscape ? Landscape : Portrait;
+    m_setupPageSize = candidate->pageLayout().pageSize();
     m_duplex = candidate->duplex() == QPrinter::DuplexLongSide    ? 2
                : candidate->duplex() == QPrinter::DuplexShortSide ? 3
                                                                   : 1;

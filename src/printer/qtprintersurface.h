@@ -15,12 +15,17 @@ class QTemporaryFile;
 // The printer surface on the desktop's print system: QPrinter at high resolution, drawn with a
 // QPainter in device pixels (fonts keep their point size whatever the unit).
 //
-// The current printer is the system's default printer until one is chosen (selectPrinter or the
-// print-setup dialog, whose print-to-file choice is honoured too). Each document is written to a
-// spool file and handed to the print system only by endDoc(); killDoc() throws it away, so
-// nothing of an abandoned document reaches the printer. The page orientation of each document
-// is the one stored in the printer's lasting settings (PrinterSettingsStore), unless the
-// print-setup dialog chose another since the printer was last selected.
+// The current printer is the system's default printer until one is chosen (selectPrinter of
+// another printer than the default, or the print-setup dialog, whose print-to-file choice is
+// honoured too); selecting the default printer again keeps following the system's default.
+// Each document is written to a spool file and handed to the print system only by endDoc();
+// killDoc() throws it away, so nothing of an abandoned document reaches the printer. A printer
+// that does not take documents fails at the document's first drawing call, with the print
+// server's reason. The page of each document is the paper it asks for (setPaper), else the one
+// chosen in the print-setup dialog since the printer was last selected, else the printer's own
+// (PrinterSettingsStore); its orientation the one asked for, else the dialog's, else the one
+// stored in the printer's lasting settings. The job carries that paper (media) and that
+// orientation (orientation-requested), once each.
 //
 // A document is written in grey levels until something in it takes a colour other than black;
 // from then on it is written in colour, and the job asks the print system for colour printing
@@ -55,11 +60,11 @@ public:
     QStringList printerNames() override;
     bool selectPrinter(const QString& name) override;
     bool showPrintSetup() override;
-    QPageLayout pageLayout() override;
+    QPageLayout pageLayoutFor(const std::optional<PaperRequest>& paper) override;
 
 protected:
     const QPaintDevice& metricsDevice() const override;
-    double beginDocument() override;
+    QPageLayout beginDocument() override;
     void beginPage() override;
     void drawItem(const PrintedItem& item) override;
 
@@ -67,10 +72,13 @@ private:
     // The printer documents go to now; throws NoPrinterError when none is installed.
     QString currentPrinter();
     int orientationFor(const QString& printer) const;
-    int layoutOrientation() const;
+    // The paper of `printer`'s documents that ask for none (empty: the PDF file).
+    QPageSize basePageSize(const QString& printer) const;
     // Points `printer` at the output of the next document (the PDF file or the current printer,
-    // whose name is returned; empty for the file) with its orientation and duplex mode.
-    QString prepareOutput(QPrinter& printer);
+    // whose name is returned; empty for the file) with its paper, orientation and duplex mode.
+    QString prepareOutput(QPrinter& printer, const std::optional<PaperRequest>& paper);
+    // The painter cut at the paper's edge.
+    void clipToPaper();
     void closeDocument(); // ends the painter, keeps the output
     void submit(const QString& printer, const QString& file);
 
@@ -80,10 +88,11 @@ private:
     std::unique_ptr<QPainter> m_painter;
     std::unique_ptr<QTemporaryFile> m_spool;
 
-    QString m_outputFile;                  // print to this PDF file instead of a printer
-    QString m_chosenPrinter;               // empty: follow the system's default printer
-    std::optional<int> m_setupOrientation; // chosen in the print-setup dialog
-    QString m_docPrinter;                  // printer of the open document
+    QString m_outputFile;                     // print to this PDF file instead of a printer
+    QString m_chosenPrinter;                  // empty: follow the system's default printer
+    std::optional<int> m_setupOrientation;    // chosen in the print-setup dialog
+    std::optional<QPageSize> m_setupPageSize; // chosen in the print-setup dialog
+    QString m_docPrinter;                     // printer of the open document
     int m_duplex = 1;
     int m_lastJob = 0;
     bool m_colour = false; // the document took a colour other than black

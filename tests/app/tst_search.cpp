@@ -1,6 +1,8 @@
+#include "core/enginemessages.h"
 #include "core/search/optionrec.h"
 #include "core/search/search.h"
 #include "mainwindowfixture.h"
+#include "otherprogram.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -62,6 +64,7 @@ private slots:
     void escapeCancelsARunningSearch();
     void escapeCancelsALongSearchMidway();
     void optionsWindowKeepsTheCriterion();
+    void fileThatCannotBeReadIsSaidNotNotFound();
 };
 
 void TestSearch::criteriaTable_data()
@@ -298,6 +301,23 @@ void TestSearch::optionsWindowKeepsTheCriterion()
     w.command(Command::OptionR)->trigger();
     QVERIFY(w.toolbarButton(9)->isEnabled());
     QVERIFY(w.toolbarButton(12)->isEnabled());
+}
+
+void TestSearch::fileThatCannotBeReadIsSaidNotNotFound()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({rec("Aaron"), rec("Zorro")});
+    const QString path = f.path(QStringLiteral("Elvarine.adb"));
+    // Another program holds the file, reading included, for longer than the search waits.
+    OtherProgram other(path, QStringLiteral("BEGIN EXCLUSIVE;"), 30);
+    QVERIFY(other.waitUntilReady());
+    f.dialogs.expectInput(QStringLiteral("Entrez la chaîne de caractères à rechercher"),
+                          QStringLiteral("Chaîne de caractère à rechercher"),
+                          QStringLiteral("zorro"));
+    f.dialogs.expectMessage(lockedFileMessage(path), vbExclamation, QStringLiteral("Erreur"));
+    w.Mnu_Rechercher_Click();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Aaron"));
 }
 
 QTEST_MAIN(TestSearch)

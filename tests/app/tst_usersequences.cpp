@@ -2,6 +2,7 @@
 // ending with the address file read back through the record engine.
 #include "contacts/contactscommands.h"
 #include "mainwindowfixture.h"
+#include "platform/qtdialogs.h"
 #include "userdriver.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -101,6 +103,8 @@ private slots:
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
     void searchAgainAndPasteAfterAnotherWindow();
+    void nameIsMandatory_data();
+    void nameIsMandatory();
 };
 
 void TestUserSequences::modifyThenCancelChangesNothing_data()
@@ -650,6 +654,91 @@ void TestUserSequences::searchAgainAndPasteAfterAnotherWindow()
     const auto rows = stored(f);
     QCOMPARE(rows.size(), 5);
     QCOMPARE(rows[4][0].toString(), QStringLiteral("Bernard"));
+}
+
+void TestUserSequences::nameIsMandatory_data()
+{
+    QTest::addColumn<bool>("adding");   // Ajouter, else Modifier of Durand with its name erased
+    QTest::addColumn<bool>("tabAgain"); // after the message, Tab again instead of typing a name
+    QTest::newRow("Ajouter, then the name") << true << false;
+    QTest::newRow("Ajouter, then Tab again") << true << true;
+    QTest::newRow("Modifier, name erased, then the name") << false << false;
+    QTest::newRow("Modifier, name erased, then Tab again") << false << true;
+}
+
+void TestUserSequences::nameIsMandatory()
+{
+    QFETCH(bool, adding);
+    QFETCH(bool, tabAgain);
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith({{"Durand", "Marie"}});
+    // The desktop's own message box: it takes the keyboard while it is up, as it does for a user.
+    QtDialogs desktop;
+    f.services.dialogs = &desktop;
+    UserDriver user(&w);
+    QStringList messages;
+    const auto answerWithReturn = [&messages] {
+        UserDriver::whenModalShown([&messages](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                messages << box->windowTitle() + QLatin1Char('|') + box->text();
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+    };
+    const QString message = QStringLiteral("Erreur|Saisie obligatoire pour le nom !");
+    QWidget* nom = w.field(FieldBox::Nom);
+
+    if (adding) {
+        user.alt(QLatin1Char('A'));
+    } else {
+        user.alt(QLatin1Char('M'));
+        QTRY_VERIFY(nom->isEnabled());
+        user.click(nom);
+        user.key(Qt::Key_End);
+        for (int i = 0; i < 6; ++i)
+            user.key(Qt::Key_Backspace);
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), nom);
+    // Leaving the empty name: the message, the box empty again, the focus back in it.
+    answerWithReturn();
+    user.key(Qt::Key_Tab);
+    QTRY_COMPARE(messages, QStringList{message});
+    // The window gets the keyboard back from the closed message box, as a desktop gives it.
+    QVERIFY(user.activate());
+    QTRY_COMPARE(QApplication::focusWidget(), nom);
+    QCOMPARE(w.fieldText(FieldBox::Nom), QString());
+    if (tabAgain) {
+        answerWithReturn();
+        user.key(Qt::Key_Tab);
+        QTRY_COMPARE(messages, (QStringList{message, message}));
+        QVERIFY(user.activate());
+        QTRY_COMPARE(QApplication::focusWidget(), nom);
+        QCOMPARE(w.fieldText(FieldBox::Nom), QString());
+    } else {
+        user.type(QStringLiteral("Clavier"));
+    }
+    if (tabAgain && !adding) {
+        // A record changed without a name is not stored: Actualiser asks for the name again,
+        // and the form stays open on it.
+        answerWithReturn();
+        user.alt(QLatin1Char('T'));
+        QTRY_COMPARE(messages, (QStringList{message, message, message}));
+        QVERIFY(user.activate());
+        QTRY_COMPARE(QApplication::focusWidget(), nom);
+        QVERIFY(w.recordPending());
+        QCOMPARE(w.fieldText(FieldBox::Nom), QString());
+    } else {
+        // A new record with nothing typed is dropped without a word.
+        user.alt(QLatin1Char('T'));
+        QTRY_COMPARE(workflowControls(w), kBrowse);
+    }
+    QStringList names;
+    for (const QVariantList& r : stored(f))
+        names << r[0].toString();
+    // Never a record without a name, never the empty mark before the name typed.
+    const QStringList expected = tabAgain ? QStringList{"Durand"}
+                                 : adding ? QStringList{"Durand", "Clavier"}
+                                          : QStringList{"Clavier"};
+    QCOMPARE(names, expected);
 }
 
 QTEST_MAIN(TestUserSequences)

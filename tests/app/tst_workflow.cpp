@@ -1,8 +1,10 @@
 #include "app/escapewatch.h"
 #include "app/helpwindow.h"
 #include "mainwindowfixture.h"
+#include "userdriver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -70,6 +72,7 @@ private slots:
     void quitWithoutPendingRecordIsImmediate();
     void menusAndToolbar();
     void helpOpensAtItsContents();
+    void helpWindowOverTheMainWindowClosesOnEscape();
 };
 
 void TestWorkflow::stateTable_data()
@@ -639,6 +642,32 @@ void TestWorkflow::helpOpensAtItsContents()
           "Composer un numéro de téléphone", "Ports de communication",
           "Courrier, site Internet et connexion à Internet"})
         QVERIFY2(text.contains(QString::fromUtf8(section)), section);
+}
+
+void TestWorkflow::helpWindowOverTheMainWindowClosesOnEscape()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    QVERIFY(QFile::copy(QStringLiteral(ELVARINE_PROGRAM_DIR "/Elvarine.HLP"),
+                        f.path(QStringLiteral("Elvarine.HLP"))));
+    UserDriver user(&w);
+    // Twice: the second time after the main window moved.
+    for (const QPoint place : {QPoint(30, 20), QPoint(10, 150)}) {
+        w.move(place);
+        QVERIFY(user.activate());
+        user.keys(QKeySequence(Qt::Key_F1));
+        auto* help = w.findChild<HelpWindow*>(QStringLiteral("HelpWindow"));
+        QVERIFY(help);
+        QTRY_VERIFY(help->isActiveWindow());
+        QVERIFY((help->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() <=
+                1);
+        // Escape to the help's focused widget closes the help, not the program.
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus && focus->window() == help);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QTRY_VERIFY(!help->isVisible());
+        QVERIFY(w.isVisible());
+    }
 }
 
 QTEST_MAIN(TestWorkflow)

@@ -25,6 +25,32 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// The program in `dir` with `args`, with no display at all: no platform plugin chosen, no X
+// server.
+Run runProgram(const QString& dir, const QStringList& args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(dir + QStringLiteral("/Elvarine"), args);
+    Run r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.status = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
 } // namespace
 
 class TestContactsCommandLine : public QObject
@@ -34,6 +60,8 @@ private slots:
     void init();
     void commands_data();
     void commands();
+    void twinsComeBackAsTwoRecords();
+    void fileWithTriggersIsNotWritten();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -140,19 +168,10 @@ void TestContactsCommandLine::commands()
     const QString adb = m_dir->filePath(QStringLiteral("Elvarine.adb"));
     const QByteArray before = fileHash(adb);
 
-    // No display at all: no platform plugin chosen, no X server.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(m_dir->filePath(QStringLiteral("Elvarine")), args);
-    QVERIFY(p.waitForFinished(60000));
-    const QString stdOut = QString::fromUtf8(p.readAllStandardOutput());
-    const QString stdErr = QString::fromUtf8(p.readAllStandardError());
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(p.exitCode() == status, qPrintable(stdErr));
+    const Run p = runProgram(dir, args);
+    const QString& stdOut = p.out;
+    const QString& stdErr = p.err;
+    QVERIFY2(p.status == status, qPrintable(stdErr));
     if (out.isEmpty())
         QCOMPARE(stdOut, QString());
     else
@@ -170,6 +189,51 @@ void TestContactsCommandLine::commands()
         QVERIFY2(f.readAll().startsWith(written.section(QLatin1Char('|'), 1).toUtf8()),
                  qPrintable(f.fileName()));
     }
+}
+
+void TestContactsCommandLine::twinsComeBackAsTwoRecords()
+{
+    // Two people of the same name, exported, then imported into an empty file: both come back.
+    const QString dir = m_dir->path();
+    const QString twins = m_dir->filePath(QStringLiteral("jumeaux.adb"));
+    const QString empty = m_dir->filePath(QStringLiteral("vide.adb"));
+    const QString cards = m_dir->filePath(QStringLiteral("jumeaux.vcf"));
+    makeAddressFile(twins, {{"Double", "Jumeau"}, {"Double", "Jumeau"}});
+    makeAddressFile(empty);
+    const Run exported = runProgram(dir, {QStringLiteral("--export"), cards, twins});
+    QVERIFY2(exported.status == 0, qPrintable(exported.err));
+    const Run imported = runProgram(dir, {QStringLiteral("--import"), cards, empty});
+    QVERIFY2(imported.status == 0, qPrintable(imported.err));
+    QVERIFY2(imported.out.contains(QStringLiteral("Fiches importées : 2\nFiches ignorées car "
+                                                  "identiques à une fiche du fichier : 0")),
+             qPrintable(imported.out));
+    QCOMPARE(readAddressFile(empty).size(), 2);
+    // Imported again, they are the file's own records: both skipped.
+    const Run again = runProgram(dir, {QStringLiteral("--import"), cards, empty});
+    QVERIFY2(again.out.contains(QStringLiteral("identiques à une fiche du fichier : 2")),
+             qPrintable(again.out));
+    QCOMPARE(readAddressFile(empty).size(), 2);
+}
+
+void TestContactsCommandLine::fileWithTriggersIsNotWritten()
+{
+    // A trigger that deletes the older records whenever a record is added.
+    const QString path = m_dir->filePath(QStringLiteral("piege.adb"));
+    makeAddressFile(path, {{"Un"}, {"Deux"}, {"Trois"}});
+    int rc = -1;
+    runSqlite3(path,
+               QStringLiteral("CREATE TRIGGER t AFTER INSERT ON Elvarine BEGIN DELETE FROM "
+                              "Elvarine WHERE rowid < new.rowid; END;"),
+               &rc);
+    QCOMPARE(rc, 0);
+    const QByteArray before = fileHash(path);
+    const Run r = runProgram(m_dir->path(),
+                             {QStringLiteral("--import"), m_dir->filePath("cartes.vcf"), path});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("déclencheurs (t)")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Aucune fiche n'a été importée.")), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
+    QCOMPARE(fileHash(path), before);
 }
 
 QTEST_GUILESS_MAIN(TestContactsCommandLine)

@@ -103,6 +103,7 @@ private slots:
     void summaryWindowSavesItsList();
     void importWithMappingWindowAndSummary();
     void cancelDuringImportLeavesTheFileAsItWas();
+    void importWithNoFileOpenMakesTheDefaultFile();
     void exportFollowsTheFilterChosen_data();
     void exportFollowsTheFilterChosen();
     void exportOfTheRecordShown();
@@ -252,6 +253,43 @@ void TestContactsWindows::importWithMappingWindowAndSummary()
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows[1][6].toString(), QStringLiteral("Nantes"));
     QCOMPARE(f.state.contacts.lastImport, csv);
+}
+
+void TestContactsWindows::importWithNoFileOpenMakesTheDefaultFile()
+{
+    // A first start: no address file yet. The start-up database is never written.
+    MainWindowFixture f;
+    frmElvarine& w = f.start();
+    const QString mdb = f.path(QStringLiteral("Elvarine.mdb"));
+    const QByteArray startup = fileBytes(mdb);
+    const QString cards = f.path(QStringLiteral("amis.vcf"));
+    writeFile(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Verne;Jules;;;\r\nEND:VCARD\r\n"
+                     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Sand;George;;;\r\nEND:VCARD\r\n");
+    f.dialogs.expectOpenFile(request("Importer des contacts", kImportFilter, 1, 0), cards);
+    ModalDriver driver([](QWidget* modal) {
+        if (auto* summary = qobject_cast<ImportSummaryDialog*>(modal)) {
+            QTest::mouseClick(summary->closeButton(), Qt::LeftButton);
+            return true;
+        }
+        return false;
+    });
+    w.command(Command::ImporterContacts)->trigger();
+    QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
+    // The default address file, made for them and opened, holds the contacts and nothing else.
+    const QString adb = f.path(QStringLiteral("Elvarine.adb"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Elvarine ") + adb);
+    QCOMPARE(listLines(w), QStringList({"Sand George", "Verne Jules"}));
+    QCOMPARE(readAddressFile(adb).size(), 2);
+    QCOMPARE(fileBytes(mdb), startup);
+
+    // Cancelled with no file open: nothing is made.
+    MainWindowFixture g;
+    frmElvarine& v = g.start();
+    g.dialogs.expectOpenFile(request("Importer des contacts", kImportFilter, 1, 0), std::nullopt);
+    v.command(Command::ImporterContacts)->trigger();
+    QVERIFY2(g.dialogs.done(), qPrintable(g.dialogs.pending()));
+    QVERIFY(!QFile::exists(g.path(QStringLiteral("Elvarine.adb"))));
+    QCOMPARE(v.windowTitle(), QStringLiteral("Elvarine"));
 }
 
 void TestContactsWindows::cancelDuringImportLeavesTheFileAsItWas()

@@ -263,7 +263,8 @@ void TestEnvelopePrint::failedSenderLabelStillPrintsTheAddress()
 {
     Fixture f;
     f.printer.failAt = 3; // the frame's third line
-    f.dialogs.expectMessage("Erreur d'impression !", vbCritical, "Erreur");
+    f.dialogs.expectMessage("Erreur d'impression !\rL'imprimante a refusé le document.", vbCritical,
+                            "Erreur");
     ImprimEnveloppe(f.state, f.services, EnvelopeContent::AddressAndSender);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.killed, 1);
@@ -277,7 +278,8 @@ void TestEnvelopePrint::failedAddressIsAbandoned()
 {
     Fixture f;
     f.printer.failAt = 2; // the second address line
-    f.dialogs.expectMessage("Erreur d'impression !", vbCritical, "Erreur");
+    f.dialogs.expectMessage("Erreur d'impression !\rL'imprimante a refusé le document.", vbCritical,
+                            "Erreur");
     ImprimEnveloppe(f.state, f.services, EnvelopeContent::AddressOnly);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.calls.last(), QStringLiteral("KillDoc"));
@@ -290,7 +292,8 @@ void TestEnvelopePrint::failedEndOfSenderLabel()
 {
     Fixture f;
     f.printer.failAt = 4 + 6 + 1; // the end of the document
-    f.dialogs.expectMessage("Erreur d'impression !", vbCritical, "Erreur");
+    f.dialogs.expectMessage("Erreur d'impression !\rL'imprimante a refusé le document.", vbCritical,
+                            "Erreur");
     printSenderLabel(f.state, f.services);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(f.printer.killed, 1);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -32,6 +33,7 @@ class TestImpEnvCommands : public QObject
 private slots:
     void printCommand();
     void printCommandSenderOnlyOrRefused();
+    void envelopeOwnPaperSize();
     void orientation();
     void orientationWithNoPrinter();
     void senderWindowRefreshesTheSenderPreview();
@@ -104,11 +106,58 @@ void TestImpEnvCommands::printCommandSenderOnlyOrRefused()
     f.dialogs.expectMessage(
         QStringLiteral("Confirmer l'impression de l'étiquette expéditeur ?"), 36,
         QStringLiteral("Impression de l'étiquette expéditeur sur enveloppe"), vbYes);
-    f.dialogs.expectMessage(QStringLiteral("Erreur d'impression !"), 16, QStringLiteral("Erreur"));
+    f.dialogs.expectMessage(
+        QStringLiteral("Erreur d'impression !\rL'imprimante a refusé le document."), 16,
+        QStringLiteral("Erreur"));
     QTest::mouseClick(w.printButton(), Qt::LeftButton);
     QVERIFY(f.verifyDone());
     QCOMPARE(f.printer.killed, 1);
     QCOMPARE(f.printer.documents, 1);
+}
+
+void TestImpEnvCommands::envelopeOwnPaperSize()
+{
+    Fixture f;
+    ImpEnv& w = f.open();
+    const auto print = [&] {
+        f.dialogs.expectMessage(QStringLiteral("Confirmer l'impression de l'adresse ?"), 36,
+                                QStringLiteral("Impression de l'adresse sur enveloppe"), vbYes);
+        QTest::mouseClick(w.printButton(), Qt::LeftButton);
+        QVERIFY(f.verifyDone());
+    };
+    // A4 unless asked, whatever the format.
+    QVERIFY(!w.ownPaperCheck()->isChecked());
+    w.formatOption(EnvelopeFormatId::F220x110)->click();
+    print();
+    QCOMPARE(f.printer.papers, QStringList{QStringLiteral("A4")});
+
+    // The envelope's own size, in landscape as its address reads; the address keeps its place.
+    QTest::mouseClick(w.ownPaperCheck(), Qt::LeftButton);
+    QVERIFY(f.state.envelope.OwnSize);
+    f.printer.calls.clear();
+    print();
+    QCOMPARE(f.printer.papers.last(), QStringLiteral("110x220 mm 2"));
+    QVERIFY(f.printer.calls.contains(
+        QStringLiteral("Print 100 %1 \"Durand Marie\"").arg(mm(45 + lineHeight(10)))));
+    w.formatOption(EnvelopeFormatId::F160x115)->click();
+    print();
+    QCOMPARE(f.printer.papers.last(), QStringLiteral("115x160 mm 2"));
+
+    // A custom envelope starts with the size of the one chosen before; its size can be set.
+    w.formatOption(EnvelopeFormatId::F230x160)->click();
+    w.formatOption(EnvelopeFormatId::Custom)->click();
+    QCOMPARE(w.customWidthBox()->value(), 230);
+    QCOMPARE(w.customHeightBox()->value(), 160);
+    w.customWidthBox()->setValue(150);
+    w.customHeightBox()->setValue(200);
+    print();
+    QCOMPARE(f.printer.papers.last(), QStringLiteral("150x200 mm 1"));
+
+    // The choice lasts for the run; each opening starts again with 160 x 115.
+    w.close();
+    ImpEnv& again = f.open();
+    QVERIFY(again.ownPaperCheck()->isChecked());
+    QCOMPARE(QSizeF(f.state.envelope.Width, f.state.envelope.Height), QSizeF(160, 115));
 }
 
 void TestImpEnvCommands::orientation()

@@ -1,6 +1,7 @@
 // The program installed as a user installs it: `cmake --install` into a prefix of its own, the
-// desktop's validators on the tree, and the installed program run from a read-only prefix with an
-// empty home, driven through its windows on an X display.
+// desktop's validators on the tree, and the installed program run by an ordinary user (not root,
+// who may write read-only files) from a prefix that user cannot write, with an empty home,
+// driven through its windows on an X display.
 #include "addressfiles.h"
 
 #include <QCryptographicHash>
@@ -11,10 +12,14 @@
 #include <QImage>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <unistd.h>
 
 namespace
 {
@@ -116,6 +121,35 @@ QString visibleWindows()
     return names.join(QLatin1String(" | "));
 }
 
+// The names of the visible windows other than `expected` (a message box, for instance).
+QStringList otherWindows(const QStringList& expected)
+{
+    QStringList names;
+    const Run r = run(QStringLiteral("xdotool"),
+                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--name"), QStringLiteral(".")},
+                      10000);
+    for (const QString& id : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!expected.contains(id.trimmed()))
+            names << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}, 10000)
+                         .out.trimmed();
+    }
+    return names;
+}
+
+// The uid the program runs as: an ordinary user's when the tests run as root.
+constexpr uid_t kOrdinaryUser = 65534;
+
+// Hands `path` (and what it holds) to the ordinary user.
+bool giveToOrdinaryUser(const QString& path)
+{
+    if (::geteuid() != 0)
+        return true;
+    return run(QStringLiteral("chown"),
+               {QStringLiteral("-R"), QStringLiteral("%1:%1").arg(kOrdinaryUser), path})
+               .status == 0;
+}
+
 // Gives `window` the keyboard (there is no window manager) and types `keys` there.
 bool pressKeys(const QString& window, const QString& keys)
 {
@@ -143,6 +177,8 @@ private slots:
     void installedTree();
     void validators();
     void addressFilesAreRecognised();
+    void addressFilesAreRecognisedByXdgMime();
+    void manualPage();
     void defaultAddressFileInTheUserFolder_data();
     void defaultAddressFileInTheUserFolder();
     void writesOnlyInTheUserFolder();
@@ -151,8 +187,15 @@ private slots:
 
 private:
     QProcessEnvironment userEnvironment(const QString& home) const;
+    // Starts the installed program as an ordinary user: as root, through setpriv under an
+    // unprivileged uid, with `home` (and the runtime folder) its own and the X display's cookie
+    // given to it.
+    void startAsOrdinaryUser(QProcess& program, const QStringList& args, const QString& home,
+                             QProcessEnvironment env);
+    QString mergedTypeDatabase();
 
     QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_runtime;
     QString m_prefix;
     QString m_program;
 };
@@ -160,6 +203,10 @@ private:
 void TestInstalledProgram::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // The ordinary user the program runs as reaches the install (owned by root) through it.
+    QVERIFY(QFile::setPermissions(
+        m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     // Any prefix works: this one has a space and an accent.
     m_prefix = m_dir.filePath(QStringLiteral("préfixe local"));
     const Run install = run(QStringLiteral(ELVARINE_CMAKE_COMMAND),
@@ -184,6 +231,11 @@ void TestInstalledProgram::installedTree()
         QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId),
         QStringLiteral("share/mime/packages/%1.xml").arg(kAppId),
         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId),
+        QStringLiteral("share/man/man1/Elvarine.1.gz"),
+        QStringLiteral("share/man/fr/man1/Elvarine.1.gz"),
+        QStringLiteral("share/doc/elvarine/copyright"),
+        QStringLiteral("share/doc/elvarine/changelog.gz"),
+        QStringLiteral("share/lintian/overrides/elvarine"),
     };
     for (int size : kIconSizes)
         expected << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId);
@@ -256,21 +308,8 @@ void TestInstalledProgram::validators()
 
 void TestInstalledProgram::addressFilesAreRecognised()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
-        QFAIL("update-mime-database is missing: run scripts/install-deps.sh");
-    // The desktop's type database as a system install leaves it: the installed type merged
-    // with the freedesktop.org types into one database.
-    const QString share = m_dir.filePath(QStringLiteral("share"));
-    const QString packages = share + QStringLiteral("/mime/packages/");
-    const QString system = QStringLiteral("/usr/share/mime/packages/freedesktop.org.xml");
-    if (!QFile::exists(system))
-        QSKIP("the freedesktop.org types are not installed (shared-mime-info)");
-    QVERIFY(QDir().mkpath(packages));
-    QVERIFY(QFile::copy(system, packages + QStringLiteral("freedesktop.org.xml")));
-    QVERIFY(QFile::copy(m_prefix + QStringLiteral("/share/mime/packages/%1.xml").arg(kAppId),
-                        packages + kAppId + QStringLiteral(".xml")));
-    const Run update = run(QStringLiteral("update-mime-database"), {share + "/mime"});
-    QVERIFY2(update.status == 0, qPrintable(update.err));
+    const QString share = mergedTypeDatabase();
+    QVERIFY(!share.isEmpty());
     qputenv("XDG_DATA_DIRS", share.toUtf8());
     qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("nothing")).toUtf8());
 
@@ -287,6 +326,89 @@ void TestInstalledProgram::addressFilesAreRecognised()
     QCOMPARE(ours.name(), kAddressType);
     QVERIFY(ours.inherits(QStringLiteral("application/vnd.sqlite3")));
     QCOMPARE(types.mimeTypeForFile(ada).name(), QStringLiteral("text/x-adasrc"));
+}
+
+void TestInstalledProgram::addressFilesAreRecognisedByXdgMime()
+{
+    // What a file manager or a script asks of the desktop, where no desktop environment is
+    // known: xdg-mime reads the type database through mimetype, names first.
+    for (const char* tool : {"xdg-mime", "mimetype"}) {
+        QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is missing: run scripts/install-deps.sh")
+                                .arg(QLatin1String(tool))));
+    }
+    const QString share = mergedTypeDatabase();
+    QVERIFY(!share.isEmpty());
+    QTemporaryDir files;
+    const QString adb = files.filePath(QStringLiteral("Amis.adb"));
+    makeAddressFile(adb, {{"Zola", "Émile"}});
+    const QString renamed = files.filePath(QStringLiteral("carnet"));
+    QVERIFY(QFile::copy(adb, renamed));
+    const QString ada = files.filePath(QStringLiteral("x.adb"));
+    const QString otherDatabase = files.filePath(QStringLiteral("autre.sqlite3"));
+    QFile source(ada);
+    QVERIFY(source.open(QIODevice::WriteOnly));
+    source.write("with Ada.Text_IO;\nprocedure X is\nbegin\n   null;\nend X;\n");
+    source.close();
+    QVERIFY(QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+        db.setDatabaseName(otherDatabase);
+        QVERIFY(db.open());
+        QVERIFY(db.exec(QStringLiteral("CREATE TABLE Notes (texte TEXT)")).lastError().type() ==
+                QSqlError::NoError);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), share);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), files.filePath(QStringLiteral("nothing")));
+    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID", "DBUS_SESSION_BUS_ADDRESS"})
+        env.remove(QLatin1String(name));
+    const QList<QPair<QString, QString>> expected{
+        {adb, kAddressType},
+        {renamed, kAddressType},
+        {ada, QStringLiteral("text/x-adasrc")},
+        {otherDatabase, QStringLiteral("application/vnd.sqlite3")},
+    };
+    for (const auto& [file, type] : expected) {
+        const Run query =
+            run(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("filetype"), file}, 60000, env);
+        QVERIFY2(query.status == 0, qPrintable(query.err));
+        QCOMPARE(query.out.trimmed() + QLatin1Char(' ') + QFileInfo(file).fileName(),
+                 type + QLatin1Char(' ') + QFileInfo(file).fileName());
+    }
+}
+
+void TestInstalledProgram::manualPage()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("man")).isEmpty())
+        QFAIL("man is missing: run scripts/install-deps.sh");
+    // `man elvarine` as a user types it (the page is named after the program, Elvarine), in a
+    // French session (the French page) and in any other (the default one).
+    for (const QString& language : {QStringLiteral("fr"), QStringLiteral("C")}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        env.insert(QStringLiteral("MANPATH"), m_prefix + QStringLiteral("/share/man"));
+        const QString folder = language == QLatin1String("fr")
+                                   ? QStringLiteral("/share/man/fr/man1/")
+                                   : QStringLiteral("/share/man/man1/");
+        const Run where =
+            run(QStringLiteral("man"),
+                {QStringLiteral("-w"), QStringLiteral("-L"), language, QStringLiteral("elvarine")},
+                60000, env);
+        QCOMPARE(where.out.trimmed(), m_prefix + folder + QStringLiteral("Elvarine.1.gz"));
+        const Run man =
+            run(QStringLiteral("man"), {QStringLiteral("-L"), language, QStringLiteral("elvarine")},
+                60000, env);
+        QVERIFY2(man.status == 0, qPrintable(man.err));
+        QVERIFY2(man.out.startsWith(QStringLiteral("ELVARINE(1)")), qPrintable(man.out));
+        QVERIFY(man.out.contains(QStringLiteral("--version")));
+    }
 }
 
 void TestInstalledProgram::defaultAddressFileInTheUserFolder_data()
@@ -326,20 +448,29 @@ void TestInstalledProgram::writesOnlyInTheUserFolder()
     const auto prefixBefore = snapshot(m_prefix);
 
     QProcess program;
-    program.setProcessEnvironment(userEnvironment(home.path()));
+    QVERIFY(giveToOrdinaryUser(work.path()));
     program.setWorkingDirectory(work.path());
-    program.start(m_program, QStringList());
-    QVERIFY(program.waitForStarted());
+    startAsOrdinaryUser(program, QStringList(), home.path(), userEnvironment(home.path()));
+    if (QTest::currentTestFailed())
+        return;
     auto stop = qScopeGuard([&] {
         program.kill();
         program.waitForFinished();
     });
-    // Nouveau, accepting the name the dialog proposes, then the open dialog that follows.
+    // The window, and no message at start: the data of the install are read-only for this
+    // user, and the window must not write them.
     const QString main = waitForWindow(QStringLiteral("^Elvarine$"));
-    QVERIFY2(!main.isEmpty(), "the main window did not come up");
+    QVERIFY2(
+        !main.isEmpty(),
+        qPrintable(QStringLiteral("the main window did not come up; shown: ") + visibleWindows()));
+    // Nouveau, accepting the name the dialog proposes, then the open dialog that follows. A
+    // message box up at start would keep the keys from the window.
     QVERIFY(pressKeys(main, QStringLiteral("ctrl+n")));
     const QString save = waitForWindow(QStringLiteral("un fichier d'adresses$"));
-    QVERIFY2(!save.isEmpty(), "the save dialog did not come up");
+    QVERIFY2(
+        !save.isEmpty(),
+        qPrintable(QStringLiteral("the save dialog did not come up; shown: ") + visibleWindows()));
+    QCOMPARE(otherWindows({main, save}), QStringList());
     QVERIFY(pressKeys(save, QStringLiteral("Return")));
     const QString open = waitForWindow(QStringLiteral("^Ouvrir le fichier$"));
     QVERIFY2(
@@ -397,11 +528,14 @@ void TestInstalledProgram::fileArgumentAmongQtOptions()
     if (exists)
         makeAddressFile(path, {{"Zola", "Émile"}});
     QProcess program;
-    program.setProcessEnvironment(userEnvironment(home.path()));
+    // The user's own file, in the user's own folder.
+    QVERIFY(giveToOrdinaryUser(files.path()));
     // Qt's own options come first and are Qt's; the relative name is the file.
     program.setWorkingDirectory(files.path());
-    program.start(m_program, {QStringLiteral("-platform"), QStringLiteral("xcb"), name});
-    QVERIFY(program.waitForStarted());
+    startAsOrdinaryUser(program, {QStringLiteral("-platform"), QStringLiteral("xcb"), name},
+                        home.path(), userEnvironment(home.path()));
+    if (QTest::currentTestFailed())
+        return;
     auto stop = qScopeGuard([&] {
         program.kill();
         program.waitForFinished();
@@ -409,27 +543,98 @@ void TestInstalledProgram::fileArgumentAmongQtOptions()
     // The file is opened when the window is first activated, as a window manager does for a new
     // window; there is none here, so the window is given the focus.
     const QString shown = waitForWindow(QStringLiteral("^Elvarine"));
-    QVERIFY2(!shown.isEmpty(), "the main window did not come up");
+    if (shown.isEmpty())
+        program.waitForFinished(1000); // an ended program is reaped, its output read
+    QVERIFY2(!shown.isEmpty(),
+             qPrintable(QStringLiteral("the main window did not come up; shown: %1; program %2 "
+                                       "(status %3): %4")
+                            .arg(visibleWindows(),
+                                 program.state() == QProcess::Running ? "running" : "ended")
+                            .arg(program.exitCode())
+                            .arg(QString::fromLocal8Bit(program.readAllStandardError()))));
     run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), shown},
         30000);
     if (exists) {
         const QString main = waitForWindow(QStringLiteral("^Elvarine /.*club\\.adb$"));
-        QVERIFY2(!main.isEmpty(), "the file was not opened");
+        QVERIFY2(!main.isEmpty(),
+                 qPrintable(QStringLiteral("the file was not opened; shown: ") + visibleWindows()));
         QCOMPARE(windowName(main), QStringLiteral("Elvarine ") + path);
+        QCOMPARE(otherWindows({main}), QStringList());
     } else {
         const QString message = waitForWindow(QStringLiteral("^Erreur$"));
         QVERIFY2(!message.isEmpty(), "no message about the missing file");
     }
 }
 
+// The desktop's type database as a system install leaves it: the installed type merged with the
+// freedesktop.org types into one database. The folder that holds it ("share"), or empty.
+QString TestInstalledProgram::mergedTypeDatabase()
+{
+    const QString share = m_dir.filePath(QStringLiteral("share"));
+    if (QFile::exists(share + QStringLiteral("/mime/mime.cache")))
+        return share;
+    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+        qWarning("update-mime-database is missing: run scripts/install-deps.sh");
+        return QString();
+    }
+    const QString packages = share + QStringLiteral("/mime/packages/");
+    const QString system = QStringLiteral("/usr/share/mime/packages/freedesktop.org.xml");
+    if (!QDir().mkpath(packages) ||
+        !QFile::copy(system, packages + QStringLiteral("freedesktop.org.xml")) ||
+        !QFile::copy(m_prefix + QStringLiteral("/share/mime/packages/%1.xml").arg(kAppId),
+                     packages + kAppId + QStringLiteral(".xml"))) {
+        qWarning("the types could not be gathered (is shared-mime-info installed?)");
+        return QString();
+    }
+    const Run update = run(QStringLiteral("update-mime-database"), {share + "/mime"});
+    if (update.status != 0) {
+        qWarning("%s", qPrintable(update.err));
+        return QString();
+    }
+    return share;
+}
+
 QProcessEnvironment TestInstalledProgram::userEnvironment(const QString& home) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home);
-    for (const char* name :
-         {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS", "QT_QPA_PLATFORM"})
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS",
+                             "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
     return env;
+}
+
+void TestInstalledProgram::startAsOrdinaryUser(QProcess& program, const QStringList& args,
+                                               const QString& home, QProcessEnvironment env)
+{
+    if (::geteuid() != 0) {
+        program.setProcessEnvironment(env);
+        program.start(m_program, args);
+        QVERIFY(program.waitForStarted());
+        return;
+    }
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty(),
+             "setpriv is missing (package util-linux)");
+    // A runtime folder of the user's own, as a desktop session gives one; it also holds the
+    // display's cookie, which xvfb-run keeps where only root reads it.
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_runtime->isValid());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+    const QString cookie = env.value(QStringLiteral("XAUTHORITY"));
+    if (!cookie.isEmpty() && QFile::exists(cookie)) {
+        const QString own = m_runtime->filePath(QStringLiteral("Xauthority"));
+        QVERIFY(QFile::copy(cookie, own));
+        env.insert(QStringLiteral("XAUTHORITY"), own);
+    }
+    QVERIFY(giveToOrdinaryUser(m_runtime->path()));
+    QVERIFY(giveToOrdinaryUser(home));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral("setpriv"),
+                  QStringList{QStringLiteral("--reuid=%1").arg(kOrdinaryUser),
+                              QStringLiteral("--regid=%1").arg(kOrdinaryUser),
+                              QStringLiteral("--clear-groups"), QStringLiteral("--"), m_program} +
+                      args);
+    QVERIFY(program.waitForStarted());
 }
 
 QTEST_GUILESS_MAIN(TestInstalledProgram)

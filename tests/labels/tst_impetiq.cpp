@@ -4,6 +4,7 @@
 #include "labels/addressblock.h"
 #include "labels/labelpreview.h"
 #include "labels/minisheet.h"
+#include "printer/printersurface.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -46,6 +47,8 @@ private slots:
     void closingStoresTheCheckBoxes();
     void everyLineOfTheLabelIsDrawnToScale();
     void warningWhenALineRunsPastTheLabel();
+    void labelsOffTheLandscapePageAreNamed();
+    void printerPaperOtherThanA4IsNamed();
 };
 
 void TestImpEtiq::openingState()
@@ -495,6 +498,74 @@ void TestImpEtiq::warningWhenALineRunsPastTheLabel()
     selectAllAndType(w.geometryBox(GeometryField::Height), QStringLiteral("20"));
     QVERIFY(warning->isVisible());
     QVERIFY(f.verifyDone());
+}
+
+void TestImpEtiq::labelsOffTheLandscapePageAreNamed()
+{
+    Fixture f;
+    f.printer.orientationValue = PrinterSurface::Landscape; // 5 mm margins all round
+    ImpEtiq& w = f.open();
+    QVERIFY(w.fitWarning()->isHidden());
+
+    // The miniature is the landscape sheet as it prints: the fifth row falls off its bottom.
+    QCOMPARE(w.sheet()->paper(), QSizeF(297, 210));
+    for (int n = 1; n <= 10; ++n)
+        QCOMPARE(w.position(n)->offPaper().isEmpty(), n < 9);
+    const QRect sheet =
+        QRectF(w.sheet()->paperCorner(), w.sheet()->paper() * w.sheet()->scale()).toRect();
+    QVERIFY(w.position(8)->geometry().bottom() <= sheet.bottom() + 1);
+    QVERIFY(w.position(10)->geometry().bottom() > sheet.bottom() + 10);
+
+    QTest::mouseClick(w.position(10), Qt::LeftButton);
+    QVERIFY(!w.fitWarning()->isHidden());
+    QCOMPARE(w.fitWarning()->text(),
+             QStringLiteral("Attention : l'étiquette N° 10 ne tient pas sur la page en mode "
+                            "Paysage ; ce qui dépasse n'est pas imprimé."));
+    QTest::mouseClick(w.position(7), Qt::LeftButton);
+    QVERIFY(w.fitWarning()->isHidden());
+
+    // Identical labels: the count decides which are named.
+    f.child<QRadioButton>("Option1")->click();
+    QVERIFY(w.fitWarning()->isHidden()); // 8 labels
+    selectAllAndType(w.countBox(), QStringLiteral("10"));
+    QCOMPARE(w.fitWarning()->text(),
+             QStringLiteral("Attention : les étiquettes N° 9 et 10 ne tiennent pas sur la page "
+                            "en mode Paysage ; ce qui dépasse n'est pas imprimé."));
+
+    // Smaller labels fit; back in portrait the whole sheet fits again.
+    selectAllAndType(w.geometryBox(GeometryField::Height), QStringLiteral("40"));
+    QVERIFY(w.fitWarning()->isHidden());
+    selectAllAndType(w.geometryBox(GeometryField::Height), QStringLiteral("45"));
+    QVERIFY(!w.fitWarning()->isHidden());
+    QTest::mouseClick(w.portraitButton(), Qt::LeftButton);
+    QCOMPARE(f.printer.orientationValue, int(PrinterSurface::Portrait));
+    QVERIFY(w.fitWarning()->isHidden());
+    QCOMPARE(w.sheet()->paper(), QSizeF(210, 297));
+    QVERIFY(w.position(10)->offPaper().isEmpty());
+    QVERIFY(f.verifyDone());
+}
+
+void TestImpEtiq::printerPaperOtherThanA4IsNamed()
+{
+    Fixture f;
+    f.printer.ownPaper = QPageSize(QPageSize::Letter);
+    ImpEtiq& w = f.open();
+    QVERIFY(!w.paperNotice()->isHidden());
+    QCOMPARE(w.paperNotice()->text(),
+             QStringLiteral("Les étiquettes s'impriment sur une feuille A4 ; le papier de "
+                            "l'imprimante est Letter / ANSI A."));
+    // The sheet stays A4, and so does the job.
+    QCOMPARE(w.sheet()->paper(), QSizeF(210, 297));
+    QTest::mouseClick(w.position(1), Qt::LeftButton);
+    f.dialogs.expectMessage(QStringLiteral("Confirmer l'impression de la l'étiquette N°  1"), 36,
+                            QStringLiteral("Impression de l'étiquette N°  1"), vbYes);
+    QTest::mouseClick(w.printButton(), Qt::LeftButton);
+    QVERIFY(f.verifyDone());
+    QCOMPARE(f.printer.papers, QStringList{QStringLiteral("A4")});
+
+    Fixture g;
+    ImpEtiq& a4 = g.open();
+    QVERIFY(a4.paperNotice()->isHidden());
 }
 
 QTEST_MAIN(TestImpEtiq)

@@ -274,7 +274,9 @@ void TestLabelSheet::printerFailureDropsTheDocument()
     f.state.label.NumEtiquette = 2;
     f.printer.failAt = failAt;
     f.expectConfirmation();
-    f.dialogs.expectMessage(QStringLiteral("Erreur d'impression !"), 16, QStringLiteral("Erreur"));
+    f.dialogs.expectMessage(
+        QStringLiteral("Erreur d'impression !\rL'imprimante a refusé le document."), 16,
+        QStringLiteral("Erreur"));
     QVERIFY(!printLabelCommand(f.state, f.services));
     QCOMPARE(f.printer.calls.last(), QStringLiteral("KillDoc"));
     QCOMPARE(f.printer.documents, 0);

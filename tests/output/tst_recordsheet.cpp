@@ -18,7 +18,9 @@ const QString kAskAll = QStringLiteral("Impression de toutes les fiches");
 const QString kNextText =
     QStringLiteral("Imprimer une autre fiche à la suite ?\r         Confirmez");
 const QString kAllText = QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez");
-const QString kError = QStringLiteral("Erreur sur l'imprimante !");
+// The message of a failure, with the recording printer's reason on its second line.
+const QString kError =
+    QStringLiteral("Erreur sur l'imprimante !\rL'imprimante a refusé le document.");
 constexpr int kQuestion = 292; // Yes/No, question icon, No as default
 constexpr int kCritical = 16;
 

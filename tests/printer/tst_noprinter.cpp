@@ -63,7 +63,7 @@ void TestNoPrinter::surfaceReportsNoPrinterQuickly()
     f.surface.endDoc();
     f.surface.killDoc();
     QVERIFY(!f.settings.orientation(QStringLiteral("Absente")).has_value());
-    QVERIFY(!f.settings.store(QStringLiteral("Absente"), 2, 1));
+    QVERIFY(!f.settings.store(QStringLiteral("Absente"), 2));
     QVERIFY2(timer.elapsed() < 5000, "asking for printers must not hang");
 }
 
@@ -74,7 +74,9 @@ void TestNoPrinter::recordSheetShowsThePrinterError()
     f.dialogs
         .expectMessage(QStringLiteral("Imprimer la fiche Moreau Zoé ?\r           Confirmez"), 292,
                        QStringLiteral("Impression de la fiche en cours"), vbYes)
-        .expectMessage(QStringLiteral("Erreur sur l'imprimante !"), 16, QStringLiteral("Erreur"));
+        .expectMessage(
+            QStringLiteral("Erreur sur l'imprimante !\rAucune imprimante n'est disponible."), 16,
+            QStringLiteral("Erreur"));
     printCurrentRecordSheet(f.services, form);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QVERIFY(!f.surface.documentOpen());
@@ -83,7 +85,9 @@ void TestNoPrinter::recordSheetShowsThePrinterError()
     f.dialogs
         .expectMessage(QStringLiteral("Imprimer l'état du fichier ?\r          Confirmez"), 292,
                        QStringLiteral("Impression de toutes les fiches"), vbYes)
-        .expectMessage(QStringLiteral("Erreur sur l'imprimante !"), 16, QStringLiteral("Erreur"));
+        .expectMessage(
+            QStringLiteral("Erreur sur l'imprimante !\rAucune imprimante n'est disponible."), 16,
+            QStringLiteral("Erreur"));
     QVERIFY(!printAllRecordSheets(f.services, form, [&] { ++refreshed; }));
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(refreshed, 0);

@@ -14,8 +14,7 @@
 namespace
 {
 
-// Stored printer settings kept in memory; every store is logged as "store PRINTER O D" (O is
-// "-" when the orientation is left alone).
+// Stored printer settings kept in memory; every store is logged as "store PRINTER O".
 class MemorySettings : public PrinterSettingsStore
 {
 public:
@@ -24,15 +23,12 @@ public:
         const auto it = stored.find(printer);
         return it == stored.end() ? std::nullopt : std::optional<int>(it->second);
     }
-    bool store(const QString& printer, std::optional<int> orientation, int duplex) override
+    bool store(const QString& printer, int orientation) override
     {
         if (onStore)
             onStore();
-        log << QStringLiteral("store %1 %2 %3")
-                   .arg(printer, orientation ? QString::number(*orientation) : QStringLiteral("-"))
-                   .arg(duplex);
-        if (orientation)
-            stored[printer] = *orientation;
+        log << QStringLiteral("store %1 %2").arg(printer).arg(orientation);
+        stored[printer] = orientation;
         return true;
     }
     std::map<QString, int> stored;
@@ -49,7 +45,7 @@ public:
     int orientation() override
     {
         if (failOrientation)
-            throw PrinterError("driver error");
+            throw PrinterError(QStringLiteral("Erreur du pilote."));
         if (ignoresChanges)
             return orientationValue;
         return m_settings.orientation(device).value_or(orientationValue);
@@ -121,10 +117,9 @@ void TestOrientation::commandStoresThenReadsBack()
     const std::optional<int> read = changeOrientation(f.services, wanted);
     QVERIFY2(f.dialogs.done(), qPrintable(f.dialogs.pending()));
     QCOMPARE(read, std::optional<int>(shown));
-    // The orientation first, then the default paper: both single-sided, each followed by the
-    // printer chosen again by its name.
-    QCOMPARE(f.settings.log, (QStringList{QStringLiteral("store Fake %1 1").arg(wanted),
-                                          QStringLiteral("store Fake - 1")}));
+    // Only the orientation is stored; the default paper leaves the printer's settings alone. Each
+    // step chooses the printer again by its name, single-sided.
+    QCOMPARE(f.settings.log, (QStringList{QStringLiteral("store Fake %1").arg(wanted)}));
     QCOMPARE(f.printer.calls, (QStringList{"Select Fake", "Duplex 1", "Select Fake", "Duplex 1"}));
 
     showOrientation(read, &f.port, &f.pays, &f.status);
@@ -185,7 +180,7 @@ void TestOrientation::hourglassDuringTheCommandOnly()
         waiting << (c && c->shape() == Qt::WaitCursor);
     };
     changeOrientation(f.services, 2);
-    QCOMPARE(waiting, (QList<bool>{true, true}));
+    QCOMPARE(waiting, (QList<bool>{true}));
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 
     // The pointer is back to normal before the no-printer message shows.

@@ -20,10 +20,9 @@ class RecordingPrinterSettings : public PrinterSettingsStore
 public:
     explicit RecordingPrinterSettings(RecordingPrinter& printer) : m_printer(printer) {}
     std::optional<int> orientation(const QString&) override { return m_printer.orientationValue; }
-    bool store(const QString&, std::optional<int> orientation, int) override
+    bool store(const QString&, int orientation) override
     {
-        if (orientation)
-            m_printer.orientationValue = *orientation;
+        m_printer.orientationValue = orientation;
         return true;
     }
 

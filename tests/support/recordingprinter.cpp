@@ -1,5 +1,9 @@
 #include "recordingprinter.h"
 
+#include <QRectF>
+#include <QSizeF>
+#include <utility>
+
 namespace
 {
 QString n(double v)
@@ -11,10 +15,11 @@ QString n(double v)
 void RecordingPrinter::step()
 {
     if (failAt > 0 && --failAt == 0)
-        throw PrinterError("recording printer told to fail");
+        throw PrinterError(failure);
     if (!docOpen) {
         docOpen = true;
         pages = 1;
+        m_docHeight = pageLayoutFor(m_paper).paintRect(QPageLayout::Millimeter).height();
     }
 }
 
@@ -27,11 +32,13 @@ void RecordingPrinter::setScaleMode(int mode)
 void RecordingPrinter::setCurrentX(double x)
 {
     m_x = toMm(x);
+    m_placed = true;
 }
 
 void RecordingPrinter::setCurrentY(double y)
 {
     m_y = toMm(y);
+    m_placed = true;
 }
 
 double RecordingPrinter::currentX() const
@@ -83,7 +90,8 @@ void RecordingPrinter::setDrawStyle(int style)
 void RecordingPrinter::print(const QString& text)
 {
     step();
-    if (m_y + lineHeight() > pageHeight + 1e-9) {
+    // Only text following on from the previous line moves to a new page.
+    if (!std::exchange(m_placed, false) && m_y + lineHeight() > m_docHeight + 1e-9) {
         calls << QStringLiteral("NewPage");
         ++pages;
         m_y = 0;
@@ -92,6 +100,17 @@ void RecordingPrinter::print(const QString& text)
     printed << text;
     m_x = 0;
     m_y += lineHeight();
+}
+
+void RecordingPrinter::newPage()
+{
+    const bool open = docOpen;
+    step();
+    if (open) {
+        calls << QStringLiteral("NewPage");
+        ++pages;
+    }
+    m_x = m_y = 0;
 }
 
 void RecordingPrinter::line(double x1, double y1, double x2, double y2, quint32 colorRef)
@@ -115,12 +134,21 @@ double RecordingPrinter::textHeight(const QString& text)
 void RecordingPrinter::endDoc()
 {
     if (failAt > 0 && --failAt == 0)
-        throw PrinterError("recording printer told to fail");
+        throw PrinterError(failure);
     calls << QStringLiteral("EndDoc");
-    if (docOpen)
+    if (docOpen) {
         ++documents;
-    docOpen = false;
-    m_x = m_y = 0;
+        if (!m_paper)
+            papers << QStringLiteral("-");
+        else if (m_paper->size.isEquivalentTo(QPageSize(QPageSize::A4)) && !m_paper->orientation)
+            papers << QStringLiteral("A4");
+        else
+            papers << QStringLiteral("%1x%2 mm %3")
+                          .arg(n(m_paper->size.size(QPageSize::Millimeter).width()),
+                               n(m_paper->size.size(QPageSize::Millimeter).height()))
+                          .arg(m_paper->orientation.value_or(0));
+    }
+    closed();
 }
 
 void RecordingPrinter::killDoc()
@@ -128,8 +156,21 @@ void RecordingPrinter::killDoc()
     calls << QStringLiteral("KillDoc");
     if (docOpen)
         ++killed;
+    closed();
+}
+
+void RecordingPrinter::closed()
+{
     docOpen = false;
     m_x = m_y = 0;
+    m_placed = false;
+    m_scale = Twips;
+    m_fontName = QStringLiteral("Arial");
+    m_fontSize = 10;
+    m_bold = m_italic = false;
+    m_color = 0;
+    m_drawStyle = Solid;
+    m_paper.reset();
 }
 
 bool RecordingPrinter::selectPrinter(const QString& name)
@@ -141,14 +182,19 @@ bool RecordingPrinter::selectPrinter(const QString& name)
     return true;
 }
 
-QPageLayout RecordingPrinter::pageLayout()
+QPageLayout RecordingPrinter::pageLayoutFor(const std::optional<PaperRequest>& paper)
 {
-    const bool landscape = orientationValue == Landscape;
+    const int orientation = paper && paper->orientation ? *paper->orientation : orientationValue;
+    const QPageSize size = paper && paper->size.isValid() ? paper->size : ownPaper;
+    const QPageLayout::Orientation o =
+        orientation == Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    if (!size.isEquivalentTo(QPageSize(QPageSize::A4)))
+        return QPageLayout(size, o, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    // pageWidth x pageHeight is the printable area of the sheet upright; turned for landscape.
+    const bool landscape = o == QPageLayout::Landscape;
     const double paperWidth = landscape ? 297 : 210;
     const double paperHeight = landscape ? 210 : 297;
-    const double x = (paperWidth - pageWidth) / 2;
-    const double y = (paperHeight - pageHeight) / 2;
-    return QPageLayout(QPageSize(QPageSize::A4),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(x, y, x, y), QPageLayout::Millimeter);
+    const double x = (paperWidth - (landscape ? pageHeight : pageWidth)) / 2;
+    const double y = (paperHeight - (landscape ? pageWidth : pageHeight)) / 2;
+    return QPageLayout(size, o, QMarginsF(x, y, x, y), QPageLayout::Millimeter);
 }

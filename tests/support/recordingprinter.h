@@ -5,8 +5,9 @@
 #include <QStringList>
 
 // A printer surface that draws nothing and lists every call, coordinates in millimetres.
-// Text lines are one font height high (points converted to millimetres); a page holds
-// `pageHeight` millimetres of printable area.
+// Text lines are one font height high (points converted to millimetres); an upright A4 page
+// holds `pageWidth` x `pageHeight` millimetres of printable area (turned in landscape). As the real
+// surface, each document starts from the first state (scale, font, colour, line style, paper).
 class RecordingPrinter : public PrinterSurface
 {
 public:
@@ -17,6 +18,9 @@ public:
     QStringList calls;
     // Only the printed texts, in order (empty lines included).
     QStringList printed;
+    // The paper each ended document asked for: "A4", "115x160 mm 2" (size, orientation asked
+    // for) or "-" (the printer's own).
+    QStringList papers;
     int pages = 0;     // pages of the current document
     int documents = 0; // documents ended
     int killed = 0;    // documents abandoned
@@ -27,8 +31,11 @@ public:
     int orientationValue = Portrait;
     QString device = QStringLiteral("Fake");
     QStringList names{QStringLiteral("Fake")};
-    // When > 0, the n-th drawing call from now throws PrinterError.
+    // When > 0, the n-th drawing call from now throws PrinterError with `failure`.
     int failAt = 0;
+    QString failure = QStringLiteral("L'imprimante a refusé le document.");
+    // The printer's own paper.
+    QPageSize ownPaper{QPageSize::A4};
 
     void setScaleMode(int mode) override;
     int scaleMode() const override { return m_scale; }
@@ -44,6 +51,7 @@ public:
     void setDrawStyle(int style) override;
     void print(const QString& text) override;
     void line(double x1, double y1, double x2, double y2, quint32 colorRef) override;
+    void newPage() override;
     double textHeight(const QString& text) override;
     void endDoc() override;
     void killDoc() override;
@@ -58,8 +66,12 @@ public:
         return printSetupAnswer;
     }
     bool printSetupAnswer = true;
-    // A4 in the orientation reported, its printable area pageWidth x pageHeight in the middle.
-    QPageLayout pageLayout() override;
+    void setPaper(const std::optional<PaperRequest>& paper) override { m_paper = paper; }
+    std::optional<PaperRequest> paper() const override { return m_paper; }
+    // The paper asked for (else ownPaper) in the orientation asked for (else the one reported);
+    // on A4, the printable area pageWidth x pageHeight in the middle; on another paper, margins
+    // of 5 mm.
+    QPageLayout pageLayoutFor(const std::optional<PaperRequest>& paper) override;
 
     // Height of one line in the current font, mm.
     double lineHeight() const { return m_fontSize * 25.4 / 72.0; }
@@ -67,16 +79,20 @@ public:
     double fontSize() const { return m_fontSize; }
 
 private:
-    void step(); // counts a call, opens the document, fails when asked
+    void step();   // counts a call, opens the document, fails when asked
+    void closed(); // the document ended: the first state again
     double toMm(double v) const { return m_scale == Millimetres ? v : v * 25.4 / 1440.0; }
     double fromMm(double v) const { return m_scale == Millimetres ? v : v * 1440.0 / 25.4; }
     int m_scale = Twips;
-    double m_x = 0; // mm
-    double m_y = 0; // mm
+    double m_x = 0;         // mm
+    double m_y = 0;         // mm
+    bool m_placed = false;  // the position was set since the last Print
+    double m_docHeight = 0; // printable height of the open document, mm
     QString m_fontName = QStringLiteral("Arial");
     double m_fontSize = 10;
     bool m_bold = false;
     bool m_italic = false;
     quint32 m_color = 0;
     int m_drawStyle = Solid;
+    std::optional<PaperRequest> m_paper;
 };

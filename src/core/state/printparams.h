@@ -31,3 +31,12 @@ struct LabelPrintState {
     int ModeImpression = 0; // 1 identical labels, 0 selected label
     int NbEtiquettes = 8;   // identical labels per page, 1..10
 };
+
+// The paper of the envelope jobs: an A4 sheet (the default), or the envelope itself, its own
+// size sent with the job for a printer that feeds envelopes. The choice lasts for the run; the
+// size is the envelope chosen last in the envelope window.
+struct EnvelopePaper {
+    bool OwnSize = false;
+    double Width = 160;  // the envelope as its address reads, mm: across
+    double Height = 115; // and down
+};

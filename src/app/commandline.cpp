@@ -1,0 +1,505 @@
+#include "app/commandline.h"
+
+#include "contacts/commandline.h"
+#include "platform/programfolder.h"
+#include "sync/synccommandline.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QUrl>
+#include <cstdio>
+
+namespace
+{
+
+// ------------------------------------------------------------------------------ commands
+
+bool readFormat(const CommandLine& line, QTextStream& err, std::optional<ContactFormat>* format)
+{
+    if (!line.settings.contains(QStringLiteral("--format")))
+        return true;
+    const QString v = line.settings.value(QStringLiteral("--format")).toLower();
+    if (v == QLatin1String("vcard") || v == QLatin1String("vcf")) {
+        *format = ContactFormat::VCard;
+    } else if (v == QLatin1String("csv")) {
+        *format = ContactFormat::Csv;
+    } else {
+        err << QStringLiteral("Format « %1 » inconnu : vcard ou csv.\n").arg(v)
+            << QStringLiteral("Elvarine --help décrit les commandes.\n");
+        return false;
+    }
+    return true;
+}
+
+int exportCommand(const CommandLine& line, CommandContext& c)
+{
+    std::optional<ContactFormat> format;
+    if (!readFormat(line, c.err, &format))
+        return kCommandUsage;
+    return runExportCommand(line.values.at(0), line.addressFileOr(c.folder), format, c.out, c.err);
+}
+
+int importCommand(const CommandLine& line, CommandContext& c)
+{
+    std::optional<ContactFormat> format;
+    if (!readFormat(line, c.err, &format))
+        return kCommandUsage;
+    return runImportCommand(line.values.at(0), line.addressFileOr(c.folder), format, c.out, c.err);
+}
+
+int syncCommand(const CommandLine& line, CommandContext& c)
+{
+    return runSyncCommand(line.addressFileOr(c.folder), c.out, c.err);
+}
+
+int syncSetupCommand(const CommandLine& line, CommandContext& c)
+{
+    return runSyncSetupCommand(line.values.at(0), line.values.at(1),
+                               line.settings.value(QStringLiteral("--book")),
+                               line.addressFileOr(c.folder), c.out, c.err);
+}
+
+// ------------------------------------------------------------------------------ the table
+
+constexpr CommandLineOption command(const char* name, int values, const char* synopsis,
+                                    const char* help, CommandRun run)
+{
+    return {name, nullptr, OptionKind::Command, values, synopsis, help, run, nullptr};
+}
+
+// A setting with a value when `synopsis` names it, a switch otherwise.
+constexpr CommandLineOption setting(const char* name, const char* synopsis, const char* help,
+                                    const char* with)
+{
+    return {name, nullptr, OptionKind::Setting, synopsis ? 1 : 0, synopsis, help, nullptr, with};
+}
+
+constexpr CommandLineOption information(const char* name, const char* alias, const char* help)
+{
+    return {name, alias, OptionKind::Information, 0, nullptr, help, nullptr, nullptr};
+}
+
+constexpr CommandLineOption toolkit(const char* name, int values)
+{
+    return {name, nullptr, OptionKind::Toolkit, values, nullptr, nullptr, nullptr, nullptr};
+}
+
+const CommandLineOption kCommandLineOptions[] = {
+    command("--export", 1, "FICHIER.vcf|FICHIER.csv [FICHIER_ADRESSES]",
+            "exporte toutes les fiches, dans l'ordre de la liste des noms, en cartes de visite "
+            "vCard 3.0 ou en CSV (UTF-8, séparateur point-virgule).",
+            exportCommand),
+    command("--import", 1, "FICHIER [FICHIER_ADRESSES]",
+            "ajoute les contacts d'un fichier vCard (2.1, 3.0, 4.0) ou CSV (Elvarine, Google "
+            "Contacts, Outlook, Thunderbird) après les fiches du fichier d'adresses ; les fiches "
+            "identiques à une fiche du fichier sont ignorées.",
+            importCommand),
+    command("--sync", 0, "[FICHIER_ADRESSES]",
+            "synchronise le fichier d'adresses avec le carnet CardDAV choisi dans "
+            "« Synchronisation... » ; le mot de passe vient du trousseau du bureau ou de la "
+            "variable d'environnement ELVARINE_PASSWORD.",
+            syncCommand),
+    command("--sync-setup", 2, "SERVEUR UTILISATEUR [--book NOM] [FICHIER_ADRESSES]",
+            "relie le fichier d'adresses à un carnet CardDAV du SERVEUR, trouvé comme par "
+            "« Chercher les carnets » (le mot de passe comme pour --sync) ; s'il y a plusieurs "
+            "carnets, --book NOM choisit le sien, sinon ils sont listés (code de sortie 2).",
+            syncSetupCommand),
+    setting("--format", "vcard|csv", "format du FICHIER (sinon d'après son extension .vcf ou .csv)",
+            "--export --import"),
+    setting("--book", "NOM",
+            "le carnet d'adresses choisi par --sync-setup (son nom ou son adresse)",
+            "--sync-setup"),
+    information("--help", "-h", "affiche cette aide"),
+    information("--version", nullptr, "affiche la version du programme"),
+    // Qt's own: the window system (X11 or Wayland), the style, the session manager's restart.
+    toolkit("-platform", 1),
+    toolkit("-platformpluginpath", 1),
+    toolkit("-platformtheme", 1),
+    toolkit("-plugin", 1),
+    toolkit("-display", 1),
+    toolkit("-geometry", 1),
+    toolkit("-qwindowgeometry", 1),
+    toolkit("-qwindowicon", 1),
+    toolkit("-qwindowtitle", 1),
+    toolkit("-name", 1),
+    toolkit("-style", 1),
+    toolkit("-stylesheet", 1),
+    toolkit("-session", 1),
+    toolkit("-reverse", 0),
+    toolkit("-widgetcount", 0),
+    toolkit("-nograb", 0),
+    toolkit("-dograb", 0),
+};
+
+// ------------------------------------------------------------------------------ the texts
+
+const char kWindowSynopsis[] = "[FICHIER_ADRESSES]";
+const char kWindowHelp[] =
+    "ouvre la fenêtre du carnet d'adresses avec FICHIER_ADRESSES, ou sans lui avec le fichier "
+    "d'adresses par défaut s'il existe. Sans l'un ni l'autre (au premier démarrage), la fenêtre "
+    "s'ouvre vide : Fichier › Nouveau crée un fichier d'adresses, Fichier › Ouvrir en ouvre un.";
+const char kToolkitHelp[] = "Les options de Qt pour la fenêtre sont acceptées :";
+const char kDefaultFileHelp[] = "FICHIER_ADRESSES est par défaut %1.";
+const char kDefaultFileEverywhere[] =
+    "Elvarine.adb dans le dossier du programme pour une copie portable (un dossier qui "
+    "contient Elvarine.mdb et où l'on peut écrire), et $XDG_DATA_HOME/Elvarine/Elvarine.adb "
+    "(~/.local/share/Elvarine/Elvarine.adb quand XDG_DATA_HOME n'est pas définie) pour un "
+    "programme installé";
+const char kStatusHelp[] = "Le bilan s'affiche sur la sortie standard, les messages d'erreur sur "
+                           "la sortie d'erreur. Code de sortie : 0 en cas de réussite, 1 en cas "
+                           "d'échec, 2 si la commande est mal formée.";
+
+constexpr int kHelpWidth = 79;
+
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString optionTitle(const CommandLineOption& o)
+{
+    QString title = text(o.name);
+    if (o.alias)
+        title += QLatin1String(", ") + text(o.alias);
+    if (o.synopsis && o.kind != OptionKind::Command)
+        title += QLatin1Char(' ') + text(o.synopsis);
+    return title;
+}
+
+// The spaces around French punctuation (" :", " ;", "« ", " »") never break a line.
+QString frenchSpacing(QString s)
+{
+    const QChar nbsp(0x00a0);
+    for (const char* mark : {":", ";", "»", "?", "!"})
+        s.replace(QLatin1Char(' ') + QString::fromUtf8(mark), nbsp + QString::fromUtf8(mark));
+    s.replace(QString::fromUtf8("« "), QString::fromUtf8("«") + nbsp);
+    return s;
+}
+
+// `words` appended to `out`, whose last line is already `column` characters long, in lines of
+// at most kHelpWidth characters; the lines after the first start with `indent` spaces.
+void appendWrapped(QString& out, const QString& words, int column, int indent)
+{
+    bool first = true;
+    for (const QString& word : frenchSpacing(words).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!first && column + 1 + word.size() > kHelpWidth) {
+            out += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            column = indent;
+        } else if (!first) {
+            out += QLatin1Char(' ');
+            ++column;
+        }
+        out += word;
+        column += int(word.size());
+        first = false;
+    }
+    out += QLatin1Char('\n');
+}
+
+QString toolkitNames()
+{
+    QStringList names;
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (o.kind == OptionKind::Toolkit)
+            names << text(o.name);
+    }
+    return names.join(QLatin1String(", ")) + QLatin1Char('.');
+}
+
+// Text for roff: its backslashes and hyphens escaped, never a control line.
+QString roff(const QString& s)
+{
+    QString r = frenchSpacing(s);
+    r.replace(QLatin1Char('\\'), QLatin1String("\\e"));
+    r.replace(QLatin1Char('-'), QLatin1String("\\-"));
+    r.replace(QChar(0x00a0), QLatin1String("\\~"));
+    if (r.startsWith(QLatin1Char('.')) || r.startsWith(QLatin1Char('\'')))
+        r.prepend(QLatin1String("\\&"));
+    return r;
+}
+
+QString bold(const QString& s)
+{
+    return QLatin1String("\\fB") + roff(s) + QLatin1String("\\fR");
+}
+
+QString italic(const QString& s)
+{
+    return QLatin1String("\\fI") + roff(s) + QLatin1String("\\fR");
+}
+
+const CommandLineOption* findOption(const QString& name)
+{
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (name == QLatin1String(o.name) || (o.alias && name == QLatin1String(o.alias)))
+            return &o;
+    }
+    // Qt takes its options with one dash or two (--platform).
+    if (name.startsWith(QLatin1String("--"))) {
+        const CommandLineOption* o = findOption(name.mid(1));
+        if (o && o->kind == OptionKind::Toolkit)
+            return o;
+    }
+    return nullptr;
+}
+
+// "--export ou --import", from a setting's list of commands.
+QString commandList(const char* with)
+{
+    QStringList names = text(with).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last : names.join(QLatin1String(", ")) + QLatin1String(" ou ") + last;
+}
+
+} // namespace
+
+const CommandLineOption* commandLineOptions(int* count)
+{
+    *count = int(std::size(kCommandLineOptions));
+    return kCommandLineOptions;
+}
+
+QString CommandLine::addressFileOr(const ProgramFolder& folder) const
+{
+    return addressFile.isEmpty() ? folder.filePath(ProgramFile::AddressFile) : addressFile;
+}
+
+QString CommandLine::windowFile() const
+{
+    return addressFile.isEmpty() ? QString() : QFileInfo(addressFile).absoluteFilePath();
+}
+
+CommandLine parseCommandLine(const QStringList& args)
+{
+    CommandLine line;
+    bool options = true;
+    for (qsizetype i = 0; i < args.size() && line.error.isEmpty(); ++i) {
+        const QString& arg = args[i];
+        if (arg.isEmpty())
+            continue;
+        if (options && arg == QLatin1String("--")) {
+            options = false;
+            continue;
+        }
+        if (!options || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            // The file, named or as a URL from a file manager.
+            const QString path =
+                arg.startsWith(QLatin1String("file:")) ? QUrl(arg).toLocalFile() : arg;
+            if (path.isEmpty())
+                line.error = QStringLiteral("« %1 » n'est pas le nom d'un fichier.").arg(arg);
+            else if (!line.addressFile.isEmpty())
+                line.error = QStringLiteral("Un seul fichier d'adresses peut être nommé (« %1 » "
+                                            "est de trop).")
+                                 .arg(arg);
+            else
+                line.addressFile = path;
+            continue;
+        }
+        QString name = arg;
+        QStringList values;
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        if (eq > 0) {
+            name = arg.left(eq);
+            values << arg.mid(eq + 1);
+        }
+        const CommandLineOption* o = findOption(name);
+        if (!o) {
+            line.error = QStringLiteral("Option « %1 » inconnue.").arg(name);
+            break;
+        }
+        if (values.size() > o->values) {
+            line.error = QStringLiteral("L'option %1 ne prend pas de valeur.").arg(name);
+            break;
+        }
+        while (values.size() < o->values && i + 1 < args.size())
+            values << args[++i];
+        if (values.size() < o->values || values.contains(QString())) {
+            line.error = QStringLiteral("L'option %1 attend une valeur.").arg(name);
+            break;
+        }
+        switch (o->kind) {
+        case OptionKind::Command:
+            if (line.command)
+                line.error = QStringLiteral("Une seule commande à la fois (%1 et %2).")
+                                 .arg(text(line.command->name), text(o->name));
+            line.command = o;
+            line.values = values;
+            break;
+        case OptionKind::Setting:
+            if (line.settings.contains(text(o->name)))
+                line.error = QStringLiteral("L'option %1 est donnée deux fois.").arg(name);
+            line.settings.insert(text(o->name), values.value(0));
+            break;
+        case OptionKind::Information:
+            (o->name == QLatin1String("--help") ? line.help : line.version) = true;
+            break;
+        case OptionKind::Toolkit:
+            line.platformGiven = line.platformGiven || o->name == QLatin1String("-platform");
+            break;
+        }
+    }
+    // A setting is read only by the commands it goes with.
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (!line.error.isEmpty() || line.help || line.version)
+            break;
+        const QStringList with = text(o.with).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (o.kind == OptionKind::Setting && line.settings.contains(text(o.name)) &&
+            (!line.command || !with.contains(text(line.command->name))))
+            line.error = QStringLiteral("L'option %1 s'emploie avec %2.")
+                             .arg(text(o.name), commandList(o.with));
+    }
+    return line;
+}
+
+QString versionText()
+{
+    return QStringLiteral("Elvarine " ELVARINE_VERSION);
+}
+
+QString commandLineHelp(const QString& defaultFile)
+{
+    QString out = QStringLiteral("Utilisation :\n");
+    const auto usage = [&out](const QString& synopsis, const char* help) {
+        out += QLatin1String("  Elvarine ") + synopsis + QLatin1String("\n      ");
+        appendWrapped(out, text(help), 6, 6);
+    };
+    usage(text(kWindowSynopsis), kWindowHelp);
+    int column = 0;
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (o.kind == OptionKind::Command)
+            usage(text(o.name) + QLatin1Char(' ') + text(o.synopsis), o.help);
+        else if (o.kind != OptionKind::Toolkit)
+            column = std::max(column, int(optionTitle(o).size()) + 4);
+    }
+    out += QLatin1String("\nOptions :\n");
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (o.kind != OptionKind::Setting && o.kind != OptionKind::Information)
+            continue;
+        const QString title = QLatin1String("  ") + optionTitle(o);
+        out += title + QString(column - title.size(), QLatin1Char(' '));
+        appendWrapped(out, text(o.help), column, column);
+    }
+    out += QLatin1Char('\n');
+    appendWrapped(out, text(kToolkitHelp) + QLatin1Char(' ') + toolkitNames(), 0, 0);
+    out += QLatin1Char('\n');
+    // On a line of its own, whatever its length: the file's name is copied from there.
+    out += text(kDefaultFileHelp).arg(defaultFile) + QLatin1Char('\n');
+    appendWrapped(out, text(kStatusHelp), 0, 0);
+    return out;
+}
+
+QString commandLineManPage()
+{
+    QStringList m;
+    m << QStringLiteral("'\\\" -*- coding: UTF-8 -*-")
+      << QStringLiteral(".TH ELVARINE 1 \"%1\" \"Elvarine %2\" \"Commandes de l'utilisateur\"")
+             .arg(QStringLiteral(ELVARINE_RELEASE_DATE), QStringLiteral(ELVARINE_VERSION))
+      << QStringLiteral(".nh") // file names are not hyphenated
+      << QStringLiteral(".SH NOM")
+      << QStringLiteral("Elvarine \\- carnet d'adresses personnel, avec étiquettes et "
+                        "enveloppes")
+      << QStringLiteral(".SH SYNOPSIS")
+      << bold(QStringLiteral("Elvarine")) + QLatin1Char(' ') + italic(text(kWindowSynopsis));
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (o.kind == OptionKind::Command)
+            m << QStringLiteral(".br")
+              << bold(QStringLiteral("Elvarine ") + text(o.name)) + QLatin1Char(' ') +
+                     italic(text(o.synopsis));
+    }
+    m << QStringLiteral(".SH DESCRIPTION")
+      << roff(QStringLiteral(
+             "Elvarine garde les adresses d'une personne dans un fichier d'adresses (une base "
+             "SQLite, extension .adb) : une liste des noms et la fiche de chacun, la recherche, "
+             "les copies dans le presse-papiers, l'impression des fiches, des étiquettes "
+             "d'adresse et des enveloppes avec leur aperçu, la composition des numéros, "
+             "l'échange de contacts en vCard et CSV et la synchronisation avec un carnet "
+             "CardDAV. Le menu « ? › Aide » de la fenêtre décrit chaque fenêtre et chaque "
+             "commande. Les commandes ci-dessous, sauf la première, travaillent sans fenêtre "
+             "ni affichage."))
+      << QStringLiteral(".SH COMMANDES") << QStringLiteral(".TP")
+      << bold(QStringLiteral("Elvarine")) + QLatin1Char(' ') + italic(text(kWindowSynopsis))
+      << roff(text(kWindowHelp));
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (o.kind == OptionKind::Command)
+            m << QStringLiteral(".TP")
+              << bold(QStringLiteral("Elvarine ") + text(o.name)) + QLatin1Char(' ') +
+                     italic(text(o.synopsis))
+              << roff(text(o.help));
+    }
+    m << QStringLiteral(".SH OPTIONS");
+    for (const CommandLineOption& o : kCommandLineOptions) {
+        if (o.kind != OptionKind::Setting && o.kind != OptionKind::Information)
+            continue;
+        QString title = bold(text(o.name));
+        if (o.alias)
+            title += QLatin1String(", ") + bold(text(o.alias));
+        if (o.synopsis)
+            title += QLatin1Char(' ') + italic(text(o.synopsis));
+        m << QStringLiteral(".TP") << title << roff(text(o.help));
+    }
+    m << QStringLiteral(".PP") << roff(text(kToolkitHelp) + QLatin1Char(' ') + toolkitNames())
+      << QStringLiteral(".SH FICHIERS")
+      << roff(text(kDefaultFileHelp).arg(text(kDefaultFileEverywhere))) << QStringLiteral(".PP")
+      << roff(QStringLiteral(
+             "Un programme installé lit Elvarine.mdb et Elvarine.HLP dans share/elvarine de son "
+             "installation et garde les fichiers de l'utilisateur (DEFAUT.PAR, DEFAUT.UTI, "
+             "Telephon.cfg) dans $XDG_DATA_HOME/Elvarine ; une copie portable garde tout à côté "
+             "du programme."))
+      << QStringLiteral(".SH \"CODE DE RETOUR\"") << roff(text(kStatusHelp));
+    return m.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString missingDisplayReason(const CommandLine& line, QString (*environment)(const char*))
+{
+    if (line.platformGiven)
+        return QString();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (!environment(name).isEmpty())
+            return QString();
+    }
+    return QStringLiteral("Elvarine ne peut pas ouvrir sa fenêtre : aucun affichage n'est "
+                          "disponible (ni DISPLAY ni WAYLAND_DISPLAY n'est définie).\nLes "
+                          "commandes sans fenêtre, décrites par Elvarine --help, fonctionnent "
+                          "sans affichage.\n");
+}
+
+std::optional<int> runCommandLine(int argc, char** argv, QString* startupFile)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(args);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!line.error.isEmpty()) {
+        err << line.error << '\n' << QStringLiteral("Elvarine --help décrit les commandes.\n");
+        return kCommandUsage;
+    }
+    if (line.help || line.version || line.command) {
+        int count = argc;
+        QCoreApplication app(count, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Elvarine"));
+        ExecutableFolder folder;
+        int status = kCommandDone;
+        if (line.help) {
+            out << commandLineHelp(folder.filePath(ProgramFile::AddressFile));
+        } else if (line.version) {
+            out << versionText() << '\n';
+        } else {
+            CommandContext context{folder, out, err};
+            status = line.command->run(line, context);
+        }
+        out.flush();
+        err.flush();
+        return status;
+    }
+    const QString reason =
+        missingDisplayReason(line, [](const char* name) { return qEnvironmentVariable(name); });
+    if (!reason.isEmpty()) {
+        err << reason;
+        return kCommandFailed;
+    }
+    *startupFile = line.windowFile();
+    return std::nullopt;
+}

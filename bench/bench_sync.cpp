@@ -1,8 +1,10 @@
-// Synchronisation against Debian's radicale on this machine: a first synchronisation that
-// brings N cards into an empty address file, a synchronisation with nothing changed, and a
-// first synchronisation that sends M records. Each run prints the wall time, the processor time
-// of Elvarine's side and that of the server, so the time can be told apart.
-//   bench_sync [N=10000] [M=1000]
+// Synchronisation against Debian's radicale and xandikos on this machine: a first
+// synchronisation that brings N cards into an empty address file (the whole address book in one
+// query, and, to compare, by batches of named cards as multigets), a synchronisation with
+// nothing changed, and a first synchronisation that sends M records. Each run prints the wall
+// time, the processor time of Elvarine's side and that of the server, so the time can be told
+// apart.
+//   bench_sync [N=2000] [M=500] [radicale|xandikos]
 #include "addressgen.h"
 #include "core/recordengine.h"
 #include "radicaleserver.h"
@@ -11,8 +13,11 @@
 #include "sync/syncstore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <climits>
 #include <cstdio>
 #include <unistd.h>
 
@@ -36,15 +41,15 @@ struct Measure {
     double wallMs = 0, ownCpuMs = 0, serverCpuMs = 0;
 };
 
-Measure syncOnce(const QString& file, const RadicaleServer& server, const QUrl& book,
-                 SyncSummary* summary)
+Measure syncOnce(const QString& file, const DavTestServer& server, const QUrl& book,
+                 SyncSummary* summary, const SyncOptions& options = {})
 {
     auto db = Database::OpenDatabase(file);
     auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
     SyncStore store(db->sql());
     SyncSettings s = store.loadSettings();
     if (!s.configured()) {
-        s.server = server.root().toString();
+        s.server = book.toString();
         s.user = server.user();
         s.collection = book.toString();
         s.collectionName = QStringLiteral("bench");
@@ -52,7 +57,7 @@ Measure syncOnce(const QString& file, const RadicaleServer& server, const QUrl& 
     }
     DavClient client(server.user(), server.password());
     client.setTimeoutMs(600000);
-    SyncEngine engine(*rs, store, client);
+    SyncEngine engine(*rs, store, client, options);
     Measure m;
     const double cpu0 = cpuMs();
     const double server0 = processCpuMs(server.pid());
@@ -64,12 +69,59 @@ Measure syncOnce(const QString& file, const RadicaleServer& server, const QUrl& 
     return m;
 }
 
-void report(const char* what, const Measure& m, const SyncSummary& s)
+void report(const DavTestServer& server, const QString& what, const Measure& m,
+            const SyncSummary& s)
 {
-    std::printf("%-48s %9.0f ms wall, Elvarine %7.0f ms CPU, radicale %8.0f ms CPU  (%s)\n", what,
-                m.wallMs, m.ownCpuMs, m.serverCpuMs,
+    std::printf("%-9s %-52s %8.0f ms wall, Elvarine %6.0f ms CPU, server %7.0f ms CPU  (%s)\n",
+                qPrintable(server.name()), qPrintable(what), m.wallMs, m.ownCpuMs, m.serverCpuMs,
                 s.complete() ? "complete" : qPrintable(s.error));
     std::fflush(stdout);
+}
+
+QByteArray benchCard(int i)
+{
+    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-%1\r\nFN:Prénom%1 "
+                          "Nom%1\r\nN:Nom%1;Prénom%1;;;\r\nTEL;TYPE=VOICE:01 02 03 %1\r\n"
+                          "EMAIL:p%1@exemple.fr\r\nADR:;;%1 rue de la Paix;Paris;;75002;"
+                          "France\r\nNOTE:Carte numéro %1\r\nEND:VCARD\r\n")
+        .arg(i)
+        .toUtf8();
+}
+
+// N cards in the address book `name`, put there at once as a whole (radicale takes a PUT of
+// the collection; xandikos's folder is a git repository, filled and committed).
+bool fill(DavTestServer& server, CardClient& phone, const QString& name, int n)
+{
+    const QUrl book = server.addressBook(name);
+    if (auto* x = dynamic_cast<XandikosServer*>(&server)) {
+        if (!phone.makeAddressBook(book))
+            return false;
+        const QString folder = x->folder(name);
+        for (int i = 0; i < n; ++i) {
+            QFile f(QStringLiteral("%1/card-%2.vcf").arg(folder).arg(i));
+            if (!f.open(QIODevice::WriteOnly))
+                return false;
+            f.write(benchCard(i));
+        }
+        const auto git = [&folder](const QStringList& args) {
+            QProcess p;
+            p.setWorkingDirectory(folder);
+            p.start(QStringLiteral("git"),
+                    QStringList{QStringLiteral("-c"), QStringLiteral("user.name=bench"),
+                                QStringLiteral("-c"),
+                                QStringLiteral("user.email=bench@exemple.fr")} +
+                        args);
+            return p.waitForFinished(120000) && p.exitCode() == 0;
+        };
+        return git({QStringLiteral("add"), QStringLiteral("-A"), QStringLiteral(".")}) &&
+               git({QStringLiteral("commit"), QStringLiteral("-q"), QStringLiteral("-m"),
+                    QStringLiteral("bench")});
+    }
+    QByteArray all;
+    for (int i = 0; i < n; ++i)
+        all += benchCard(i);
+    return phone.request("PUT", book, all, {{"Content-Type", "text/vcard; charset=utf-8"}})
+               .status == 201;
 }
 
 } // namespace
@@ -77,65 +129,76 @@ void report(const char* what, const Measure& m, const SyncSummary& s)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const int m = argc > 2 ? std::atoi(argv[2]) : 1000;
-    if (!RadicaleServer::installed()) {
-        std::fprintf(stderr, "radicale is not installed\n");
-        return 1;
-    }
-    RadicaleServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "radicale does not start\n");
-        return 1;
-    }
-    CardClient phone(server.root(), server.user(), server.password());
-    phone.setTimeoutMs(600000); // the server takes its time to store a whole address book
-    QTemporaryDir dir;
-
-    // N cards on the server (put there at once, as a whole address book), an empty file.
-    {
-        QByteArray all;
-        for (int i = 0; i < n; ++i)
-            all += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-%1\r\nFN:Prénom%1 "
-                                  "Nom%1\r\nN:Nom%1;Prénom%1;;;\r\nTEL;TYPE=VOICE:01 02 03 %1\r\n"
-                                  "EMAIL:p%1@exemple.fr\r\nADR:;;%1 rue de la Paix;Paris;;75002;"
-                                  "France\r\nNOTE:Carte numéro %1\r\nEND:VCARD\r\n")
-                       .arg(i)
-                       .toUtf8();
-        const QUrl book = server.root().resolved(QUrl(server.user() + QStringLiteral("/down/")));
-        const int status =
-            phone.request("PUT", book, all, {{"Content-Type", "text/vcard; charset=utf-8"}}).status;
-        if (status != 201) {
-            std::fprintf(stderr, "could not fill the address book (%d)\n", status);
+    const int n = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const int m = argc > 2 ? std::atoi(argv[2]) : 500;
+    const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    for (DavServerKind kind : {DavServerKind::Radicale, DavServerKind::Xandikos}) {
+        std::unique_ptr<DavTestServer> server = makeDavServer(kind);
+        if (!server) {
+            std::fprintf(stderr, "server %d not installed: left out\n", int(kind));
+            continue;
+        }
+        if (!only.isEmpty() && !server->name().startsWith(only))
+            continue;
+        if (!server->start()) {
+            std::fprintf(stderr, "%s does not start\n", qPrintable(server->name()));
             return 1;
         }
-        const QString file = dir.filePath(QStringLiteral("down.adb"));
-        generateAddressFile(file, 0);
-        SyncSummary s;
-        Measure first = syncOnce(file, server, book, &s);
-        report(qPrintable(QStringLiteral("first sync, %1 cards from the server").arg(n)), first, s);
-        for (int i = 0; i < 3; ++i) {
-            Measure again = syncOnce(file, server, book, &s);
-            report(qPrintable(QStringLiteral("nothing changed, %1 records").arg(n)), again, s);
-        }
-    }
+        // xandikos is measured directly, without the front that asks for the password.
+        auto* x = dynamic_cast<XandikosServer*>(server.get());
+        const auto direct = [x](QUrl url) {
+            if (x)
+                url.setPort(x->direct().port());
+            return url;
+        };
+        CardClient phone(server->root(), server->user(), server->password());
+        phone.setTimeoutMs(600000); // the server takes its time to store a whole address book
+        QTemporaryDir dir;
 
-    // M records sent to an empty address book.
-    {
-        const QUrl book = server.root().resolved(QUrl(server.user() + QStringLiteral("/up/")));
-        if (!phone.makeAddressBook(book)) {
+        // N cards on the server, an empty file: the whole address book in one query, then (to
+        // compare) by batches of named cards; then nothing changed.
+        if (!fill(*server, phone, QStringLiteral("down"), n)) {
+            std::fprintf(stderr, "could not fill the address book\n");
+            return 1;
+        }
+        const QUrl down = direct(server->addressBook(QStringLiteral("down")));
+        for (const bool whole : {true, false}) {
+            const QString file =
+                dir.filePath(whole ? QStringLiteral("whole.adb") : QStringLiteral("batches.adb"));
+            generateAddressFile(file, 0);
+            SyncOptions options;
+            if (!whole)
+                options.wholeCollectionFrom = INT_MAX;
+            SyncSummary s;
+            const Measure first = syncOnce(file, *server, down, &s, options);
+            report(*server,
+                   QStringLiteral("first sync, %1 cards, %2")
+                       .arg(n)
+                       .arg(whole ? "one query" : "multigets"),
+                   first, s);
+            if (!whole)
+                continue;
+            for (int i = 0; i < 3; ++i) {
+                const Measure again = syncOnce(file, *server, down, &s);
+                report(*server, QStringLiteral("nothing changed, %1 records").arg(n), again, s);
+            }
+        }
+
+        // M records sent to an empty address book.
+        const QUrl upBook = server->addressBook(QStringLiteral("up"));
+        if (!phone.makeAddressBook(upBook)) {
             std::fprintf(stderr, "could not make the address book\n");
             return 1;
         }
         const QString file = dir.filePath(QStringLiteral("up.adb"));
         generateAddressFile(file, m);
         SyncSummary s;
-        Measure first = syncOnce(file, server, book, &s);
-        report(qPrintable(QStringLiteral("first sync, %1 records to the server").arg(m)), first, s);
-        std::printf("  %.1f ms per card sent (wall), radicale %.1f ms CPU per card\n",
+        const Measure first = syncOnce(file, *server, direct(upBook), &s);
+        report(*server, QStringLiteral("first sync, %1 records to the server").arg(m), first, s);
+        std::printf("          %.1f ms per card sent (wall), server %.1f ms CPU per card\n",
                     first.wallMs / m, first.serverCpuMs / m);
-        Measure again = syncOnce(file, server, book, &s);
-        report(qPrintable(QStringLiteral("nothing changed, %1 records").arg(m)), again, s);
+        const Measure again = syncOnce(file, *server, direct(upBook), &s);
+        report(*server, QStringLiteral("nothing changed, %1 records").arg(m), again, s);
     }
     return 0;
 }

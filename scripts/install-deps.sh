@@ -6,10 +6,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev qt6-translations-l10n
   libqt6svg6
   # Synchronisation: the keyring (Secret Service) for the password, and the CardDAV server the
-  # tests run against.
-  qtkeychain-qt6-dev radicale openssl
+  # tests run against (radicale, xandikos).
+  qtkeychain-qt6-dev radicale xandikos openssl
   libcups2-dev cups-daemon cups-client
-  xvfb xauth xdotool xclip sqlite3 libsqlite3-dev poppler-utils fonts-dejavu-core
+  xvfb xauth xdotool xclip libxcb1-dev sqlite3 libsqlite3-dev poppler-utils fonts-dejavu-core
   # Desktops have these faces (CUPS's filters bring them): the printing tests run with them.
   fonts-urw-base35
   # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.

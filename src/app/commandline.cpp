@@ -53,6 +53,13 @@ int syncCommand(const CommandLine& line, CommandContext& c)
     return runSyncCommand(line.addressFileOr(c.folder), c.out, c.err);
 }
 
+int syncSetupCommand(const CommandLine& line, CommandContext& c)
+{
+    return runSyncSetupCommand(line.values.at(0), line.values.at(1),
+                               line.settings.value(QStringLiteral("--book")),
+                               line.addressFileOr(c.folder), c.out, c.err);
+}
+
 // ------------------------------------------------------------------------------ the table
 
 constexpr CommandLineOption command(const char* name, int values, const char* synopsis,
@@ -93,8 +100,16 @@ const CommandLineOption kCommandLineOptions[] = {
             "« Synchronisation... » ; le mot de passe vient du trousseau du bureau ou de la "
             "variable d'environnement ELVARINE_PASSWORD.",
             syncCommand),
+    command("--sync-setup", 2, "SERVEUR UTILISATEUR [--book NOM] [FICHIER_ADRESSES]",
+            "relie le fichier d'adresses à un carnet CardDAV du SERVEUR, trouvé comme par "
+            "« Chercher les carnets » (le mot de passe comme pour --sync) ; s'il y a plusieurs "
+            "carnets, --book NOM choisit le sien, sinon ils sont listés (code de sortie 2).",
+            syncSetupCommand),
     setting("--format", "vcard|csv", "format du FICHIER (sinon d'après son extension .vcf ou .csv)",
             "--export --import"),
+    setting("--book", "NOM",
+            "le carnet d'adresses choisi par --sync-setup (son nom ou son adresse)",
+            "--sync-setup"),
     information("--help", "-h", "affiche cette aide"),
     information("--version", nullptr, "affiche la version du programme"),
     // Qt's own: the window system (X11 or Wayland), the style, the session manager's restart.

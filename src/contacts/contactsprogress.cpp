@@ -31,6 +31,14 @@ ContactsProgress::~ContactsProgress()
     m_dialog->hide();
 }
 
+void ContactsProgress::showNow()
+{
+    m_dialog->setMinimumDuration(0);
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
 void ContactsProgress::setLabel(const QString& label)
 {
     m_dialog->setLabelText(label);

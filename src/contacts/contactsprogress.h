@@ -19,6 +19,9 @@ public:
     ContactsProgress(const ContactsProgress&) = delete;
     ContactsProgress& operator=(const ContactsProgress&) = delete;
 
+    // Shows the window at once, modal and active: from then on the user's keys and clicks
+    // reach only its "Annuler" (a work that waits on the network or the keyring from its start).
+    void showNow();
     // Reports the work done to the window; false once the user pressed "Annuler".
     ProgressFn progress();
     void setLabel(const QString& label);

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QStringDecoder>
+#include <QUrl>
 #include <climits>
 #include <optional>
 
@@ -338,8 +339,14 @@ private:
                         reference = trimmedValue(value);
                 } else if (p.name == "TEL") {
                     QString number = trimmedValue(value);
-                    if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-                        number = number.mid(4);
+                    if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive)) {
+                        // A tel: URI (RFC 3966): its parameters left out, its visual
+                        // separators "-" read as the spaces a number is typed with.
+                        number = QUrl::fromPercentEncoding(
+                                     number.mid(4).section(QLatin1Char(';'), 0, 0).toUtf8())
+                                     .replace(QLatin1Char('-'), QLatin1Char(' '))
+                                     .trimmed();
+                    }
                     if (number.isEmpty())
                         continue;
                     const QList<QByteArray> types = typesOf(p);

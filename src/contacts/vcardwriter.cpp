@@ -55,6 +55,15 @@ QString escapedVCardText(const QString& value)
 namespace
 {
 
+// A URI value (URL) is written as it is, not escaped like a text; a line break has no place
+// in it.
+QString uriValue(QString value)
+{
+    value.remove(QLatin1Char('\r'));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value.trimmed();
+}
+
 QString escaped(const QString& value)
 {
     return escapedVCardText(value);
@@ -152,7 +161,7 @@ void appendVCard(QByteArray& out, const Contact& c, VCardVersion version)
         put(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"),
             escaped(value(c, Field::Email)));
     if (!value(c, Field::Url).isEmpty())
-        put(QStringLiteral("URL"), escaped(value(c, Field::Url)));
+        put(QStringLiteral("URL"), uriValue(value(c, Field::Url)));
     if (!value(c, Field::Notes).isEmpty())
         put(QStringLiteral("NOTE"), escaped(value(c, Field::Notes)));
     if (!value(c, Field::Reference).isEmpty())

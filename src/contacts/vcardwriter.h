@@ -7,7 +7,8 @@
 enum class VCardVersion { V30, V40 };
 
 // Appends one card to `out`: UTF-8, CR LF line ends, lines folded at 75 octets without cutting
-// a character, values escaped (backslash, comma, semicolon, line break). Nom and Prénom give N
+// a character, text values escaped (backslash, comma, semicolon, line break), the URL as the URI
+// it is. Nom and Prénom give N
 // and FN; Société ORG; the address fields one ADR (the two street lines joined by a line
 // break); Téléphone and Téléphone1 voice TELs, Fax a fax TEL, Portable a cell TEL; E-mail
 // EMAIL; URL URL; Notes NOTE; Référence X-ELVARINE-REFERENCE. Empty fields are left out.

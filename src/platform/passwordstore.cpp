@@ -12,8 +12,9 @@ const QString kService = QStringLiteral("Elvarine");
 // up after this.
 constexpr int kKeyringWaitMs = 120000;
 
-// Runs `job` to its end while processing events; false when it did not finish in time.
-bool runJob(QKeychain::Job& job)
+// Runs `job` to its end while processing events (the caller shows a modal window meanwhile);
+// false when it did not finish in time or the wait was cancelled.
+bool runJob(QKeychain::Job& job, const std::function<bool()>& cancelled)
 {
     job.setAutoDelete(false);
     job.setInsecureFallback(false); // never a plain file
@@ -24,6 +25,12 @@ bool runJob(QKeychain::Job& job)
         loop.quit();
     });
     QTimer::singleShot(kKeyringWaitMs, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (cancelled && cancelled())
+            loop.quit();
+    });
+    poll.start(100);
     job.start();
     if (!finished)
         loop.exec();
@@ -44,7 +51,7 @@ std::optional<QString> KeyringPasswordStore::readPassword(const QString& key, QS
 {
     QKeychain::ReadPasswordJob job(kService);
     job.setKey(key);
-    const bool finished = runJob(job);
+    const bool finished = runJob(job, m_waitCancel);
     if (finished && job.error() == QKeychain::NoError)
         return job.textData();
     if (why && !(finished && job.error() == QKeychain::EntryNotFound))
@@ -57,7 +64,7 @@ bool KeyringPasswordStore::writePassword(const QString& key, const QString& pass
     QKeychain::WritePasswordJob job(kService);
     job.setKey(key);
     job.setTextData(password);
-    const bool finished = runJob(job);
+    const bool finished = runJob(job, m_waitCancel);
     if (finished && job.error() == QKeychain::NoError)
         return true;
     if (why)
@@ -69,5 +76,5 @@ void KeyringPasswordStore::removePassword(const QString& key)
 {
     QKeychain::DeletePasswordJob job(kService);
     job.setKey(key);
-    runJob(job);
+    runJob(job, m_waitCancel);
 }

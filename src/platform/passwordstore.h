@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Where passwords are kept between runs: the desktop's keyring. Nothing else in the program
@@ -17,6 +18,13 @@ public:
     virtual bool writePassword(const QString& key, const QString& password,
                                QString* why = nullptr) = 0;
     virtual void removePassword(const QString& key) = 0;
+
+    // Asked now and then while a call waits on the keyring; true ends the wait (a read then
+    // gives nothing, a write fails).
+    void setWaitCancel(std::function<bool()> cancelled) { m_waitCancel = std::move(cancelled); }
+
+protected:
+    std::function<bool()> m_waitCancel;
 };
 
 // The desktop's keyring through the Secret Service (QtKeychain), under the service name

@@ -157,6 +157,54 @@ QByteArray plainHead(const CardLine& l)
     return head;
 }
 
+// `head` without its parameter `name`.
+QByteArray headWithout(const QByteArray& head, const char* name)
+{
+    const QList<QByteArray> params = splitOutsideQuotes(head, ';');
+    QByteArray out = params.value(0);
+    for (qsizetype i = 1; i < params.size(); ++i) {
+        if (!params[i].trimmed().toUpper().startsWith(QByteArray(name) + '='))
+            out += ';' + params[i];
+    }
+    return out;
+}
+
+// A number typed in a field as a tel: URI (RFC 3966): digits, "*", "#", a leading "+", the
+// visual separators "-", ".", "(" and ")", spaces and slashes written as "-"; a local number
+// keeps the phone-context of the URI it replaces. Nothing when the text is not a number.
+std::optional<QByteArray> telUri(const QString& number, const QByteArray& oldValue)
+{
+    QByteArray digits;
+    bool anyDigit = false;
+    const QString t = number.trimmed();
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += char(c.unicode());
+            anyDigit = true;
+        } else if (c == QLatin1Char('*') || c == QLatin1Char('#') || c == QLatin1Char('.') ||
+                   c == QLatin1Char('(') || c == QLatin1Char(')') ||
+                   (c == QLatin1Char('+') && digits.isEmpty())) {
+            digits += char(c.unicode());
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char('/')) {
+            if (!digits.endsWith('-'))
+                digits += '-';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    QByteArray uri = "tel:" + digits;
+    if (!digits.startsWith('+')) {
+        for (const QByteArray& param : splitOutsideQuotes(oldValue.trimmed(), ';').mid(1)) {
+            if (param.trimmed().toLower().startsWith("phone-context="))
+                uri += ';' + param.trimmed();
+        }
+    }
+    return uri;
+}
+
 // The value as a plain text, enough to tell an empty one.
 QString plainValue(const CardLine& l)
 {
@@ -341,14 +389,18 @@ public:
             if (!differs(current, wanted, {column}))
                 return;
             const QString value = field(wanted, column);
-            QByteArray text = esc(value);
-            if (index >= 0) {
-                const CardLine& l = m_card.lines[size_t(index)];
-                if (hasParam(l, "VALUE", "URI") || QString::fromUtf8(l.value).trimmed().startsWith(
-                                                       QLatin1String("tel:"), Qt::CaseInsensitive))
-                    text = "tel:" + value.toUtf8();
+            if (index >= 0 && !value.isEmpty() &&
+                hasParam(m_card.lines[size_t(index)], "VALUE", "URI")) {
+                CardLine& l = m_card.lines[size_t(index)];
+                // The card gives its numbers as tel: URIs: the new number too, when it can be
+                // one; as a text otherwise.
+                if (const std::optional<QByteArray> uri = telUri(value, l.value))
+                    l.replacement = plainHead(l) + ':' + *uri;
+                else
+                    l.replacement = headWithout(plainHead(l), "VALUE") + ':' + esc(value);
+                return;
             }
-            put(index, text, value.isEmpty(), newHead);
+            put(index, esc(value), value.isEmpty(), newHead);
         };
         number(voices.size() > 0 ? voices[0] : -1, Field::Telephone,
                v4 ? "TEL;TYPE=voice" : "TEL;TYPE=VOICE");
@@ -361,6 +413,15 @@ public:
     void setSingle(const char* name, const QString& value, const QByteArray& newHead)
     {
         put(firstFilled(name), esc(value), value.isEmpty(), newHead);
+    }
+
+    // A URI value: written as it is (no text escapes), without line breaks.
+    void setUri(const char* name, QString value, const QByteArray& newHead)
+    {
+        value.remove(QLatin1Char('\r'));
+        value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        value = value.trimmed();
+        put(firstFilled(name), value.toUtf8(), value.isEmpty(), newHead);
     }
 
     void setNotes(const QString& notes)
@@ -472,7 +533,7 @@ QByteArray mergedCardText(const QByteArray& card, const Contact& current, const 
         m.setSingle("EMAIL", field(wanted, Field::Email),
                     m.v4() ? QByteArray("EMAIL") : QByteArray("EMAIL;TYPE=INTERNET"));
     if (differs(current, wanted, {Field::Url}))
-        m.setSingle("URL", field(wanted, Field::Url), "URL");
+        m.setUri("URL", field(wanted, Field::Url), "URL");
     if (differs(current, wanted, {Field::Reference}))
         m.setSingle(kReferenceProperty, field(wanted, Field::Reference), kReferenceProperty);
     if (differs(current, wanted, {Field::Notes}))

@@ -3,6 +3,7 @@
 #include <QAuthenticator>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QSslError>
@@ -19,19 +20,43 @@ QString hostText(const QUrl& url)
     return url.port() > 0 ? QStringLiteral("%1:%2").arg(url.host()).arg(url.port()) : url.host();
 }
 
-bool sameServer(const QUrl& a, const QUrl& b)
+int defaultPort(const QUrl& url)
 {
-    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
-           a.port(a.scheme() == QLatin1String("https") ? 443 : 80) ==
-               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+    return url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+// Qt's text of a network failure, with the failure's name when the text says nothing.
+QString technicalDetail(QNetworkReply::NetworkError network, const QString& detail)
+{
+    const char* name = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(network);
+    const QString code = name ? QString::fromLatin1(name) : QString::number(int(network));
+    if (detail.isEmpty() ||
+        detail.compare(QLatin1String("Unknown error"), Qt::CaseInsensitive) == 0)
+        return code;
+    return detail + QStringLiteral(" [") + code + QLatin1Char(']');
 }
 
 } // namespace
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && defaultPort(a) == defaultPort(b);
+}
+
+QString byteSizeText(qint64 bytes)
+{
+    if (bytes >= 1024 * 1024)
+        return QStringLiteral("%1 Mo").arg((bytes + 512 * 1024) / (1024 * 1024));
+    return QStringLiteral("%1 ko").arg(std::max<qint64>(1, (bytes + 512) / 1024));
+}
 
 bool DavReply::stopsRun() const
 {
     if (cancelled)
         return true;
+    if (tooLarge)
+        return false; // the caller decides (another request may do)
     if (status == 0)
         return !error.isEmpty();
     return status == 401 || status == 403 || status >= 500;
@@ -71,6 +96,7 @@ QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError 
             .arg(host, url.path())
             .arg(status);
     }
+    const QString technical = technicalDetail(network, detail);
     switch (network) {
     case QNetworkReply::HostNotFoundError:
         return QStringLiteral("Le serveur %1 est introuvable : vérifiez son adresse et la "
@@ -82,7 +108,8 @@ QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError 
             .arg(host);
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError:
-        return QStringLiteral("Le serveur %1 ne répond pas (rien reçu pendant %2 secondes).")
+        return QStringLiteral("Le serveur %1 ne répond pas à temps : sa réponse n'était pas "
+                              "complète au bout de %2 secondes.")
             .arg(host)
             .arg(timeoutMs / 1000);
     case QNetworkReply::RemoteHostClosedError:
@@ -101,8 +128,24 @@ QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError 
     case QNetworkReply::ProtocolUnknownError:
         return QStringLiteral("L'adresse %1 doit commencer par https:// ou http://.")
             .arg(url.toDisplayString());
+    case QNetworkReply::ProtocolFailure:
+        return QStringLiteral("Le serveur %1 a répondu d'une façon que le protocole HTTP ne "
+                              "permet pas. Détail technique : %2")
+            .arg(host, technical);
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return QStringLiteral("Le réseau n'est pas disponible : le serveur %1 ne peut pas être "
+                              "joint. Détail technique : %2")
+            .arg(host, technical);
     default:
-        return QStringLiteral("Le serveur %1 est injoignable (%2).").arg(host, detail);
+        if (network >= QNetworkReply::ProxyConnectionRefusedError &&
+            network <= QNetworkReply::UnknownProxyError)
+            return QStringLiteral("Le serveur mandataire (proxy) du réseau refuse ou coupe la "
+                                  "connexion vers %1. Détail technique : %2")
+                .arg(host, technical);
+        return QStringLiteral("L'échange avec le serveur %1 a échoué : la connexion n'a pas pu "
+                              "être établie ou s'est mal terminée. Détail technique : %2")
+            .arg(host, technical);
     }
 }
 
@@ -155,6 +198,30 @@ QString hrefPath(const QUrl& base, const QString& href)
     return resolved.path(QUrl::FullyDecoded);
 }
 
+HrefPlace hrefPlace(const QUrl& collection, const QString& href, QString* path)
+{
+    const QUrl resolved = collection.resolved(QUrl(href.trimmed(), QUrl::TolerantMode));
+    if (!resolved.isValid() || !sameOrigin(resolved, collection) || resolved.hasQuery())
+        return HrefPlace::Outside;
+    const QString p = resolved.path(QUrl::FullyDecoded);
+    const QString base = collection.path(QUrl::FullyDecoded);
+    if (p == base || p + QLatin1Char('/') == base)
+        return HrefPlace::Collection;
+    if (!p.startsWith(base))
+        return HrefPlace::Outside;
+    const QString rest = p.mid(base.size());
+    // Dot segments left encoded by the resolution would lead elsewhere once sent back.
+    for (const QString& segment : rest.split(QLatin1Char('/'))) {
+        if (segment == QLatin1String(".") || segment == QLatin1String(".."))
+            return HrefPlace::Outside;
+    }
+    if (rest.contains(QLatin1Char('/')))
+        return HrefPlace::Deeper;
+    if (path)
+        *path = p;
+    return HrefPlace::Member;
+}
+
 QString encodedHref(const QString& decodedPath)
 {
     QUrl u;
@@ -169,17 +236,23 @@ struct DavClient::Pending {
     QNetworkReply* reply = nullptr;
     int redirects = 0;
     QString sslDetail;
+    QByteArray body;       // the answer so far
+    qint64 limit = 0;      // the longest answer taken
+    bool tooLarge = false; // aborted: the answer is longer than `limit`
+    bool timedOut = false; // aborted: the deadline passed
+    std::unique_ptr<QTimer> deadline;
 };
 
 DavClient::DavClient(const QString& user, const QString& password)
     : m_manager(std::make_unique<QNetworkAccessManager>()), m_user(user), m_password(password)
 {
-    // Basic credentials are sent with every request to the server; a server asking for
-    // another scheme gets them once per request.
+    // Basic credentials go with every request to the origin; a server of that origin asking
+    // for another scheme gets them once per request; any other server gets nothing.
     QObject::connect(m_manager.get(), &QNetworkAccessManager::authenticationRequired,
                      m_manager.get(), [this](QNetworkReply* reply, QAuthenticator* auth) {
-                         if (reply->property("elvarineAuthTried").toBool())
-                             return; // refused once: the reply ends with 401
+                         if (!trusted(reply->url()) ||
+                             reply->property("elvarineAuthTried").toBool())
+                             return; // the reply ends with 401
                          reply->setProperty("elvarineAuthTried", true);
                          auth->setUser(m_user);
                          auth->setPassword(m_password);
@@ -188,13 +261,18 @@ DavClient::DavClient(const QString& user, const QString& password)
 
 DavClient::~DavClient() = default;
 
-QNetworkReply* DavClient::start(const DavRequest& request, const QUrl& url, int)
+bool DavClient::trusted(const QUrl& url) const
 {
-    if (m_authorityUrl.isEmpty())
-        m_authorityUrl = url;
+    return !m_origin.isEmpty() && sameOrigin(url, m_origin);
+}
+
+QNetworkReply* DavClient::start(const DavRequest& request, const QUrl& url)
+{
+    if (m_origin.isEmpty())
+        m_origin = url;
     QNetworkRequest r(url);
     r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    r.setTransferTimeout(m_timeoutMs);
+    r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     r.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Elvarine/1.3.2"));
     if (!request.contentType.isEmpty())
         r.setRawHeader("Content-Type", request.contentType);
@@ -204,7 +282,7 @@ QNetworkReply* DavClient::start(const DavRequest& request, const QUrl& url, int)
         r.setRawHeader("If-Match", request.ifMatch);
     if (request.ifNoneMatchAny)
         r.setRawHeader("If-None-Match", "*");
-    if (sameServer(url, m_authorityUrl) && !m_user.isEmpty())
+    if (trusted(url) && !m_user.isEmpty())
         r.setRawHeader("Authorization",
                        "Basic " + (m_user + QLatin1Char(':') + m_password).toUtf8().toBase64());
     QNetworkReply* reply = request.body.isEmpty() && request.verb == "GET"
@@ -219,8 +297,8 @@ bool DavClient::finish(Pending& p, DavReply& out)
     out.url = reply->url();
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     out.network = reply->error();
-    // Redirections: followed with the same request, never from HTTPS to plain HTTP.
-    if (out.status >= 300 && out.status < 400 && out.status != 304) {
+    // Redirections: followed on the same origin only (the credentials stay with it).
+    if (!p.tooLarge && !p.timedOut && out.status >= 300 && out.status < 400 && out.status != 304) {
         const QUrl target =
             reply->url().resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
         reply->deleteLater();
@@ -230,9 +308,6 @@ bool DavClient::finish(Pending& p, DavReply& out)
             why = QStringLiteral("adresse de renvoi absente");
         else if (p.redirects >= kMaxRedirects)
             why = QStringLiteral("trop de renvois");
-        else if (out.url.scheme() == QLatin1String("https") &&
-                 target.scheme() != QLatin1String("https"))
-            why = QStringLiteral("renvoi vers une adresse non chiffrée");
         if (!why.isEmpty()) {
             out.error =
                 davFailureText(out.url, 0, QNetworkReply::InsecureRedirectError, why, m_timeoutMs);
@@ -240,13 +315,39 @@ bool DavClient::finish(Pending& p, DavReply& out)
             out.status = 0;
             return true;
         }
+        if (!trusted(target)) {
+            out.error =
+                QStringLiteral("Le serveur %1 renvoie vers une autre adresse (%2) : ce renvoi "
+                               "n'est pas suivi, pour que le nom d'utilisateur et le mot de passe "
+                               "n'aillent qu'au serveur choisi. Si cette adresse est la bonne, "
+                               "donnez-la comme adresse du serveur dans « Synchronisation... ».")
+                    .arg(hostText(out.url), target.toDisplayString(QUrl::RemoveUserInfo));
+            out.network = QNetworkReply::InsecureRedirectError;
+            out.status = 0;
+            return true;
+        }
         ++p.redirects;
-        p.reply = start(p.request, target, p.redirects);
+        p.body.clear();
+        p.reply = start(p.request, target);
         return false;
     }
-    out.body = reply->readAll();
+    out.body = std::move(p.body);
+    if (!p.tooLarge && !p.timedOut && reply->isOpen())
+        out.body += reply->readAll();
     out.etag = reply->rawHeader("ETag");
-    if (out.network == QNetworkReply::OperationCanceledError && m_cancelled && m_cancelled()) {
+    if (p.tooLarge) {
+        out.body.clear();
+        out.tooLarge = true;
+        out.status = 0;
+        out.error = QStringLiteral("La réponse du serveur %1 à la demande sur %2 dépasse %3 : "
+                                   "elle est refusée et rien n'en est gardé.")
+                        .arg(hostText(out.url), out.url.path(), byteSizeText(p.limit));
+    } else if (p.timedOut) {
+        out.status = 0;
+        out.network = QNetworkReply::TimeoutError;
+        out.error = davFailureText(out.url, 0, QNetworkReply::TimeoutError, QString(), m_timeoutMs);
+    } else if (out.network == QNetworkReply::OperationCanceledError && m_cancelled &&
+               m_cancelled()) {
         out.cancelled = true;
     } else if (out.status >= 400) {
         out.error = davFailureText(out.url, out.status, out.network, QString(), m_timeoutMs);
@@ -260,6 +361,7 @@ bool DavClient::finish(Pending& p, DavReply& out)
     }
     reply->deleteLater();
     p.reply = nullptr;
+    p.deadline->stop(); // (deleted with the request: this may run from its own signal)
     return true;
 }
 
@@ -299,6 +401,22 @@ int DavClient::sendAll(const std::vector<DavRequest>& requests,
                                  texts << e.errorString();
                              pending[index].sslDetail = texts.join(QLatin1String(" ; "));
                          });
+        // The answer is taken as it comes, up to its limit.
+        const auto take = [&pending, index, reply] {
+            Pending& p = pending[index];
+            if (p.tooLarge || p.reply != reply)
+                return;
+            const qint64 announced =
+                reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            if (announced > p.limit || p.body.size() + reply->bytesAvailable() > p.limit) {
+                p.tooLarge = true;
+                reply->abort();
+                return;
+            }
+            p.body += reply->readAll();
+        };
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, take);
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
             DavReply out;
             if (!finish(pending[index], out)) {
@@ -319,7 +437,18 @@ int DavClient::sendAll(const std::vector<DavRequest>& requests,
         while (!stop && inFlight < std::max(1, m_parallel) && next < requests.size()) {
             Pending& p = pending[next];
             p.request = requests[next];
-            p.reply = start(p.request, p.request.url, 0);
+            p.limit = p.request.maxBytes > 0 ? p.request.maxBytes : m_maxBytes;
+            // One deadline for the whole request, redirections included.
+            p.deadline = std::make_unique<QTimer>();
+            p.deadline->setSingleShot(true);
+            QObject::connect(p.deadline.get(), &QTimer::timeout, &loop, [&p] {
+                if (p.reply) {
+                    p.timedOut = true;
+                    p.reply->abort();
+                }
+            });
+            p.deadline->start(std::max(1, m_timeoutMs));
+            p.reply = start(p.request, p.request.url);
             ++inFlight;
             watch(next);
             ++next;

@@ -20,6 +20,7 @@ struct DavRequest {
     QByteArray depth;       // "0", "1" or empty
     QByteArray ifMatch;     // an ETag, or empty
     bool ifNoneMatchAny = false;
+    qint64 maxBytes = 0; // the longest answer taken; 0: the client's limit
 };
 
 // Its answer. `error` is set (in French) when the exchange failed: no answer, or an HTTP
@@ -31,6 +32,7 @@ struct DavReply {
     QUrl url;        // the address finally answered, after redirections
     QNetworkReply::NetworkError network = QNetworkReply::NoError;
     bool cancelled = false;
+    bool tooLarge = false; // the answer was longer than the request's limit (and dropped)
     QString error;
     bool ok() const { return error.isEmpty() && !cancelled; }
     // No answer at all, or one that says every further request would fail the same way
@@ -38,10 +40,14 @@ struct DavReply {
     bool stopsRun() const;
 };
 
-// A CardDAV server's HTTP client: Basic authentication with the user's name and password on
-// the server's own host, the system's certificates for HTTPS (a certificate that does not
-// verify ends the exchange), redirections followed (never from HTTPS to HTTP), a transfer
-// timeout. Calls wait for their answers while processing events, so windows stay alive.
+// A CardDAV server's HTTP client that trusts no server: the user's name and password go only to
+// the origin the client was given (scheme, host and port: the server the user chose), never
+// to another, whether a redirection or a server's demand points there; a redirection to
+// another origin is refused (so never from HTTPS to HTTP), one on the same origin followed.
+// The system's certificates for HTTPS (a certificate that does not verify ends the exchange).
+// Each request has a total deadline, however slowly its answer trickles in, and a size limit.
+// Calls wait for their answers while processing events: the caller shows a modal window for
+// as long, so the user's commands cannot reach the data in use meanwhile.
 class DavClient
 {
 public:
@@ -50,9 +56,14 @@ public:
     DavClient(const DavClient&) = delete;
     DavClient& operator=(const DavClient&) = delete;
 
-    // A transfer that stays silent this long fails (30 s by default).
+    // The origin that gets the credentials; by default that of the first address asked.
+    void setOrigin(const QUrl& url) { m_origin = url; }
+    // A request whose whole answer has not come in this long fails (60 s by default).
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     int timeoutMs() const { return m_timeoutMs; }
+    // The longest answer a request takes unless it says otherwise (64 MB by default).
+    void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
+    qint64 maxBytes() const { return m_maxBytes; }
     // Polled while waiting; true ends the waits at once (the replies are aborted).
     void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
     // Requests in flight at once in send() of many (QNetworkAccessManager opens up to six
@@ -68,14 +79,16 @@ public:
 
 private:
     struct Pending;
-    QNetworkReply* start(const DavRequest& request, const QUrl& url, int redirects);
+    QNetworkReply* start(const DavRequest& request, const QUrl& url);
     bool finish(Pending& pending, DavReply& reply);
+    bool trusted(const QUrl& url) const;
 
     std::unique_ptr<QNetworkAccessManager> m_manager;
     QString m_user;
     QString m_password;
-    QUrl m_authorityUrl; // the server the credentials belong to (first address asked)
-    int m_timeoutMs = 30000;
+    QUrl m_origin; // the server the credentials belong to
+    int m_timeoutMs = 60000;
+    qint64 m_maxBytes = 64 * 1024 * 1024;
     int m_parallel = 6;
     std::function<bool()> m_cancelled;
 };
@@ -84,9 +97,14 @@ private:
 DavRequest davXmlRequest(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
                          const QByteArray& body);
 
-// The French text of a failed exchange with `url`.
+// The French text of a failed exchange with `url`: a French sentence, then Qt's technical
+// detail when it tells more.
 QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
                        const QString& detail, int timeoutMs);
+// Whether two addresses have the same origin (scheme, host, port).
+bool sameOrigin(const QUrl& a, const QUrl& b);
+// "12 Mo", "800 ko": a size for a message.
+QString byteSizeText(qint64 bytes);
 // The same for the text of an answer that cannot be read.
 QString davBadAnswerText(const QUrl& url, const QString& why);
 
@@ -97,5 +115,10 @@ QUrl serverUrl(const QString& text);
 QUrl urlOnServer(const QUrl& base, const QString& decodedPath);
 // The decoded path an href names, resolved against the address it came from.
 QString hrefPath(const QUrl& base, const QString& href);
+// Where an href of an answer about `collection` (an address ending with "/") points: the
+// collection itself, one of its cards (its decoded path in `path`), something deeper inside
+// it (a sub-collection), or outside it (another origin, another folder, dot segments).
+enum class HrefPlace { Collection, Member, Deeper, Outside };
+HrefPlace hrefPlace(const QUrl& collection, const QString& href, QString* path = nullptr);
 // A decoded path as an href to send (percent-encoded).
 QString encodedHref(const QString& decodedPath);

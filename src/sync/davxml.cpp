@@ -49,6 +49,13 @@ void readProp(QXmlStreamReader& xml, DavResource& r)
     while (xml.readNextStartElement()) {
         if (is(xml, kDav, "getetag")) {
             r.etag = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        } else if (is(xml, kDav, "getcontentlength")) {
+            bool ok = false;
+            const qint64 length = xml.readElementText(QXmlStreamReader::IncludeChildElements)
+                                      .trimmed()
+                                      .toLongLong(&ok);
+            if (ok && length >= 0)
+                r.contentLength = length;
         } else if (is(xml, kCardDav, "address-data")) {
             r.addressData = xml.readElementText(QXmlStreamReader::IncludeChildElements).toUtf8();
             r.hasAddressData = true;
@@ -111,6 +118,8 @@ void readPropstat(QXmlStreamReader& xml, DavResource& r)
         r.status = status;
     if (!found.etag.isEmpty())
         r.etag = found.etag;
+    if (found.contentLength >= 0)
+        r.contentLength = found.contentLength;
     if (found.hasAddressData) {
         r.addressData = found.addressData;
         r.hasAddressData = true;
@@ -255,7 +264,7 @@ QByteArray collectionStateQuery()
 
 QByteArray etagsQuery()
 {
-    return propfind({{kDav, "getetag"}, {kDav, "resourcetype"}});
+    return propfind({{kDav, "getetag"}, {kDav, "getcontentlength"}, {kDav, "resourcetype"}});
 }
 
 QByteArray syncCollection(const QString& token)
@@ -266,7 +275,21 @@ QByteArray syncCollection(const QString& token)
         xml.writeTextElement(kDav, QStringLiteral("sync-level"), QStringLiteral("1"));
         xml.writeStartElement(kDav, QStringLiteral("prop"));
         xml.writeEmptyElement(kDav, QStringLiteral("getetag"));
+        xml.writeEmptyElement(kDav, QStringLiteral("getcontentlength"));
         xml.writeEndElement();
+        xml.writeEndElement();
+    });
+}
+
+QByteArray wholeCollectionQuery()
+{
+    return written([&](QXmlStreamWriter& xml) {
+        xml.writeStartElement(kCardDav, QStringLiteral("addressbook-query"));
+        xml.writeStartElement(kDav, QStringLiteral("prop"));
+        xml.writeEmptyElement(kDav, QStringLiteral("getetag"));
+        xml.writeEmptyElement(kCardDav, QStringLiteral("address-data"));
+        xml.writeEndElement();
+        xml.writeEmptyElement(kCardDav, QStringLiteral("filter"));
         xml.writeEndElement();
     });
 }

@@ -15,7 +15,8 @@ struct DavResource {
     QString href;   // as the server wrote it (percent-encoded path or absolute address)
     int status = 0; // the response's own status, else that of its found properties; 0 unknown
     QString etag;
-    QByteArray addressData; // address-data (the card), UTF-8
+    qint64 contentLength = -1; // getcontentlength, when given
+    QByteArray addressData;    // address-data (the card), UTF-8
     bool hasAddressData = false;
     bool isCollection = false;
     bool isAddressBook = false;
@@ -51,10 +52,12 @@ QByteArray homeSetQuery();
 QByteArray collectionsQuery();
 // PROPFIND Depth 0 of a collection: its type, name, sync token, ctag and reports.
 QByteArray collectionStateQuery();
-// PROPFIND Depth 1 of a collection: the ETag of every card.
+// PROPFIND Depth 1 of a collection: the ETag and length of every card.
 QByteArray etagsQuery();
-// REPORT sync-collection from `token` (empty: the whole collection), ETags only.
+// REPORT sync-collection from `token` (empty: the whole collection), ETags and lengths only.
 QByteArray syncCollection(const QString& token);
+// REPORT addressbook-query of every card of the collection, with its text.
+QByteArray wholeCollectionQuery();
 // REPORT addressbook-multiget of the cards at `hrefs` (percent-encoded paths).
 QByteArray multiget(const QStringList& hrefs);
 // Extended MKCOL of an address book named `name`.

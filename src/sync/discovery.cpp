@@ -111,7 +111,20 @@ DiscoveryResult discoverAddressBooks(DavClient& client, const QUrl& address)
             result.error += QLatin1Char('\n') + error;
         return result;
     }
+    // The credentials go to the server asked only: a principal or home elsewhere is not
+    // followed.
+    const auto elsewhere = [&result, &address](const QUrl& url) {
+        if (sameOrigin(url, address))
+            return false;
+        result.error = QStringLiteral("Le serveur %1 place les carnets d'adresses de ce compte sur "
+                                      "un autre serveur (%2) : le mot de passe n'y est pas "
+                                      "envoyé. Si ce serveur est le bon, donnez son adresse.")
+                           .arg(address.host(), url.toDisplayString(QUrl::RemoveUserInfo));
+        return true;
+    };
     const QUrl principalUrl = principalBase.resolved(QUrl(principal));
+    if (elsewhere(principalUrl))
+        return result;
     DavResource p;
     if (!readOne(propfind(client, principalUrl, "0", DavBody::homeSetQuery()), p, error)) {
         result.error = error;
@@ -124,6 +137,8 @@ DiscoveryResult discoverAddressBooks(DavClient& client, const QUrl& address)
         return result;
     }
     const QUrl home = principalUrl.resolved(QUrl(p.homeSet));
+    if (elsewhere(home))
+        return result;
     const DavReply list = propfind(client, home, "1", DavBody::collectionsQuery());
     if (!list.ok()) {
         result.error = list.error;
@@ -138,6 +153,8 @@ DiscoveryResult discoverAddressBooks(DavClient& client, const QUrl& address)
         if (!r.isAddressBook)
             continue;
         const QUrl url = home.resolved(QUrl(r.href));
+        if (!sameOrigin(url, address))
+            continue; // on another server: not offered
         AddressBook book;
         book.url = url.toString();
         book.name = r.displayName.isEmpty() ? lastPart(url.path()) : r.displayName;

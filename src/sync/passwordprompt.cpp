@@ -1,5 +1,8 @@
 #include "sync/passwordprompt.h"
 
+#include "contacts/contactsprogress.h"
+#include "platform/passwordstore.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -48,4 +51,23 @@ QString PasswordPrompt::password() const
 bool PasswordPrompt::keep() const
 {
     return m_keep->isChecked();
+}
+
+std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key,
+                                        ContactsProgress& progress, QString* why)
+{
+    progress.setLabel(QStringLiteral("Lecture du mot de passe dans le trousseau du bureau..."));
+    progress.showNow();
+    store.setWaitCancel([&progress] { return progress.cancelled(); });
+    std::optional<QString> password = store.readPassword(key, why);
+    store.setWaitCancel({});
+    if (progress.cancelled())
+        return std::nullopt;
+    return password;
+}
+
+std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key, QWidget* parent)
+{
+    ContactsProgress progress(QString(), parent, 0);
+    return readKeptPassword(store, key, progress);
 }

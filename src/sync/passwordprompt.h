@@ -3,8 +3,18 @@
 #include <QDialog>
 #include <optional>
 
+class ContactsProgress;
+class PasswordStore;
 class QCheckBox;
 class QLineEdit;
+
+// The password kept under `key` in `store`, read under `progress` (shown at once, modal: its
+// "Annuler" stops the wait). Nothing when none is kept, no keyring answers or the user
+// cancelled; `why` as PasswordStore::readPassword gives it.
+std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key,
+                                        ContactsProgress& progress, QString* why = nullptr);
+// The same under a window of its own.
+std::optional<QString> readKeptPassword(PasswordStore& store, const QString& key, QWidget* parent);
 
 // "Mot de passe": asks the password of a server account when the keyring keeps none.
 class PasswordPrompt : public QDialog

@@ -15,6 +15,7 @@
 #include "sync/syncstore.h"
 
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <optional>
 
 namespace
@@ -34,21 +35,27 @@ bool fileOpen(AppState& state, RecordBinding& data1)
     return state.FicAnOuvre == 1 && data1.hasRecordset() && data1.database();
 }
 
-// The password of the account: from the keyring, else asked (and kept when the user says so).
+// The password of the account: from the keyring (read under the progress window), else asked
+// (and kept when the user says so). Nothing when the user gave up.
 std::optional<QString> accountPassword(Services& services, const SyncSettings& settings,
-                                       QWidget* parent)
+                                       ContactsProgress& progress)
 {
     const QString key = passwordKey(settings.user, settings.collection);
     if (services.passwords) {
-        if (auto kept = services.passwords->readPassword(key))
+        if (auto kept = readKeptPassword(*services.passwords, key, progress))
             return kept;
+        if (progress.cancelled())
+            return std::nullopt;
     }
-    PasswordPrompt prompt(settings.user, QUrl(settings.collection).host(), parent);
+    PasswordPrompt prompt(settings.user, QUrl(settings.collection).host(), progress.dialog());
     if (prompt.exec() != QDialog::Accepted)
         return std::nullopt;
     if (prompt.keep() && services.passwords) {
         QString why;
-        if (!services.passwords->writePassword(key, prompt.password(), &why))
+        services.passwords->setWaitCancel([&progress] { return progress.cancelled(); });
+        const bool kept = services.passwords->writePassword(key, prompt.password(), &why);
+        services.passwords->setWaitCancel({});
+        if (!kept && !progress.cancelled())
             services.dialogs->msgBox(QStringLiteral("Le mot de passe n'a pas pu être gardé : "
                                                     "%1\rIl sera demandé à chaque "
                                                     "synchronisation.")
@@ -81,26 +88,33 @@ bool run(AppState& state, Services& services, RecordBinding& data1, QWidget* par
     }
     if (atOpening && !settings.atOpening)
         return false;
-    const std::optional<QString> password = accountPassword(services, settings, parent);
-    if (!password)
-        return false;
 
+    // From the keyring's answer to the server's last one, the progress window is modal and
+    // shown: the user's commands cannot open, close or change the file under the run.
     state.sync.running = true;
     SyncSummary summary;
+    bool ran = false;
     {
-        ContactsProgress progress(QStringLiteral("Synchronisation avec le carnet « %1 »...")
-                                      .arg(settings.collectionName.isEmpty()
-                                               ? settings.collection
-                                               : settings.collectionName),
-                                  parent, state.sync.progressDelayMs);
-        DavClient client(settings.user, *password);
-        client.setTimeoutMs(state.sync.timeoutMs);
-        SyncOptions options;
-        options.progress = progress.progress();
-        SyncEngine engine(data1.recordset(), store, client, options);
-        summary = engine.run(settings);
+        const QString label = QStringLiteral("Synchronisation avec le carnet « %1 »...")
+                                  .arg(settings.collectionName.isEmpty() ? settings.collection
+                                                                         : settings.collectionName);
+        ContactsProgress progress(label, parent, 0);
+        progress.showNow();
+        const std::optional<QString> password = accountPassword(services, settings, progress);
+        if (password) {
+            progress.setLabel(label);
+            DavClient client(settings.user, *password);
+            client.setTimeoutMs(state.sync.timeoutMs);
+            SyncOptions options;
+            options.progress = progress.progress();
+            SyncEngine engine(data1.recordset(), store, client, options);
+            summary = engine.run(settings);
+            ran = true;
+        }
     }
     state.sync.running = false;
+    if (!ran)
+        return false;
     summary.file = QFileInfo(data1.DatabaseName).fileName();
     if (cmdRefresh)
         cmdRefresh();

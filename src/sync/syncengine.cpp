@@ -24,7 +24,7 @@ QString newUid()
 bool SyncSummary::needsReport() const
 {
     return !conflicts.isEmpty() || !restored.isEmpty() || !cut.isEmpty() || !unreadable.isEmpty() ||
-           !error.isEmpty() || postponed > 0;
+           !error.isEmpty() || postponed > 0 || outside > 0;
 }
 
 QString SyncSummary::text() const
@@ -65,6 +65,10 @@ QString SyncSummary::text() const
                         "garde la valeur entière tant que le champ n'est pas modifié ici) :"),
          cut);
     list(QStringLiteral("Cartes illisibles, laissées telles quelles sur le serveur :"), unreadable);
+    if (outside > 0)
+        t += QStringLiteral("\n%1 adresse(s) donnée(s) par le serveur mènent hors du carnet "
+                            "d'adresses : elles sont ignorées.\n")
+                 .arg(outside);
     if (postponed > 0)
         t += QStringLiteral("\n%1 fiche(s) ont changé pendant la synchronisation : elles seront "
                             "traitées à la prochaine.\n")
@@ -147,13 +151,24 @@ SyncSummary SyncEngine::Run::go()
             cancel = true;
         return cancel;
     });
+    // The password goes to the address book's server only.
+    client.setOrigin(collectionUrl);
     try {
         readLocal();
         pairLocal();
         if (!listServer())
             return finishRun();
-        // What to fetch: cards new or changed on the server, and the cards of the records
-        // changed here (their properties are kept when the change is sent).
+        if (present.size() > size_t(opt.maxMembers)) {
+            fail(QStringLiteral("Le carnet d'adresses « %1 » du serveur %2 compte %3 cartes : une "
+                                "synchronisation en accepte au plus %4. Rien n'a été changé.")
+                     .arg(summary.collection, collectionUrl.host())
+                     .arg(present.size())
+                     .arg(opt.maxMembers));
+            return finishRun();
+        }
+        // What to fetch: cards new or changed on the server (among them those a run that
+        // stopped sent without hearing the answer), and the cards of the records changed here
+        // (their properties are kept when the change is sent).
         QStringList paths;
         for (const auto& [p, etag] : present) {
             const int s = stateByPath.value(p, -1);
@@ -172,9 +187,10 @@ SyncSummary SyncEngine::Run::go()
         total = paths.size() + 1;
         if (!paths.isEmpty() && !fetch(paths))
             return finishRun();
+        if (!settle())
+            return finishRun();
         plan();
         total = done + qint64(localWrites.size() + remoteWrites.size()) + 1;
-        renumberMoved();
         if (!applyLocal(localWrites))
             return finishRun();
         if (!sendRemote(remoteWrites, localWrites))
@@ -190,10 +206,12 @@ SyncSummary SyncEngine::Run::go()
 
 SyncSummary SyncEngine::Run::finishRun()
 {
+    summary.outside = int(outside.size());
     if (cancel && summary.error.isEmpty())
         summary.cancelled = true;
     if (summary.complete()) {
         // Everything the server's token covers is applied: the next run starts from it.
+        tokenPastOwnWrites();
         try {
             store.begin();
             store.saveCollectionState(supportsSync ? newToken : QString(), newCtag);

@@ -25,6 +25,8 @@ struct SyncSummary {
     QStringList cut;
     // Cards that cannot be read, left as they are on the server.
     QStringList unreadable;
+    // Addresses the server gave that lead outside the address book: ignored.
+    int outside = 0;
     // Records left for the next run (changed here or on the server while this one ran).
     int postponed = 0;
     QString error; // the fault that stopped the run, in French; empty when it went through
@@ -42,6 +44,14 @@ struct SyncOptions {
     std::function<bool(qint64 done, qint64 total)> progress;
     int cardsPerMultiget = 100;
     int rowsPerTransaction = 200;
+    // Requests whose state is written at once before they are sent.
+    int requestsPerStep = 50;
+    // From this many cards wanted, making most of the address book, they are asked in one
+    // query of the whole collection rather than by batches of named cards.
+    int wholeCollectionFrom = 200;
+    // Bounds: the cards an address book may list, the length of one card.
+    int maxMembers = 100000;
+    qint64 maxCardBytes = 4 * 1024 * 1024;
 };
 
 // Two-way synchronisation of an open address file with a CardDAV address book.
@@ -61,7 +71,11 @@ struct SyncOptions {
 // the properties the record's fields give (see cardtext.h), with If-Match.
 // Each record's local writes go with its state row in one transaction; the collection's token
 // is kept only after a run that applied everything it covered, so the next run picks up what
-// this one left.
+// this one left. What is sent to the server is written in the state before it is sent (a new
+// card's UID and address, a change, a delete) and confirmed when the server's answer comes; a
+// run settles what the previous one left unconfirmed first, by each card's address and UID.
+// Nothing the server says is trusted beyond the address book: addresses outside it are
+// ignored (and counted), answers and cards have size limits, the listing a bound.
 class SyncEngine
 {
 public:

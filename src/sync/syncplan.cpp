@@ -5,6 +5,14 @@
 using syncrun::nameOf;
 using syncrun::newUid;
 
+void SyncEngine::Run::noteUnreadable(const QString& path, const Fetched& f)
+{
+    // A card too long to be read says so; any other is named only.
+    summary.unreadable << (f.card.error.startsWith(QLatin1String("carte de plus de"))
+                               ? QStringLiteral("%1 (%2)").arg(path, f.card.error)
+                               : path);
+}
+
 void SyncEngine::Run::newAddress(RemoteWrite& w) const
 {
     w.uid = newUid();
@@ -13,7 +21,6 @@ void SyncEngine::Run::newAddress(RemoteWrite& w) const
 
 void SyncEngine::Run::dropOld(LocalWrite& w, const SyncStateRow& s)
 {
-    w.dropRowid = s.rowid;
     w.dropHref = s.href;
 }
 
@@ -28,10 +35,11 @@ void SyncEngine::Run::planDelete(int si, const QString& etag)
     remoteWrites.push_back(std::move(w));
 }
 
-void SyncEngine::Run::planNewCard(int local)
+void SyncEngine::Run::planNewCard(int local, const QString& replacing)
 {
     RemoteWrite w;
     w.kind = RemoteWrite::PutNew;
+    w.dropHref = replacing;
     newAddress(w);
     w.text = newCardText(locals[size_t(local)].contact, w.uid);
     w.local = local;
@@ -62,15 +70,10 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
             w.count = Count::ReceivedDeleted;
             localWrites.push_back(std::move(w));
         } else {
-            // Changed here, deleted on the server: kept, and put back on the server.
+            // Changed here, deleted on the server: kept, and put back on the server (the new
+            // card's state replaces this one).
             summary.restored << nameOf(local->contact);
-            if (moved) {
-                LocalWrite w;
-                w.kind = LocalWrite::DropState;
-                dropOld(w, s);
-                localWrites.push_back(std::move(w));
-            }
-            planNewCard(li);
+            planNewCard(li, s.href);
         }
         return;
     }
@@ -94,7 +97,7 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
         return;
     }
     if (!f->card.error.isEmpty()) {
-        summary.unreadable << s.href;
+        noteUnreadable(s.href, *f);
         return;
     }
     const bool serverChanged = f->print != s.print;
@@ -215,7 +218,7 @@ void SyncEngine::Run::plan()
         if (f.gone)
             continue;
         if (!f.card.error.isEmpty()) {
-            summary.unreadable << path;
+            noteUnreadable(path, f);
             continue;
         }
         if (f.card.isGroup || isEmptyContact(f.fitted))
@@ -246,6 +249,8 @@ void SyncEngine::Run::plan()
     }
     // Records that the server knows.
     for (size_t s = 0; s < states.size(); ++s) {
+        if (stateVoid[s])
+            continue;
         const QString& href = states[s].href;
         const auto f = fetched.constFind(href);
         bool gone = removed.contains(href) || (fullListing && !present.count(href));

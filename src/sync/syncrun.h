@@ -73,8 +73,7 @@ private:
         RowValues values;
         bool withState = false;
         SyncStateRow state;
-        qint64 dropRowid = -1; // a state row to remove first (with dropHref)
-        QString dropHref;
+        QString dropHref; // a state row to remove first
         Count count = Count::None;
         bool done = false;
     };
@@ -88,26 +87,38 @@ private:
         int local = -1;      // the record sent: an index of `locals`...
         int localWrite = -1; // ...or the local write that inserted it
         int state = -1;      // the state row it replaces or deletes
+        QString dropHref;    // a state row the new card's replaces (written with its intent)
         Count count = Count::None;
         bool retried = false;
+        // What the card sent gives, as the record stores it (filled when it is sent).
+        Contact back;
+        QByteArray sentPrint;
+        bool readable = false;
     };
 
     // Steps
     void readLocal();
     void pairLocal();
     bool listServer();
+    void readMembers(const DavMultistatus& ms, bool delta);
     bool fetch(const QStringList& paths);
+    bool fetchWholeCollection(QStringList& paths);
+    void takeCards(const DavMultistatus& ms, const QSet<QString>& wanted);
+    bool settle();
+    void tokenPastOwnWrites();
     void plan();
     void decide(int stateIndex, bool serverGone, const Fetched* f);
-    void planNewCard(int local);
+    void planNewCard(int local, const QString& replacing = QString());
     void planDelete(int stateIndex, const QString& etag);
     void newAddress(RemoteWrite& w) const; // a new UID and the card's address from it
+    void noteUnreadable(const QString& path, const Fetched& f);
     static void dropOld(LocalWrite& w, const SyncStateRow& s); // removes `s` with the write
     bool applyLocal(std::vector<LocalWrite>& writes, bool countSteps = true);
     SyncSummary finishRun();
     bool sendRemote(std::vector<RemoteWrite>& writes, std::vector<LocalWrite>& localWrites);
+    void writeIntents(std::vector<RemoteWrite>& writes, const std::vector<size_t>& chunk,
+                      const std::vector<LocalWrite>& localWrites);
     bool retryRound();
-    void renumberMoved();
 
     // Helpers
     Contact fitted(const Contact& c, bool* cut) const;
@@ -138,11 +149,15 @@ private:
     std::vector<SyncStateRow> states;
     QHash<QString, int> stateByPath;
     std::vector<int> stateLocal;
+    std::vector<char> stateVoid; // a new card's state whose card never reached the server
     std::vector<int> localAdds;
+    bool anyPending = false; // state rows sent and not confirmed by the last run
+    QSet<QString> outside;   // addresses outside the address book, ignored
 
     // Server listing
     bool fullListing = false;
     std::map<QString, QString> present; // path -> ETag
+    QHash<QString, qint64> sizes;       // path -> its length when the server tells
     QSet<QString> removed;
     QString newToken;
     QString newCtag;

@@ -1,9 +1,11 @@
 #include "sync/syncsettingsdialog.h"
 
+#include "contacts/contactsprogress.h"
 #include "platform/dialogs.h"
 #include "platform/passwordstore.h"
 #include "sync/davclient.h"
 #include "sync/discovery.h"
+#include "sync/passwordprompt.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -91,8 +93,8 @@ SyncSettingsDialog::SyncSettingsDialog(const SyncSettings& settings, PasswordSto
                                                            : settings.collectionName,
                          settings.collection);
         if (m_passwords) {
-            if (const auto kept =
-                    m_passwords->readPassword(passwordKey(settings.user, settings.collection))) {
+            if (const auto kept = readKeptPassword(
+                    *m_passwords, passwordKey(settings.user, settings.collection), parent)) {
                 m_password->setText(*kept);
                 m_keep->setChecked(true);
             }
@@ -121,14 +123,23 @@ bool SyncSettingsDialog::findAddressBooks()
         m_server->setFocus();
         return false;
     }
-    showStatus(QStringLiteral("Recherche des carnets d'adresses sur %1...").arg(url.host()));
-    m_find->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    DavClient client(m_user->text().trimmed(), m_password->text());
-    client.setTimeoutMs(m_timeoutMs);
-    const DiscoveryResult found = discoverAddressBooks(client, url);
-    QApplication::restoreOverrideCursor();
-    m_find->setEnabled(true);
+    const QString searching =
+        QStringLiteral("Recherche des carnets d'adresses sur %1...").arg(url.host());
+    showStatus(searching);
+    DiscoveryResult found;
+    {
+        // The window waits under a modal progress window ("Annuler" stops the search).
+        ContactsProgress progress(searching, this, 0);
+        progress.showNow();
+        DavClient client(m_user->text().trimmed(), m_password->text());
+        client.setTimeoutMs(m_timeoutMs);
+        client.setCancelCheck([&progress] { return progress.cancelled(); });
+        found = discoverAddressBooks(client, url);
+        if (progress.cancelled()) {
+            showStatus(QStringLiteral("Recherche annulée."));
+            return false;
+        }
+    }
     if (!found.error.isEmpty() || found.books.empty()) {
         showStatus(found.error);
         return false;

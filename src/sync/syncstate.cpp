@@ -1,7 +1,8 @@
 #include "sync/syncrun.h"
 
-// The records of the address file paired with the state rows of the last run, and the local
-// writes of a run (each record with its state row, in transactions).
+// The records of the address file paired with the state rows of the last run, what that run
+// left unconfirmed settled, and the local writes of a run (each record with its state row, in
+// transactions).
 
 void SyncEngine::Run::readLocal()
 {
@@ -15,20 +16,44 @@ void SyncEngine::Run::readLocal()
         localByRowid.emplace(rowid, int(locals.size()));
         locals.push_back(std::move(l));
     });
-    states = store.loadState();
-    for (size_t i = 0; i < states.size(); ++i)
-        stateByPath.insert(states[i].href, int(i));
+    std::vector<SyncStateRow> loaded = store.loadState();
+    states.reserve(loaded.size());
+    for (SyncStateRow& s : loaded) {
+        // A card noted outside the address book (by an earlier version) is forgotten: its
+        // record is sent again as a new card of the address book.
+        if (hrefPlace(collectionUrl, encodedHref(s.href)) != HrefPlace::Member) {
+            outside.insert(s.href);
+            LocalWrite w;
+            w.kind = LocalWrite::DropState;
+            w.dropHref = s.href;
+            localWrites.push_back(std::move(w));
+            continue;
+        }
+        anyPending = anyPending || s.pending != SyncPending::None;
+        stateByPath.insert(s.href, int(states.size()));
+        states.push_back(std::move(s));
+    }
+    stateVoid.assign(states.size(), 0);
 }
 
-// Pairs each state row with a record: same number and same print; then same print under
-// another number; then same number with changes, unless the number was taken by another record.
+// Pairs each state row with a record: same number and same print (or the print of a change
+// sent and not confirmed); then same print under another number; then same number with
+// changes, unless the number was taken by another record. A state whose record is gone here
+// (its card being deleted) pairs with none.
 void SyncEngine::Run::pairLocal()
 {
     stateLocal.assign(states.size(), -1);
     std::vector<int> unmatchedStates;
     for (size_t s = 0; s < states.size(); ++s) {
-        const auto it = localByRowid.find(states[s].rowid);
-        if (it != localByRowid.end() && locals[size_t(it->second)].print == states[s].print &&
+        const SyncStateRow& st = states[s];
+        if (st.rowid <= 0)
+            continue;
+        const auto it = localByRowid.find(st.rowid);
+        const auto samePrint = [&st](const QByteArray& print) {
+            return print == st.print ||
+                   (st.pending == SyncPending::Change && print == st.sentPrint);
+        };
+        if (it != localByRowid.end() && samePrint(locals[size_t(it->second)].print) &&
             locals[size_t(it->second)].state < 0) {
             stateLocal[s] = it->second;
             locals[size_t(it->second)].state = int(s);
@@ -82,38 +107,68 @@ SyncEngine::Run::LocalStatus SyncEngine::Run::statusOf(int s) const
                                                               : LocalStatus::Changed;
 }
 
-void SyncEngine::Run::renumberMoved()
+// What the last run sent without hearing the answer, settled from what the server now holds:
+// a new card is there (at its address, with its UID) or it is not; a change is there (the card
+// gives what was sent) or it is not; a delete is decided again like any card whose record is
+// gone. Written before anything else is decided.
+bool SyncEngine::Run::settle()
 {
-    // State rows that follow their record to another number: all removed, then all written
-    // again, so one does not take another's number in between.
-    std::vector<LocalWrite*> moving;
-    for (LocalWrite& w : localWrites) {
-        if (w.withState && w.dropRowid >= 0 && w.kind != LocalWrite::Insert &&
-            w.kind != LocalWrite::Delete && w.state.rowid != w.dropRowid)
-            moving.push_back(&w);
-    }
-    if (moving.empty())
-        return;
-    store.begin();
-    try {
-        for (LocalWrite* w : moving)
-            store.removeState(w->dropRowid, w->dropHref);
-        for (LocalWrite* w : moving) {
-            SyncStateRow moved = w->state;
-            // Until the write itself, the record keeps the state it had.
-            const int s = stateByPath.value(moved.href, -1);
-            if (s >= 0) {
-                moved.etag = states[size_t(s)].etag;
-                moved.print = states[size_t(s)].print;
+    if (!anyPending)
+        return true;
+    std::vector<LocalWrite> writes;
+    for (size_t s = 0; s < states.size(); ++s) {
+        SyncStateRow& st = states[s];
+        if (st.pending == SyncPending::None || st.pending == SyncPending::Delete)
+            continue;
+        const auto f = fetched.constFind(st.href);
+        const bool there = f != fetched.cend() && !f->gone;
+        if (st.pending == SyncPending::NewCard) {
+            if (there && (!f->card.error.isEmpty() || f->card.uid == st.uid)) {
+                st.etag = f->etag;
+                st.pending = SyncPending::None;
+                LocalWrite w;
+                w.withState = true;
+                w.state = st;
+                const int l = stateLocal[s];
+                if (l >= 0)
+                    w.state.rowid = locals[size_t(l)].rowid;
+                writes.push_back(std::move(w));
+                continue;
             }
-            store.putState(moved);
-            w->dropRowid = -1;
+            // It never reached the server (or another card holds its address): its record,
+            // if still there, is a record added here.
+            LocalWrite w;
+            w.kind = LocalWrite::DropState;
+            w.dropHref = st.href;
+            writes.push_back(std::move(w));
+            stateVoid[s] = 1;
+            stateByPath.remove(st.href);
+            const int l = stateLocal[s];
+            if (l >= 0) {
+                stateLocal[s] = -1;
+                locals[size_t(l)].state = -1;
+                if (!locals[size_t(l)].empty)
+                    localAdds.push_back(l);
+            }
+            continue;
         }
-        store.commit();
-    } catch (...) {
-        store.rollback();
-        throw;
+        // A change: the card gives what was sent, or the change did not arrive.
+        if (there && f->card.error.isEmpty() && f->print == st.sentPrint) {
+            st.print = st.sentPrint;
+            st.etag = f->etag;
+        }
+        st.pending = SyncPending::None;
+        st.sentPrint.clear();
+        LocalWrite w;
+        w.withState = true;
+        w.state = st;
+        const int l = stateLocal[s];
+        if (l >= 0)
+            w.state.rowid = locals[size_t(l)].rowid;
+        writes.push_back(std::move(w));
     }
+    std::sort(localAdds.begin(), localAdds.end());
+    return applyLocal(writes, false);
 }
 
 bool SyncEngine::Run::applyLocal(std::vector<LocalWrite>& writes, bool countSteps)
@@ -148,8 +203,8 @@ bool SyncEngine::Run::applyLocal(std::vector<LocalWrite>& writes, bool countStep
                     ++summary.postponed; // changed by another program meanwhile
                     continue;
                 }
-                if (w.dropRowid >= 0)
-                    store.removeState(w.dropRowid, w.dropHref);
+                if (!w.dropHref.isEmpty())
+                    store.removeState(w.dropHref);
                 if (w.withState)
                     store.putState(w.state);
                 counted.push_back(w.count);

@@ -14,18 +14,25 @@ namespace
 
 const QString kCreateSettings = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS ElvarineSyncSettings (Nom TEXT PRIMARY KEY, Valeur TEXT)");
-const QString kCreateState =
-    QStringLiteral("CREATE TABLE IF NOT EXISTS ElvarineSync (Fiche INTEGER PRIMARY KEY, UID TEXT "
-                   "NOT NULL, Href TEXT NOT NULL, ETag TEXT, Empreinte BLOB NOT NULL)");
+const QString kCreateState = QStringLiteral(
+    "CREATE TABLE IF NOT EXISTS ElvarineSync (Href TEXT PRIMARY KEY, Fiche INTEGER, UID TEXT NOT "
+    "NULL, ETag TEXT, Empreinte BLOB NOT NULL, Attente INTEGER NOT NULL DEFAULT 0, Envoi BLOB)");
+const QString kStateColumns = QStringLiteral("PRAGMA table_info(ElvarineSync)");
+const QString kRenameOldState =
+    QStringLiteral("ALTER TABLE ElvarineSync RENAME TO ElvarineSyncAvantAttente");
+const QString kCopyOldState =
+    QStringLiteral("INSERT OR REPLACE INTO ElvarineSync (Href, Fiche, UID, ETag, Empreinte) "
+                   "SELECT Href, Fiche, UID, ETag, Empreinte FROM ElvarineSyncAvantAttente");
+const QString kDropOldState = QStringLiteral("DROP TABLE ElvarineSyncAvantAttente");
 const QString kSelectSettings = QStringLiteral("SELECT Nom, Valeur FROM ElvarineSyncSettings");
 const QString kPutSetting =
     QStringLiteral("INSERT OR REPLACE INTO ElvarineSyncSettings (Nom, Valeur) VALUES (?, ?)");
-const QString kSelectState =
-    QStringLiteral("SELECT Fiche, UID, Href, ETag, Empreinte FROM ElvarineSync ORDER BY Fiche");
-const QString kPutState = QStringLiteral("INSERT OR REPLACE INTO ElvarineSync (Fiche, UID, Href, "
-                                         "ETag, Empreinte) VALUES (?, ?, ?, ?, ?)");
-const QString kRemoveState =
-    QStringLiteral("DELETE FROM ElvarineSync WHERE Fiche = ? AND Href = ?");
+const QString kSelectState = QStringLiteral("SELECT Fiche, UID, Href, ETag, Empreinte, Attente, "
+                                            "Envoi FROM ElvarineSync ORDER BY Fiche, Href");
+const QString kPutState =
+    QStringLiteral("INSERT OR REPLACE INTO ElvarineSync (Href, Fiche, UID, ETag, Empreinte, "
+                   "Attente, Envoi) VALUES (?, ?, ?, ?, ?, ?, ?)");
+const QString kRemoveState = QStringLiteral("DELETE FROM ElvarineSync WHERE Href = ?");
 const QString kClearState = QStringLiteral("DELETE FROM ElvarineSync");
 const QString kTableCount =
     QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN (?, ?)");
@@ -118,8 +125,34 @@ void SyncStore::createTables()
     QSqlQuery q(m_db);
     q.prepare(kCreateSettings);
     run(q, kSettingsError);
+    if (stateTableIsOld())
+        upgradeStateTable();
     q.prepare(kCreateState);
     run(q, kSettingsError);
+}
+
+bool SyncStore::stateTableIsOld()
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(kStateColumns);
+    run(q, kSettingsError);
+    bool any = false;
+    while (q.next()) {
+        any = true;
+        if (q.value(1).toString() == QLatin1String("Attente"))
+            return false;
+    }
+    return any;
+}
+
+void SyncStore::upgradeStateTable()
+{
+    QSqlQuery q(m_db);
+    for (const QString& sql : {kRenameOldState, kCreateState, kCopyOldState, kDropOldState}) {
+        q.prepare(sql);
+        run(q, kSettingsError);
+    }
 }
 
 SyncSettings SyncStore::loadSettings()
@@ -192,17 +225,30 @@ std::vector<SyncStateRow> SyncStore::loadState()
     std::vector<SyncStateRow> rows;
     if (!hasTables())
         return rows;
+    if (stateTableIsOld()) {
+        begin();
+        try {
+            upgradeStateTable();
+            commit();
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     q.prepare(kSelectState);
     run(q, kSettingsError);
     while (q.next()) {
         SyncStateRow r;
-        r.rowid = q.value(0).toLongLong();
+        r.rowid = q.value(0).isNull() ? 0 : q.value(0).toLongLong();
         r.uid = q.value(1).toString();
         r.href = q.value(2).toString();
         r.etag = q.value(3).toString();
         r.print = q.value(4).toByteArray();
+        const int pending = q.value(5).toInt();
+        r.pending = pending >= 1 && pending <= 3 ? SyncPending(pending) : SyncPending::None;
+        r.sentPrint = q.value(6).toByteArray();
         rows.push_back(std::move(r));
     }
     return rows;
@@ -212,19 +258,21 @@ void SyncStore::putState(const SyncStateRow& r)
 {
     QSqlQuery q(m_db);
     q.prepare(kPutState);
-    q.addBindValue(r.rowid);
-    q.addBindValue(r.uid);
     q.addBindValue(r.href);
+    q.addBindValue(r.rowid > 0 ? QVariant(r.rowid) : QVariant(QMetaType(QMetaType::LongLong)));
+    q.addBindValue(r.uid);
     q.addBindValue(r.etag);
     q.addBindValue(r.print);
+    q.addBindValue(int(r.pending));
+    q.addBindValue(r.pending == SyncPending::Change ? QVariant(r.sentPrint)
+                                                    : QVariant(QMetaType(QMetaType::QByteArray)));
     run(q, kSettingsError);
 }
 
-void SyncStore::removeState(qint64 rowid, const QString& href)
+void SyncStore::removeState(const QString& href)
 {
     QSqlQuery q(m_db);
     q.prepare(kRemoveState);
-    q.addBindValue(rowid);
     q.addBindValue(href);
     run(q, kSettingsError);
 }

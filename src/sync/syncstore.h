@@ -12,10 +12,14 @@
 // - `ElvarineSyncSettings` (`Nom`, `Valeur`): the server address, the user name, the chosen
 //   address book's address and name, the choice "at opening", the collection's sync token and
 //   ctag as of the last complete synchronisation;
-// - `ElvarineSync` (`Fiche`, `UID`, `Href`, `ETag`, `Empreinte`): for each record synchronised,
-//   by its row number in the address table, the card's UID, its path on the server, its ETag,
-//   and the print of the sixteen fields as last synchronised.
-// A file never synchronised has neither table.
+// - `ElvarineSync` (`Href`, `Fiche`, `UID`, `ETag`, `Empreinte`, `Attente`, `Envoi`): for each
+//   card of the address book paired with a record, its path on the server, the record's row
+//   number in the address table, the card's UID and ETag, the print of the sixteen fields as
+//   last synchronised, and what was sent to the server and not yet confirmed: a new card (the
+//   row is written before the card is sent), a change (with the print of what was sent), or a
+//   delete (the row has no record any more).
+// A file never synchronised has neither table. The state table of earlier versions (one row per
+// row number, without `Attente` and `Envoi`) is brought to this layout when first read.
 
 extern const char kSettingsTable[]; // "ElvarineSyncSettings"
 extern const char kStateTable[];    // "ElvarineSync"
@@ -31,12 +35,23 @@ struct SyncSettings {
     bool configured() const { return !collection.isEmpty(); }
 };
 
+// What was sent for a card and not yet answered. A run that finds such a row settles it first:
+// the card at its path with its UID is there or not, whatever the record became meanwhile.
+enum class SyncPending {
+    None = 0,
+    NewCard = 1, // sent with If-None-Match: *
+    Change = 2,  // sent with If-Match; `sentPrint` is the print of the card sent
+    Delete = 3,  // DELETE sent; the record is gone here (rowid 0)
+};
+
 struct SyncStateRow {
-    qint64 rowid = 0;
+    qint64 rowid = 0; // the record's row number; 0 when the record is gone here
     QString uid;
     QString href; // decoded path on the server
     QString etag;
     QByteArray print; // recordPrint() of the fields as last synchronised
+    SyncPending pending = SyncPending::None;
+    QByteArray sentPrint;
 };
 
 // The print of a record's sixteen fields: one 64-bit FNV-1a hash per field, of the field as
@@ -68,9 +83,9 @@ public:
     void saveCollectionState(const QString& syncToken, const QString& ctag);
 
     std::vector<SyncStateRow> loadState();
+    // Writes the state of the card at `row.href` (replacing what it had).
     void putState(const SyncStateRow& row);
-    // Removes the state of row `rowid` while it still names the card at `href`.
-    void removeState(qint64 rowid, const QString& href);
+    void removeState(const QString& href);
     // Forgets every record's state and the collection's token (another address book).
     void clearState();
 
@@ -81,6 +96,8 @@ public:
 
 private:
     void createTables();
+    bool stateTableIsOld();
+    void upgradeStateTable();
     void setValue(const QString& name, const QString& value);
 
     QSqlDatabase m_db;

@@ -18,31 +18,64 @@ qint64 SyncEngine::Run::rowidOf(const RemoteWrite& w,
     return w.local >= 0 ? locals[size_t(w.local)].rowid : -1;
 }
 
+// The state of each request written before it is sent: a new card's row with its UID and
+// address, a change with the print of what is sent, a delete with the record gone. One
+// transaction for a step of requests.
+void SyncEngine::Run::writeIntents(std::vector<RemoteWrite>& writes,
+                                   const std::vector<size_t>& chunk,
+                                   const std::vector<LocalWrite>& writesDoneHere)
+{
+    store.begin();
+    try {
+        for (size_t i : chunk) {
+            RemoteWrite& w = writes[i];
+            SyncStateRow row;
+            if (w.kind == RemoteWrite::PutNew) {
+                row.rowid = rowidOf(w, writesDoneHere);
+                row.uid = w.uid;
+                row.href = w.path;
+                row.print = w.sentPrint;
+                row.pending = SyncPending::NewCard;
+            } else {
+                row = states[size_t(w.state)];
+                if (w.kind == RemoteWrite::PutChange) {
+                    row.rowid = rowidOf(w, writesDoneHere);
+                    row.pending = SyncPending::Change;
+                    row.sentPrint = w.sentPrint;
+                } else {
+                    row.rowid = 0;
+                    row.pending = SyncPending::Delete;
+                }
+            }
+            if (!w.dropHref.isEmpty() && w.dropHref != row.href)
+                store.removeState(w.dropHref);
+            store.putState(row);
+        }
+        store.commit();
+    } catch (...) {
+        store.rollback();
+        throw;
+    }
+}
+
 bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
                                  std::vector<LocalWrite>& writesDoneHere)
 {
-    std::vector<DavRequest> requests;
-    std::vector<size_t> index;
+    std::vector<size_t> sendable;
     for (size_t i = 0; i < writes.size(); ++i) {
-        const RemoteWrite& w = writes[i];
+        RemoteWrite& w = writes[i];
         // A copy kept after a conflict is sent only once its record is stored.
         if (w.localWrite >= 0 && !writesDoneHere[size_t(w.localWrite)].done)
             continue;
-        DavRequest r;
-        r.url = url(w.path);
-        if (w.kind == RemoteWrite::Delete) {
-            r.verb = "DELETE";
-        } else {
-            r.verb = "PUT";
-            r.body = w.text;
-            r.contentType = kVCard;
+        if (w.kind != RemoteWrite::Delete) {
+            // What the card now gives, as the record stores it: the state's print; the record
+            // takes it when the card reads back differently (a value the card shapes).
+            const CardInfo sent = readCard(w.text);
+            w.back = fitted(sent.contact, nullptr);
+            w.sentPrint = recordPrint(w.back);
+            w.readable = sent.error.isEmpty();
         }
-        if (w.kind == RemoteWrite::PutNew)
-            r.ifNoneMatchAny = true;
-        else if (!w.ifMatch.isEmpty())
-            r.ifMatch = w.ifMatch;
-        requests.push_back(std::move(r));
-        index.push_back(i);
+        sendable.push_back(i);
     }
     std::vector<LocalWrite> results;
     std::vector<RemoteWrite> again;
@@ -54,8 +87,37 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         results.clear();
         return applied;
     };
-    client.sendAll(requests, [&](size_t k, DavReply& reply) {
-        RemoteWrite& w = writes[index[k]];
+    // The state as it was, the request refused (changed on the server meanwhile).
+    const auto unsent = [&](const RemoteWrite& w) {
+        LocalWrite lw;
+        lw.withState = true;
+        lw.state = states[size_t(w.state)];
+        lw.state.rowid = rowidOf(w, writesDoneHere);
+        results.push_back(std::move(lw));
+    };
+    // A card the server took: its state (and the record, when the card reads back otherwise).
+    const auto confirm = [&](const RemoteWrite& w, const QString& etag) {
+        const qint64 rowid = rowidOf(w, writesDoneHere);
+        const Local& local = locals[size_t(w.local)];
+        LocalWrite lw;
+        lw.kind = LocalWrite::PutState;
+        lw.withState = true;
+        lw.state.rowid = rowid;
+        lw.state.uid = w.uid;
+        lw.state.href = w.path;
+        lw.state.etag = etag;
+        lw.state.print = w.sentPrint;
+        lw.count = w.count;
+        if (w.readable && w.sentPrint != local.print) {
+            lw.kind = LocalWrite::Update;
+            lw.rowid = rowid;
+            lw.expected = local.values;
+            lw.values = rowOfContact(w.back);
+        }
+        results.push_back(std::move(lw));
+    };
+    std::vector<RemoteWrite> taken;
+    const auto answered = [&](RemoteWrite& w, DavReply& reply) {
         if (reply.cancelled) {
             cancel = true;
             return false;
@@ -65,7 +127,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             if (reply.ok() || status == 404) {
                 LocalWrite lw;
                 lw.kind = LocalWrite::DropState;
-                dropOld(lw, states[size_t(w.state)]);
+                lw.dropHref = w.path;
                 lw.count = Count::SentDeleted;
                 results.push_back(std::move(lw));
             } else if (status == 412) {
@@ -75,38 +137,13 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
                 ok = false;
             }
         } else if (reply.ok()) {
-            const qint64 rowid = rowidOf(w, writesDoneHere);
-            const Local& local = locals[size_t(w.local)];
-            // What the card now gives, as the record stores it: the state's print; the record
-            // takes it when the card reads back differently (a value the card shapes).
-            CardInfo sent = readCard(w.text);
-            const Contact back = fitted(sent.contact, nullptr);
-            LocalWrite lw;
-            lw.kind = LocalWrite::PutState;
-            lw.withState = true;
-            lw.state.rowid = rowid;
-            lw.state.uid = w.uid;
-            lw.state.href = w.path;
-            lw.state.etag = QString::fromUtf8(reply.etag);
-            lw.state.print = recordPrint(back);
-            lw.count = w.count;
-            if (w.state >= 0 && states[size_t(w.state)].rowid != rowid)
-                dropOld(lw, states[size_t(w.state)]);
-            if (sent.error.isEmpty() && lw.state.print != local.print) {
-                lw.kind = LocalWrite::Update;
-                lw.rowid = rowid;
-                lw.expected = local.values;
-                lw.values = rowOfContact(back);
-            }
-            results.push_back(std::move(lw));
+            confirm(w, QString::fromUtf8(reply.etag));
         } else if (status == 412 && w.kind == RemoteWrite::PutNew && !w.retried) {
-            // The address is taken: another one.
-            RemoteWrite next = w;
-            next.retried = true;
-            newAddress(next);
-            next.text = withUid(w.text, next.uid);
-            again.push_back(std::move(next));
+            // The address is taken: by this very card when the request went twice (a
+            // connection cut before the answer, the request sent again), else by another.
+            taken.push_back(w);
         } else if ((status == 412 || status == 404) && w.kind == RemoteWrite::PutChange) {
+            unsent(w);
             retryStates.push_back(w.state);
         } else {
             fail(reply.error);
@@ -115,9 +152,80 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         if (results.size() >= size_t(opt.rowsPerTransaction) && !flush())
             return false;
         return ok && step();
-    });
-    if (!flush())
-        return false;
+    };
+    const size_t perStep = size_t(std::max(1, opt.requestsPerStep));
+    for (size_t first = 0; ok && !cancel && first < sendable.size(); first += perStep) {
+        const std::vector<size_t> chunk(sendable.begin() + qsizetype(first),
+                                        sendable.begin() +
+                                            qsizetype(std::min(sendable.size(), first + perStep)));
+        try {
+            writeIntents(writes, chunk, writesDoneHere);
+        } catch (const EngineError& e) {
+            fail(QStringLiteral("Le fichier d'adresses n'a pas pu être modifié : %1").arg(e.text));
+            return false;
+        }
+        std::vector<DavRequest> requests;
+        for (size_t i : chunk) {
+            const RemoteWrite& w = writes[i];
+            DavRequest r;
+            r.url = url(w.path);
+            if (w.kind == RemoteWrite::Delete) {
+                r.verb = "DELETE";
+            } else {
+                r.verb = "PUT";
+                r.body = w.text;
+                r.contentType = kVCard;
+            }
+            if (w.kind == RemoteWrite::PutNew)
+                r.ifNoneMatchAny = true;
+            else if (!w.ifMatch.isEmpty())
+                r.ifMatch = w.ifMatch;
+            requests.push_back(std::move(r));
+        }
+        bool stopped = false;
+        client.sendAll(requests, [&](size_t k, DavReply& reply) {
+            const bool goOn = answered(writes[chunk[k]], reply);
+            stopped = stopped || !goOn;
+            return goOn;
+        });
+        if (!taken.empty() && !stopped) {
+            // Which of the addresses taken hold the card sent (its UID): those are sent.
+            QStringList hrefs;
+            for (const RemoteWrite& w : taken)
+                hrefs << encodedHref(w.path);
+            const DavReply reply =
+                client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
+            DavMultistatus ms;
+            if (!readAnswer(reply, ms)) {
+                flush();
+                return false;
+            }
+            QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
+            for (const DavResource& r : ms.responses) {
+                QString p;
+                if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
+                    there.insert(p, {readCard(r.addressData).uid, r.etag});
+            }
+            for (RemoteWrite& w : taken) {
+                const auto it = there.constFind(w.path);
+                if (it != there.cend() && it->first == w.uid) {
+                    confirm(w, it->second);
+                    continue;
+                }
+                RemoteWrite next = w;
+                next.retried = true;
+                next.dropHref = w.path;
+                newAddress(next);
+                next.text = withUid(w.text, next.uid);
+                again.push_back(std::move(next));
+            }
+            taken.clear();
+        }
+        if (!flush())
+            return false;
+        if (stopped)
+            break;
+    }
     if (cancel)
         return false;
     if (ok && !again.empty())

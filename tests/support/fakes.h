@@ -7,7 +7,9 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <QTest>
 #include <QUrl>
+#include <functional>
 
 class FakeClipboard : public Clipboard
 {
@@ -51,6 +53,13 @@ public:
     std::optional<QString> readPassword(const QString& key, QString* why = nullptr) override
     {
         ++reads;
+        // A keyring that takes its time (asking to be unlocked): events go on meanwhile, as
+        // with the real one, until the test lets it answer or the wait is cancelled.
+        while (holdReads && holdReads()) {
+            if (m_waitCancel && m_waitCancel())
+                return std::nullopt;
+            QTest::qWait(10);
+        }
         if (!available) {
             if (why)
                 *why = QStringLiteral("le trousseau du bureau n'est pas disponible.");
@@ -75,4 +84,5 @@ public:
     QHash<QString, QString> kept;
     bool available = true;
     int reads = 0;
+    std::function<bool()> holdReads; // while true, a read waits
 };

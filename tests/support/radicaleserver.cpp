@@ -1,5 +1,7 @@
 #include "radicaleserver.h"
 
+#include "httpfront.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -15,6 +17,28 @@ namespace
 {
 
 const char kRadicale[] = "/usr/bin/radicale";
+const char kXandikos[] = "/usr/bin/xandikos";
+
+// Waits until `port` takes connections, or `process` ended.
+bool answers(int port, QProcess& process)
+{
+    for (int i = 0; i < 200; ++i) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (socket.waitForConnected(100))
+            return true;
+        if (process.state() == QProcess::NotRunning)
+            return false;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+void signal(QProcess* process, int number)
+{
+    if (process && process->state() != QProcess::NotRunning)
+        ::kill(pid_t(process->processId()), number);
+}
 
 int freePort()
 {
@@ -25,6 +49,15 @@ int freePort()
 }
 
 } // namespace
+
+std::unique_ptr<DavTestServer> makeDavServer(DavServerKind kind)
+{
+    if (kind == DavServerKind::Radicale)
+        return RadicaleServer::installed() ? std::make_unique<RadicaleServer>() : nullptr;
+    if (!XandikosServer::installed())
+        return nullptr;
+    return std::make_unique<XandikosServer>(kind == DavServerKind::XandikosWithoutToken);
+}
 
 bool RadicaleServer::installed()
 {
@@ -87,32 +120,20 @@ bool RadicaleServer::start()
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->start(QString::fromLatin1(kRadicale),
                      {QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
-    if (!m_process->waitForStarted(5000))
-        return false;
-    for (int i = 0; i < 200; ++i) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, quint16(m_port));
-        if (socket.waitForConnected(100))
-            return true;
-        if (m_process->state() == QProcess::NotRunning)
-            return false;
-        QThread::msleep(50);
-    }
-    return false;
+    return m_process->waitForStarted(5000) && answers(m_port, *m_process);
 }
 
 void RadicaleServer::kill()
 {
     if (!m_process || m_process->state() == QProcess::NotRunning)
         return;
-    ::kill(pid_t(m_process->processId()), SIGKILL);
+    signal(m_process.get(), SIGKILL);
     m_process->waitForFinished(5000);
 }
 
 void RadicaleServer::pause(bool paused)
 {
-    if (m_process && m_process->state() != QProcess::NotRunning)
-        ::kill(pid_t(m_process->processId()), paused ? SIGSTOP : SIGCONT);
+    signal(m_process.get(), paused ? SIGSTOP : SIGCONT);
 }
 
 qint64 RadicaleServer::pid() const
@@ -129,7 +150,99 @@ QUrl RadicaleServer::root() const
 
 QUrl RadicaleServer::addressBook() const
 {
-    return root().resolved(QUrl(user() + QStringLiteral("/contacts/")));
+    return addressBook(QStringLiteral("contacts"));
+}
+
+QUrl RadicaleServer::addressBook(const QString& name) const
+{
+    return root().resolved(QUrl(user() + QLatin1Char('/') + name + QLatin1Char('/')));
+}
+
+// ---------------------------------------------------------------------------- XandikosServer
+
+bool XandikosServer::installed()
+{
+    return QFile::exists(QString::fromLatin1(kXandikos));
+}
+
+XandikosServer::XandikosServer(bool withoutToken) : m_withoutToken(withoutToken)
+{
+    m_port = freePort();
+    m_front = std::make_unique<HttpFront>(HttpFront::basicAuth(user(), password(), withoutToken),
+                                          direct());
+}
+
+XandikosServer::~XandikosServer()
+{
+    pause(false);
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(3000))
+            kill();
+    }
+    m_front.reset();
+}
+
+QString XandikosServer::name() const
+{
+    return m_withoutToken ? QStringLiteral("xandikos sans jeton") : QStringLiteral("xandikos");
+}
+
+bool XandikosServer::start()
+{
+    m_process = std::make_unique<QProcess>();
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    // Its access log goes to the error channel: left out.
+    m_process->setStandardErrorFile(QProcess::nullDevice());
+    m_process->start(QString::fromLatin1(kXandikos),
+                     {QStringLiteral("-d"), m_dir.filePath(QStringLiteral("dav")),
+                      QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                      QString::number(m_port), QStringLiteral("--autocreate")});
+    return m_process->waitForStarted(5000) && answers(m_port, *m_process);
+}
+
+void XandikosServer::kill()
+{
+    if (!m_process || m_process->state() == QProcess::NotRunning)
+        return;
+    signal(m_process.get(), SIGKILL);
+    m_process->waitForFinished(5000);
+}
+
+void XandikosServer::pause(bool paused)
+{
+    signal(m_process.get(), paused ? SIGSTOP : SIGCONT);
+}
+
+qint64 XandikosServer::pid() const
+{
+    return m_process ? m_process->processId() : 0;
+}
+
+QUrl XandikosServer::root() const
+{
+    return m_front->root();
+}
+
+QUrl XandikosServer::direct() const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+}
+
+QString XandikosServer::folder(const QString& name) const
+{
+    return m_dir.filePath(QStringLiteral("dav/user/contacts/") + name);
+}
+
+QUrl XandikosServer::addressBook() const
+{
+    return addressBook(QStringLiteral("contacts"));
+}
+
+QUrl XandikosServer::addressBook(const QString& name) const
+{
+    // The principal is /user/, its address books in /user/contacts/.
+    return root().resolved(QUrl(QStringLiteral("user/contacts/") + name + QLatin1Char('/')));
 }
 
 // ---------------------------------------------------------------------------- CardClient
@@ -145,6 +258,8 @@ CardClient::Answer CardClient::request(const QByteArray& verb, const QUrl& url,
 {
     QNetworkRequest r(url);
     r.setRawHeader("Authorization", m_auth);
+    if (body.startsWith("<?xml"))
+        r.setRawHeader("Content-Type", "application/xml; charset=utf-8");
     for (const auto& [name, value] : headers)
         r.setRawHeader(name, value);
     QNetworkReply* reply = m_manager.sendCustomRequest(r, verb, body);
@@ -210,6 +325,8 @@ QMap<QString, QByteArray> CardClient::cards(const QUrl& book)
             href = xml.readElementText();
         else if (xml.name() == QLatin1String("address-data")) {
             const QString name = href.mid(href.lastIndexOf(QLatin1Char('/')) + 1);
+            if (name.isEmpty())
+                continue; // the address book itself
             out.insert(QUrl::fromPercentEncoding(name.toUtf8()), xml.readElementText().toUtf8());
         }
     }

@@ -36,10 +36,19 @@ inline QByteArray vcard(const QString& uid, const QString& nom, const QString& p
            prenom.toUtf8() + ";;;\r\n" + more + "END:VCARD\r\n";
 }
 
-// A radicale server with the user's address book, a phone that writes to it, and an address
-// file linked to it.
+// A CardDAV server (radicale unless told) with the user's address book, a phone that writes to
+// it, and an address file linked to it.
 struct SyncFixture {
-    RadicaleServer server;
+    explicit SyncFixture(DavServerKind kind = DavServerKind::Radicale)
+        : owned(makeDavServer(kind)), server(owned ? *owned : fallback)
+    {
+    }
+    // Whether the server's program is installed (the test skips otherwise).
+    bool available() const { return bool(owned); }
+
+    std::unique_ptr<DavTestServer> owned;
+    RadicaleServer fallback;
+    DavTestServer& server;
     CardClient phone{server.root(), server.user(), server.password()};
     QTemporaryDir dir;
     QString file;
@@ -50,7 +59,7 @@ struct SyncFixture {
     // the address book.
     bool setUp(const QList<QVariantList>& rows)
     {
-        if (!server.start() || !phone.makeAddressBook(server.addressBook()))
+        if (!owned || !server.start() || !phone.makeAddressBook(server.addressBook()))
             return false;
         file = dir.filePath(QStringLiteral("carnet.adb"));
         makeAddressFile(file, rows);
@@ -126,6 +135,25 @@ struct SyncFixture {
         return {};
     }
 };
+
+// One data row per server kind; the test then builds its fixture with SERVER_FIXTURE.
+inline void serverRows(std::initializer_list<DavServerKind> kinds = {
+                           DavServerKind::Radicale, DavServerKind::Xandikos,
+                           DavServerKind::XandikosWithoutToken})
+{
+    QTest::addColumn<int>("serverKind");
+    for (DavServerKind kind : kinds) {
+        const char* name = kind == DavServerKind::Radicale   ? "radicale"
+                           : kind == DavServerKind::Xandikos ? "xandikos"
+                                                             : "xandikos sans jeton";
+        QTest::newRow(name) << int(kind);
+    }
+}
+#define SERVER_FIXTURE(f)                                                                          \
+    QFETCH(int, serverKind);                                                                       \
+    SyncFixture f{DavServerKind(serverKind)};                                                      \
+    if (!f.available())                                                                            \
+        QSKIP("this server is not installed (scripts/install-deps.sh installs it)");
 
 inline QString counts(const SyncSummary& s)
 {

@@ -57,7 +57,7 @@ void TestCardText::merge_data()
                       "FN:Jeanne Dupont\r\nEND:VCARD\r\n");
     QTest::newRow("vCard 4.0 number as a tel: address")
         << card("FN:A\r\nN:A;;;;\r\nTEL;VALUE=uri;TYPE=cell:tel:+33-6-11\r\n", "4.0")
-        << int(Field::Portable) << "+33-6-22"
+        << int(Field::Portable) << "+33 6 22"
         << card("FN:A\r\nN:A;;;;\r\nTEL;VALUE=uri;TYPE=cell:tel:+33-6-22\r\n", "4.0");
     QTest::newRow("the preferred address, its region and type kept")
         << card("FN:A\r\nN:A;;;;\r\nADR;TYPE=WORK:;;1 rue A;Lille;;59000;\r\n"

@@ -110,7 +110,6 @@ std::unique_ptr<TestSyncWindows::Setup> TestSyncWindows::start(const QList<QVari
     if (!s->server.start() || !s->phone.makeAddressBook(s->server.addressBook()))
         return nullptr;
     s->fixture.services.passwords = &s->keyring;
-    s->fixture.state.sync.progressDelayMs = 60000;
     const QString adb = s->fixture.path(QStringLiteral("Elvarine.adb"));
     makeAddressFile(adb, rows);
     if (link) {
@@ -332,7 +331,6 @@ void TestSyncWindows::annulerStopsAndNextRunResumes()
     auto s = start(rows);
     QVERIFY(s);
     frmElvarine& w = *s->fixture.w;
-    s->fixture.state.sync.progressDelayMs = 0;
     QString report;
     bool pressed = false;
     QTimer press;
@@ -363,7 +361,6 @@ void TestSyncWindows::annulerStopsAndNextRunResumes()
     QVERIFY2(sent < 300, qPrintable(QString::number(sent)));
     press.stop();
 
-    s->fixture.state.sync.progressDelayMs = 60000;
     s->fixture.dialogs.expectMessageStartingWith(
         QStringLiteral("Synchronisation de « Elvarine.adb »"), vbInformation,
         QStringLiteral("Synchroniser maintenant"));

@@ -2,9 +2,7 @@
 
 // What the synchronisation commands use during a run (nothing of it is saved).
 struct SyncRunState {
-    // A synchronisation that lasts longer than this shows its progress window.
-    int progressDelayMs = 1000;
-    // A server that sends nothing for this long is given up.
-    int timeoutMs = 30000;
+    // A request whose whole answer has not come in this long is given up.
+    int timeoutMs = 60000;
     bool running = false; // a synchronisation is under way (no second one starts)
 };

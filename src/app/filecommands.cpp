@@ -126,7 +126,6 @@ bool frmElvarine::openAddressFile(const QString& path)
         services.dialogs->msgBox(text, vbCritical, QStringLiteral("Erreur"));
         return false;
     }
-    setWindowTitle(QStringLiteral("Elvarine ") + path);
     m_binding.RecordSource.clear();
     ActualPosition = 1;
     m_binding.DatabaseName = db->Name();
@@ -140,6 +139,9 @@ bool frmElvarine::openAddressFile(const QString& path)
         // opens, to be read; the list stays empty, and the first store says why the file
         // cannot be written.
     }
+    // The title names the file once its first record is stored: whoever sees the title may
+    // rely on the file being whole.
+    setWindowTitle(QStringLiteral("Elvarine ") + path);
     m_binding.attach(std::move(db), std::move(rs));
     m_binding.RecordSource = QString::fromUtf16(kTableName);
     showFileControls(true);

@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 namespace
 {
@@ -154,6 +155,19 @@ void frmElvarine::clearChanged()
 QString frmElvarine::listText(int index) const
 {
     return m_listModel->line(index);
+}
+
+std::vector<int> frmElvarine::selectedRecordPositions() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_widgets.nameList->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    std::vector<int> positions;
+    positions.reserve(rows.size());
+    for (int row : rows)
+        positions.push_back(m_listModel->recordPosition(row));
+    return positions;
 }
 
 int frmElvarine::listCount() const

@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CommonDialog;
 class NameListModel;
@@ -103,6 +104,9 @@ public:
     void setFieldText(FieldBox box, const QString& text);
     QWidget* field(FieldBox box) const { return m_widgets.fields[size_t(box)]; }
     QListView* list() const { return m_widgets.nameList; }
+    // Stored positions of the records whose lines are selected in the name list, in list order
+    // (the record shown alone when a single line is selected; empty when none is).
+    std::vector<int> selectedRecordPositions() const;
     QString listText(int index) const;
     // The action of a command: its menu entry and toolbar button.
     QAction* command(Command id) const { return m_commands.action(id); }

@@ -38,6 +38,7 @@ enum class Command {
     Rechercher,
     Suivant,
     OptionR,
+    FiltrerListe,
     CopierAdresse,
     CopierEMail,
     CopierURL,

@@ -156,8 +156,7 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         m_rowids.push_back(rowids[i]);
-        m_nom.push_back(rows[i][0].toString());
-        m_prenom.push_back(rows[i][1].toString());
+        m_names->append(rows[i][0].toString(), rows[i][1].toString());
     }
     m_changedHere = true;
     return true;
@@ -197,8 +196,7 @@ qint64 Recordset::insertRow(const RowValues& values)
                              q.lastError());
     const qint64 rowid = q.lastInsertId().toLongLong();
     m_rowids.push_back(rowid);
-    m_nom.push_back(values[0].toString());
-    m_prenom.push_back(values[1].toString());
+    m_names->append(values[0].toString(), values[1].toString());
     m_changedHere = true;
     return rowid;
 }
@@ -222,8 +220,7 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());
-        m_nom[i] = values[0].toString();
-        m_prenom[i] = values[1].toString();
+        m_names->set(int(i), values[0].toString(), values[1].toString());
     }
     if (rowid == m_currentRowid)
         m_currentRowid = -1; // read again when shown
@@ -242,8 +239,7 @@ bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());
         m_rowids.erase(at);
-        m_nom.erase(m_nom.begin() + qsizetype(i));
-        m_prenom.erase(m_prenom.begin() + qsizetype(i));
+        m_names->erase(int(i));
         if (m_pos >= RecordCount() && m_pos > 0)
             m_pos = RecordCount() - 1;
     }

@@ -191,7 +191,7 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
      12, "Rechercher suivant", {"search-next", ""}, Check::None, &M::Mnu_Suivant_Click},
     {Command::OptionR, "Mnu_OptionR", Menu::Edition, false, "Options de recherche...", "",
      0, "", {}, Check::None, openSearchOptions},
-    {Command::FiltrerListe, "Mnu_FiltrerListe", Menu::Edition, false, "Fi&ltrer la liste",
+    {Command::FiltrerListe, "Mnu_FiltrerListe", Menu::Edition, false, "&Filtrer la liste",
      "Ctrl+L", 0, "", {}, Check::None, [](M& w) { w.focusFilter(); }},
     {Command::CopierAdresse, "Mnu_CopierAdresse", Menu::Copier, false, "&Nom et Adresse", "",
      0, "", {}, Check::None, [](M& w) { copyNameAndAddress(w.services.clipboard, w); }},

@@ -23,11 +23,14 @@ public:
     explicit ListFilter(Result result, QObject* parent = nullptr);
     ~ListFilter() override;
 
-    // Looks for `folded` (as foldedForFilter gives it) in the text that `scanSql` gives for each
-    // row (its row number, then its texts) of the file `path`.
+    // Runs `scanSql` on the file `path` with `folded` (as foldedForFilter gives it) bound: the
+    // row numbers of the records holding it, through the SQL function
+    // elvarine_holds(text, column...) that the filter's connection has.
     void request(const QString& path, const QString& scanSql, const QString& folded, quint64 tag);
     // Drops the run under way and any request not started.
     void cancel();
+    // The run under way is no longer wanted (on the filter's thread).
+    bool stale();
 
 private:
     struct Request {
@@ -45,6 +48,7 @@ private:
     Request m_pending;
     bool m_hasPending = false;
     bool m_quit = false;
-    quint64 m_latest = 0; // the tag of the latest request; a run for another stops
+    quint64 m_latest = 0;  // the tag of the latest request; a run for another stops
+    quint64 m_running = 0; // the tag of the run under way
     std::thread m_thread;
 };

@@ -227,24 +227,29 @@ std::vector<int> alphabeticalOrder(const std::vector<QString>& lines)
                        [&lines](int i, std::string& key) { appendKey({lines[size_t(i)]}, key); });
 }
 
-QString foldedForFilter(QStringView text)
+void appendFolded(QStringView text, std::u16string& folded)
 {
-    QString folded;
-    folded.reserve(text.size());
     for (QChar qc : text) {
         const char16_t c = qc.unicode();
         if (c < 0x80) {
-            folded.append(c >= 'A' && c <= 'Z' ? QChar(c + 32) : qc);
+            folded.push_back(c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
             continue;
         }
         if (c >= 0x300 && qc.isMark())
             continue;
         const Folding f = folding(c);
-        folded.append(QChar(f.base[0]));
+        folded.push_back(f.base[0]);
         if (f.base[1] != 0)
-            folded.append(QChar(f.base[1]));
+            folded.push_back(f.base[1]);
     }
-    return folded;
+}
+
+QString foldedForFilter(QStringView text)
+{
+    std::u16string folded;
+    folded.reserve(size_t(text.size()));
+    appendFolded(text, folded);
+    return QString::fromUtf16(folded.data(), qsizetype(folded.size()));
 }
 
 void NameListModel::fill(const Recordset& rs)

@@ -26,6 +26,7 @@ std::vector<int> alphabeticalOrder(const std::vector<QString>& lines);
 
 // `text` with letter case and accents taken away ("Hélène" → "helene"), for the list filter.
 QString foldedForFilter(QStringView text);
+void appendFolded(QStringView text, std::u16string& folded);
 
 // The name list: one line per record in alphabetical order. Each line stands for its own
 // record, so the n-th of several identical lines is the n-th such record in stored order.

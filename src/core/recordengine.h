@@ -145,9 +145,10 @@ public:
     void scanInOrder(const std::vector<int>& positions, int from,
                      const std::vector<std::vector<int>>& columnGroups,
                      const std::function<bool(int index, const QString& text)>& visit);
-    // For the list filter: the statement giving each row's number and its sixteen columns in
-    // one text (separated by kGroupSeparator), in row-number order; the text of one row so
-    // made; and, for row numbers such a scan found, a mark by stored position.
+    // For the list filter: the statement giving, in order, the row numbers of the rows that
+    // hold a text bound to it (through the filter connection's SQL function elvarine_holds);
+    // the sixteen columns of one row in one text (separated by kGroupSeparator); and, for row
+    // numbers such a scan found, a mark by stored position.
     QString filterScanSql() const;
     QString recordText(int position) const;
     std::vector<std::uint8_t> marksOf(const std::vector<qint64>& rowids) const;

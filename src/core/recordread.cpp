@@ -185,11 +185,9 @@ QVariant Recordset::Field(const QString& name) const
 
 QString Recordset::filterScanSql() const
 {
-    QStringList parts;
-    for (const QString& name : m_sqlNames)
-        parts << QStringLiteral("ifnull(%1, '')").arg(name);
-    return QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
-        .arg(m_rowNumber, parts.join(QLatin1String(" || char(1) || ")), m_table);
+    QStringList names(m_sqlNames.begin(), m_sqlNames.end());
+    return QStringLiteral("SELECT %1 FROM %2 WHERE elvarine_holds(?, %3) ORDER BY %1")
+        .arg(m_rowNumber, m_table, names.join(QLatin1String(", ")));
 }
 
 QString Recordset::recordText(int position) const

@@ -10,12 +10,12 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
-#include <QEventLoop>
 #include <QTextStream>
 #include <algorithm>
 #include <random>
@@ -55,8 +55,8 @@ void typeInFilter(frmElvarine& w, const QString& text, QTextStream& out)
         const double key = elapsedMs(t0);
         loop.exec();
         QObject::disconnect(done);
-        out << "filter keystroke \"" << box->text() << "\": window answers in " << key
-            << " ms, " << w.listCount() << " lines shown after " << elapsedMs(t0) << " ms\n";
+        out << "filter keystroke \"" << box->text() << "\": window answers in " << key << " ms, "
+            << w.listCount() << " lines shown after " << elapsedMs(t0) << " ms\n";
     }
 }
 
@@ -80,8 +80,8 @@ int main(int argc, char** argv)
     const double open = elapsedMs(t0);
     const double floorAfter = sqliteFloorMs(bench.file);
     const double best = std::min(floor, floorAfter);
-    out << "open and list " << w.listCount() << " records: " << open << " ms; sqlite3 "
-        << best << " ms (ratio " << open / best << ")\n";
+    out << "open and list " << w.listCount() << " records: " << open << " ms; sqlite3 " << best
+        << " ms (ratio " << open / best << ")\n";
     out << "resident memory after opening: " << residentKb() / 1024 << " MB (before "
         << before / 1024 << " MB)\n";
 

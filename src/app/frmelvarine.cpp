@@ -6,8 +6,8 @@
 #include "core/enginemessages.h"
 #include "core/fieldrules.h"
 #include "core/listfilter.h"
-#include "core/nametable.h"
 #include "core/namelist.h"
+#include "core/nametable.h"
 #include "core/services.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
@@ -195,7 +195,8 @@ std::vector<std::pair<int, int>> selectedRanges(const QItemSelection& selection)
 std::vector<int> frmElvarine::selectedRecordPositions() const
 {
     std::vector<int> positions;
-    for (const auto& [first, last] : selectedRanges(m_widgets.nameList->selectionModel()->selection())) {
+    for (const auto& [first, last] :
+         selectedRanges(m_widgets.nameList->selectionModel()->selection())) {
         for (int row = first; row <= last; ++row)
             positions.push_back(m_listModel->recordPosition(row));
     }
@@ -205,7 +206,8 @@ std::vector<int> frmElvarine::selectedRecordPositions() const
 void frmElvarine::updateSelectionCount()
 {
     qint64 count = 0;
-    for (const auto& [first, last] : selectedRanges(m_widgets.nameList->selectionModel()->selection()))
+    for (const auto& [first, last] :
+         selectedRanges(m_widgets.nameList->selectionModel()->selection()))
         count += last - first + 1;
     const QString text =
         count > 1 ? QStringLiteral("%1 lignes sélectionnées").arg(count) : QString();
@@ -236,8 +238,7 @@ void frmElvarine::filterTextChanged(const QString& text)
     if (folded.isEmpty()) {
         // Every line again, the record shown selected.
         m_filter->cancel();
-        const int shown =
-            m_binding.hasRecordset() ? m_binding.recordset().AbsolutePosition() : -1;
+        const int shown = m_binding.hasRecordset() ? m_binding.recordset().AbsolutePosition() : -1;
         m_listModel->clearFilter();
         showRecordLine(shown);
         return;

@@ -34,7 +34,7 @@ struct MainWindowWidgets {
     QPushButton* closeButton = nullptr;             // cmdClose
     QStatusBar* statusBar = nullptr;                // StatusBar1
     std::array<QLabel*, 3> panels{};                // Panel1..Panel3
-    QLabel* selectionPanel = nullptr; // lines selected, when more than one is
+    QLabel* selectionPanel = nullptr;               // lines selected, when more than one is
     QLabel* startHint = nullptr; // how to begin, shown while no address file is open
 };
 

@@ -118,8 +118,8 @@ void ListFilter::run()
                 openPath = db.open() ? request.path : QString();
                 if (sqlite3* handle = db.isOpen() ? handleOf(db) : nullptr) {
                     sqlite3_create_function_v2(handle, "elvarine_holds", -1,
-                                               SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
-                                               holds, nullptr, nullptr, nullptr);
+                                               SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, holds,
+                                               nullptr, nullptr, nullptr);
                     sqlite3_progress_handler(handle, 20000, stopWhenStale, this);
                 }
             }

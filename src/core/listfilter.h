@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 #include <QSqlDatabase>
+#include <QString>
 #include <condition_variable>
 #include <functional>
 #include <mutex>

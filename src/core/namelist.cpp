@@ -85,8 +85,8 @@ const std::array<std::uint8_t, 128>& asciiRanks()
         std::array<std::uint8_t, 128> r{};
         std::uint8_t next = 0;
         for (int c = 0; c < 128; ++c) {
-            const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-                               (c >= 'A' && c <= 'Z');
+            const bool alnum =
+                (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
             if (!alnum)
                 r[size_t(c)] = next++;
         }
@@ -264,9 +264,8 @@ void NameListModel::rebuild(const Recordset& rs)
     m_names = rs.names();
     m_version = m_names->version();
     const NameTable& names = *m_names;
-    m_positions = sortedOrder(names.size(), [&names](int i, std::string& key) {
-        appendRecordKey(names, i, key);
-    });
+    m_positions = sortedOrder(
+        names.size(), [&names](int i, std::string& key) { appendRecordKey(names, i, key); });
     rebuildInverse();
     // Rows read anew: a filter is looked for again by its owner.
     m_test = {};

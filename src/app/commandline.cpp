@@ -2,14 +2,14 @@
 
 #include "contacts/commandline.h"
 #include "mailing/mailingcommandline.h"
+#include "platform/programfolder.h"
 #include "printer/printeroffsets.h"
 #include "printer/qtprintersurface.h"
-#include "platform/programfolder.h"
 #include "sync/synccommandline.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QUrl>
 #include <cstdio>
@@ -86,6 +86,11 @@ int mailingCommand(const CommandLine& line, CommandContext& c, MailingKind kind)
                                      : QString(),
                                  command, &error))
         ;
+    else if (!command.pdfFile.isEmpty() &&
+             !command.pdfFile.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        // Never written over an address file named in the wrong place.
+        error = QStringLiteral("Le fichier d'impression « %1 » doit avoir l'extension .pdf.")
+                    .arg(command.pdfFile);
     else if (kind == MailingKind::Labels && line.settings.contains(QStringLiteral("--format")))
         error = QStringLiteral("L'option --format s'emploie avec --print-envelopes, non avec "
                                "--print-labels.");
@@ -129,8 +134,8 @@ constexpr CommandLineOption printCommand(const char* name, const char* synopsis,
 constexpr CommandLineOption setting(const char* name, const char* synopsis, const char* help,
                                     const char* with)
 {
-    return {name,     nullptr, OptionKind::Setting, synopsis ? 1 : 0, synopsis, help, nullptr,
-            with, false,   false};
+    return {name,  nullptr, OptionKind::Setting, synopsis ? 1 : 0, synopsis, help, nullptr, with,
+            false, false};
 }
 
 constexpr CommandLineOption information(const char* name, const char* alias, const char* help)
@@ -140,7 +145,7 @@ constexpr CommandLineOption information(const char* name, const char* alias, con
 
 constexpr CommandLineOption toolkit(const char* name, int values)
 {
-    return {name,    nullptr, OptionKind::Toolkit, values, nullptr, nullptr, nullptr, nullptr,
+    return {name,  nullptr, OptionKind::Toolkit, values, nullptr, nullptr, nullptr, nullptr,
             false, false};
 }
 
@@ -199,7 +204,8 @@ const CommandLineOption kCommandLineOptions[] = {
             "--print-labels --print-envelopes"),
     setting("--sender", nullptr, "ajoute l'étiquette expéditeur sur chaque enveloppe",
             "--print-envelopes"),
-    setting("--printer", "NOM", "envoie l'impression à la file d'impression NOM au lieu d'un "
+    setting("--printer", "NOM",
+            "envoie l'impression à la file d'impression NOM au lieu d'un "
             "fichier PDF",
             "--print-labels --print-envelopes"),
     setting("--book", "NOM",

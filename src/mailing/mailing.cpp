@@ -20,9 +20,9 @@ namespace
 {
 
 // The address columns read for each record, in this order, each as one text.
-constexpr FieldBox kAddressBoxes[] = {FieldBox::Nom,      FieldBox::Prenom,     FieldBox::Societe,
-                                      FieldBox::Adresse,  FieldBox::Adresse1,   FieldBox::CodePostal,
-                                      FieldBox::Ville,    FieldBox::Pays};
+constexpr FieldBox kAddressBoxes[] = {FieldBox::Nom,     FieldBox::Prenom,   FieldBox::Societe,
+                                      FieldBox::Adresse, FieldBox::Adresse1, FieldBox::CodePostal,
+                                      FieldBox::Ville,   FieldBox::Pays};
 constexpr int kAddressTexts = int(std::size(kAddressBoxes));
 
 bool blank(const QString& s)
@@ -220,10 +220,9 @@ void MailingJob::drawPage(PrinterSurface& printer, int page, const PrinterOffset
     drawEnvelopeAddress(printer, print, lines, f.PosX + offset.x, f.PosY + offset.y);
 }
 
-MailingJob makeMailingJob(MailingKind kind, const MailingRecords& records,
-                          const PrintParams& print, const AddressOptions& address, int start,
-                          EnvelopeFormatId format, bool sender, const SenderProfile& profile,
-                          bool envelopePaper)
+MailingJob makeMailingJob(MailingKind kind, const MailingRecords& records, const PrintParams& print,
+                          const AddressOptions& address, int start, EnvelopeFormatId format,
+                          bool sender, const SenderProfile& profile, bool envelopePaper)
 {
     MailingJob job;
     job.kind = kind;

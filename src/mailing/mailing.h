@@ -109,10 +109,9 @@ struct MailingJob {
 
 // The job of `records` with the state's print parameters, address options, sender profile and
 // envelope paper; `start` for labels, `format` and `sender` for envelopes.
-MailingJob makeMailingJob(MailingKind kind, const MailingRecords& records,
-                          const PrintParams& print, const AddressOptions& address, int start,
-                          EnvelopeFormatId format, bool sender, const SenderProfile& profile,
-                          bool envelopePaper);
+MailingJob makeMailingJob(MailingKind kind, const MailingRecords& records, const PrintParams& print,
+                          const AddressOptions& address, int start, EnvelopeFormatId format,
+                          bool sender, const SenderProfile& profile, bool envelopePaper);
 
 // Prints the whole job as one document on services.printer, moved by the printer's calibration
 // offset, and ends it. `progress` (may be empty) is told the pages drawn; when it returns false

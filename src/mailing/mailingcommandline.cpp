@@ -65,8 +65,7 @@ int runMailingCommand(const MailingCommand& command, const ProgramFolder& folder
 {
     const QString& addressFile = command.addressFile;
     if (!command.printerName.isEmpty() && !printer.selectPrinter(command.printerName)) {
-        err << QStringLiteral("L'imprimante « %1 » n'existe pas.").arg(command.printerName)
-            << '\n';
+        err << QStringLiteral("L'imprimante « %1 » n'existe pas.").arg(command.printerName) << '\n';
         const QStringList names = printer.printerNames();
         if (!names.isEmpty())
             err << QStringLiteral("Imprimantes : %1.\n").arg(names.join(QStringLiteral(", ")));
@@ -96,14 +95,13 @@ int runMailingCommand(const MailingCommand& command, const ProgramFolder& folder
         for (int i = 0; i < rs->RecordCount(); ++i)
             lines.push_back(listLine(rs->nomAt(i), rs->prenomAt(i)));
         MailingChoice choice;
-        choice.source =
-            command.searchText.isEmpty() ? MailingSource::All : MailingSource::Search;
+        choice.source = command.searchText.isEmpty() ? MailingSource::All : MailingSource::Search;
         choice.searchText = command.searchText;
         choice.order = command.order;
         records = collectMailingRecords(*rs, alphabeticalOrder(lines), choice);
     } catch (const EngineError& e) {
-        err << QStringLiteral("Le fichier « %1 » ne peut pas être lu.\n%2\n").arg(addressFile,
-                                                                                  e.text);
+        err << QStringLiteral("Le fichier « %1 » ne peut pas être lu.\n%2\n")
+                   .arg(addressFile, e.text);
         return kCommandFailed;
     }
 
@@ -122,9 +120,9 @@ int runMailingCommand(const MailingCommand& command, const ProgramFolder& folder
     }
 
     AddressOptions address;
-    const MailingJob job = makeMailingJob(command.kind, records, print, address, command.start,
-                                          command.format, command.sender, sender,
-                                          command.envelopePaper);
+    const MailingJob job =
+        makeMailingJob(command.kind, records, print, address, command.start, command.format,
+                       command.sender, sender, command.envelopePaper);
     Services services;
     services.printer = &printer;
     services.printerOffsets = offsets;

@@ -21,7 +21,7 @@ struct MailingCommand {
     MailingOrder order = MailingOrder::NameList;
     EnvelopeFormatId format = EnvelopeFormatId::F160x115; // --format
     bool sender = false;                                  // --sender
-    bool envelopePaper = false; // the envelope's own paper instead of A4
+    bool envelopePaper = false;                           // the envelope's own paper instead of A4
     QString addressFile;
 };
 

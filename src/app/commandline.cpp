@@ -466,7 +466,10 @@ QString commandLineHelp(const QString& defaultFile)
 {
     QString out = QStringLiteral("Utilisation :\n");
     const auto usage = [&out](const QString& synopsis, const char* help) {
-        out += QLatin1String("  Elvarine ") + synopsis + QLatin1String("\n      ");
+        // A long synopsis goes on over the next lines, under its first word.
+        out += QLatin1String("  Elvarine ");
+        appendWrapped(out, synopsis, 11, 11);
+        out += QLatin1String("      ");
         appendWrapped(out, text(help), 6, 6);
     };
     usage(text(kWindowSynopsis), kWindowHelp);

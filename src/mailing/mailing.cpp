@@ -43,6 +43,33 @@ QString counted(qsizetype n, const char* one, const char* many)
 
 } // namespace
 
+AddressFields addressFieldsOf(const QString& texts)
+{
+    const QList<QStringView> parts = QStringView(texts).split(QChar(Recordset::kGroupSeparator));
+    auto part = [&parts](int i) { return i < parts.size() ? parts[i].toString() : QString(); };
+    AddressFields f;
+    f.Nom = part(0);
+    f.Prenom = part(1);
+    f.Societe = part(2);
+    f.Adresse = part(3);
+    f.Adresse1 = part(4);
+    f.CodePostal = part(5);
+    f.Ville = part(6);
+    f.Pays = part(7);
+    return f;
+}
+
+AddressFields MailingRecord::fields() const
+{
+    return addressFieldsOf(texts);
+}
+
+QString MailingRecord::line() const
+{
+    const AddressFields f = fields();
+    return listLine(f.Nom, f.Prenom);
+}
+
 bool addressBlockEmpty(const AddressFields& f)
 {
     return blank(f.Nom) && blank(f.Prenom) && blank(f.Societe) && blank(f.Adresse) &&
@@ -73,30 +100,20 @@ MailingRecords collectMailingRecords(Recordset& rs, const std::vector<int>& list
     rs.scanInOrder(positions, 0, groups, [&](int index, const QString& text) {
         if (progress && (index % 1024) == 0 && !progress(index, total))
             return false;
-        // The address texts are split off; what follows is compared whole, as a search does.
-        qsizetype at = 0;
-        QString texts[kAddressTexts];
-        for (int i = 0; i < kAddressTexts; ++i) {
-            qsizetype end = text.indexOf(separator, at);
-            if (end < 0)
-                end = text.size();
-            texts[i] = text.mid(at, end - at);
-            at = end + 1;
+        // The address texts are kept; what follows them is compared whole, as a search does.
+        qsizetype at = -1;
+        for (int i = 0; i < kAddressTexts && at < text.size(); ++i) {
+            at = text.indexOf(separator, at + 1);
+            if (at < 0)
+                at = text.size();
         }
-        if (searching && !textMatches(text.mid(at), lowered, separator))
+        if (searching && !textMatches(text.mid(at + 1), lowered, separator))
             return true;
         MailingRecord r;
         r.position = positions[size_t(index)];
-        r.fields.Nom = texts[0];
-        r.fields.Prenom = texts[1];
-        r.fields.Societe = texts[2];
-        r.fields.Adresse = texts[3];
-        r.fields.Adresse1 = texts[4];
-        r.fields.CodePostal = texts[5];
-        r.fields.Ville = texts[6];
-        r.fields.Pays = texts[7];
-        r.line = listLine(r.fields.Nom, r.fields.Prenom);
-        (addressBlockEmpty(r.fields) ? records.leftOut : records.printed).push_back(std::move(r));
+        r.texts = at >= text.size() ? text : text.left(at);
+        const AddressFields fields = r.fields();
+        (addressBlockEmpty(fields) ? records.leftOut : records.printed).push_back(std::move(r));
         return true;
     });
     if (progress)
@@ -118,9 +135,10 @@ void sortByPostCode(std::vector<MailingRecord>& records)
     std::vector<Key> keys;
     keys.reserve(records.size());
     for (const MailingRecord& r : records) {
-        QString code = r.fields.CodePostal;
+        const AddressFields f = r.fields();
+        QString code = f.CodePostal;
         code.remove(QLatin1Char(' '));
-        keys.push_back({code, collator.sortKey(r.line)});
+        keys.push_back({code, collator.sortKey(listLine(f.Nom, f.Prenom))});
     }
     std::vector<size_t> order(records.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -145,7 +163,7 @@ void sortByPostCode(std::vector<MailingRecord>& records)
 
 QString recordName(const MailingRecord& record)
 {
-    const QString line = record.line.simplified();
+    const QString line = record.line().simplified();
     if (!line.isEmpty())
         return line;
     return QStringLiteral("(fiche sans nom n° %1)").arg(record.position + 1);
@@ -200,7 +218,7 @@ void MailingJob::drawPage(PrinterSurface& printer, int page, const PrinterOffset
             if (slot.sheet != page)
                 break;
             AddressOptions lines = address;
-            lines.BlocAdresse = composeAddressBlock(address, records[size_t(i)]);
+            lines.BlocAdresse = composeAddressBlock(address, addressFieldsOf(records[size_t(i)]));
             DecoupeAdresse(lines);
             const LabelCorner corner = labelCorner(print, slot.position);
             drawLabel(printer, print, lines, corner.x + offset.x, corner.y + offset.y);
@@ -216,7 +234,7 @@ void MailingJob::drawPage(PrinterSurface& printer, int page, const PrinterOffset
     }
     const EnvelopeFormat f = envelopeFormat(format);
     AddressOptions lines = address;
-    lines.BlocAdresse = composeAddressBlock(address, records[size_t(page)]);
+    lines.BlocAdresse = composeAddressBlock(address, addressFieldsOf(records[size_t(page)]));
     drawEnvelopeAddress(printer, print, lines, f.PosX + offset.x, f.PosY + offset.y);
 }
 
@@ -241,7 +259,7 @@ MailingJob makeMailingJob(MailingKind kind, const MailingRecords& records, const
     job.paper.Height = f.height;
     job.records.reserve(records.printed.size());
     for (const MailingRecord& r : records.printed)
-        job.records.push_back(r.fields);
+        job.records.push_back(r.texts);
     return job;
 }
 

@@ -41,12 +41,19 @@ struct MailingChoice {
     MailingOrder order = MailingOrder::NameList;
 };
 
-// One record of a mailing.
+// One record of a mailing: its stored position and its address texts (Nom, Prénom, Société,
+// Adresse, Adresse1, Code postal, Ville, Pays) kept as one text, so that a mailing of many
+// records stays small.
 struct MailingRecord {
-    int position = -1; // stored position
-    QString line;      // its name-list line
-    AddressFields fields;
+    int position = -1;
+    QString texts; // the address texts joined by Recordset::kGroupSeparator
+
+    AddressFields fields() const;
+    // Its name-list line.
+    QString line() const;
 };
+// The address fields of a MailingRecord's texts.
+AddressFields addressFieldsOf(const QString& texts);
 
 struct MailingRecords {
     std::vector<MailingRecord> printed;
@@ -95,8 +102,8 @@ struct MailingJob {
     EnvelopeFormatId format = EnvelopeFormatId::F160x115; // envelopes
     bool sender = false;                                  // envelopes: with the sender label
     SenderProfile senderProfile;
-    EnvelopePaper paper; // envelopes: OwnSize from the envelope window's paper choice
-    std::vector<AddressFields> records;
+    EnvelopePaper paper;          // envelopes: OwnSize from the envelope window's paper choice
+    std::vector<QString> records; // each record's address texts (MailingRecord::texts)
 
     // Pages of the job: sheets of labels, or envelopes.
     int pageCount() const;

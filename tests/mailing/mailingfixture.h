@@ -82,6 +82,6 @@ inline QStringList names(const std::vector<MailingRecord>& records)
 {
     QStringList out;
     for (const MailingRecord& r : records)
-        out << r.line.simplified();
+        out << r.line().simplified();
     return out;
 }

@@ -174,7 +174,7 @@ const CommandLineOption kCommandLineOptions[] = {
                  "[FICHIER_ADRESSES]",
                  "imprime une étiquette adresse par fiche, sur la feuille des paramètres "
                  "d'impression enregistrés (DEFAUT.PAR), dans un fichier PDF ou sur "
-                 "l'imprimante NOM ; les fiches dont l'adresse est vide sont laissées de côté. "
+                 "l'imprimante NOM ; les fiches sans nom, rue ni localité sont laissées de côté. "
                  "Le bilan donne les fiches imprimées, celles laissées de côté et les feuilles.",
                  printLabelsCommand),
     printCommand("--print-envelopes",

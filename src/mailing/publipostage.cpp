@@ -104,6 +104,7 @@ void Publipostage::buildWindow()
     body->addLayout(right, 1);
     right->addWidget(buildSheet(), 1);
     right->addWidget(buildEnvelopes());
+    right->addStretch(0);
 
     m_summary = new QLabel(this);
     m_summary->setObjectName(QStringLiteral("lblBilan"));
@@ -239,6 +240,8 @@ QGroupBox* Publipostage::buildEnvelopes()
     m_envelopeFrame->layout()->addWidget(m_ownPaperCheck);
     connect(m_ownPaperCheck, &QCheckBox::toggled, this,
             [this](bool on) { state.envelope.OwnSize = on; });
+    // As high as its options, at the top of its column.
+    m_envelopeFrame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     return m_envelopeFrame;
 }
 

@@ -291,6 +291,11 @@ void frmElvarine::showRecordLine(int position)
     updateSelectionCount();
 }
 
+std::vector<int> frmElvarine::listRecordPositions() const
+{
+    return m_listModel->allPositions();
+}
+
 int frmElvarine::listCount() const
 {
     return m_listModel->rowCount();

@@ -59,6 +59,8 @@ public:
     int indexOfPosition(int position) const;
     // Stored position of each row shown, in list order.
     std::vector<int> positions() const;
+    // Stored position of every line in list order, the filter aside.
+    const std::vector<int>& allPositions() const { return m_positions; }
     // Lines in the whole list, the filter aside.
     int lineCount() const { return int(m_positions.size()); }
 

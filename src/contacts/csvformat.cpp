@@ -253,13 +253,13 @@ bool CsvStream::decodePass(TextEncoding encoding, const ProgressFn& progress, bo
     ChunkDecoder decoder(encoding);
     SeparatorCount separator;
     QByteArray chunk;
-    bool first = true;
+    qsizetype skip = m_bomSize;
     bool endsInCtrlZ = false;
     while (m_source.next(chunk)) {
-        QByteArrayView bytes = chunk;
-        if (first)
-            bytes = bytes.sliced(std::min(qsizetype(m_bomSize), bytes.size()));
-        first = false;
+        // The mark may be cut by tiny chunks.
+        const qsizetype skipped = std::min(skip, chunk.size());
+        const QByteArrayView bytes = QByteArrayView(chunk).sliced(skipped);
+        skip -= skipped;
         if (checkBinary && !m_binary) {
             // A final Ctrl-Z is allowed: one that ended the chunk before is not final.
             m_binary = endsInCtrlZ || (!bytes.isEmpty() && hasBinaryBytes(bytes.toByteArray()));
@@ -347,12 +347,12 @@ bool CsvStream::readRows(const std::function<bool(QStringList& cells)>& row,
     ChunkDecoder decoder(m_encoding);
     CsvRowParser parser(m_separator);
     QByteArray chunk;
-    bool first = true;
+    qsizetype skip = m_bomSize;
     while (m_source.next(chunk)) {
-        QByteArrayView bytes = chunk;
-        if (first)
-            bytes = bytes.sliced(std::min(qsizetype(m_bomSize), bytes.size()));
-        first = false;
+        // The mark may be cut by tiny chunks.
+        const qsizetype skipped = std::min(skip, chunk.size());
+        const QByteArrayView bytes = QByteArrayView(chunk).sliced(skipped);
+        skip -= skipped;
         if (!parser.feed(decoder.decode(bytes), row))
             return false;
         if (progress && !progress(m_source.position(), std::max<qint64>(m_source.size(), 1))) {

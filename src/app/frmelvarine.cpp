@@ -5,7 +5,9 @@
 #include "core/dosshell.h"
 #include "core/enginemessages.h"
 #include "core/fieldrules.h"
+#include "core/listfilter.h"
 #include "core/namelist.h"
+#include "core/nametable.h"
 #include "core/services.h"
 #include "platform/commondialog.h"
 #include "platform/dialogs.h"
@@ -20,6 +22,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -56,6 +59,12 @@ frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* par
                 if (current.isValid())
                     List1_Click();
             });
+    connect(m_widgets.nameList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { updateSelectionCount(); });
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] { updateSelectionCount(); });
+    m_filter = std::make_unique<ListFilter>(
+        [this](quint64 tag, std::vector<qint64> rowids) { filterFound(tag, std::move(rowids)); });
+    connect(m_widgets.filterBox, &QLineEdit::textChanged, this, &frmElvarine::filterTextChanged);
     // Each box's focus and Enter rules: see eventFilter.
     for (QWidget* box : m_widgets.fields)
         box->installEventFilter(this);
@@ -102,6 +111,7 @@ void frmElvarine::showFileControls(bool open)
     m_widgets.buttonFrame->setVisible(open);
     m_widgets.statusBar->setVisible(open);
     m_widgets.nameList->setVisible(open);
+    m_widgets.filterBox->setVisible(open);
     m_widgets.startHint->setVisible(!open);
     updateCommands();
 }
@@ -157,22 +167,133 @@ QString frmElvarine::listText(int index) const
     return m_listModel->line(index);
 }
 
+namespace
+{
+
+// The rows a selection holds, as ranges of rows (first, last) in list order without overlap: a
+// selection of every line of a long list is one range, not a row each.
+std::vector<std::pair<int, int>> selectedRanges(const QItemSelection& selection)
+{
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& r : selection) {
+        if (r.isValid())
+            ranges.emplace_back(r.top(), r.bottom());
+    }
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& r : ranges) {
+        if (!merged.empty() && r.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, r.second);
+        else
+            merged.push_back(r);
+    }
+    return merged;
+}
+
+} // namespace
+
 std::vector<int> frmElvarine::selectedRecordPositions() const
 {
-    std::vector<int> rows;
-    for (const QModelIndex& index : m_widgets.nameList->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
     std::vector<int> positions;
-    positions.reserve(rows.size());
-    for (int row : rows)
-        positions.push_back(m_listModel->recordPosition(row));
+    for (const auto& [first, last] :
+         selectedRanges(m_widgets.nameList->selectionModel()->selection())) {
+        for (int row = first; row <= last; ++row)
+            positions.push_back(m_listModel->recordPosition(row));
+    }
     return positions;
+}
+
+void frmElvarine::updateSelectionCount()
+{
+    qint64 count = 0;
+    for (const auto& [first, last] :
+         selectedRanges(m_widgets.nameList->selectionModel()->selection()))
+        count += last - first + 1;
+    const QString text =
+        count > 1 ? QStringLiteral("%1 lignes sélectionnées").arg(count) : QString();
+    m_widgets.selectionPanel->setText(text);
+    m_widgets.selectionPanel->setVisible(!text.isEmpty());
+}
+
+QString frmElvarine::selectionPanelText() const
+{
+    return m_widgets.selectionPanel->text();
+}
+
+void frmElvarine::focusFilter()
+{
+    if (!m_widgets.filterBox->isVisible() || !m_widgets.filterBox->isEnabled())
+        return;
+    m_widgets.filterBox->setFocus(Qt::ShortcutFocusReason);
+    m_widgets.filterBox->selectAll();
+}
+
+void frmElvarine::filterTextChanged(const QString& text)
+{
+    const QString folded = foldedForFilter(text);
+    if (folded == m_filterText)
+        return;
+    m_filterText = folded;
+    ++m_filterTag;
+    if (folded.isEmpty()) {
+        // Every line again, the record shown selected.
+        m_filter->cancel();
+        const int shown = m_binding.hasRecordset() ? m_binding.recordset().AbsolutePosition() : -1;
+        m_listModel->clearFilter();
+        showRecordLine(shown);
+        return;
+    }
+    requestFilter();
+}
+
+void frmElvarine::requestFilter()
+{
+    if (m_filterText.isEmpty() || !m_binding.hasRecordset())
+        return;
+    const Recordset& rs = m_binding.recordset();
+    const auto names = rs.names();
+    m_filterTable = names.get();
+    m_filterVersion = names->version();
+    m_filter->request(rs.fileName(), rs.filterScanSql(), m_filterText, m_filterTag);
+}
+
+void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)
+{
+    if (tag != m_filterTag || m_filterText.isEmpty() || !m_binding.hasRecordset())
+        return;
+    const Recordset& rs = m_binding.recordset();
+    const auto names = rs.names();
+    if (names.get() != m_filterTable || names->version() != m_filterVersion ||
+        m_listModel->table() != names.get() || m_listModel->version() != names->version()) {
+        // Records were stored while the file was read: it is read again.
+        requestFilter();
+        return;
+    }
+    const int shown = rs.AbsolutePosition();
+    const QString folded = m_filterText;
+    m_listModel->setFilter(rs.marksOf(rowids), [this, folded](int position) {
+        return foldedForFilter(m_binding.recordset().recordText(position)).contains(folded);
+    });
+    showRecordLine(shown);
+}
+
+void frmElvarine::showRecordLine(int position)
+{
+    const int index = m_listModel->indexOfPosition(position);
+    if (index >= 0) {
+        const QSignalBlocker block(m_widgets.nameList->selectionModel());
+        m_widgets.nameList->setCurrentIndex(m_listModel->index(index));
+        m_widgets.nameList->scrollTo(m_listModel->index(index));
+    } else if (m_listModel->rowCount() > 0 && !m_workflow.formOpen()) {
+        m_widgets.nameList->setCurrentIndex(m_listModel->index(0));
+    }
+    m_widgets.nameList->viewport()->update();
+    updateSelectionCount();
 }
 
 std::vector<int> frmElvarine::listRecordPositions() const
 {
-    return m_listModel->positions();
+    return m_listModel->allPositions();
 }
 
 int frmElvarine::listCount() const

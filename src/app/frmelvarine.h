@@ -14,9 +14,11 @@
 #include <vector>
 
 class CommonDialog;
+class ListFilter;
 class NameListModel;
 class QAction;
 class QDialog;
+class QLineEdit;
 class QListView;
 enum class ProgramFile;
 struct AppState;
@@ -104,10 +106,16 @@ public:
     void setFieldText(FieldBox box, const QString& text);
     QWidget* field(FieldBox box) const { return m_widgets.fields[size_t(box)]; }
     QListView* list() const { return m_widgets.nameList; }
+    // The filter box above the name list (Ctrl+L): the list keeps the lines of the records
+    // holding its text in any field, letter case and accents aside.
+    QLineEdit* filterBox() const { return m_widgets.filterBox; }
+    void focusFilter();
+    // The text of the selection panel of the status bar ("12 lignes sélectionnées").
+    QString selectionPanelText() const;
     // Stored positions of the records whose lines are selected in the name list, in list order
     // (the record shown alone when a single line is selected; empty when none is).
     std::vector<int> selectedRecordPositions() const;
-    // Stored positions of every line of the name list, in list order.
+    // Stored positions of every line of the name list, in list order (a filter aside).
     std::vector<int> listRecordPositions() const;
     QString listText(int index) const;
     // The action of a command: its menu entry and toolbar button.
@@ -181,6 +189,15 @@ private:
     void endProgram();
     std::optional<FieldBox> boxOf(QObject* object) const;
     void scanList(int from, const QString& notFoundTitle);
+    // The list filter: the box's text changed; a search for it is asked of the filter's
+    // thread; its result (the row numbers found, for request `tag`) is shown.
+    void filterTextChanged(const QString& text);
+    void requestFilter();
+    void filterFound(quint64 tag, std::vector<qint64> rowids);
+    // After the lines shown changed: the line of the record shown is made current again; when
+    // it is not shown, the first line is selected and its record shown.
+    void showRecordLine(int position);
+    void updateSelectionCount();
 
     RecordBinding m_binding;
     std::unique_ptr<CommonDialog> m_commonDialog;
@@ -200,4 +217,9 @@ private:
     bool m_updatingCommands = false;
     bool m_commandsAgain = false;
     int m_listGeneration = 0; // counts the fillings of the name list
+    std::unique_ptr<ListFilter> m_filter;
+    QString m_filterText; // folded; empty without a filter
+    quint64 m_filterTag = 0;
+    const void* m_filterTable = nullptr; // the name table and its version a request was for
+    quint64 m_filterVersion = 0;
 };

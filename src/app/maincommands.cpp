@@ -26,6 +26,8 @@
 #include "sync/synccommands.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -202,6 +204,8 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
      12, "Rechercher suivant", {"search-next", ""}, Check::None, &M::Mnu_Suivant_Click},
     {Command::OptionR, "Mnu_OptionR", Menu::Edition, false, "Options de recherche...", "",
      0, "", {}, Check::None, openSearchOptions},
+    {Command::FiltrerListe, "Mnu_FiltrerListe", Menu::Edition, false, "&Filtrer la liste",
+     "Ctrl+L", 0, "", {}, Check::None, [](M& w) { w.focusFilter(); }},
     {Command::CopierAdresse, "Mnu_CopierAdresse", Menu::Copier, false, "&Nom et Adresse", "",
      0, "", {}, Check::None, [](M& w) { copyNameAndAddress(w.services.clipboard, w); }},
     {Command::CopierEMail, "Mnu_CopierEMail", Menu::Copier, false, "&E-Mail", "",
@@ -433,6 +437,9 @@ void frmElvarine::updateCommands()
         enable(Command::Rechercher, !m_searching);
         enable(Command::Suivant, !m_searching && !state.search.Chaine.isEmpty());
         enable(Command::OptionR, true);
+        // The filter box goes with the list: not while a record is open in the form.
+        m_widgets.filterBox->setEnabled(fileOpen && m_widgets.nameList->isEnabled());
+        enable(Command::FiltrerListe, m_widgets.filterBox->isEnabled());
         enable(Command::CopierAdresse, true);
         const QString email = fieldText(FieldBox::Email);
         enable(Command::CopierEMail, isFilled(email));

@@ -39,6 +39,7 @@ enum class Command {
     Rechercher,
     Suivant,
     OptionR,
+    FiltrerListe,
     CopierAdresse,
     CopierEMail,
     CopierURL,

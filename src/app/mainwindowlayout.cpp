@@ -137,12 +137,33 @@ QListView* buildNameList(QWidget* parent, QAbstractItemModel& names)
     list->setObjectName(QStringLiteral("List1"));
     list->setModel(&names);
     list->setUniformItemSizes(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The usual extended selection: Ctrl+click, Shift+click, Shift+arrows, Ctrl+A. The record
+    // shown is the one of the current line, the last one clicked or reached.
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setAccessibleName(QStringLiteral("Liste des noms"));
     list->setMinimumWidth(160);
     return list;
 }
+
+// The filter box above the name list: Escape empties it.
+class FilterBox : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+            !text().isEmpty()) {
+            clear();
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
 
 // The sixteen boxes with their captions, each caption the buddy of its box.
 void buildFieldBoxes(MainWindowWidgets& w, const QFont& font,
@@ -275,6 +296,11 @@ void buildStatusBar(MainWindowWidgets& w, QMainWindow& window)
         w.statusBar->addWidget(panel, 1);
         w.panels[size_t(i)] = panel;
     }
+    w.selectionPanel = new QLabel(w.statusBar);
+    w.selectionPanel->setObjectName(QStringLiteral("PanelSelection"));
+    w.selectionPanel->setTextFormat(Qt::PlainText);
+    w.selectionPanel->setVisible(false);
+    w.statusBar->addPermanentWidget(w.selectionPanel);
     window.setStatusBar(w.statusBar);
 }
 
@@ -297,8 +323,17 @@ MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel
     MainWindowWidgets w;
     auto* central = new QWidget(&window);
     auto* outer = new QHBoxLayout(central);
+    auto* left = new QVBoxLayout;
+    left->setContentsMargins(0, 0, 0, 0);
+    w.filterBox = new FilterBox(central);
+    w.filterBox->setObjectName(QStringLiteral("txtFiltre"));
+    w.filterBox->setAccessibleName(QStringLiteral("Filtrer la liste"));
+    w.filterBox->setPlaceholderText(QStringLiteral("Filtrer…"));
+    w.filterBox->setClearButtonEnabled(true);
+    left->addWidget(w.filterBox);
     w.nameList = buildNameList(central, names);
-    outer->addWidget(w.nameList, 2);
+    left->addWidget(w.nameList, 1);
+    outer->addLayout(left, 2);
 
     auto* right = new QVBoxLayout;
     outer->addLayout(right, 3);

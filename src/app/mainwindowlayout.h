@@ -10,6 +10,7 @@
 class QAbstractItemModel;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QMainWindow;
 class QPushButton;
@@ -19,6 +20,7 @@ class QWidget;
 // The main window's widgets below the toolbar: the name list, the record form with its sixteen
 // field boxes and Annuler, the frame of record buttons and the status bar with its three panels.
 struct MainWindowWidgets {
+    QLineEdit* filterBox = nullptr;                 // txtFiltre, above the name list
     QListView* nameList = nullptr;                  // List1
     QGroupBox* recordFrame = nullptr;               // Frame2
     std::array<QWidget*, kFieldBoxCount> fields{};  // txtFields, by box number
@@ -32,6 +34,7 @@ struct MainWindowWidgets {
     QPushButton* closeButton = nullptr;             // cmdClose
     QStatusBar* statusBar = nullptr;                // StatusBar1
     std::array<QLabel*, 3> panels{};                // Panel1..Panel3
+    QLabel* selectionPanel = nullptr;               // lines selected, when more than one is
     QLabel* startHint = nullptr; // how to begin, shown while no address file is open
 };
 

@@ -130,7 +130,6 @@ void frmElvarine::cmdRefresh_Click()
     if (!m_binding.Refresh())
         return;
     m_workflow.listRebuilt();
-    m_listModel->clear();
     ++m_listGeneration;
     m_binding.Refresh();
     MAJList();
@@ -198,8 +197,12 @@ void frmElvarine::MAJList()
     try {
         Recordset& rs = m_binding.recordset();
         Counter = rs.RecordCount();
-        m_listModel->fill(rs);
+        // The lines of the records stored, added or deleted since are put at their places.
+        m_listModel->sync(rs);
         ++m_listGeneration;
+        // The filter stays: looked for again when the rows were read anew.
+        if (!m_filterText.isEmpty() && !m_listModel->filtered())
+            requestFilter();
         if (rs.RecordCount() > 0)
             m_binding.MoveFirst();
     } catch (const EngineError&) {

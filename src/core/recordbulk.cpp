@@ -170,8 +170,7 @@ bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& p
     }
     for (size_t i = 0; i < rowids.size(); ++i) {
         m_rowids.push_back(rowids[i]);
-        m_nom.push_back(std::move(noms[i]));
-        m_prenom.push_back(std::move(prenoms[i]));
+        m_names->append(noms[i], prenoms[i]);
     }
     m_changedHere = true;
     return true;
@@ -211,8 +210,7 @@ qint64 Recordset::insertRow(const RowValues& values)
                              q.lastError());
     const qint64 rowid = q.lastInsertId().toLongLong();
     m_rowids.push_back(rowid);
-    m_nom.push_back(values[0].toString());
-    m_prenom.push_back(values[1].toString());
+    m_names->append(values[0].toString(), values[1].toString());
     m_changedHere = true;
     return rowid;
 }
@@ -236,8 +234,7 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());
-        m_nom[i] = values[0].toString();
-        m_prenom[i] = values[1].toString();
+        m_names->set(int(i), values[0].toString(), values[1].toString());
     }
     if (rowid == m_currentRowid)
         m_currentRowid = -1; // read again when shown
@@ -256,8 +253,7 @@ bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());
         m_rowids.erase(at);
-        m_nom.erase(m_nom.begin() + qsizetype(i));
-        m_prenom.erase(m_prenom.begin() + qsizetype(i));
+        m_names->erase(int(i));
         if (m_pos >= RecordCount() && m_pos > 0)
             m_pos = RecordCount() - 1;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/addressschema.h"
+#include "core/nametable.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -130,8 +131,11 @@ public:
 
     // Nom and Prénom of row `position`, as kept for the name list.
     // (null columns as empty texts).
-    const QString& nomAt(int position) const { return m_nom[size_t(position)]; }
-    const QString& prenomAt(int position) const { return m_prenom[size_t(position)]; }
+    QString nomAt(int position) const { return m_names->nom(position).toString(); }
+    QString prenomAt(int position) const { return m_names->prenom(position).toString(); }
+    // The names of every row, shared with the name list, which follows their changes. Reading
+    // the rows again (Requery) starts a new table.
+    std::shared_ptr<const NameTable> names() const { return m_names; }
     // Reads, in one query, the rows at `positions[from]`, `positions[from + 1]`... in that order,
     // giving `visit` each one's index in `positions` and one text made of the given column
     // groups: the columns of a group joined without separator, the groups separated by
@@ -141,6 +145,14 @@ public:
     void scanInOrder(const std::vector<int>& positions, int from,
                      const std::vector<std::vector<int>>& columnGroups,
                      const std::function<bool(int index, const QString& text)>& visit);
+    // For the list filter: the statement giving, in order, the row numbers of the rows that
+    // hold a text bound to it (through the filter connection's SQL function elvarine_holds);
+    // the sixteen columns of one row in one text (separated by kGroupSeparator); and, for row
+    // numbers such a scan found, a mark by stored position.
+    QString filterScanSql() const;
+    QString recordText(int position) const;
+    std::vector<std::uint8_t> marksOf(const std::vector<qint64>& rowids) const;
+    QString fileName() const { return m_db.Name(); }
     // Reads the rows again when the file changed since they were read.
     void Requery();
     // True when the file was changed (here or by another program) since the rows were read.
@@ -221,8 +233,7 @@ private:
     std::array<QString, kColumnCount> m_sqlNames; // quoted names as the file spells them
     std::array<int, kColumnCount> m_sizes;
     std::vector<qint64> m_rowids;
-    std::vector<QString> m_nom;
-    std::vector<QString> m_prenom;
+    std::shared_ptr<NameTable> m_names = std::make_shared<NameTable>();
     int m_pos = 0;
     bool m_onDeleted = false;
     int m_editMode = dbEditNone;

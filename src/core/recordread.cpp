@@ -6,6 +6,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 
 using namespace enginesql;
 
@@ -34,19 +35,16 @@ void Recordset::load()
         readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."),
                  q.lastError());
     std::vector<qint64> rowids;
-    std::vector<QString> nom;
-    std::vector<QString> prenom;
+    auto names = std::make_shared<NameTable>();
     while (q.next()) {
         rowids.push_back(q.value(0).toLongLong());
-        nom.push_back(q.value(1).toString());
-        prenom.push_back(q.value(2).toString());
+        names->append(q.value(1).toString(), q.value(2).toString());
     }
     if (q.lastError().isValid())
         readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."),
                  q.lastError());
     m_rowids = std::move(rowids);
-    m_nom = std::move(nom);
-    m_prenom = std::move(prenom);
+    m_names = std::move(names);
     m_pos = 0;
     m_onDeleted = false;
     m_editMode = dbEditNone;
@@ -183,6 +181,48 @@ QVariant Recordset::Field(int column) const
 QVariant Recordset::Field(const QString& name) const
 {
     return Field(columnIndex(name));
+}
+
+QString Recordset::filterScanSql() const
+{
+    QStringList names(m_sqlNames.begin(), m_sqlNames.end());
+    return QStringLiteral("SELECT %1 FROM %2 WHERE elvarine_holds(?, %3) ORDER BY %1")
+        .arg(m_rowNumber, m_table, names.join(QLatin1String(", ")));
+}
+
+QString Recordset::recordText(int position) const
+{
+    if (position < 0 || position >= RecordCount())
+        return QString();
+    QStringList parts;
+    for (const QString& name : m_sqlNames)
+        parts << QStringLiteral("ifnull(%1, '')").arg(name);
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                  .arg(parts.join(QLatin1String(" || char(1) || ")), m_table, m_rowNumber));
+    q.addBindValue(m_rowids[size_t(position)]);
+    if (!q.exec() || !q.next())
+        return QString();
+    return q.value(0).toString();
+}
+
+std::vector<std::uint8_t> Recordset::marksOf(const std::vector<qint64>& rowids) const
+{
+    std::vector<std::uint8_t> marks(m_rowids.size(), 0);
+    const bool inOrder = std::is_sorted(m_rowids.begin(), m_rowids.end());
+    size_t next = 0;
+    for (size_t p = 0; p < m_rowids.size(); ++p) {
+        const qint64 rowid = m_rowids[p];
+        if (inOrder) {
+            while (next < rowids.size() && rowids[next] < rowid)
+                ++next;
+            marks[p] = next < rowids.size() && rowids[next] == rowid;
+        } else {
+            marks[p] = std::binary_search(rowids.begin(), rowids.end(), rowid);
+        }
+    }
+    return marks;
 }
 
 void Recordset::scanInOrder(const std::vector<int>& positions, int from,

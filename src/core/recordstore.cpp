@@ -81,8 +81,7 @@ void Recordset::Update()
                       q.lastError());
         const qint64 rowid = q.lastInsertId().toLongLong();
         m_rowids.push_back(rowid);
-        m_nom.push_back(m_buffer[0].toString());
-        m_prenom.push_back(m_buffer[1].toString());
+        m_names->append(m_buffer[0].toString(), m_buffer[1].toString());
         m_pos = m_posBeforeAdd;
     } else {
         storeEdit();
@@ -146,8 +145,7 @@ void Recordset::Delete()
     }
     // Deleted here, or already by the other program: what the user asked for is done.
     m_rowids.erase(m_rowids.begin() + m_pos);
-    m_nom.erase(m_nom.begin() + m_pos);
-    m_prenom.erase(m_prenom.begin() + m_pos);
+    m_names->erase(m_pos);
     m_onDeleted = true;
     m_editMode = dbEditNone;
     m_currentRowid = -1;
@@ -256,8 +254,7 @@ void Recordset::storeEdit()
         for (int c = 0; c < kColumnCount; ++c)
             m_current[size_t(c)] = m_buffer[size_t(c)];
         m_currentGone = false;
-        m_nom[size_t(m_pos)] = m_buffer[0].toString();
-        m_prenom[size_t(m_pos)] = m_buffer[1].toString();
+        m_names->set(m_pos, m_buffer[0].toString(), m_buffer[1].toString());
         return;
     }
     QStringList sets;
@@ -288,8 +285,6 @@ void Recordset::storeEdit()
         if (m_bufferSet[size_t(c)])
             m_current[size_t(c)] = m_buffer[size_t(c)];
     }
-    if (m_bufferSet[0])
-        m_nom[size_t(m_pos)] = m_buffer[0].toString();
-    if (m_bufferSet[1])
-        m_prenom[size_t(m_pos)] = m_buffer[1].toString();
+    m_names->set(m_pos, m_bufferSet[0] ? m_buffer[0].toString() : nomAt(m_pos),
+                 m_bufferSet[1] ? m_buffer[1].toString() : prenomAt(m_pos));
 }

@@ -3,6 +3,7 @@
 #include "core/services.h"
 #include "platform/dialogs.h"
 #include "printer/orimp.h"
+#include "printer/printfailure.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -47,7 +48,13 @@ std::optional<int> changeOrientation(Services& services, int orientation)
         wait.restore();
         services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"), vbOKOnly,
                                  QStringLiteral("Elvarine"));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        wait.restore();
+        services.dialogs->msgBox(
+            printFailureText(QStringLiteral("L'orientation de l'imprimante n'a pas pu être "
+                                            "changée."),
+                             e),
+            vbOKOnly + vbCritical, QStringLiteral("Erreur"));
     }
     return std::nullopt;
 }
@@ -57,6 +64,7 @@ std::optional<int> readOrientation(Services& services)
     try {
         return services.printer->orientation();
     } catch (const std::exception&) {
+        // No printer to ask: no orientation is shown as the current one.
         return std::nullopt;
     }
 }
@@ -77,7 +85,10 @@ bool configurePrinter(Services& services)
 {
     try {
         return services.printer && services.printer->showPrintSetup();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        services.dialogs->msgBox(
+            printFailureText(QStringLiteral("L'imprimante n'a pas pu être configurée."), e),
+            vbOKOnly + vbCritical, QStringLiteral("Erreur"));
         return false;
     }
 }

@@ -73,6 +73,8 @@ QtPrinterSurface::~QtPrinterSurface()
         try {
             endDoc();
         } catch (const std::exception&) {
+            // The program is ending: no window is left to say it, and a destructor must not
+            // throw. The print server keeps its own record of the refused job.
         }
     }
 }
@@ -420,6 +422,7 @@ bool QtPrinterSurface::showPrintSetup()
             candidate->setPrinterName(name);
             shown = orientationFor(name);
         } catch (const PrinterError&) {
+            // No printer chosen yet: the dialog opens on its default one, in its orientation.
             shown = orientationFor(QString());
         }
     }
@@ -427,6 +430,7 @@ bool QtPrinterSurface::showPrintSetup()
     try {
         shownSize = basePageSize(m_outputFile.isEmpty() ? currentPrinter() : QString());
     } catch (const PrinterError&) {
+        // A printer that does not say its paper: the dialog offers A4, and the user chooses.
     }
     candidate->setPageOrientation(qtOrientation(shown));
     candidate->setPageSize(shownSize);

@@ -1,3 +1,4 @@
+#include "datacolumns.h"
 #include "mainwindowfixture.h"
 
 #include "core/dosshell.h"
@@ -211,8 +212,7 @@ void TestFileCommands::ouvrirOpensAnotherFileInPlaceOfTheFirst()
 
 void TestFileCommands::damagedFileKeepsTheOpenOne_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("sql");
+    addColumns<QByteArray, QString>("content", "sql");
     QTest::newRow("empty file") << QByteArray() << QString();
     QByteArray noise;
     for (int i = 0; i < 2048; ++i)

@@ -6,6 +6,7 @@
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
 #include "core/cp1252.h"
+#include "datacolumns.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -242,9 +243,7 @@ print(json.dumps(out))
 
 void TestContactFormats::samplesOfEachFormat_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<int>("count");
+    addColumns<QByteArray, QString, int>("bytes", "fileName", "count");
     QTest::addColumn<QString>("layout");   // CSV only
     QTest::addColumn<QString>("expected"); // the last contact, as shown()
 
@@ -409,9 +408,7 @@ void TestContactFormats::samplesOfEachFormat()
 
 void TestContactFormats::badInput_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("reason");
+    addColumns<QByteArray, QString, QString>("bytes", "fileName", "reason");
 
     QTest::newRow("empty") << QByteArray() << "a.vcf"
                            << "le fichier est vide.";

@@ -5,6 +5,7 @@
 #include "contacts/importsummarydialog.h"
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
+#include "datacolumns.h"
 #include "fakerecordform.h"
 #include "mainwindowfixture.h"
 
@@ -83,13 +84,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 FileDialogRequest request(const QString& title, const char* filter, int filterIndex, int flags,
                           const QString& fileName = QString())
 {
-    FileDialogRequest r;
-    r.title = title;
-    r.filter = QString::fromUtf8(filter);
-    r.filterIndex = filterIndex;
-    r.flags = flags;
-    r.fileName = fileName;
-    return r;
+    return fileRequest(title, QString::fromUtf8(filter), flags, filterIndex, fileName);
 }
 
 } // namespace
@@ -335,8 +330,7 @@ void TestContactsWindows::cancelDuringImportLeavesTheFileAsItWas()
 
 void TestContactsWindows::exportFollowsTheFilterChosen_data()
 {
-    QTest::addColumn<int>("filter");
-    QTest::addColumn<QByteArray>("start");
+    addColumns<int, QByteArray>("filter", "start");
     QTest::newRow("vCard 3.0") << 1 << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Victor Hugo");
     QTest::newRow("vCard 4.0") << 2 << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Victor Hugo");
     QTest::newRow("CSV ;") << 3 << QByteArray("\xEF\xBB\xBFNom;Prénom;Société;");

@@ -2,6 +2,7 @@
 #include "core/enginemessages.h"
 #include "core/recordbinding.h"
 #include "core/recordengine.h"
+#include "datacolumns.h"
 #include "fulldisk.h"
 #include "otherprogram.h"
 
@@ -175,9 +176,7 @@ void TestRecordEngine::fileMadeBySqliteOpensInStoredOrder()
 
 void TestRecordEngine::damagedFilesAreRefused_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<int>("error");
+    addColumns<QByteArray, QString, int>("content", "sql", "error");
     QTest::newRow("empty file") << QByteArray() << QString() << int(errNoTable);
     QByteArray noise;
     for (int i = 0; i < 4096; ++i)
@@ -669,8 +668,7 @@ void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
 
 void TestRecordEngine::typedTextIsStoredAsTypedOrTheFileRefused_data()
 {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<bool>("accepted");
+    addColumns<QString, bool>("type", "accepted");
     QTest::newRow("TEXT(20)") << "TEXT(20)" << true;
     QTest::newRow("VARCHAR(20)") << "VARCHAR(20)" << true;
     QTest::newRow("CLOB") << "CLOB" << true;

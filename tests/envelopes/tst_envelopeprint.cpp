@@ -1,7 +1,9 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "envelopes/envelopeprint.h"
 #include "envelopes/senderprofile.h"
+#include "printingfixture.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
 
@@ -26,15 +28,9 @@ const QString kBlock = QStringLiteral(
 const QStringList kAddressLines{"M. Durand Marie", "Ateliers Lebrun", "12 rue des Lilas", "",
                                 "69003 Lyon",      "France"};
 
-struct Fixture {
-    AppState state;
-    RecordingPrinter printer;
-    ScriptedDialogs dialogs;
-    Services services;
+struct Fixture : RecordingPrintFixture {
     Fixture()
     {
-        services.printer = &printer;
-        services.dialogs = &dialogs;
         SenderProfile& s = state.sender;
         s.Ligne1 = "Jean Dupont";
         s.Ligne2 = "12 rue des Roses";
@@ -118,11 +114,7 @@ private slots:
 
 void TestEnvelopePrint::formats_data()
 {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<bool>("landscape");
+    addColumns<int, QString, int, int, bool>("id", "caption", "x", "y", "landscape");
     QTest::newRow("160 x 115") << int(EnvelopeFormatId::F160x115) << "Enveloppe 160 x 115 mm" << 70
                                << 50 << false;
     QTest::newRow("220 x 110") << int(EnvelopeFormatId::F220x110) << "Enveloppe 220 x 110 mm" << 100
@@ -221,9 +213,7 @@ void TestEnvelopePrint::negativeMarginsAreNotCorrected()
 
 void TestEnvelopePrint::confirmations_data()
 {
-    QTest::addColumn<int>("content");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("message");
+    addColumns<int, QString, QString>("content", "title", "message");
     QTest::newRow("sender only") << int(EnvelopeContent::SenderOnly)
                                  << "Impression de l'étiquette expéditeur sur enveloppe"
                                  << "Confirmer l'impression de l'étiquette expéditeur ?";

@@ -1,3 +1,4 @@
+#include "datacolumns.h"
 #include "fakerecordform.h"
 #include "labels/addressblock.h"
 #include "labels/titremenu.h"
@@ -55,11 +56,8 @@ private slots:
 
 void TestAddressBlock::composeAdresse_data()
 {
-    QTest::addColumn<QStringList>("record");
-    QTest::addColumn<int>("title");
-    QTest::addColumn<int>("ordreNom");
-    QTest::addColumn<int>("ordreSociete");
-    QTest::addColumn<QString>("block");
+    addColumns<QStringList, int, int, int, QString>("record", "title", "ordreNom", "ordreSociete",
+                                                    "block");
 
     QTest::newRow("Monsieur, Nom + Prénom, Nom + Société")
         << durand() << 1 << 0 << 0
@@ -114,8 +112,7 @@ void TestAddressBlock::composeReadsTheFormBoxes()
 
 void TestAddressBlock::decoupeAdresse_data()
 {
-    QTest::addColumn<QString>("block");
-    QTest::addColumn<QStringList>("lines");
+    addColumns<QString, QStringList>("block", "lines");
     QTest::newRow("example") << "M. Durand Marie\r\nAteliers Lebrun\r\n12 rue des "
                                 "Lilas\r\n\r\n69003 Lyon\r\nFrance"
                              << QStringList{"M. Durand Marie\r",    "\nAteliers Lebrun\r",

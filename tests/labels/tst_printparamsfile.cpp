@@ -1,5 +1,6 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "labels/printfontpreview.h"
 #include "labels/printparamsfile.h"
 #include "platform/colorref.h"
@@ -161,9 +162,7 @@ void TestPrintParamsFile::saveThenLoad()
 
 void TestPrintParamsFile::flagsCountOnlyWhenTrue_data()
 {
-    QTest::addColumn<QByteArray>("line2");
-    QTest::addColumn<bool>("cadre");
-    QTest::addColumn<bool>("decoupe");
+    addColumns<QByteArray, bool, bool>("line2", "cadre", "decoupe");
     QTest::newRow("1,1") << QByteArray("1,1") << false << false;
     QTest::newRow("-1,#TRUE#") << QByteArray("-1,#TRUE#") << true << true;
     QTest::newRow("#FALSE#,#TRUE#") << QByteArray("#FALSE#,#TRUE#") << false << true;
@@ -246,8 +245,7 @@ void TestPrintParamsFile::unreadableItemsKeepTheirField()
 
 void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable_data()
 {
-    QTest::addColumn<QByteArray>("size");
-    QTest::addColumn<QByteArray>("colour");
+    addColumns<QByteArray, QByteArray>("size", "colour");
     QTest::addColumn<double>("fontSize"); // read back; the earlier value when unreadable
     QTest::addColumn<int>("foreColor");
     const double keptSize = unusual().FontSize;

@@ -22,20 +22,13 @@ const QString kFilter = QStringLiteral("Elvarine (*.adb)|*.adb");
 
 FileDialogRequest openRequest(const QString& fileName = QString())
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Ouvrir le fichier");
-    r.filter = kFilter;
-    r.fileName = fileName;
-    return r;
+    return fileRequest(QStringLiteral("Ouvrir le fichier"), kFilter, 0, 1, fileName);
 }
 
 FileDialogRequest saveRequest()
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Créer un fichier d'adresses");
-    r.filter = kFilter;
-    r.fileName = QStringLiteral("Nouveau.adb");
-    return r;
+    return fileRequest(QStringLiteral("Créer un fichier d'adresses"), kFilter, 0, 1,
+                       QStringLiteral("Nouveau.adb"));
 }
 
 QVariantList person(const QString& nom, const QString& prenom)

@@ -5,6 +5,7 @@
 #include "contacts/csvlayouts.h"
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
+#include "contactvalues.h"
 #include "core/cp1252.h"
 #include "datacolumns.h"
 
@@ -19,17 +20,6 @@
 
 namespace
 {
-
-// A contact from values in column order (Nom, Prénom, Société, Adresse, Adresse1, Code postal,
-// Ville, Téléphone, Téléphone1, Fax, Référence, Notes, E-mail, Pays, URL, Portable); missing
-// values stay null.
-Contact contact(const QStringList& values)
-{
-    Contact c;
-    for (int i = 0; i < values.size() && i < kColumnCount; ++i)
-        c[size_t(i)] = values[i].isEmpty() ? QString() : values[i];
-    return c;
-}
 
 // Every field filled with what files find hard: accents, quotes, separators of both formats,
 // backslashes, line breaks (CR LF and LF), characters outside Windows-1252, a long line.

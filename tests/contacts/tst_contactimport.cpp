@@ -4,6 +4,7 @@
 #include "contacts/contactexport.h"
 #include "contacts/contactimport.h"
 #include "contacts/csvformat.h"
+#include "contactvalues.h"
 #include "core/namelist.h"
 #include "core/recordengine.h"
 
@@ -14,14 +15,6 @@
 
 namespace
 {
-
-Contact contact(const QStringList& values)
-{
-    Contact c;
-    for (int i = 0; i < values.size() && i < kColumnCount; ++i)
-        c[size_t(i)] = values[i].isEmpty() ? QString() : values[i];
-    return c;
-}
 
 QByteArray fileHash(const QString& path)
 {

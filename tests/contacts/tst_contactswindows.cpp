@@ -8,6 +8,7 @@
 #include "datacolumns.h"
 #include "fakerecordform.h"
 #include "mainwindowfixture.h"
+#include "modaldriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,28 +46,6 @@ void chooseWithKeys(QComboBox* combo, const QString& entry)
     QTRY_VERIFY(!QApplication::activePopupWidget());
     QCOMPARE(combo->currentText(), entry);
 }
-
-// Runs `act` on each modal window that comes up while a command runs (polled from the event
-// loop of the modal windows themselves).
-class ModalDriver : public QObject
-{
-public:
-    explicit ModalDriver(std::function<bool(QWidget*)> act) : m_act(std::move(act))
-    {
-        m_timer.setInterval(0);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != m_last && modal->isVisible() && m_act(modal))
-                m_last = modal;
-        });
-        m_timer.start();
-    }
-
-private:
-    std::function<bool(QWidget*)> m_act;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
-};
 
 QByteArray fileBytes(const QString& path)
 {

@@ -3,6 +3,7 @@
 #include "envelopes/impenv.h"
 #include "envelopes/senderprofile.h"
 #include "printwindowfixture.h"
+#include "senderprofiles.h"
 
 #include <QLabel>
 
@@ -24,14 +25,8 @@ struct Fixture : PrintWindowFixture<ImpEnv> {
     Fixture()
     {
         SenderProfile& s = state.sender;
-        s = defaultSenderProfile();
-        s.Ligne1 = QStringLiteral("Jean Dupont");
-        s.Ligne2 = QStringLiteral("12 rue des Roses");
-        s.Ligne4 = QStringLiteral("75011 Paris");
-        s.FontName = QStringLiteral("Courier");
-        s.FontSize = 9;
+        s = jeanDupont(defaultSenderProfile(), "Courier", 9, 255);
         s.FontItalic = true;
-        s.TextColor = 255;
         AffichExpediteur(s);
         form.records << record("Durand", "Marie", "Ateliers Lebrun") << record("Martin", "Paul")
                      << record("Petit", "Zoé");

@@ -6,6 +6,7 @@
 #include "printingfixture.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
+#include "senderprofiles.h"
 
 #include <QTest>
 
@@ -32,13 +33,7 @@ struct Fixture : RecordingPrintFixture {
     Fixture()
     {
         SenderProfile& s = state.sender;
-        s.Ligne1 = "Jean Dupont";
-        s.Ligne2 = "12 rue des Roses";
-        s.Ligne4 = "75011 Paris";
-        s.Ligne5 = "France";
-        s.FontName = "DejaVu Serif";
-        s.FontSize = 8.5;
-        s.TextColor = 255;
+        s = jeanDupont(s, "DejaVu Serif", 8.5, 255, "France");
         AffichExpediteur(s);
         state.print.FontName = "DejaVu Sans";
         state.print.FontSize = 12;

@@ -6,6 +6,7 @@
 #include "envelopes/senderprofilefile.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
+#include "senderprofiles.h"
 #include "userdriver.h"
 
 #include <QAction>
@@ -27,23 +28,12 @@ const QString kFilter = QStringLiteral("Fichiers utilisateur (*.UTI)|*.uti");
 
 FileDialogRequest openRequest(const QString& fileName)
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Ouvrir un fichier utilisateur");
-    r.fileName = fileName;
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 8192;
-    return r;
+    return fileRequest(QStringLiteral("Ouvrir un fichier utilisateur"), kFilter, 8192, 1, fileName);
 }
 
 FileDialogRequest saveRequest()
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Enregistrer Sous");
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 2;
-    return r;
+    return fileRequest(QStringLiteral("Enregistrer Sous"), kFilter, 2);
 }
 
 // Types `text` into `w` one character at a time, as the keyboard would.
@@ -70,13 +60,8 @@ struct Fixture {
         services.printer = &printer;
         SenderProfile& s = state.sender;
         s = defaultSenderProfile();
-        s.Ligne1 = "Jean Dupont";
-        s.Ligne2 = "12 rue des Roses";
-        s.Ligne4 = "75011 Paris";
-        s.FontName = "DejaVu Serif";
-        s.FontSize = 11;
+        s = jeanDupont(s, "DejaVu Serif", 11, 16711680);
         s.FontBold = true;
-        s.TextColor = 16711680;
         s.MarginLeft = -12.5;
         AffichExpediteur(s);
     }

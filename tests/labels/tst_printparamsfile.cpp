@@ -20,23 +20,12 @@ const QString kFilter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR"
 
 FileDialogRequest openRequest(const QString& fileName = QString())
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Ouvrir");
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 0;
-    r.fileName = fileName;
-    return r;
+    return fileRequest(QStringLiteral("Ouvrir"), kFilter, 0, 1, fileName);
 }
 
 FileDialogRequest saveRequest()
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Enregistrer");
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 2;
-    return r;
+    return fileRequest(QStringLiteral("Enregistrer"), kFilter, 2);
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes)

@@ -7,6 +7,7 @@
 #include "contactvalues.h"
 #include "core/namelist.h"
 #include "core/recordengine.h"
+#include "filebytes.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -15,14 +16,6 @@
 
 namespace
 {
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
 
 QStringList names(const QList<QVariantList>& rows)
 {

@@ -7,6 +7,7 @@
 #include "contacts/vcardwriter.h"
 #include "datacolumns.h"
 #include "fakerecordform.h"
+#include "filebytes.h"
 #include "mainwindowfixture.h"
 #include "modaldriver.h"
 
@@ -45,19 +46,6 @@ void chooseWithKeys(QComboBox* combo, const QString& entry)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(!QApplication::activePopupWidget());
     QCOMPARE(combo->currentText(), entry);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 FileDialogRequest request(const QString& title, const char* filter, int filterIndex, int flags,

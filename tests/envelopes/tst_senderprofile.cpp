@@ -4,6 +4,7 @@
 #include "datacolumns.h"
 #include "envelopes/senderprofile.h"
 #include "envelopes/senderprofilefile.h"
+#include "filebytes.h"
 #include "platform/programfolder.h"
 #include "scripteddialogs.h"
 
@@ -45,12 +46,6 @@ SenderProfile before()
     p.MarginTop = 4;
     p.HeaderExp = 1;
     return p;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "core/services.h"
 #include "fakerecordform.h"
+#include "filebytes.h"
 #include "labels/printparamsfile.h"
 #include "printer/orimp.h"
 #include "recordingprinter.h"
@@ -132,6 +133,5 @@ inline void typeInto(QLineEdit* edit, const QString& text)
 
 inline QByteArray fileContents(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return fileBytes(path);
 }

@@ -159,7 +159,6 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
         m_nom.push_back(rows[i][0].toString());
         m_prenom.push_back(rows[i][1].toString());
     }
-    m_changedHere = true;
     return true;
 }
 
@@ -199,7 +198,6 @@ qint64 Recordset::insertRow(const RowValues& values)
     m_rowids.push_back(rowid);
     m_nom.push_back(values[0].toString());
     m_prenom.push_back(values[1].toString());
-    m_changedHere = true;
     return rowid;
 }
 
@@ -227,7 +225,6 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
     }
     if (rowid == m_currentRowid)
         m_currentRowid = -1; // read again when shown
-    m_changedHere = true;
     return true;
 }
 
@@ -249,6 +246,5 @@ bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
     }
     if (rowid == m_currentRowid)
         m_currentRowid = -1;
-    m_changedHere = true;
     return true;
 }

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -116,6 +117,17 @@ private:
     bool applyLocal(std::vector<LocalWrite>& writes, bool countSteps = true);
     SyncSummary finishRun();
     bool sendRemote(std::vector<RemoteWrite>& writes, std::vector<LocalWrite>& localWrites);
+    // The writes that can go now (a conflict's copy waits for its record), their cards read
+    // back as the record would store them.
+    std::vector<size_t> sendableWrites(std::vector<RemoteWrite>& writes,
+                                       const std::vector<LocalWrite>& localWrites);
+    DavRequest requestFor(const RemoteWrite& w) const;
+    // New cards refused because their address is taken: `confirm` those that hold the card
+    // sent (a request that went twice), the others go into `again` under a new address. False
+    // when the server's answer cannot be read.
+    bool
+    settleTakenAddresses(std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
+                         const std::function<void(const RemoteWrite&, const QString&)>& confirm);
     void writeIntents(std::vector<RemoteWrite>& writes, const std::vector<size_t>& chunk,
                       const std::vector<LocalWrite>& localWrites);
     bool retryRound();

@@ -58,8 +58,8 @@ void SyncEngine::Run::writeIntents(std::vector<RemoteWrite>& writes,
     }
 }
 
-bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
-                                 std::vector<LocalWrite>& writesDoneHere)
+std::vector<size_t> SyncEngine::Run::sendableWrites(std::vector<RemoteWrite>& writes,
+                                                    const std::vector<LocalWrite>& writesDoneHere)
 {
     std::vector<size_t> sendable;
     for (size_t i = 0; i < writes.size(); ++i) {
@@ -77,6 +77,66 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         }
         sendable.push_back(i);
     }
+    return sendable;
+}
+
+DavRequest SyncEngine::Run::requestFor(const RemoteWrite& w) const
+{
+    DavRequest r;
+    r.url = url(w.path);
+    if (w.kind == RemoteWrite::Delete) {
+        r.verb = "DELETE";
+    } else {
+        r.verb = "PUT";
+        r.body = w.text;
+        r.contentType = kVCard;
+    }
+    if (w.kind == RemoteWrite::PutNew)
+        r.ifNoneMatchAny = true;
+    else if (!w.ifMatch.isEmpty())
+        r.ifMatch = w.ifMatch;
+    return r;
+}
+
+bool SyncEngine::Run::settleTakenAddresses(
+    std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
+    const std::function<void(const RemoteWrite&, const QString&)>& confirm)
+{
+    // Which of the addresses taken hold the card sent (its UID): those are sent.
+    QStringList hrefs;
+    for (const RemoteWrite& w : taken)
+        hrefs << encodedHref(w.path);
+    const DavReply reply =
+        client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
+    DavMultistatus ms;
+    if (!readAnswer(reply, ms))
+        return false;
+    QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
+    for (const DavResource& r : ms.responses) {
+        QString p;
+        if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
+            there.insert(p, {readCard(r.addressData).uid, r.etag});
+    }
+    for (RemoteWrite& w : taken) {
+        const auto it = there.constFind(w.path);
+        if (it != there.cend() && it->first == w.uid) {
+            confirm(w, it->second);
+            continue;
+        }
+        RemoteWrite next = w;
+        next.retried = true;
+        next.dropHref = w.path;
+        newAddress(next);
+        next.text = withUid(w.text, next.uid);
+        again.push_back(std::move(next));
+    }
+    return true;
+}
+
+bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
+                                 std::vector<LocalWrite>& writesDoneHere)
+{
+    const std::vector<size_t> sendable = sendableWrites(writes, writesDoneHere);
     std::vector<LocalWrite> results;
     std::vector<RemoteWrite> again;
     bool ok = true;
@@ -165,23 +225,8 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             return false;
         }
         std::vector<DavRequest> requests;
-        for (size_t i : chunk) {
-            const RemoteWrite& w = writes[i];
-            DavRequest r;
-            r.url = url(w.path);
-            if (w.kind == RemoteWrite::Delete) {
-                r.verb = "DELETE";
-            } else {
-                r.verb = "PUT";
-                r.body = w.text;
-                r.contentType = kVCard;
-            }
-            if (w.kind == RemoteWrite::PutNew)
-                r.ifNoneMatchAny = true;
-            else if (!w.ifMatch.isEmpty())
-                r.ifMatch = w.ifMatch;
-            requests.push_back(std::move(r));
-        }
+        for (size_t i : chunk)
+            requests.push_back(requestFor(writes[i]));
         bool stopped = false;
         client.sendAll(requests, [&](size_t k, DavReply& reply) {
             const bool goOn = answered(writes[chunk[k]], reply);
@@ -189,35 +234,9 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             return goOn;
         });
         if (!taken.empty() && !stopped) {
-            // Which of the addresses taken hold the card sent (its UID): those are sent.
-            QStringList hrefs;
-            for (const RemoteWrite& w : taken)
-                hrefs << encodedHref(w.path);
-            const DavReply reply =
-                client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
-            DavMultistatus ms;
-            if (!readAnswer(reply, ms)) {
+            if (!settleTakenAddresses(taken, again, confirm)) {
                 flush();
                 return false;
-            }
-            QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
-            for (const DavResource& r : ms.responses) {
-                QString p;
-                if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
-                    there.insert(p, {readCard(r.addressData).uid, r.etag});
-            }
-            for (RemoteWrite& w : taken) {
-                const auto it = there.constFind(w.path);
-                if (it != there.cend() && it->first == w.uid) {
-                    confirm(w, it->second);
-                    continue;
-                }
-                RemoteWrite next = w;
-                next.retried = true;
-                next.dropHref = w.path;
-                newAddress(next);
-                next.text = withUid(w.text, next.uid);
-                again.push_back(std::move(next));
             }
             taken.clear();
         }

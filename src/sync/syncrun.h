@@ -122,6 +122,16 @@ private:
     std::vector<size_t> sendableWrites(std::vector<RemoteWrite>& writes,
                                        const std::vector<LocalWrite>& localWrites);
     DavRequest requestFor(const RemoteWrite& w) const;
+    // What a card the server took writes here: its state, and the record too when the card
+    // reads back otherwise.
+    // The state as it was, for a change the server refused (changed there meanwhile).
+    LocalWrite unsentWrite(const RemoteWrite& w, const std::vector<LocalWrite>& localWrites) const;
+    // A deleted card's state dropped.
+    static LocalWrite droppedWrite(const RemoteWrite& w);
+    // Applies the writes gathered so far and forgets them; false when they could not be.
+    bool flushLocal(std::vector<LocalWrite>& results);
+    LocalWrite confirmedWrite(const RemoteWrite& w, const QString& etag,
+                              const std::vector<LocalWrite>& localWrites) const;
     // New cards refused because their address is taken: `confirm` those that hold the card
     // sent (a request that went twice), the others go into `again` under a new address. False
     // when the server's answer cannot be read.

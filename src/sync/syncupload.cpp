@@ -133,6 +133,57 @@ bool SyncEngine::Run::settleTakenAddresses(
     return true;
 }
 
+LocalWrite SyncEngine::Run::confirmedWrite(const RemoteWrite& w, const QString& etag,
+                                           const std::vector<LocalWrite>& writesDoneHere) const
+{
+    const qint64 rowid = rowidOf(w, writesDoneHere);
+    const Local& local = locals[size_t(w.local)];
+    LocalWrite lw;
+    lw.kind = LocalWrite::PutState;
+    lw.withState = true;
+    lw.state.rowid = rowid;
+    lw.state.uid = w.uid;
+    lw.state.href = w.path;
+    lw.state.etag = etag;
+    lw.state.print = w.sentPrint;
+    lw.count = w.count;
+    if (w.readable && w.sentPrint != local.print) {
+        lw.kind = LocalWrite::Update;
+        lw.rowid = rowid;
+        lw.expected = local.values;
+        lw.values = rowOfContact(w.back);
+    }
+    return lw;
+}
+
+LocalWrite SyncEngine::Run::unsentWrite(const RemoteWrite& w,
+                                        const std::vector<LocalWrite>& writesDoneHere) const
+{
+    LocalWrite lw;
+    lw.withState = true;
+    lw.state = states[size_t(w.state)];
+    lw.state.rowid = rowidOf(w, writesDoneHere);
+    return lw;
+}
+
+LocalWrite SyncEngine::Run::droppedWrite(const RemoteWrite& w)
+{
+    LocalWrite lw;
+    lw.kind = LocalWrite::DropState;
+    lw.dropHref = w.path;
+    lw.count = Count::SentDeleted;
+    return lw;
+}
+
+bool SyncEngine::Run::flushLocal(std::vector<LocalWrite>& results)
+{
+    if (results.empty())
+        return true;
+    const bool applied = applyLocal(results, false);
+    results.clear();
+    return applied;
+}
+
 bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
                                  std::vector<LocalWrite>& writesDoneHere)
 {
@@ -140,41 +191,8 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
     std::vector<LocalWrite> results;
     std::vector<RemoteWrite> again;
     bool ok = true;
-    const auto flush = [&] {
-        if (results.empty())
-            return true;
-        const bool applied = applyLocal(results, false);
-        results.clear();
-        return applied;
-    };
-    // The state as it was, the request refused (changed on the server meanwhile).
-    const auto unsent = [&](const RemoteWrite& w) {
-        LocalWrite lw;
-        lw.withState = true;
-        lw.state = states[size_t(w.state)];
-        lw.state.rowid = rowidOf(w, writesDoneHere);
-        results.push_back(std::move(lw));
-    };
-    // A card the server took: its state (and the record, when the card reads back otherwise).
     const auto confirm = [&](const RemoteWrite& w, const QString& etag) {
-        const qint64 rowid = rowidOf(w, writesDoneHere);
-        const Local& local = locals[size_t(w.local)];
-        LocalWrite lw;
-        lw.kind = LocalWrite::PutState;
-        lw.withState = true;
-        lw.state.rowid = rowid;
-        lw.state.uid = w.uid;
-        lw.state.href = w.path;
-        lw.state.etag = etag;
-        lw.state.print = w.sentPrint;
-        lw.count = w.count;
-        if (w.readable && w.sentPrint != local.print) {
-            lw.kind = LocalWrite::Update;
-            lw.rowid = rowid;
-            lw.expected = local.values;
-            lw.values = rowOfContact(w.back);
-        }
-        results.push_back(std::move(lw));
+        results.push_back(confirmedWrite(w, etag, writesDoneHere));
     };
     std::vector<RemoteWrite> taken;
     const auto answered = [&](RemoteWrite& w, DavReply& reply) {
@@ -185,11 +203,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         const int status = reply.status;
         if (w.kind == RemoteWrite::Delete) {
             if (reply.ok() || status == 404) {
-                LocalWrite lw;
-                lw.kind = LocalWrite::DropState;
-                lw.dropHref = w.path;
-                lw.count = Count::SentDeleted;
-                results.push_back(std::move(lw));
+                results.push_back(droppedWrite(w));
             } else if (status == 412) {
                 retryStates.push_back(w.state);
             } else {
@@ -203,13 +217,13 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             // connection cut before the answer, the request sent again), else by another.
             taken.push_back(w);
         } else if ((status == 412 || status == 404) && w.kind == RemoteWrite::PutChange) {
-            unsent(w);
+            results.push_back(unsentWrite(w, writesDoneHere));
             retryStates.push_back(w.state);
         } else {
             fail(reply.error);
             ok = false;
         }
-        if (results.size() >= size_t(opt.rowsPerTransaction) && !flush())
+        if (results.size() >= size_t(opt.rowsPerTransaction) && !flushLocal(results))
             return false;
         return ok && step();
     };
@@ -235,12 +249,12 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         });
         if (!taken.empty() && !stopped) {
             if (!settleTakenAddresses(taken, again, confirm)) {
-                flush();
+                flushLocal(results);
                 return false;
             }
             taken.clear();
         }
-        if (!flush())
+        if (!flushLocal(results))
             return false;
         if (stopped)
             break;

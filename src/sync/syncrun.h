@@ -109,6 +109,10 @@ private:
     void tokenPastOwnWrites();
     void plan();
     void decide(int stateIndex, bool serverGone, const Fetched* f);
+    void decideServerGone(int stateIndex);
+    void decideServerUnchanged(int stateIndex);
+    void decideFetched(int stateIndex, const Fetched& f);
+    void decideChangedHere(int stateIndex, const Fetched& f, const SyncStateRow& next);
     void planNewCard(int local, const QString& replacing = QString());
     void planDelete(int stateIndex, const QString& etag);
     void newAddress(RemoteWrite& w) const; // a new UID and the card's address from it

@@ -62,40 +62,44 @@ bool DavReply::stopsRun() const
     return status == 401 || status == 403 || status >= 500;
 }
 
-QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
-                       const QString& detail, int timeoutMs)
+// The failure of a request the server answered with an error status.
+static QString httpStatusText(const QUrl& url, const QString& host, int status)
 {
-    const QString host = hostText(url);
-    if (status >= 400) {
-        switch (status) {
-        case 401:
-            return QStringLiteral("Le serveur %1 refuse le nom d'utilisateur ou le mot de passe "
-                                  "(erreur 401).")
-                .arg(host);
-        case 403:
-            return QStringLiteral("Le serveur %1 refuse l'accès à %2 (erreur 403) : ce compte "
-                                  "n'a pas le droit de lire ou de modifier ce carnet "
-                                  "d'adresses.")
-                .arg(host, url.path());
-        case 404:
-            return QStringLiteral("L'adresse %1 n'existe pas sur le serveur %2 (erreur 404).")
-                .arg(url.path(), host);
-        case 412:
-            return QStringLiteral("La fiche %1 a changé sur le serveur %2 pendant la "
-                                  "synchronisation (erreur 412).")
-                .arg(url.path(), host);
-        default:
-            break;
-        }
-        if (status >= 500)
-            return QStringLiteral("Le serveur %1 a rencontré une erreur (erreur %2) : "
-                                  "réessayez plus tard.")
-                .arg(host)
-                .arg(status);
-        return QStringLiteral("Le serveur %1 a refusé la demande sur %2 (erreur %3).")
-            .arg(host, url.path())
-            .arg(status);
+    switch (status) {
+    case 401:
+        return QStringLiteral("Le serveur %1 refuse le nom d'utilisateur ou le mot de passe "
+                              "(erreur 401).")
+            .arg(host);
+    case 403:
+        return QStringLiteral("Le serveur %1 refuse l'accès à %2 (erreur 403) : ce compte "
+                              "n'a pas le droit de lire ou de modifier ce carnet "
+                              "d'adresses.")
+            .arg(host, url.path());
+    case 404:
+        return QStringLiteral("L'adresse %1 n'existe pas sur le serveur %2 (erreur 404).")
+            .arg(url.path(), host);
+    case 412:
+        return QStringLiteral("La fiche %1 a changé sur le serveur %2 pendant la "
+                              "synchronisation (erreur 412).")
+            .arg(url.path(), host);
+    default:
+        break;
     }
+    if (status >= 500)
+        return QStringLiteral("Le serveur %1 a rencontré une erreur (erreur %2) : "
+                              "réessayez plus tard.")
+            .arg(host)
+            .arg(status);
+    return QStringLiteral("Le serveur %1 a refusé la demande sur %2 (erreur %3).")
+        .arg(host, url.path())
+        .arg(status);
+}
+
+// The failure of a request the server did not answer.
+static QString networkFailureText(const QUrl& url, const QString& host,
+                                  QNetworkReply::NetworkError network, const QString& detail,
+                                  int timeoutMs)
+{
     const QString technical = technicalDetail(network, detail);
     switch (network) {
     case QNetworkReply::HostNotFoundError:
@@ -147,6 +151,15 @@ QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError 
                               "être établie ou s'est mal terminée. Détail technique : %2")
             .arg(host, technical);
     }
+}
+
+QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
+                       const QString& detail, int timeoutMs)
+{
+    const QString host = hostText(url);
+    if (status >= 400)
+        return httpStatusText(url, host, status);
+    return networkFailureText(url, host, network, detail, timeoutMs);
 }
 
 QString davBadAnswerText(const QUrl& url, const QString& why)

@@ -390,6 +390,31 @@ DavReply DavClient::send(const DavRequest& request)
     return result;
 }
 
+void DavClient::collectAnswer(Pending& pending, QNetworkReply* reply)
+{
+    Pending* p = &pending;
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [p](const QList<QSslError>& errors) {
+        QStringList texts;
+        for (const QSslError& e : errors)
+            texts << e.errorString();
+        p->sslDetail = texts.join(QLatin1String(" ; "));
+    });
+    // The answer is taken as it comes, up to its limit.
+    const auto take = [p, reply] {
+        if (p->tooLarge || p->reply != reply)
+            return;
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > p->limit || p->body.size() + reply->bytesAvailable() > p->limit) {
+            p->tooLarge = true;
+            reply->abort();
+            return;
+        }
+        p->body += reply->readAll();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, take);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+}
+
 int DavClient::sendAll(const std::vector<DavRequest>& requests,
                        const std::function<bool(size_t, DavReply&)>& done)
 {
@@ -407,29 +432,7 @@ int DavClient::sendAll(const std::vector<DavRequest>& requests,
     std::function<void(size_t)> watch;
     watch = [&](size_t index) {
         QNetworkReply* reply = pending[index].reply;
-        QObject::connect(reply, &QNetworkReply::sslErrors, reply,
-                         [&pending, index](const QList<QSslError>& errors) {
-                             QStringList texts;
-                             for (const QSslError& e : errors)
-                                 texts << e.errorString();
-                             pending[index].sslDetail = texts.join(QLatin1String(" ; "));
-                         });
-        // The answer is taken as it comes, up to its limit.
-        const auto take = [&pending, index, reply] {
-            Pending& p = pending[index];
-            if (p.tooLarge || p.reply != reply)
-                return;
-            const qint64 announced =
-                reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-            if (announced > p.limit || p.body.size() + reply->bytesAvailable() > p.limit) {
-                p.tooLarge = true;
-                reply->abort();
-                return;
-            }
-            p.body += reply->readAll();
-        };
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, take);
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+        collectAnswer(pending[index], reply);
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
             DavReply out;
             if (!finish(pending[index], out)) {

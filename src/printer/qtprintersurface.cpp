@@ -368,8 +368,10 @@ QString QtPrinterSurface::deviceName()
     try {
         return currentPrinter();
     } catch (const NoPrinterError&) {
-        return QString();
+        return QString(); // no printer: no name, as the callers expect
     } catch (const PrinterError&) {
+        // The print server does not answer now: the printer chosen last keeps its name, and
+        // the next print says why it fails.
         return m_chosenPrinter;
     }
 }

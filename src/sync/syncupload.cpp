@@ -133,8 +133,9 @@ bool SyncEngine::Run::settleTakenAddresses(
     return true;
 }
 
-LocalWrite SyncEngine::Run::confirmedWrite(const RemoteWrite& w, const QString& etag,
-                                           const std::vector<LocalWrite>& writesDoneHere) const
+SyncEngine::Run::LocalWrite
+SyncEngine::Run::confirmedWrite(const RemoteWrite& w, const QString& etag,
+                                const std::vector<LocalWrite>& writesDoneHere) const
 {
     const qint64 rowid = rowidOf(w, writesDoneHere);
     const Local& local = locals[size_t(w.local)];
@@ -156,8 +157,9 @@ LocalWrite SyncEngine::Run::confirmedWrite(const RemoteWrite& w, const QString& 
     return lw;
 }
 
-LocalWrite SyncEngine::Run::unsentWrite(const RemoteWrite& w,
-                                        const std::vector<LocalWrite>& writesDoneHere) const
+SyncEngine::Run::LocalWrite
+SyncEngine::Run::unsentWrite(const RemoteWrite& w,
+                             const std::vector<LocalWrite>& writesDoneHere) const
 {
     LocalWrite lw;
     lw.withState = true;
@@ -166,7 +168,7 @@ LocalWrite SyncEngine::Run::unsentWrite(const RemoteWrite& w,
     return lw;
 }
 
-LocalWrite SyncEngine::Run::droppedWrite(const RemoteWrite& w)
+SyncEngine::Run::LocalWrite SyncEngine::Run::droppedWrite(const RemoteWrite& w)
 {
     LocalWrite lw;
     lw.kind = LocalWrite::DropState;

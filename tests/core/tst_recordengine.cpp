@@ -662,8 +662,8 @@ void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
              QStringLiteral("A|7\nB modifié|7\n"));
     // Read all at once (exports), the rows come in stored order, not in that column's.
     runSqlite3(path, QStringLiteral("INSERT INTO Elvarine (Nom, rowid) VALUES ('Z', 1);"));
-    db = Database::OpenDatabase(path);
-    rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
     QStringList names;
     rs->readAllRows([&](RowValues& r) { names << r[0].toString(); });
     QCOMPARE(names, (QStringList{"A", "B modifié", "Z"}));

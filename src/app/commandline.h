@@ -44,6 +44,11 @@ struct CommandLineOption {
     const char* help;     // what it does, in French, one paragraph
     CommandRun run;       // a command's work
     const char* with;     // a setting: the commands it goes with, separated by spaces
+    // A command whose value may be left out for a setting that stands for it (--printer for the
+    // PDF file of --print-labels): an option that follows is not taken as its value.
+    bool valueOptional = false;
+    // A command that draws text (printing): it runs with fonts, on the offscreen platform.
+    bool drawing = false;
 };
 
 // The options the program knows, in the order the help lists them.

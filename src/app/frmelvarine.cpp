@@ -170,6 +170,11 @@ std::vector<int> frmElvarine::selectedRecordPositions() const
     return positions;
 }
 
+std::vector<int> frmElvarine::listRecordPositions() const
+{
+    return m_listModel->positions();
+}
+
 int frmElvarine::listCount() const
 {
     return m_listModel->rowCount();

@@ -107,6 +107,8 @@ public:
     // Stored positions of the records whose lines are selected in the name list, in list order
     // (the record shown alone when a single line is selected; empty when none is).
     std::vector<int> selectedRecordPositions() const;
+    // Stored positions of every line of the name list, in list order.
+    std::vector<int> listRecordPositions() const;
     QString listText(int index) const;
     // The action of a command: its menu entry and toolbar button.
     QAction* command(Command id) const { return m_commands.action(id); }

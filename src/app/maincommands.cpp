@@ -11,6 +11,7 @@
 #include "envelopes/impenv.h"
 #include "internet/internetcommands.h"
 #include "labels/impetiq.h"
+#include "mailing/publipostage.h"
 #include "output/clipboardcopy.h"
 #include "output/recordsheet.h"
 #include "output/recordsheetpreview.h"
@@ -40,6 +41,16 @@ template <typename Window> void openRecordWindow(frmElvarine& w)
     if (!w.binding().hasRecordset() || !w.settleOpenRecord())
         return;
     Window window(w.state, w.services, w, &w);
+    w.runModal(window);
+}
+
+void openMailing(frmElvarine& w)
+{
+    if (!w.binding().hasRecordset() || !w.settleOpenRecord())
+        return;
+    MailingSourceRecords source{&w.binding().recordset(), w.listRecordPositions(),
+                                w.selectedRecordPositions()};
+    Publipostage window(w.state, w.services, std::move(source), &w);
     w.runModal(window);
 }
 
@@ -160,6 +171,8 @@ constexpr CommandRow kCommandTable[kCommandCount] = {
          if (w.settleOpenRecord())
              previewAllRecordSheets(w.state, w.services, w, [&w] { w.cmdRefresh_Click(); }, &w);
      }},
+    {Command::Publipostage, "Mnu_Publipostage", Menu::Impression, true,
+     "&Publipostage...", "", 0, "", {}, Check::None, openMailing},
     {Command::ConfIMP, "Mnu_ConfIMP", Menu::Fichier, false, "&Configurer l'imprimante", "Ctrl+C",
      5, "Configurer l'imprimante", {"printer-setup", ""}, Check::None,
      [](M& w) { configurePrinter(w.services); }},
@@ -406,6 +419,7 @@ void frmElvarine::updateCommands()
         for (Command onFile :
              {Command::ImpEnv, Command::ImprimEtiq, Command::ImprimFiche,
               Command::ImprimToutesFiches, Command::ApercuFiche, Command::ApercuToutesFiches,
+              Command::Publipostage,
               Command::ExporterContacts, Command::ExporterFiche, Command::Synchronisation,
               Command::SynchroniserMaintenant})
             command(onFile)->setEnabled(fileOpen);

@@ -26,6 +26,7 @@ enum class Command {
     ImprimToutesFiches,
     ApercuFiche,
     ApercuToutesFiches,
+    Publipostage,
     ConfIMP,
     Calibrer,
     ImpPort,

@@ -68,10 +68,18 @@ void TestCommandLine::reading_data()
                                   "/srv/b.adb » est de trop).";
     QTest::newRow("setting without its command")
         << QStringList{"--format", "csv", "/srv/a.adb"}
-        << "error=L'option --format s'emploie avec --export ou --import.";
+        << "error=L'option --format s'emploie avec --export, --import ou --print-envelopes.";
     QTest::newRow("setting with another command")
         << QStringList{"--sync", "--format", "csv"}
-        << "error=L'option --format s'emploie avec --export ou --import.";
+        << "error=L'option --format s'emploie avec --export, --import ou --print-envelopes.";
+    // The PDF file of a print command gives way to --printer.
+    QTest::newRow("print to a queue") << QStringList{"--print-labels", "--printer", "Bureau"}
+                                      << "--print-labels() --printer=Bureau";
+    QTest::newRow("print to a file") << QStringList{"--print-envelopes", "m.pdf", "--sender"}
+                                     << "--print-envelopes(m.pdf) --sender=";
+    QTest::newRow("labels setting with envelopes")
+        << QStringList{"--print-envelopes", "m.pdf", "--start", "3"}
+        << "error=L'option --start s'emploie avec --print-labels.";
     QTest::newRow("setting twice") << QStringList{"--format", "csv", "--format=vcard"}
                                    << "error=L'option --format est donnée deux fois.";
 }

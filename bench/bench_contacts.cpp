@@ -59,7 +59,7 @@ Timing run(const QString& source, const QString& folder, const ExportOptions& op
         auto db = Database::OpenDatabase(target);
         auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
         ImportSummary summary;
-        importContactsInto(*rs, file.contacts, summary);
+        importContactsInto(*rs, file, summary);
         t.importMs = elapsedMs(t0);
         t.importCpuMs = cpuMs() - cpu0;
         t.imported = summary.imported;

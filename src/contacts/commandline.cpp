@@ -108,7 +108,7 @@ int runImportCommand(const QString& file, const QString& addressFile,
     summary.source = file;
     summary.target = addressFile;
     try {
-        importContactsInto(*opened.rs, contacts.contacts, summary);
+        importContactsInto(*opened.rs, contacts, summary);
     } catch (const EngineError& e) {
         err << QStringLiteral("Les fiches n'ont pas pu être ajoutées à « %1 ».\n%2\nAucune "
                               "fiche n'a été importée.\n")

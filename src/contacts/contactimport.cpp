@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
+#include <iterator>
 
 namespace
 {
@@ -72,55 +74,186 @@ QString ImportSummary::text() const
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
+namespace
+{
+
+// Rows the mapping window may show.
+constexpr qint64 kPreviewRows = 100;
+constexpr qint64 kProgressContacts = 1000;
+
+using ContactFn = std::function<bool(Contact&)>;
+
+bool readCsvFile(ContactsFile& file, ByteSource& source, const ProgressFn& progress)
+{
+    CsvStream stream(source);
+    CsvTable& table = file.table;
+    const bool read = stream.inspect(progressPart(progress, 0, 400)) &&
+                      stream.readRows(
+                          [&table](QStringList& cells) {
+                              if (table.rowCount < kPreviewRows)
+                                  table.rows.push_back(cells);
+                              ++table.rowCount;
+                              table.widestRow = std::max(table.widestRow, int(cells.size()));
+                              return true;
+                          },
+                          progressPart(progress, 400, 1000));
+    file.cancelled = stream.cancelled();
+    if (!read) {
+        if (!file.cancelled)
+            file.error = importFailureText(file.path, stream.error());
+        table = CsvTable();
+        return false;
+    }
+    table.separator = stream.separator();
+    table.encoding = stream.encodingName();
+    table.textEncoding = stream.encoding();
+    table.bomSize = stream.bomSize();
+    return true;
+}
+
+int dataRows(const ContactsFile& file)
+{
+    const qint64 header = file.mapping.headerRow && file.table.rowCount > 0 ? 1 : 0;
+    return int(file.table.rowCount - header);
+}
+
+// What an import keeps of each contact: the rules of importContactsInto, one contact at a time.
+class ImportRules
+{
+public:
+    ImportRules(const Recordset& rs, const QSet<QString>& known) : m_rs(rs), m_known(known) {}
+
+    // The row to store for contact `c` (its values too long left out); nothing when skipped.
+    std::optional<RowValues> rowOf(Contact& c, ImportSummary& summary)
+    {
+        ++m_index;
+        std::vector<LeftOutValue> mine;
+        QString name;
+        for (int col = 0; col < kColumnCount; ++col) {
+            QString& v = c[size_t(col)];
+            if (isEmptyValue(v) || v.size() <= m_rs.columnSize(col))
+                continue;
+            if (mine.empty())
+                name = contactName(c);
+            // The value moves to the summary: it is not stored.
+            mine.push_back(LeftOutValue{m_index, name, col, std::move(v), m_rs.columnSize(col)});
+            v = QString();
+        }
+        if (isEmptyContact(c)) {
+            ++summary.empty;
+            return std::nullopt;
+        }
+        // Only the records there before the import count: twins within the imported file are
+        // two records (two people of the same name, exported from here).
+        if (m_known.contains(identityKey(c))) {
+            ++summary.identical;
+            return std::nullopt;
+        }
+        m_leftOut.insert(m_leftOut.end(), std::make_move_iterator(mine.begin()),
+                         std::make_move_iterator(mine.end()));
+        ++m_stored;
+        return rowOfContact(c);
+    }
+    int read() const { return m_index; }
+    int stored() const { return m_stored; }
+    std::vector<LeftOutValue> takeLeftOut() { return std::move(m_leftOut); }
+
+private:
+    const Recordset& m_rs;
+    const QSet<QString>& m_known;
+    int m_index = 0;
+    int m_stored = 0;
+    std::vector<LeftOutValue> m_leftOut;
+};
+
+// The import of the contacts `produce` hands over (to its first argument, with progress
+// reported to its second); false when cancelled.
+bool importStream(Recordset& rs,
+                  const std::function<bool(const ContactFn& take, const ProgressFn&)>& produce,
+                  ImportSummary& summary, const ProgressFn& progress)
+{
+    summary.read = 0;
+    summary.imported = 0;
+    summary.identical = 0;
+    summary.empty = 0;
+    summary.leftOut.clear();
+
+    QSet<QString> known; // the records of the file before the import
+    known.reserve(qsizetype(rs.RecordCount()));
+    if (!rs.readAllRows(
+            [&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
+            progressPart(progress, 0, 150)))
+        return false;
+
+    ImportRules rules(rs, known);
+    const bool done = rs.appendRowStream([&](const Recordset::RowSink& add) {
+        return produce(
+            [&](Contact& c) {
+                if (std::optional<RowValues> row = rules.rowOf(c, summary))
+                    add(*row);
+                return true;
+            },
+            progressPart(progress, 150, 1000));
+    });
+    if (!done) {
+        summary.identical = 0;
+        summary.empty = 0;
+        return false;
+    }
+    summary.read = rules.read();
+    summary.imported = rules.stored();
+    summary.leftOut = rules.takeLeftOut();
+    return true;
+}
+
+} // namespace
+
 ContactsFile readContactsFile(const QString& path, std::optional<ContactFormat> format,
                               const ProgressFn& progress)
 {
     ContactsFile file;
-    QFile f(path);
+    file.path = path;
     if (!QFileInfo(path).isFile()) {
         file.error = QStringLiteral("Le fichier « %1 » est introuvable.\nAucune fiche n'a été "
                                     "importée.")
                          .arg(path);
         return file;
     }
-    if (f.size() > kLargestFile) {
+    if (QFileInfo(path).size() > kLargestFile) {
         file.error = importFailureText(path, QStringLiteral("il est trop volumineux."));
         return file;
     }
-    if (!f.open(QIODevice::ReadOnly)) {
+    ByteSource source(path);
+    if (!source.isOpen()) {
         file.error = importFailureText(
-            path, QStringLiteral("il ne peut pas être lu (%1).").arg(f.errorString()));
+            path, QStringLiteral("il ne peut pas être lu (%1).").arg(source.errorString()));
         return file;
     }
-    const QByteArray data = f.readAll();
-    f.close();
+    QByteArray head;
+    for (QByteArray chunk; head.size() < 800 && source.next(chunk);)
+        head += chunk;
+    source.rewind();
 
     if (format)
         file.format = *format;
-    else if (looksLikeVCard(data))
+    else if (looksLikeVCard(head))
         file.format = ContactFormat::VCard;
     else
         file.format = formatOfName(path).value_or(ContactFormat::Csv);
 
     if (file.format == ContactFormat::VCard) {
-        VCardReadResult r = readVCards(data, progress);
+        const VCardReadResult r = readVCards(
+            source, [](Contact&) { return true; }, progress);
         file.cancelled = r.cancelled;
         if (!r.error.isEmpty())
             file.error = importFailureText(path, r.error);
         else
-            file.contacts = std::move(r.contacts);
+            file.count = r.cards;
         return file;
     }
 
-    CsvReadResult r = readCsv(data, progressPart(progress, 0, 700));
-    file.cancelled = r.cancelled;
-    if (r.cancelled)
+    if (!readCsvFile(file, source, progress))
         return file;
-    if (!r.error.isEmpty()) {
-        file.error = importFailureText(path, r.error);
-        return file;
-    }
-    file.table = std::move(r.table);
     const QStringList header = file.table.rows.empty() ? QStringList() : file.table.rows.front();
     file.mapping = recognizeHeader(header);
     if (file.mapping.layout == CsvLayout::Unknown) {
@@ -135,10 +268,7 @@ ContactsFile readContactsFile(const QString& path, std::optional<ContactFormat> 
         file.needsMapping = true;
         return file;
     }
-    bool cancelled = false;
-    file.contacts =
-        contactsOfCsv(file.table, file.mapping, progressPart(progress, 700, 1000), &cancelled);
-    file.cancelled = cancelled;
+    file.count = dataRows(file);
     return file;
 }
 
@@ -146,58 +276,86 @@ void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping)
 {
     file.mapping = mapping;
     file.needsMapping = false;
-    file.contacts = contactsOfCsv(file.table, mapping);
+    file.count = dataRows(file);
+}
+
+bool forEachContact(const ContactsFile& file, const ContactFn& take, const ProgressFn& progress,
+                    QString* error)
+{
+    ByteSource source(file.path);
+    if (!source.isOpen()) {
+        if (error)
+            *error = QStringLiteral("il ne peut pas être lu (%1).").arg(source.errorString());
+        return false;
+    }
+    if (file.format == ContactFormat::VCard) {
+        const VCardReadResult r = readVCards(source, take, progress);
+        if (error)
+            *error = r.error;
+        return r.error.isEmpty() && !r.cancelled;
+    }
+    CsvStream stream(source);
+    stream.assume(file.table.textEncoding, file.table.separator, file.table.bomSize);
+    bool header = file.mapping.headerRow;
+    const bool read = stream.readRows(
+        [&](QStringList& cells) {
+            if (header) {
+                header = false;
+                return true;
+            }
+            Contact c = contactOfCsvRow(file.mapping, cells);
+            return take(c);
+        },
+        progress);
+    if (error)
+        *error = stream.error();
+    return read;
+}
+
+std::vector<Contact> contactsOfFile(const ContactsFile& file)
+{
+    std::vector<Contact> contacts;
+    if (!file.error.isEmpty() || file.needsMapping)
+        return contacts;
+    forEachContact(file, [&contacts](Contact& c) {
+        contacts.push_back(std::move(c));
+        return true;
+    });
+    return contacts;
 }
 
 bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
                         const ProgressFn& progress)
 {
-    summary.read = int(contacts.size());
-    summary.imported = 0;
-    summary.identical = 0;
-    summary.empty = 0;
-    summary.leftOut.clear();
-
-    QSet<QString> known; // the records of the file before the import
-    known.reserve(qsizetype(rs.RecordCount()));
-    if (!rs.readAllRows(
-            [&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
-            progressPart(progress, 0, 150)))
-        return false;
-
-    std::vector<RowValues> rows;
-    rows.reserve(contacts.size());
-    std::vector<LeftOutValue> leftOut;
-    const ProgressFn checking = progressPart(progress, 150, 250);
-    for (size_t i = 0; i < contacts.size(); ++i) {
-        Contact c = contacts[i];
-        std::vector<LeftOutValue> mine;
-        for (int col = 0; col < kColumnCount; ++col) {
-            const QString& v = c[size_t(col)];
-            if (isEmptyValue(v) || v.size() <= rs.columnSize(col))
-                continue;
-            mine.push_back(LeftOutValue{int(i) + 1, contactName(c), col, v, rs.columnSize(col)});
-        }
-        for (const LeftOutValue& l : mine)
-            c[size_t(l.column)] = QString();
-        if (isEmptyContact(c)) {
-            ++summary.empty;
-        } else {
-            // Only the records there before the import count: twins within the imported file
-            // are two records (two people of the same name, exported from here).
-            if (known.contains(identityKey(c))) {
-                ++summary.identical;
-            } else {
-                rows.push_back(rowOfContact(c));
-                leftOut.insert(leftOut.end(), mine.begin(), mine.end());
+    const qint64 total = qint64(contacts.size());
+    return importStream(
+        rs,
+        [&](const ContactFn& take, const ProgressFn& part) {
+            for (size_t i = 0; i < contacts.size(); ++i) {
+                Contact c = contacts[i];
+                take(c);
+                if (part && (i + 1) % kProgressContacts == 0 && !part(qint64(i + 1), total))
+                    return false;
             }
-        }
-        if (checking && i % 1000 == 999 && !checking(qint64(i + 1), qint64(contacts.size())))
-            return false;
-    }
-    if (!rs.appendRows(rows, progressPart(progress, 250, 1000)))
-        return false;
-    summary.imported = int(rows.size());
-    summary.leftOut = std::move(leftOut);
-    return true;
+            return !(part && !part(total, total));
+        },
+        summary, progress);
+}
+
+bool importContactsInto(Recordset& rs, const ContactsFile& file, ImportSummary& summary,
+                        const ProgressFn& progress)
+{
+    return importStream(
+        rs,
+        [&](const ContactFn& take, const ProgressFn& part) {
+            QString error;
+            if (forEachContact(file, take, part, &error))
+                return true;
+            if (error.isEmpty())
+                return false; // cancelled
+            throw EngineError(errNotDatabase,
+                              QStringLiteral("Le fichier « %1 » ne peut plus être lu : %2")
+                                  .arg(file.path, error));
+        },
+        summary, progress);
 }

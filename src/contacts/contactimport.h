@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,15 +42,18 @@ struct ImportSummary {
     QString text() const;
 };
 
-// A contacts file read, before it is added to an address file.
+// A contacts file checked, before it is added to an address file. Its contacts are not kept:
+// they are read again, a card or a row at a time, when they are added (forEachContact).
 struct ContactsFile {
-    std::vector<Contact> contacts;
+    QString path;
+    int count = 0; // contacts the file holds (CSV: data rows)
     // The whole French message when the file cannot be imported; empty when read.
     QString error;
     bool cancelled = false;
     ContactFormat format = ContactFormat::VCard;
-    // CSV: the rows read and the header's mapping; when the header was not recognised
-    // (`needsMapping`), `contacts` is empty until the caller applies a mapping.
+    // CSV: the first rows (the header and what the mapping window shows), how to read the
+    // file again, and the header's mapping; when the header was not recognised
+    // (`needsMapping`), the caller applies a mapping before reading the contacts.
     CsvTable table;
     CsvMapping mapping;
     bool needsMapping = false;
@@ -58,11 +62,20 @@ struct ContactsFile {
 // Reads `path`: a vCard file when its text starts with BEGIN:VCARD or its name ends in .vcf,
 // else CSV (unless `format` says which). Bad input (missing, empty, binary, not vCard nor CSV,
 // a truncated card, an unterminated quote, a wrong character encoding) gives `error`.
+// The file is read a chunk at a time (bounded memory whatever it holds).
 ContactsFile readContactsFile(const QString& path, std::optional<ContactFormat> format = {},
                               const ProgressFn& progress = {});
 
 // Applies the column mapping the user chose to a CSV file read.
 void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping);
+
+// Reads the contacts of a file checked by readContactsFile again, one at a time, handing each
+// to `take` (false stops). False when stopped or cancelled; when the file cannot be read again
+// (changed since it was checked) `error` says why, as readContactsFile's errors do.
+bool forEachContact(const ContactsFile& file, const std::function<bool(Contact&)>& take,
+                    const ProgressFn& progress = {}, QString* error = nullptr);
+// Every contact of a file checked, in memory (small files, tests).
+std::vector<Contact> contactsOfFile(const ContactsFile& file);
 
 // Adds `contacts` to the open address file after its records, in one transaction. A value
 // longer than its field holds is left out of its record (and listed); a contact identical in
@@ -71,6 +84,10 @@ void applyCsvMapping(ContactsFile& file, const CsvMapping& mapping);
 // cancelled: the file is left exactly as it was. Throws EngineError when the file refuses the
 // records (nothing is then added).
 bool importContactsInto(Recordset& rs, const std::vector<Contact>& contacts, ImportSummary& summary,
+                        const ProgressFn& progress = {});
+// The same for the contacts of a file checked by readContactsFile, read again as they are
+// stored. A file that cannot be read again throws EngineError (nothing is then added).
+bool importContactsInto(Recordset& rs, const ContactsFile& file, ImportSummary& summary,
                         const ProgressFn& progress = {});
 
 // "Le fichier « path » ne peut pas être importé : reason" + line break +

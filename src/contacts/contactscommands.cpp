@@ -144,7 +144,7 @@ bool importContacts(AppState& state, Services& services, RecordBinding& data1, Q
     try {
         ContactsProgress progress(QStringLiteral("Importation des contacts..."), parent,
                                   state.contacts.progressDelayMs);
-        done = importContactsInto(rs, file.contacts, summary, progress.progress());
+        done = importContactsInto(rs, file, summary, progress.progress());
     } catch (const EngineError& e) {
         showError(services, QStringLiteral("Les fiches n'ont pas pu être ajoutées au fichier "
                                            "d'adresses.\n%1\nAucune fiche n'a été importée.")

@@ -43,6 +43,7 @@ CsvMappingDialog::CsvMappingDialog(const CsvTable& table, QWidget* parent)
     setObjectName(QStringLiteral("frmColonnesCSV"));
     useWindowKeyRules();
     setWindowTitle(QStringLiteral("Colonnes du fichier CSV"));
+    m_columns = table.widestRow;
     for (const QStringList& row : table.rows)
         m_columns = std::max(m_columns, int(row.size()));
 

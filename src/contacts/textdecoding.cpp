@@ -2,6 +2,7 @@
 
 #include "core/cp1252.h"
 
+#include <QFile>
 #include <QStringDecoder>
 
 namespace
@@ -83,4 +84,140 @@ bool hasBinaryBytes(const QByteArray& bytes)
         return true;
     }
     return false;
+}
+
+struct ByteSource::File {
+    QFile file;
+};
+
+ByteSource::ByteSource(const QString& path, qsizetype chunk) : m_file(new File), m_chunk(chunk)
+{
+    m_file->file.setFileName(path);
+    m_open = m_file->file.open(QIODevice::ReadOnly);
+    if (!m_open)
+        m_error = m_file->file.errorString();
+    else
+        m_size = m_file->file.size();
+}
+
+ByteSource::ByteSource(const QByteArray& bytes, qsizetype chunk)
+    : m_bytes(bytes), m_chunk(chunk), m_size(bytes.size())
+{
+}
+
+ByteSource::~ByteSource()
+{
+    delete m_file;
+}
+
+bool ByteSource::next(QByteArray& chunk)
+{
+    if (!m_open)
+        return false;
+    if (!m_file) {
+        if (m_position >= m_size)
+            return false;
+        chunk = m_bytes.mid(qsizetype(m_position), m_chunk);
+        m_position += chunk.size();
+        return true;
+    }
+    chunk.resize(m_chunk);
+    const qint64 n = m_file->file.read(chunk.data(), m_chunk);
+    if (n < 0) {
+        m_error = m_file->file.errorString();
+        chunk.clear();
+        return false;
+    }
+    chunk.resize(qsizetype(n));
+    m_position += n;
+    return n > 0;
+}
+
+void ByteSource::rewind()
+{
+    m_position = 0;
+    if (m_file && m_open)
+        m_file->file.seek(0);
+}
+
+namespace
+{
+
+// Length of the start of `bytes` that holds whole UTF-8 characters (a sequence cut by the end
+// is left out; bytes that start no valid sequence are left to the decoder).
+qsizetype wholeUtf8(QByteArrayView bytes)
+{
+    const qsizetype n = bytes.size();
+    for (qsizetype back = 1; back <= 3 && back <= n; ++back) {
+        const unsigned char c = static_cast<unsigned char>(bytes[n - back]);
+        if ((c & 0xC0) == 0x80)
+            continue; // a continuation byte: look further back for its lead
+        const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > back ? n - back : n;
+    }
+    return n;
+}
+
+} // namespace
+
+QString ChunkDecoder::decode(QByteArrayView bytes)
+{
+    QByteArray data;
+    QByteArrayView in = bytes;
+    if (!m_carry.isEmpty()) {
+        data = m_carry + bytes.toByteArray();
+        m_carry.clear();
+        in = data;
+    }
+    qsizetype whole = in.size();
+    switch (m_encoding) {
+    case TextEncoding::Windows1252:
+        return fromCp1252(in.toByteArray());
+    case TextEncoding::Utf8: {
+        whole = wholeUtf8(in);
+        m_carry = in.sliced(whole).toByteArray();
+        const QByteArrayView part = in.first(whole);
+        bool ascii = true;
+        for (const char c : part) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        }
+        if (ascii)
+            return QString::fromLatin1(part);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(part);
+        m_error = m_error || decoder.hasError();
+        return text;
+    }
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        whole -= whole % 2;
+        if (whole >= 2) {
+            // A high surrogate at the end waits for its low half.
+            const bool le = m_encoding == TextEncoding::Utf16LE;
+            const unsigned char hi = static_cast<unsigned char>(in[whole - (le ? 1 : 2)]);
+            if (hi >= 0xD8 && hi <= 0xDB)
+                whole -= 2;
+        }
+        m_carry = in.sliced(whole).toByteArray();
+        QStringDecoder decoder(m_encoding == TextEncoding::Utf16LE ? QStringDecoder::Utf16LE
+                                                                   : QStringDecoder::Utf16BE,
+                               QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(in.first(whole));
+        m_error = m_error || decoder.hasError();
+        return text;
+    }
+    }
+    return QString();
+}
+
+bool ChunkDecoder::finish()
+{
+    if (!m_carry.isEmpty()) {
+        m_error = true;
+        m_carry.clear();
+    }
+    return !m_error;
 }

@@ -23,3 +23,59 @@ ByteOrderMark byteOrderMark(const QByteArray& bytes);
 // other than tab, line feed, vertical tab, form feed and carriage return; a final Ctrl-Z is
 // allowed).
 bool hasBinaryBytes(const QByteArray& bytes);
+
+// The bytes of a file, or of bytes already in memory, handed over a chunk at a time so that a
+// file of any size is read in bounded memory.
+class ByteSource
+{
+public:
+    static constexpr qsizetype kChunk = qsizetype(1) << 16;
+    explicit ByteSource(const QString& path, qsizetype chunk = kChunk);
+    explicit ByteSource(const QByteArray& bytes, qsizetype chunk = kChunk);
+    ~ByteSource();
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
+
+    // False when the file cannot be opened (`errorString` says why).
+    bool isOpen() const { return m_open; }
+    QString errorString() const { return m_error; }
+    qint64 size() const { return m_size; }
+    // Bytes handed over so far.
+    qint64 position() const { return m_position; }
+    // The next chunk (never empty); false at the end of the bytes or when reading fails
+    // (`errorString` is then set).
+    bool next(QByteArray& chunk);
+    // Back to the first byte.
+    void rewind();
+
+private:
+    struct File;
+    File* m_file = nullptr;
+    QByteArray m_bytes;
+    qsizetype m_chunk;
+    qint64 m_size = 0;
+    qint64 m_position = 0;
+    bool m_open = true;
+    QString m_error;
+};
+
+// The encodings the readers take a whole file in.
+enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+// Decodes a text handed over in chunks: a character whose bytes are cut by the end of a chunk
+// waits for the next one. Strict: bytes not valid in the encoding are remembered as an error.
+class ChunkDecoder
+{
+public:
+    explicit ChunkDecoder(TextEncoding encoding) : m_encoding(encoding) {}
+    QString decode(QByteArrayView bytes);
+    // At the end of the text: false when it was not valid (a character cut by the end
+    // included).
+    bool finish();
+    bool hasError() const { return m_error; }
+
+private:
+    TextEncoding m_encoding;
+    QByteArray m_carry;
+    bool m_error = false;
+};

@@ -17,9 +17,6 @@ namespace
 
 using namespace vcard;
 
-// Lines between two progress reports.
-constexpr int kProgressLines = 4096;
-
 // The properties of one card that give fields, in file order.
 struct Card {
     std::vector<Property> properties;
@@ -58,85 +55,76 @@ bool isFieldProperty(const QByteArray& line)
 class Reader
 {
 public:
-    Reader(const QByteArray& data, const ProgressFn& progress) : m_progress(progress)
-    {
-        switch (byteOrderMark(data)) {
-        case ByteOrderMark::Utf8:
-            m_data = data.mid(3);
-            m_unicode = true;
-            break;
-        case ByteOrderMark::Utf16LE:
-        case ByteOrderMark::Utf16BE: {
-            QStringDecoder decoder(byteOrderMark(data) == ByteOrderMark::Utf16LE
-                                       ? QStringDecoder::Utf16LE
-                                       : QStringDecoder::Utf16BE);
-            const QString text = decoder.decode(data.mid(2));
-            m_data = text.toUtf8();
-            m_unicode = true;
-            m_badUnicode = decoder.hasError();
-            break;
-        }
-        case ByteOrderMark::None:
-            m_data = data;
-            break;
-        }
-    }
+    Reader(const std::function<bool(Contact&)>& take) : m_take(take) {}
 
-    VCardReadResult run()
+    VCardReadResult run(ByteSource& source, const ProgressFn& progress)
     {
         VCardReadResult result;
-        if (m_data.trimmed().isEmpty()) {
+        source.rewind();
+        QByteArray chunk;
+        QByteArray head;
+        while (head.size() < 3 && source.next(chunk))
+            head += chunk;
+        const ByteOrderMark bom = byteOrderMark(head);
+        m_unicode = bom != ByteOrderMark::None;
+        std::optional<ChunkDecoder> utf16;
+        if (bom == ByteOrderMark::Utf16LE)
+            utf16.emplace(TextEncoding::Utf16LE);
+        else if (bom == ByteOrderMark::Utf16BE)
+            utf16.emplace(TextEncoding::Utf16BE);
+        const qsizetype skip = bom == ByteOrderMark::Utf8 ? 3 : bom == ByteOrderMark::None ? 0 : 2;
+        // Once the text is known to be bad, the rest of the file is only looked at for what
+        // is said first: a blank, badly encoded or binary file.
+        bool blank = true;
+        bool binary = false;
+        bool endsInCtrlZ = false;
+        auto bytesOf = [&](QByteArrayView bytes) {
+            QByteArray data = utf16 ? utf16->decode(bytes).toUtf8() : bytes.toByteArray();
+            if (blank && !data.trimmed().isEmpty())
+                blank = false;
+            if (!binary) {
+                binary = endsInCtrlZ || (!data.isEmpty() && hasBinaryBytes(data));
+                endsInCtrlZ = !data.isEmpty() && data.back() == '\x1A';
+            }
+            if (!m_failed)
+                lines(data);
+            return !m_stopped;
+        };
+        bool go = bytesOf(QByteArrayView(head).sliced(std::min(skip, head.size())));
+        while (go && source.next(chunk)) {
+            go = bytesOf(chunk);
+            if (go && progress &&
+                !progress(source.position(), std::max<qint64>(source.size(), 1))) {
+                result.cancelled = true;
+                return result;
+            }
+        }
+        if (m_stopped) {
+            result.cancelled = true;
+            return result;
+        }
+        if (!source.errorString().isEmpty()) {
+            result.error = QStringLiteral("il ne peut pas être lu (%1).").arg(source.errorString());
+            return result;
+        }
+        const bool badUnicode = utf16 && !utf16->finish();
+        if (blank) {
             result.error = QStringLiteral("le fichier est vide.");
             return result;
         }
-        if (m_badUnicode) {
+        if (badUnicode) {
             result.error =
                 QStringLiteral("le texte n'est pas de l'UTF-16 valide comme l'annonce son début.");
             return result;
         }
-        if (hasBinaryBytes(m_data)) {
+        if (binary) {
             result.error =
                 QStringLiteral("c'est un fichier binaire, pas un fichier de cartes de visite.");
             return result;
         }
-        const qsizetype n = m_data.size();
-        qsizetype pos = 0;
-        int lineNo = 0;
-        QByteArray pending;
-        int pendingLine = 0;
-        bool havePending = false;
-        while (pos < n) {
-            qsizetype end = pos;
-            while (end < n && m_data[end] != '\n' && m_data[end] != '\r')
-                ++end;
-            const QByteArrayView line(m_data.constData() + pos, end - pos);
-            if (end < n && m_data[end] == '\r' && end + 1 < n && m_data[end + 1] == '\n')
-                pos = end + 2;
-            else
-                pos = end + 1;
-            ++lineNo;
-            if (m_progress && lineNo % kProgressLines == 0 && !m_progress(pos, n)) {
-                result.cancelled = true;
-                return result;
-            }
-            if (havePending && continuesQuotedPrintable(pending)) {
-                pending.chop(1);
-                pending.append(line);
-                continue;
-            }
-            if (havePending && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
-                // Folded line: vCard 2.1 keeps the blank that starts the next line.
-                pending.append(m_version == Version::V21 ? line : line.sliced(1));
-                continue;
-            }
-            if (havePending && !logicalLine(pending, pendingLine))
-                return failed(result);
-            pending.resize(0);
-            pending.append(line);
-            pendingLine = lineNo;
-            havePending = true;
-        }
-        if (havePending && !logicalLine(pending, pendingLine))
+        if (!m_failed)
+            endOfLines();
+        if (m_failed)
             return failed(result);
         if (m_depth > 0) {
             m_error = QStringLiteral("la carte de visite n° %1, commencée ligne %2, est "
@@ -150,11 +138,80 @@ public:
                                      "(BEGIN:VCARD absent).");
             return failed(result);
         }
-        result.contacts = std::move(m_contacts);
+        result.cards = m_cards;
         return result;
     }
 
 private:
+    // Cuts bytes into lines at LF, CR or CR LF; the part of a line cut by the end of the bytes
+    // waits for the next ones.
+    void lines(QByteArrayView data)
+    {
+        const qsizetype n = data.size();
+        qsizetype pos = 0;
+        if (m_afterCr && n > 0) {
+            m_afterCr = false;
+            if (data[0] == '\n')
+                pos = 1;
+        }
+        while (pos < n && !m_failed && !m_stopped) {
+            qsizetype end = pos;
+            while (end < n && data[end] != '\n' && data[end] != '\r')
+                ++end;
+            if (end == n) {
+                m_partial.append(data.sliced(pos));
+                return;
+            }
+            if (m_partial.isEmpty()) {
+                physicalLine(data.sliced(pos, end - pos));
+            } else {
+                m_partial.append(data.sliced(pos, end - pos));
+                physicalLine(m_partial);
+                m_partial.clear();
+            }
+            if (data[end] == '\r') {
+                if (end + 1 < n && data[end + 1] == '\n')
+                    ++end;
+                else if (end + 1 == n)
+                    m_afterCr = true;
+            }
+            pos = end + 1;
+        }
+    }
+
+    void endOfLines()
+    {
+        if (!m_partial.isEmpty()) {
+            physicalLine(m_partial);
+            m_partial.clear();
+        }
+        if (!m_failed && !m_stopped && m_havePending && !logicalLine(m_pending, m_pendingLine))
+            m_failed = true;
+    }
+
+    void physicalLine(QByteArrayView line)
+    {
+        ++m_lineNo;
+        if (m_havePending && continuesQuotedPrintable(m_pending)) {
+            m_pending.chop(1);
+            m_pending.append(line);
+            return;
+        }
+        if (m_havePending && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
+            // Folded line: vCard 2.1 keeps the blank that starts the next line.
+            m_pending.append(m_version == Version::V21 ? line : line.sliced(1));
+            return;
+        }
+        if (m_havePending && !logicalLine(m_pending, m_pendingLine)) {
+            m_failed = true;
+            return;
+        }
+        m_pending.resize(0);
+        m_pending.append(line);
+        m_pendingLine = m_lineNo;
+        m_havePending = true;
+    }
+
     VCardReadResult& failed(VCardReadResult& result)
     {
         result.contacts.clear();
@@ -202,8 +259,11 @@ private:
                 std::optional<Contact> contact = contactOf(m_card);
                 if (!contact)
                     return false;
-                m_contacts.push_back(std::move(*contact));
                 ++m_cards;
+                if (m_take && !m_take(*contact)) {
+                    m_stopped = true;
+                    return true;
+                }
             }
             return true;
         }
@@ -416,15 +476,20 @@ private:
         return c;
     }
 
-    QByteArray m_data;
-    ProgressFn m_progress;
+    std::function<bool(Contact&)> m_take;
     bool m_unicode = false;
-    bool m_badUnicode = false;
+    bool m_failed = false;
+    bool m_stopped = false;
+    bool m_afterCr = false;
+    QByteArray m_partial;
+    QByteArray m_pending;
+    int m_pendingLine = 0;
+    bool m_havePending = false;
+    int m_lineNo = 0;
     Version m_version = Version::V30;
     int m_depth = 0;
     int m_cards = 0;
     Card m_card;
-    std::vector<Contact> m_contacts;
     QString m_error;
 };
 
@@ -432,7 +497,24 @@ private:
 
 VCardReadResult readVCards(const QByteArray& data, const ProgressFn& progress)
 {
-    return Reader(data, progress).run();
+    ByteSource source(data);
+    std::vector<Contact> contacts;
+    VCardReadResult result = readVCards(
+        source,
+        [&contacts](Contact& c) {
+            contacts.push_back(std::move(c));
+            return true;
+        },
+        progress);
+    if (result.error.isEmpty() && !result.cancelled)
+        result.contacts = std::move(contacts);
+    return result;
+}
+
+VCardReadResult readVCards(ByteSource& source, const std::function<bool(Contact&)>& take,
+                           const ProgressFn& progress)
+{
+    return Reader(take).run(source, progress);
 }
 
 bool looksLikeVCard(const QByteArray& data)

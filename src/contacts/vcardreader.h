@@ -1,9 +1,11 @@
 #pragma once
 
 #include "contacts/contact.h"
+#include "contacts/textdecoding.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // What reading a vCard file gave.
@@ -13,6 +15,7 @@ struct VCardReadResult {
     // empty when it was read. A file with an error gives no contact at all.
     QString error;
     bool cancelled = false;
+    int cards = 0; // read by the streaming reader
 };
 
 // Reads every card of a vCard file (versions 2.1, 3.0 and 4.0): folded lines, quoted-printable
@@ -28,6 +31,11 @@ struct VCardReadResult {
 // - X-ELVARINE-REFERENCE gives Référence.
 // Line breaks inside values are read as LF.
 VCardReadResult readVCards(const QByteArray& data, const ProgressFn& progress = {});
+// The same, a chunk of `source` at a time in bounded memory: each contact goes to `take` as
+// soon as its card ends (false from `take` stops the reading, as cancelled) and `contacts`
+// stays empty. The contacts handed over before an error is found are to be dropped.
+VCardReadResult readVCards(ByteSource& source, const std::function<bool(Contact&)>& take,
+                           const ProgressFn& progress = {});
 
 // True when the text starts, after a byte-order mark and blank lines, with BEGIN:VCARD.
 bool looksLikeVCard(const QByteArray& data);

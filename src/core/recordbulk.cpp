@@ -110,23 +110,36 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
         checkFits(row);
     if (rows.empty())
         return true;
+    const qint64 total = qint64(rows.size());
+    return appendRowStream([&](const RowSink& add) {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            add(rows[i]);
+            if (progress && (i + 1) % kProgressStep == 0 && !progress(qint64(i + 1), total))
+                return false;
+        }
+        return !(progress && !progress(total, total));
+    });
+}
 
+bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& produce)
+{
     QSqlDatabase& db = m_db.sql();
     if (!db.transaction())
         enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer les fiches."),
                              db.lastError());
+    // Kept aside until the rows are committed: the record set learns them all or none.
     std::vector<qint64> rowids;
-    rowids.reserve(rows.size());
-    bool cancelled = false;
+    std::vector<QString> noms;
+    std::vector<QString> prenoms;
     try {
         QSqlQuery q(db);
         if (!q.prepare(insertSql(false)))
             enginesql::storeFail(
                 m_db.Name(), QStringLiteral("Impossible d'enregistrer les fiches."), q.lastError());
-        const qint64 total = qint64(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i) {
+        const RowSink add = [&](const RowValues& row) {
+            checkFits(row);
             for (int c = 0; c < kColumnCount; ++c) {
-                const QVariant& v = rows[i][size_t(c)];
+                const QVariant& v = row[size_t(c)];
                 q.bindValue(c, v.isNull() ? QVariant() : QVariant(v.toString()));
             }
             if (!q.exec())
@@ -134,17 +147,18 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
                                      QStringLiteral("Impossible d'enregistrer les fiches."),
                                      q.lastError());
             rowids.push_back(q.lastInsertId().toLongLong());
-            if (progress && (i + 1) % kProgressStep == 0 && !progress(qint64(i + 1), total)) {
-                cancelled = true;
-                break;
-            }
-        }
+            noms.push_back(row[0].toString());
+            prenoms.push_back(row[1].toString());
+        };
+        const bool done = produce(add);
         q.finish();
-        if (!cancelled && progress && !progress(total, total))
-            cancelled = true;
-        if (cancelled) {
+        if (!done) {
             db.rollback();
             return false;
+        }
+        if (rowids.empty()) {
+            db.rollback();
+            return true;
         }
         if (!db.commit())
             enginesql::storeFail(m_db.Name(),
@@ -154,10 +168,10 @@ bool Recordset::appendRows(const std::vector<RowValues>& rows, const RowProgress
         db.rollback();
         throw;
     }
-    for (size_t i = 0; i < rows.size(); ++i) {
+    for (size_t i = 0; i < rowids.size(); ++i) {
         m_rowids.push_back(rowids[i]);
-        m_nom.push_back(rows[i][0].toString());
-        m_prenom.push_back(rows[i][1].toString());
+        m_nom.push_back(std::move(noms[i]));
+        m_prenom.push_back(std::move(prenoms[i]));
     }
     return true;
 }

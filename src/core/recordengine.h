@@ -161,6 +161,11 @@ public:
     // written. False when cancelled through `progress`: the file is then left as it was.
     // Throws EngineError when the file refuses the rows (nothing stored).
     bool appendRows(const std::vector<RowValues>& rows, const RowProgress& progress = {});
+    // The same for rows handed over one at a time: `produce` calls its argument with each row
+    // (a value too long for its column throws EngineError) and returns false to cancel.
+    // Either every row is stored or none (an exception from `produce` leaves the file as it was).
+    using RowSink = std::function<void(const RowValues& row)>;
+    bool appendRowStream(const std::function<bool(const RowSink& add)>& produce);
 
     // Rows reached by their row number (synchronisation). These write inside whatever
     // transaction the caller opened on the file (Database::sql()) and keep the rows read

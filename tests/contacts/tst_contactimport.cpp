@@ -4,6 +4,8 @@
 #include "contacts/contactexport.h"
 #include "contacts/contactimport.h"
 #include "contacts/csvformat.h"
+#include "contacts/vcardreader.h"
+#include "contacts/vcardwriter.h"
 #include "contactvalues.h"
 #include "core/namelist.h"
 #include "core/recordengine.h"
@@ -35,6 +37,8 @@ private slots:
     void cancelLeavesTheFileAsItWas_data();
     void cancelLeavesTheFileAsItWas();
     void exportFollowsTheNameList();
+    void streamedImportOfALargeFile_data();
+    void streamedImportOfALargeFile();
 
 private:
     QTemporaryDir m_dir;
@@ -164,6 +168,75 @@ void TestContactImport::exportFollowsTheNameList()
     QCOMPARE(csv.table.rows.front().mid(0, 3), QStringList({"Nom", "Prénom", "Société"}));
     QCOMPARE(csv.table.rows[1][1], QStringLiteral("Sans nom"));
     QCOMPARE(csv.table.rows[7][2], QStringLiteral("deux"));
+}
+
+void TestContactImport::streamedImportOfALargeFile_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("vCard") << "vcf";
+    QTest::newRow("CSV") << "csv";
+}
+
+// A file of many chunks, read as a stream while it is stored, gives the records and the summary
+// that the contacts read from the whole file at once give.
+void TestContactImport::streamedImportOfALargeFile()
+{
+    QFETCH(QString, format);
+    std::vector<Contact> source;
+    for (int i = 0; i < 3000; ++i) {
+        source.push_back(contact(
+            {QStringLiteral("Nom%1 Lefèvre").arg(i % 1000), QStringLiteral("Zoë 😀%1").arg(i),
+             i % 7 == 0 ? QStringLiteral("Société \"%1\"; ,").arg(i) : QString(), "", "",
+             i % 11 == 0 ? QStringLiteral("1234567")
+                         : QStringLiteral("75%1").arg(i % 100, 3, 10, QChar('0')),
+             "Paris", "", "", "", "",
+             i % 13 == 0 ? QString(300, QChar(u'é')) : QStringLiteral("ligne\nautre %1").arg(i)}));
+    }
+    const QByteArray bytes = format == QLatin1String("vcf") ? writeVCards(source, VCardVersion::V30)
+                                                            : writeCsv(source, QLatin1Char(';'));
+    QVERIFY(bytes.size() > 4 * ByteSource::kChunk);
+    const QString contactsPath = m_dir.filePath(QStringLiteral("large.") + format);
+    QFile f(contactsPath);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+
+    // The whole file in one chunk, its contacts in memory.
+    std::vector<Contact> whole;
+    ByteSource all(bytes, bytes.size() + 1);
+    if (format == QLatin1String("vcf")) {
+        whole = readVCards(bytes).contacts;
+    } else {
+        const CsvReadResult csv = readCsv(all);
+        whole = contactsOfCsv(csv.table, recognizeHeader(csv.table.rows.front()));
+    }
+    QCOMPARE(whole.size(), source.size());
+    const QList<QVariantList> twin = {{"Nom5 Lefèvre", "Zoë 😀5", " ", " ", " ", "75005", "Paris",
+                                       " ", " ", " ", " ", "ligne\r\nautre 5"}};
+    const QString expectedPath = m_dir.filePath(QStringLiteral("whole-") + format + ".adb");
+    const QString streamedPath = m_dir.filePath(QStringLiteral("streamed-") + format + ".adb");
+    makeAddressFile(expectedPath, twin);
+    makeAddressFile(streamedPath, twin);
+    ImportSummary expected;
+    {
+        auto db = Database::OpenDatabase(expectedPath);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        QVERIFY(importContactsInto(*rs, whole, expected));
+    }
+    const ContactsFile file = readContactsFile(contactsPath);
+    QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+    QCOMPARE(file.count, 3000);
+    ImportSummary streamed;
+    {
+        auto db = Database::OpenDatabase(streamedPath);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        QVERIFY(importContactsInto(*rs, file, streamed));
+        QCOMPARE(rs->RecordCount(), 3000);
+    }
+    QCOMPARE(streamed.text(), expected.text());
+    QCOMPARE(streamed.identical, 1);
+    QCOMPARE(int(streamed.leftOut.size()), 273 + 231);
+    QCOMPARE(readAddressFile(streamedPath), readAddressFile(expectedPath));
 }
 
 QTEST_GUILESS_MAIN(TestContactImport)

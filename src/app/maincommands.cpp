@@ -2,10 +2,10 @@
 
 #include "app/frmelvarine.h"
 #include "app/icons.h"
+#include "app/optionrec.h"
 #include "contacts/contactscommands.h"
 #include "core/appstate.h"
 #include "core/fieldrules.h"
-#include "core/search/optionrec.h"
 #include "core/services.h"
 #include "envelopes/frmutil.h"
 #include "envelopes/impenv.h"

@@ -12,26 +12,13 @@
 // (creation order: Nom, Prénom, Société, ...). A null text is a field the file does not give.
 using Contact = std::array<QString, kColumnCount>;
 
-// Column numbers of the address table, by name.
+// Column numbers of the address table, by name, read from the field table.
 namespace Field
 {
 enum : int {
-    Nom = 0,
-    Prenom = 1,
-    Societe = 2,
-    Adresse = 3,
-    Adresse1 = 4,
-    CodePostal = 5,
-    Ville = 6,
-    Telephone = 7,
-    Telephone1 = 8,
-    Fax = 9,
-    Reference = 10,
-    Notes = 11,
-    Email = 12,
-    Pays = 13,
-    Url = 14,
-    Portable = 15,
+#define ELVARINE_FIELD_COLUMN(id, column, box, name, size, boxLength, caption) id = column,
+    ELVARINE_FIELDS(ELVARINE_FIELD_COLUMN)
+#undef ELVARINE_FIELD_COLUMN
 };
 } // namespace Field
 

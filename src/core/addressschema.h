@@ -5,7 +5,7 @@
 #include <QString>
 
 // The address table: sixteen text columns, in creation order, and the field boxes of the record
-// form bound to them.
+// form bound to them, as the field table (core/fieldtable.h) gives them.
 struct ColumnDef {
     const char16_t* name;
     int size;      // maximum characters stored
@@ -14,7 +14,7 @@ struct ColumnDef {
     const char16_t* caption;
 };
 
-constexpr int kColumnCount = 16;
+constexpr int kColumnCount = fieldtable::kCount;
 extern const ColumnDef kColumns[kColumnCount];
 extern const char16_t kTableName[];
 

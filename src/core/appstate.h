@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contacts/contactsstate.h"
+#include "core/state/contactsstate.h"
 #include "core/search/searchstate.h"
 #include "core/state/addressoptions.h"
 #include "core/state/copybuffer.h"

@@ -1,30 +1,20 @@
 #pragma once
 
-#include <array>
+#include "core/fieldtable.h"
 
-// The sixteen field boxes of the record form. Each value is the box's number, which is also
-// the suffix of its widget name (txtFields_0 ... txtFields_15); the stored column of each box
-// is in the address schema.
+#include <array>
+#include <cstddef>
+
+// The sixteen field boxes of the record form, read from the field table. Each value is the
+// box's number, which is also the suffix of its widget name (txtFields_0 ... txtFields_15); the
+// stored column of each box is in the same row of the table.
 enum class FieldBox : int {
-    Nom = 0,
-    Prenom = 1,
-    Societe = 2,
-    Adresse = 3,
-    Adresse1 = 4,
-    CodePostal = 5,
-    Ville = 6,
-    Telephone = 7,
-    Telephone1 = 8,
-    Fax = 9,
-    Reference = 10,
-    Notes = 11,
-    Pays = 12,
-    Email = 13,
-    Url = 14,
-    Portable = 15,
+#define ELVARINE_FIELD_BOX(id, column, box, name, size, boxLength, caption) id = box,
+    ELVARINE_FIELDS(ELVARINE_FIELD_BOX)
+#undef ELVARINE_FIELD_BOX
 };
 
-constexpr int kFieldBoxCount = 16;
+constexpr int kFieldBoxCount = fieldtable::kCount;
 
 constexpr int boxNumber(FieldBox box)
 {
@@ -38,9 +28,9 @@ constexpr FieldBox fieldBox(int number)
 }
 
 // Every box, by number.
-constexpr std::array<FieldBox, kFieldBoxCount> kAllFieldBoxes = {
-    FieldBox::Nom,        FieldBox::Prenom,     FieldBox::Societe,   FieldBox::Adresse,
-    FieldBox::Adresse1,   FieldBox::CodePostal, FieldBox::Ville,     FieldBox::Telephone,
-    FieldBox::Telephone1, FieldBox::Fax,        FieldBox::Reference, FieldBox::Notes,
-    FieldBox::Pays,       FieldBox::Email,      FieldBox::Url,       FieldBox::Portable,
-};
+constexpr std::array<FieldBox, kFieldBoxCount> kAllFieldBoxes = [] {
+    std::array<FieldBox, kFieldBoxCount> boxes{};
+    for (int n = 0; n < kFieldBoxCount; ++n)
+        boxes[std::size_t(n)] = fieldBox(n);
+    return boxes;
+}();

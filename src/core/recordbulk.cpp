@@ -172,7 +172,6 @@ bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& p
         m_rowids.push_back(rowids[i]);
         m_names->append(noms[i], prenoms[i]);
     }
-    m_changedHere = true;
     return true;
 }
 
@@ -211,7 +210,6 @@ qint64 Recordset::insertRow(const RowValues& values)
     const qint64 rowid = q.lastInsertId().toLongLong();
     m_rowids.push_back(rowid);
     m_names->append(values[0].toString(), values[1].toString());
-    m_changedHere = true;
     return rowid;
 }
 
@@ -238,7 +236,6 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
     }
     if (rowid == m_currentRowid)
         m_currentRowid = -1; // read again when shown
-    m_changedHere = true;
     return true;
 }
 
@@ -259,6 +256,5 @@ bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
     }
     if (rowid == m_currentRowid)
         m_currentRowid = -1;
-    m_changedHere = true;
     return true;
 }

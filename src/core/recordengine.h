@@ -245,6 +245,5 @@ private:
     // The current record is no longer in the file (deleted, or its number now holds another
     // record): a store adds it as a new record.
     mutable bool m_currentGone = false;
-    bool m_changedHere = false;
     int m_dataVersion = -1;
 };

@@ -50,7 +50,6 @@ void Recordset::load()
     m_editMode = dbEditNone;
     m_currentRowid = -1;
     m_currentGone = false;
-    m_changedHere = false;
     m_dataVersion = dataVersion();
 }
 

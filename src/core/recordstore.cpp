@@ -87,7 +87,6 @@ void Recordset::Update()
         storeEdit();
     }
     m_editMode = dbEditNone;
-    m_changedHere = true;
 }
 
 void Recordset::Delete()
@@ -150,7 +149,6 @@ void Recordset::Delete()
     m_editMode = dbEditNone;
     m_currentRowid = -1;
     m_currentGone = false;
-    m_changedHere = true;
     // The record is gone all the same, but the user is told that nothing was deleted: the
     // record now under its number is another one.
     if (anotherRecordThere)

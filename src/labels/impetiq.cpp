@@ -347,6 +347,7 @@ void ImpEtiq::readLabelPage()
         try {
             m_printerPaper = services.printer->pageLayoutFor(std::nullopt).pageSize();
         } catch (const std::exception&) {
+            // No printer to ask: the sheet is drawn on A4, and printing says why it fails.
         }
     }
     m_offset = currentPrinterOffset(services);

@@ -50,6 +50,7 @@ QPageLayout labelPageLayout(PrinterSurface& printer)
         if (layout.isValid())
             return layout;
     } catch (const std::exception&) {
+        // No printer to ask: the label sheet's own A4 page; printing says why it fails.
     }
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
 }

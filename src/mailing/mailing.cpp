@@ -291,6 +291,8 @@ MailingOutcome printMailingJob(const MailingJob& job, Services& services,
         try {
             printer.killDoc();
         } catch (const std::exception&) {
+            // The first failure is the one said (rethrown below); a printer that also refuses
+            // to drop the document leaves nothing more to do with it.
         }
         throw;
     }

@@ -20,6 +20,8 @@ void printerFailed(Services& services, const std::exception& error)
     try {
         services.printer->killDoc();
     } catch (const std::exception&) {
+        // The failure is said above; nothing more can be done with a document the printer
+        // refuses to drop.
     }
 }
 

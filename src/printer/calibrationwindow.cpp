@@ -117,6 +117,7 @@ bool calibratePrinter(Services& services, QWidget* parent)
         try {
             printer = services.printer->deviceName();
         } catch (const std::exception&) {
+            // No printer to ask: said just below as no printer available.
         }
     }
     if (printer.isEmpty()) {

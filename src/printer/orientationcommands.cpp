@@ -48,6 +48,8 @@ std::optional<int> changeOrientation(Services& services, int orientation)
         services.dialogs->msgBox(QStringLiteral("Aucune imprimante n'est disponible"), vbOKOnly,
                                  QStringLiteral("Elvarine"));
     } catch (const std::exception&) {
+        // Any other failure of the printer is silent by design: the marks and the status keep
+        // the orientation shown before, which tells the user nothing changed.
     }
     return std::nullopt;
 }
@@ -57,6 +59,7 @@ std::optional<int> readOrientation(Services& services)
     try {
         return services.printer->orientation();
     } catch (const std::exception&) {
+        // No printer to ask: no orientation is shown as the current one.
         return std::nullopt;
     }
 }
@@ -78,6 +81,8 @@ bool configurePrinter(Services& services)
     try {
         return services.printer && services.printer->showPrintSetup();
     } catch (const std::exception&) {
+        // Every failure of the printer setup is ignored, as a cancel is: the settings stay as
+        // they were, and the next print says what the printer refuses.
         return false;
     }
 }

@@ -134,6 +134,8 @@ bool PreviewDocument::drawMore()
     try {
         m_complete = m_drawPart(m_services);
     } catch (const std::exception&) {
+        // The preview shows the pages drawn before the failure; printing the document is
+        // what says why it fails, with the printer's reason.
         m_complete = true;
     }
     return true;

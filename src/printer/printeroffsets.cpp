@@ -74,6 +74,7 @@ PrinterOffset currentPrinterOffset(Services& services)
         const QString printer = services.printer->deviceName();
         return printer.isEmpty() ? PrinterOffset{} : services.printerOffsets->offset(printer);
     } catch (const std::exception&) {
+        // No printer to ask: no offset; printing, when asked for, says why it fails.
         return {};
     }
 }

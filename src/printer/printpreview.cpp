@@ -166,47 +166,9 @@ void PrintPreview::buildWindow()
     auto* top = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
     top->addLayout(bar);
-
-    m_first = navigationButton(this, "cmdPremiere", QStyle::SP_MediaSkipBackward,
-                               QStringLiteral("Première page"));
-    m_previous = navigationButton(this, "cmdPrecedente", QStyle::SP_MediaSeekBackward,
-                                  QStringLiteral("Page précédente"));
-    m_next = navigationButton(this, "cmdSuivante", QStyle::SP_MediaSeekForward,
-                              QStringLiteral("Page suivante"));
-    m_last = navigationButton(this, "cmdDerniere", QStyle::SP_MediaSkipForward,
-                              QStringLiteral("Dernière page"));
-    auto* pageCaption = new QLabel(QStringLiteral("&Page :"), this);
-    m_pageBox = new QSpinBox(this);
-    m_pageBox->setObjectName(QStringLiteral("NumeroPage"));
-    m_pageBox->setMinimum(1);
-    pageCaption->setBuddy(m_pageBox);
-    m_pageTotal = new QLabel(this);
-    m_pageTotal->setObjectName(QStringLiteral("lblPages"));
-    bar->addWidget(m_first);
-    bar->addWidget(m_previous);
-    bar->addWidget(pageCaption);
-    bar->addWidget(m_pageBox);
-    bar->addWidget(m_pageTotal);
-    bar->addWidget(m_next);
-    bar->addWidget(m_last);
+    buildPageControls(bar);
     bar->addSpacing(16);
-
-    auto* zoomCaption = new QLabel(QStringLiteral("&Zoom :"), this);
-    m_zoomBox = new QComboBox(this);
-    m_zoomBox->setObjectName(QStringLiteral("Zoom"));
-    m_zoomBox->addItem(QStringLiteral("Pleine page"));
-    m_zoomBox->addItem(QStringLiteral("Pleine largeur"));
-    for (int percent : kZooms)
-        m_zoomBox->addItem(QStringLiteral("%1 %").arg(percent));
-    zoomCaption->setBuddy(m_zoomBox);
-    m_zoomOut = zoomButton(this, "cmdZoomArriere", "zoom-out", QStringLiteral("-"),
-                           QStringLiteral("Zoom arrière"));
-    m_zoomIn = zoomButton(this, "cmdZoomAvant", "zoom-in", QStringLiteral("+"),
-                          QStringLiteral("Zoom avant"));
-    bar->addWidget(zoomCaption);
-    bar->addWidget(m_zoomBox);
-    bar->addWidget(m_zoomOut);
-    bar->addWidget(m_zoomIn);
+    buildZoomControls(bar);
     bar->addStretch(1);
 
     m_view = new PreviewPageView(m_document, this);
@@ -230,6 +192,58 @@ void PrintPreview::buildWindow()
     actions->addWidget(m_close);
     top->addLayout(actions);
 
+    connectControls();
+}
+
+void PrintPreview::buildPageControls(QHBoxLayout* bar)
+{
+    m_first = navigationButton(this, "cmdPremiere", QStyle::SP_MediaSkipBackward,
+                               QStringLiteral("Première page"));
+    m_previous = navigationButton(this, "cmdPrecedente", QStyle::SP_MediaSeekBackward,
+                                  QStringLiteral("Page précédente"));
+    m_next = navigationButton(this, "cmdSuivante", QStyle::SP_MediaSeekForward,
+                              QStringLiteral("Page suivante"));
+    m_last = navigationButton(this, "cmdDerniere", QStyle::SP_MediaSkipForward,
+                              QStringLiteral("Dernière page"));
+    auto* pageCaption = new QLabel(QStringLiteral("&Page :"), this);
+    m_pageBox = new QSpinBox(this);
+    m_pageBox->setObjectName(QStringLiteral("NumeroPage"));
+    m_pageBox->setMinimum(1);
+    pageCaption->setBuddy(m_pageBox);
+    m_pageTotal = new QLabel(this);
+    m_pageTotal->setObjectName(QStringLiteral("lblPages"));
+    bar->addWidget(m_first);
+    bar->addWidget(m_previous);
+    bar->addWidget(pageCaption);
+    bar->addWidget(m_pageBox);
+    bar->addWidget(m_pageTotal);
+    bar->addWidget(m_next);
+    bar->addWidget(m_last);
+}
+
+void PrintPreview::buildZoomControls(QHBoxLayout* bar)
+{
+    auto* zoomCaption = new QLabel(QStringLiteral("&Zoom :"), this);
+    m_zoomBox = new QComboBox(this);
+    m_zoomBox->setObjectName(QStringLiteral("Zoom"));
+    m_zoomBox->addItem(QStringLiteral("Pleine page"));
+    m_zoomBox->addItem(QStringLiteral("Pleine largeur"));
+    for (int percent : kZooms)
+        m_zoomBox->addItem(QStringLiteral("%1 %").arg(percent));
+    zoomCaption->setBuddy(m_zoomBox);
+    m_zoomOut = zoomButton(this, "cmdZoomArriere", "zoom-out", QStringLiteral("-"),
+                           QStringLiteral("Zoom arrière"));
+    m_zoomIn = zoomButton(this, "cmdZoomAvant", "zoom-in", QStringLiteral("+"),
+                          QStringLiteral("Zoom avant"));
+    bar->addWidget(zoomCaption);
+    bar->addWidget(m_zoomBox);
+    bar->addWidget(m_zoomOut);
+    bar->addWidget(m_zoomIn);
+}
+
+// The buttons, boxes and keys of the window, each to what it does.
+void PrintPreview::connectControls()
+{
     connect(m_first, &QPushButton::clicked, this, [this] { showPage(0); });
     connect(m_previous, &QPushButton::clicked, this, [this] { showPage(currentPage() - 1); });
     connect(m_next, &QPushButton::clicked, this, [this] { showPage(currentPage() + 1); });

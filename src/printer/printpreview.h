@@ -6,6 +6,7 @@
 
 class PreviewDocument;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPainter;
 class QPushButton;
@@ -83,6 +84,9 @@ protected:
 
 private:
     void buildWindow();
+    void buildPageControls(QHBoxLayout* bar); // first, previous, page number, next, last
+    void buildZoomControls(QHBoxLayout* bar);
+    void connectControls();
     void drawMore();
     void showPageCount();
     void zoomChosen(int index);

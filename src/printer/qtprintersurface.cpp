@@ -73,6 +73,8 @@ QtPrinterSurface::~QtPrinterSurface()
         try {
             endDoc();
         } catch (const std::exception&) {
+            // The program is ending: no window is left to say it, and a destructor must not
+            // throw. The print server keeps its own record of the refused job.
         }
     }
 }
@@ -366,8 +368,10 @@ QString QtPrinterSurface::deviceName()
     try {
         return currentPrinter();
     } catch (const NoPrinterError&) {
-        return QString();
+        return QString(); // no printer: no name, as the callers expect
     } catch (const PrinterError&) {
+        // The print server does not answer now: the printer chosen last keeps its name, and
+        // the next print says why it fails.
         return m_chosenPrinter;
     }
 }
@@ -420,6 +424,7 @@ bool QtPrinterSurface::showPrintSetup()
             candidate->setPrinterName(name);
             shown = orientationFor(name);
         } catch (const PrinterError&) {
+            // No printer chosen yet: the dialog opens on its default one, in its orientation.
             shown = orientationFor(QString());
         }
     }
@@ -427,6 +432,7 @@ bool QtPrinterSurface::showPrintSetup()
     try {
         shownSize = basePageSize(m_outputFile.isEmpty() ? currentPrinter() : QString());
     } catch (const PrinterError&) {
+        // A printer that does not say its paper: the dialog offers A4, and the user chooses.
     }
     candidate->setPageOrientation(qtOrientation(shown));
     candidate->setPageSize(shownSize);

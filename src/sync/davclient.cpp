@@ -62,40 +62,44 @@ bool DavReply::stopsRun() const
     return status == 401 || status == 403 || status >= 500;
 }
 
-QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
-                       const QString& detail, int timeoutMs)
+// The failure of a request the server answered with an error status.
+static QString httpStatusText(const QUrl& url, const QString& host, int status)
 {
-    const QString host = hostText(url);
-    if (status >= 400) {
-        switch (status) {
-        case 401:
-            return QStringLiteral("Le serveur %1 refuse le nom d'utilisateur ou le mot de passe "
-                                  "(erreur 401).")
-                .arg(host);
-        case 403:
-            return QStringLiteral("Le serveur %1 refuse l'accès à %2 (erreur 403) : ce compte "
-                                  "n'a pas le droit de lire ou de modifier ce carnet "
-                                  "d'adresses.")
-                .arg(host, url.path());
-        case 404:
-            return QStringLiteral("L'adresse %1 n'existe pas sur le serveur %2 (erreur 404).")
-                .arg(url.path(), host);
-        case 412:
-            return QStringLiteral("La fiche %1 a changé sur le serveur %2 pendant la "
-                                  "synchronisation (erreur 412).")
-                .arg(url.path(), host);
-        default:
-            break;
-        }
-        if (status >= 500)
-            return QStringLiteral("Le serveur %1 a rencontré une erreur (erreur %2) : "
-                                  "réessayez plus tard.")
-                .arg(host)
-                .arg(status);
-        return QStringLiteral("Le serveur %1 a refusé la demande sur %2 (erreur %3).")
-            .arg(host, url.path())
-            .arg(status);
+    switch (status) {
+    case 401:
+        return QStringLiteral("Le serveur %1 refuse le nom d'utilisateur ou le mot de passe "
+                              "(erreur 401).")
+            .arg(host);
+    case 403:
+        return QStringLiteral("Le serveur %1 refuse l'accès à %2 (erreur 403) : ce compte "
+                              "n'a pas le droit de lire ou de modifier ce carnet "
+                              "d'adresses.")
+            .arg(host, url.path());
+    case 404:
+        return QStringLiteral("L'adresse %1 n'existe pas sur le serveur %2 (erreur 404).")
+            .arg(url.path(), host);
+    case 412:
+        return QStringLiteral("La fiche %1 a changé sur le serveur %2 pendant la "
+                              "synchronisation (erreur 412).")
+            .arg(url.path(), host);
+    default:
+        break;
     }
+    if (status >= 500)
+        return QStringLiteral("Le serveur %1 a rencontré une erreur (erreur %2) : "
+                              "réessayez plus tard.")
+            .arg(host)
+            .arg(status);
+    return QStringLiteral("Le serveur %1 a refusé la demande sur %2 (erreur %3).")
+        .arg(host, url.path())
+        .arg(status);
+}
+
+// The failure of a request the server did not answer.
+static QString networkFailureText(const QUrl& url, const QString& host,
+                                  QNetworkReply::NetworkError network, const QString& detail,
+                                  int timeoutMs)
+{
     const QString technical = technicalDetail(network, detail);
     switch (network) {
     case QNetworkReply::HostNotFoundError:
@@ -147,6 +151,15 @@ QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError 
                               "être établie ou s'est mal terminée. Détail technique : %2")
             .arg(host, technical);
     }
+}
+
+QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
+                       const QString& detail, int timeoutMs)
+{
+    const QString host = hostText(url);
+    if (status >= 400)
+        return httpStatusText(url, host, status);
+    return networkFailureText(url, host, network, detail, timeoutMs);
 }
 
 QString davBadAnswerText(const QUrl& url, const QString& why)
@@ -377,6 +390,31 @@ DavReply DavClient::send(const DavRequest& request)
     return result;
 }
 
+void DavClient::collectAnswer(Pending& pending, QNetworkReply* reply)
+{
+    Pending* p = &pending;
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [p](const QList<QSslError>& errors) {
+        QStringList texts;
+        for (const QSslError& e : errors)
+            texts << e.errorString();
+        p->sslDetail = texts.join(QLatin1String(" ; "));
+    });
+    // The answer is taken as it comes, up to its limit.
+    const auto take = [p, reply] {
+        if (p->tooLarge || p->reply != reply)
+            return;
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > p->limit || p->body.size() + reply->bytesAvailable() > p->limit) {
+            p->tooLarge = true;
+            reply->abort();
+            return;
+        }
+        p->body += reply->readAll();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, take);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+}
+
 int DavClient::sendAll(const std::vector<DavRequest>& requests,
                        const std::function<bool(size_t, DavReply&)>& done)
 {
@@ -394,29 +432,7 @@ int DavClient::sendAll(const std::vector<DavRequest>& requests,
     std::function<void(size_t)> watch;
     watch = [&](size_t index) {
         QNetworkReply* reply = pending[index].reply;
-        QObject::connect(reply, &QNetworkReply::sslErrors, reply,
-                         [&pending, index](const QList<QSslError>& errors) {
-                             QStringList texts;
-                             for (const QSslError& e : errors)
-                                 texts << e.errorString();
-                             pending[index].sslDetail = texts.join(QLatin1String(" ; "));
-                         });
-        // The answer is taken as it comes, up to its limit.
-        const auto take = [&pending, index, reply] {
-            Pending& p = pending[index];
-            if (p.tooLarge || p.reply != reply)
-                return;
-            const qint64 announced =
-                reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-            if (announced > p.limit || p.body.size() + reply->bytesAvailable() > p.limit) {
-                p.tooLarge = true;
-                reply->abort();
-                return;
-            }
-            p.body += reply->readAll();
-        };
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, take);
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+        collectAnswer(pending[index], reply);
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
             DavReply out;
             if (!finish(pending[index], out)) {

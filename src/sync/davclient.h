@@ -81,6 +81,9 @@ private:
     struct Pending;
     QNetworkReply* start(const DavRequest& request, const QUrl& url);
     bool finish(Pending& pending, DavReply& reply);
+    // Gathers the answer of `reply` into `pending` as it comes, up to its size limit, with the
+    // certificate errors met.
+    static void collectAnswer(Pending& pending, QNetworkReply* reply);
     bool trusted(const QUrl& url) const;
 
     std::unique_ptr<QNetworkAccessManager> m_manager;

@@ -88,8 +88,6 @@ void readProp(QXmlStreamReader& xml, DavResource& r)
                     ++depth;
                     if (is(xml, kDav, "sync-collection"))
                         r.supportsSyncCollection = true;
-                    else if (is(xml, kCardDav, "addressbook-multiget"))
-                        r.supportsMultiget = true;
                 } else if (token == QXmlStreamReader::EndElement) {
                     --depth;
                 }
@@ -141,7 +139,6 @@ void readPropstat(QXmlStreamReader& xml, DavResource& r)
         r.hasCtag = true;
     }
     r.supportsSyncCollection = r.supportsSyncCollection || found.supportsSyncCollection;
-    r.supportsMultiget = r.supportsMultiget || found.supportsMultiget;
 }
 
 DavResource readResponse(QXmlStreamReader& xml)

@@ -28,7 +28,6 @@ struct DavResource {
     QString ctag;
     bool hasCtag = false;
     bool supportsSyncCollection = false;
-    bool supportsMultiget = false;
 };
 
 struct DavMultistatus {

@@ -46,6 +46,73 @@ QString lastPart(const QString& path)
     return p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// The principal of the account: asked of `principalBase` (the address that answered), then of
+// the well-known address, whose answer then becomes the base of the principal's path. False,
+// with the reason in `result.error` (none when the run was cancelled), when neither gives one.
+bool findPrincipal(DavClient& client, const QUrl& address, QString& principal, QUrl& principalBase,
+                   DiscoveryResult& result)
+{
+    DavResource r;
+    QString error;
+    if (readOne(propfind(client, principalBase, "0", DavBody::principalQuery()), r, error))
+        principal = r.principal;
+    if (principal.isEmpty()) {
+        QUrl wellKnown = address;
+        wellKnown.setPath(QStringLiteral("/.well-known/carddav"));
+        const DavReply known = propfind(client, wellKnown, "0", DavBody::principalQuery());
+        if (known.cancelled)
+            return false;
+        if (known.stopsRun() && known.status != 403) {
+            result.error = known.error;
+            return false;
+        }
+        if (readOne(known, r, error))
+            principal = r.principal;
+        principalBase = known.url.isEmpty() ? wellKnown : known.url;
+    }
+    if (!principal.isEmpty())
+        return true;
+    result.error = QStringLiteral("Aucun carnet d'adresses CardDAV n'a été trouvé à "
+                                  "l'adresse %1 : donnez l'adresse de la racine du serveur "
+                                  "ou celle du carnet lui-même.")
+                       .arg(address.toDisplayString());
+    if (!error.isEmpty())
+        result.error += QLatin1Char('\n') + error;
+    return false;
+}
+
+// The address books of the collection `home`, those on the server of `address` only.
+void listAddressBooks(DavClient& client, const QUrl& home, const QUrl& address,
+                      DiscoveryResult& result)
+{
+    const DavReply list = propfind(client, home, "1", DavBody::collectionsQuery());
+    if (!list.ok()) {
+        result.error = list.error;
+        return;
+    }
+    const DavMultistatus ms = parseMultistatus(list.body);
+    if (!ms.valid) {
+        result.error = davBadAnswerText(home, ms.error);
+        return;
+    }
+    for (const DavResource& r : ms.responses) {
+        if (!r.isAddressBook)
+            continue;
+        const QUrl url = home.resolved(QUrl(r.href));
+        if (!sameOrigin(url, address))
+            continue; // on another server: not offered
+        AddressBook book;
+        book.url = url.toString();
+        book.name = r.displayName.isEmpty() ? lastPart(url.path()) : r.displayName;
+        result.books.push_back(book);
+    }
+    if (result.books.empty())
+        result.error = QStringLiteral("Ce compte n'a aucun carnet d'adresses sur le serveur %1 : "
+                                      "créez-en un avec le site du serveur ou un autre "
+                                      "logiciel.")
+                           .arg(home.host());
+}
+
 } // namespace
 
 QString passwordKey(const QString& user, const QString& address)
@@ -77,40 +144,10 @@ DiscoveryResult discoverAddressBooks(DavClient& client, const QUrl& address)
         result.books.push_back(book);
         return result;
     }
-    // The principal: asked of the address given, then of the well-known address.
     QString principal;
     QUrl principalBase = answered;
-    {
-        DavResource r;
-        QString e;
-        if (readOne(propfind(client, answered, "0", DavBody::principalQuery()), r, e))
-            principal = r.principal;
-        if (principal.isEmpty()) {
-            QUrl wellKnown = address;
-            wellKnown.setPath(QStringLiteral("/.well-known/carddav"));
-            const DavReply known = propfind(client, wellKnown, "0", DavBody::principalQuery());
-            if (known.cancelled)
-                return result;
-            if (known.stopsRun() && known.status != 403) {
-                result.error = known.error;
-                return result;
-            }
-            if (readOne(known, r, e))
-                principal = r.principal;
-            principalBase = known.url.isEmpty() ? wellKnown : known.url;
-            if (principal.isEmpty())
-                error = e;
-        }
-    }
-    if (principal.isEmpty()) {
-        result.error = QStringLiteral("Aucun carnet d'adresses CardDAV n'a été trouvé à "
-                                      "l'adresse %1 : donnez l'adresse de la racine du serveur "
-                                      "ou celle du carnet lui-même.")
-                           .arg(address.toDisplayString());
-        if (!error.isEmpty())
-            result.error += QLatin1Char('\n') + error;
+    if (!findPrincipal(client, address, principal, principalBase, result))
         return result;
-    }
     // The credentials go to the server asked only: a principal or home elsewhere is not
     // followed.
     const auto elsewhere = [&result, &address](const QUrl& url) {
@@ -139,31 +176,6 @@ DiscoveryResult discoverAddressBooks(DavClient& client, const QUrl& address)
     const QUrl home = principalUrl.resolved(QUrl(p.homeSet));
     if (elsewhere(home))
         return result;
-    const DavReply list = propfind(client, home, "1", DavBody::collectionsQuery());
-    if (!list.ok()) {
-        result.error = list.error;
-        return result;
-    }
-    const DavMultistatus ms = parseMultistatus(list.body);
-    if (!ms.valid) {
-        result.error = davBadAnswerText(home, ms.error);
-        return result;
-    }
-    for (const DavResource& r : ms.responses) {
-        if (!r.isAddressBook)
-            continue;
-        const QUrl url = home.resolved(QUrl(r.href));
-        if (!sameOrigin(url, address))
-            continue; // on another server: not offered
-        AddressBook book;
-        book.url = url.toString();
-        book.name = r.displayName.isEmpty() ? lastPart(url.path()) : r.displayName;
-        result.books.push_back(book);
-    }
-    if (result.books.empty())
-        result.error = QStringLiteral("Ce compte n'a aucun carnet d'adresses sur le serveur %1 : "
-                                      "créez-en un avec le site du serveur ou un autre "
-                                      "logiciel.")
-                           .arg(home.host());
+    listAddressBooks(client, home, address, result);
     return result;
 }

@@ -224,6 +224,8 @@ SyncSummary SyncEngine::Run::finishRun()
     try {
         rs.Requery();
     } catch (const EngineError&) {
+        // The run is over and its summary says what it did; the record set keeps the rows it
+        // had, and the next reading of the file says why it cannot be read.
     }
     client.setCancelCheck({});
     return summary;

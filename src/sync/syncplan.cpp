@@ -49,57 +49,78 @@ void SyncEngine::Run::planNewCard(int local, const QString& replacing)
 
 void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
 {
+    if (serverGone)
+        decideServerGone(si);
+    else if (!f)
+        decideServerUnchanged(si);
+    else if (!f->card.error.isEmpty())
+        noteUnreadable(states[size_t(si)].href, *f);
+    else
+        decideFetched(si, *f);
+}
+
+// The card is gone from the server.
+void SyncEngine::Run::decideServerGone(int si)
+{
+    const SyncStateRow& s = states[size_t(si)];
+    const LocalStatus status = statusOf(si);
+    const int li = stateLocal[size_t(si)];
+    Local* local = li >= 0 ? &locals[size_t(li)] : nullptr;
+    if (status == LocalStatus::Gone) {
+        LocalWrite w;
+        w.kind = LocalWrite::DropState;
+        dropOld(w, s);
+        localWrites.push_back(std::move(w));
+    } else if (status == LocalStatus::Same) {
+        LocalWrite w;
+        w.kind = LocalWrite::Delete;
+        w.rowid = local->rowid;
+        w.expected = local->values;
+        dropOld(w, s);
+        w.count = Count::ReceivedDeleted;
+        localWrites.push_back(std::move(w));
+    } else {
+        // Changed here, deleted on the server: kept, and put back on the server (the new
+        // card's state replaces this one).
+        summary.restored << nameOf(local->contact);
+        planNewCard(li, s.href);
+    }
+}
+
+// The server's card did not change.
+void SyncEngine::Run::decideServerUnchanged(int si)
+{
     const SyncStateRow& s = states[size_t(si)];
     const LocalStatus status = statusOf(si);
     const int li = stateLocal[size_t(si)];
     Local* local = li >= 0 ? &locals[size_t(li)] : nullptr;
     const bool moved = local && local->rowid != s.rowid;
+    if (status == LocalStatus::Same) {
+        if (moved) {
+            LocalWrite w;
+            w.kind = LocalWrite::PutState;
+            w.withState = true;
+            w.state = s;
+            w.state.rowid = local->rowid;
+            dropOld(w, s);
+            localWrites.push_back(std::move(w));
+        }
+    } else if (status == LocalStatus::Gone) {
+        planDelete(si, s.etag);
+    } else {
+        ++summary.postponed; // its card could not be fetched
+    }
+}
 
-    if (serverGone) {
-        if (status == LocalStatus::Gone) {
-            LocalWrite w;
-            w.kind = LocalWrite::DropState;
-            dropOld(w, s);
-            localWrites.push_back(std::move(w));
-        } else if (status == LocalStatus::Same) {
-            LocalWrite w;
-            w.kind = LocalWrite::Delete;
-            w.rowid = local->rowid;
-            w.expected = local->values;
-            dropOld(w, s);
-            w.count = Count::ReceivedDeleted;
-            localWrites.push_back(std::move(w));
-        } else {
-            // Changed here, deleted on the server: kept, and put back on the server (the new
-            // card's state replaces this one).
-            summary.restored << nameOf(local->contact);
-            planNewCard(li, s.href);
-        }
-        return;
-    }
-    if (!f) {
-        // The server's card did not change.
-        if (status == LocalStatus::Same) {
-            if (moved) {
-                LocalWrite w;
-                w.kind = LocalWrite::PutState;
-                w.withState = true;
-                w.state = s;
-                w.state.rowid = local->rowid;
-                dropOld(w, s);
-                localWrites.push_back(std::move(w));
-            }
-        } else if (status == LocalStatus::Gone) {
-            planDelete(si, s.etag);
-        } else {
-            ++summary.postponed; // its card could not be fetched
-        }
-        return;
-    }
-    if (!f->card.error.isEmpty()) {
-        noteUnreadable(s.href, *f);
-        return;
-    }
+// The server's card, fetched and readable.
+void SyncEngine::Run::decideFetched(int si, const Fetched& fetched)
+{
+    const Fetched* f = &fetched;
+    const SyncStateRow& s = states[size_t(si)];
+    const LocalStatus status = statusOf(si);
+    const int li = stateLocal[size_t(si)];
+    Local* local = li >= 0 ? &locals[size_t(li)] : nullptr;
+    const bool moved = local && local->rowid != s.rowid;
     const bool serverChanged = f->print != s.print;
     if (f->cut && serverChanged)
         summary.cut << nameOf(f->fitted);
@@ -144,6 +165,18 @@ void SyncEngine::Run::decide(int si, bool serverGone, const Fetched* f)
         return;
     }
     // Changed here.
+    decideChangedHere(si, fetched, next);
+}
+
+// The record changed here; `next` is the state the server's card gives.
+void SyncEngine::Run::decideChangedHere(int si, const Fetched& fetched, const SyncStateRow& next)
+{
+    const Fetched* f = &fetched;
+    const SyncStateRow& s = states[size_t(si)];
+    const int li = stateLocal[size_t(si)];
+    Local* local = li >= 0 ? &locals[size_t(li)] : nullptr;
+    const bool moved = local && local->rowid != s.rowid;
+    const bool serverChanged = f->print != s.print;
     if (!serverChanged) {
         RemoteWrite w;
         w.kind = RemoteWrite::PutChange;

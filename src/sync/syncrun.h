@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -108,6 +109,10 @@ private:
     void tokenPastOwnWrites();
     void plan();
     void decide(int stateIndex, bool serverGone, const Fetched* f);
+    void decideServerGone(int stateIndex);
+    void decideServerUnchanged(int stateIndex);
+    void decideFetched(int stateIndex, const Fetched& f);
+    void decideChangedHere(int stateIndex, const Fetched& f, const SyncStateRow& next);
     void planNewCard(int local, const QString& replacing = QString());
     void planDelete(int stateIndex, const QString& etag);
     void newAddress(RemoteWrite& w) const; // a new UID and the card's address from it
@@ -116,6 +121,27 @@ private:
     bool applyLocal(std::vector<LocalWrite>& writes, bool countSteps = true);
     SyncSummary finishRun();
     bool sendRemote(std::vector<RemoteWrite>& writes, std::vector<LocalWrite>& localWrites);
+    // The writes that can go now (a conflict's copy waits for its record), their cards read
+    // back as the record would store them.
+    std::vector<size_t> sendableWrites(std::vector<RemoteWrite>& writes,
+                                       const std::vector<LocalWrite>& localWrites);
+    DavRequest requestFor(const RemoteWrite& w) const;
+    // What a card the server took writes here: its state, and the record too when the card
+    // reads back otherwise.
+    // The state as it was, for a change the server refused (changed there meanwhile).
+    LocalWrite unsentWrite(const RemoteWrite& w, const std::vector<LocalWrite>& localWrites) const;
+    // A deleted card's state dropped.
+    static LocalWrite droppedWrite(const RemoteWrite& w);
+    // Applies the writes gathered so far and forgets them; false when they could not be.
+    bool flushLocal(std::vector<LocalWrite>& results);
+    LocalWrite confirmedWrite(const RemoteWrite& w, const QString& etag,
+                              const std::vector<LocalWrite>& localWrites) const;
+    // New cards refused because their address is taken: `confirm` those that hold the card
+    // sent (a request that went twice), the others go into `again` under a new address. False
+    // when the server's answer cannot be read.
+    bool
+    settleTakenAddresses(std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
+                         const std::function<void(const RemoteWrite&, const QString&)>& confirm);
     void writeIntents(std::vector<RemoteWrite>& writes, const std::vector<size_t>& chunk,
                       const std::vector<LocalWrite>& localWrites);
     bool retryRound();

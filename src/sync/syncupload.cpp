@@ -58,8 +58,8 @@ void SyncEngine::Run::writeIntents(std::vector<RemoteWrite>& writes,
     }
 }
 
-bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
-                                 std::vector<LocalWrite>& writesDoneHere)
+std::vector<size_t> SyncEngine::Run::sendableWrites(std::vector<RemoteWrite>& writes,
+                                                    const std::vector<LocalWrite>& writesDoneHere)
 {
     std::vector<size_t> sendable;
     for (size_t i = 0; i < writes.size(); ++i) {
@@ -77,44 +77,124 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         }
         sendable.push_back(i);
     }
+    return sendable;
+}
+
+DavRequest SyncEngine::Run::requestFor(const RemoteWrite& w) const
+{
+    DavRequest r;
+    r.url = url(w.path);
+    if (w.kind == RemoteWrite::Delete) {
+        r.verb = "DELETE";
+    } else {
+        r.verb = "PUT";
+        r.body = w.text;
+        r.contentType = kVCard;
+    }
+    if (w.kind == RemoteWrite::PutNew)
+        r.ifNoneMatchAny = true;
+    else if (!w.ifMatch.isEmpty())
+        r.ifMatch = w.ifMatch;
+    return r;
+}
+
+bool SyncEngine::Run::settleTakenAddresses(
+    std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
+    const std::function<void(const RemoteWrite&, const QString&)>& confirm)
+{
+    // Which of the addresses taken hold the card sent (its UID): those are sent.
+    QStringList hrefs;
+    for (const RemoteWrite& w : taken)
+        hrefs << encodedHref(w.path);
+    const DavReply reply =
+        client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
+    DavMultistatus ms;
+    if (!readAnswer(reply, ms))
+        return false;
+    QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
+    for (const DavResource& r : ms.responses) {
+        QString p;
+        if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
+            there.insert(p, {readCard(r.addressData).uid, r.etag});
+    }
+    for (RemoteWrite& w : taken) {
+        const auto it = there.constFind(w.path);
+        if (it != there.cend() && it->first == w.uid) {
+            confirm(w, it->second);
+            continue;
+        }
+        RemoteWrite next = w;
+        next.retried = true;
+        next.dropHref = w.path;
+        newAddress(next);
+        next.text = withUid(w.text, next.uid);
+        again.push_back(std::move(next));
+    }
+    return true;
+}
+
+SyncEngine::Run::LocalWrite
+SyncEngine::Run::confirmedWrite(const RemoteWrite& w, const QString& etag,
+                                const std::vector<LocalWrite>& writesDoneHere) const
+{
+    const qint64 rowid = rowidOf(w, writesDoneHere);
+    const Local& local = locals[size_t(w.local)];
+    LocalWrite lw;
+    lw.kind = LocalWrite::PutState;
+    lw.withState = true;
+    lw.state.rowid = rowid;
+    lw.state.uid = w.uid;
+    lw.state.href = w.path;
+    lw.state.etag = etag;
+    lw.state.print = w.sentPrint;
+    lw.count = w.count;
+    if (w.readable && w.sentPrint != local.print) {
+        lw.kind = LocalWrite::Update;
+        lw.rowid = rowid;
+        lw.expected = local.values;
+        lw.values = rowOfContact(w.back);
+    }
+    return lw;
+}
+
+SyncEngine::Run::LocalWrite
+SyncEngine::Run::unsentWrite(const RemoteWrite& w,
+                             const std::vector<LocalWrite>& writesDoneHere) const
+{
+    LocalWrite lw;
+    lw.withState = true;
+    lw.state = states[size_t(w.state)];
+    lw.state.rowid = rowidOf(w, writesDoneHere);
+    return lw;
+}
+
+SyncEngine::Run::LocalWrite SyncEngine::Run::droppedWrite(const RemoteWrite& w)
+{
+    LocalWrite lw;
+    lw.kind = LocalWrite::DropState;
+    lw.dropHref = w.path;
+    lw.count = Count::SentDeleted;
+    return lw;
+}
+
+bool SyncEngine::Run::flushLocal(std::vector<LocalWrite>& results)
+{
+    if (results.empty())
+        return true;
+    const bool applied = applyLocal(results, false);
+    results.clear();
+    return applied;
+}
+
+bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
+                                 std::vector<LocalWrite>& writesDoneHere)
+{
+    const std::vector<size_t> sendable = sendableWrites(writes, writesDoneHere);
     std::vector<LocalWrite> results;
     std::vector<RemoteWrite> again;
     bool ok = true;
-    const auto flush = [&] {
-        if (results.empty())
-            return true;
-        const bool applied = applyLocal(results, false);
-        results.clear();
-        return applied;
-    };
-    // The state as it was, the request refused (changed on the server meanwhile).
-    const auto unsent = [&](const RemoteWrite& w) {
-        LocalWrite lw;
-        lw.withState = true;
-        lw.state = states[size_t(w.state)];
-        lw.state.rowid = rowidOf(w, writesDoneHere);
-        results.push_back(std::move(lw));
-    };
-    // A card the server took: its state (and the record, when the card reads back otherwise).
     const auto confirm = [&](const RemoteWrite& w, const QString& etag) {
-        const qint64 rowid = rowidOf(w, writesDoneHere);
-        const Local& local = locals[size_t(w.local)];
-        LocalWrite lw;
-        lw.kind = LocalWrite::PutState;
-        lw.withState = true;
-        lw.state.rowid = rowid;
-        lw.state.uid = w.uid;
-        lw.state.href = w.path;
-        lw.state.etag = etag;
-        lw.state.print = w.sentPrint;
-        lw.count = w.count;
-        if (w.readable && w.sentPrint != local.print) {
-            lw.kind = LocalWrite::Update;
-            lw.rowid = rowid;
-            lw.expected = local.values;
-            lw.values = rowOfContact(w.back);
-        }
-        results.push_back(std::move(lw));
+        results.push_back(confirmedWrite(w, etag, writesDoneHere));
     };
     std::vector<RemoteWrite> taken;
     const auto answered = [&](RemoteWrite& w, DavReply& reply) {
@@ -125,11 +205,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         const int status = reply.status;
         if (w.kind == RemoteWrite::Delete) {
             if (reply.ok() || status == 404) {
-                LocalWrite lw;
-                lw.kind = LocalWrite::DropState;
-                lw.dropHref = w.path;
-                lw.count = Count::SentDeleted;
-                results.push_back(std::move(lw));
+                results.push_back(droppedWrite(w));
             } else if (status == 412) {
                 retryStates.push_back(w.state);
             } else {
@@ -143,13 +219,13 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             // connection cut before the answer, the request sent again), else by another.
             taken.push_back(w);
         } else if ((status == 412 || status == 404) && w.kind == RemoteWrite::PutChange) {
-            unsent(w);
+            results.push_back(unsentWrite(w, writesDoneHere));
             retryStates.push_back(w.state);
         } else {
             fail(reply.error);
             ok = false;
         }
-        if (results.size() >= size_t(opt.rowsPerTransaction) && !flush())
+        if (results.size() >= size_t(opt.rowsPerTransaction) && !flushLocal(results))
             return false;
         return ok && step();
     };
@@ -165,23 +241,8 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             return false;
         }
         std::vector<DavRequest> requests;
-        for (size_t i : chunk) {
-            const RemoteWrite& w = writes[i];
-            DavRequest r;
-            r.url = url(w.path);
-            if (w.kind == RemoteWrite::Delete) {
-                r.verb = "DELETE";
-            } else {
-                r.verb = "PUT";
-                r.body = w.text;
-                r.contentType = kVCard;
-            }
-            if (w.kind == RemoteWrite::PutNew)
-                r.ifNoneMatchAny = true;
-            else if (!w.ifMatch.isEmpty())
-                r.ifMatch = w.ifMatch;
-            requests.push_back(std::move(r));
-        }
+        for (size_t i : chunk)
+            requests.push_back(requestFor(writes[i]));
         bool stopped = false;
         client.sendAll(requests, [&](size_t k, DavReply& reply) {
             const bool goOn = answered(writes[chunk[k]], reply);
@@ -189,39 +250,13 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             return goOn;
         });
         if (!taken.empty() && !stopped) {
-            // Which of the addresses taken hold the card sent (its UID): those are sent.
-            QStringList hrefs;
-            for (const RemoteWrite& w : taken)
-                hrefs << encodedHref(w.path);
-            const DavReply reply =
-                client.send(davXmlRequest("REPORT", collectionUrl, "1", DavBody::multiget(hrefs)));
-            DavMultistatus ms;
-            if (!readAnswer(reply, ms)) {
-                flush();
+            if (!settleTakenAddresses(taken, again, confirm)) {
+                flushLocal(results);
                 return false;
-            }
-            QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
-            for (const DavResource& r : ms.responses) {
-                QString p;
-                if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
-                    there.insert(p, {readCard(r.addressData).uid, r.etag});
-            }
-            for (RemoteWrite& w : taken) {
-                const auto it = there.constFind(w.path);
-                if (it != there.cend() && it->first == w.uid) {
-                    confirm(w, it->second);
-                    continue;
-                }
-                RemoteWrite next = w;
-                next.retried = true;
-                next.dropHref = w.path;
-                newAddress(next);
-                next.text = withUid(w.text, next.uid);
-                again.push_back(std::move(next));
             }
             taken.clear();
         }
-        if (!flush())
+        if (!flushLocal(results))
             return false;
         if (stopped)
             break;

@@ -1,3 +1,4 @@
+#include "datacolumns.h"
 #include "mainwindowfixture.h"
 #include "output/clipboardcopy.h"
 
@@ -71,8 +72,7 @@ void TestClipboard::singleFieldsGoAsDisplayed()
 
 void TestClipboard::copyEntriesNeedTwoCharacters_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("enabled");
+    addColumns<QString, bool>("value", "enabled");
     QTest::newRow("empty") << QString() << false;
     QTest::newRow("one space") << " " << false;
     QTest::newRow("one character") << "x" << false;

@@ -1,6 +1,7 @@
 // The command line: read whole before anything needs a display, and described the same way by
 // --help and the manual page.
 #include "app/commandline.h"
+#include "datacolumns.h"
 
 #include <QDir>
 #include <QProcess>
@@ -29,8 +30,7 @@ void TestCommandLine::reading_data()
 {
     // "%c" stands for the current folder; `read` sums up the line as read: the command and its
     // values, the settings, the window's file, help/version/platform, or the error.
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("read");
+    addColumns<QStringList, QString>("args", "read");
     QTest::newRow("nothing") << QStringList{} << "";
     QTest::newRow("relative file, made absolute")
         << QStringList{"carnets/amis.adb"} << "file=%c/carnets/amis.adb";
@@ -170,9 +170,7 @@ void TestCommandLine::helpAndManualPageListEveryOption()
 
 void TestCommandLine::withoutDisplay_data()
 {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out");
+    addColumns<QStringList, int, QString>("args", "status", "out");
     QTest::addColumn<QString>("err"); // how standard error starts
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Elvarine " ELVARINE_VERSION "\n"
                              << "";

@@ -1,3 +1,4 @@
+#include "datacolumns.h"
 #include "mainwindowfixture.h"
 
 #include "core/dosshell.h"
@@ -21,20 +22,13 @@ const QString kFilter = QStringLiteral("Elvarine (*.adb)|*.adb");
 
 FileDialogRequest openRequest(const QString& fileName = QString())
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Ouvrir le fichier");
-    r.filter = kFilter;
-    r.fileName = fileName;
-    return r;
+    return fileRequest(QStringLiteral("Ouvrir le fichier"), kFilter, 0, 1, fileName);
 }
 
 FileDialogRequest saveRequest()
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Créer un fichier d'adresses");
-    r.filter = kFilter;
-    r.fileName = QStringLiteral("Nouveau.adb");
-    return r;
+    return fileRequest(QStringLiteral("Créer un fichier d'adresses"), kFilter, 0, 1,
+                       QStringLiteral("Nouveau.adb"));
 }
 
 QVariantList person(const QString& nom, const QString& prenom)
@@ -211,8 +205,7 @@ void TestFileCommands::ouvrirOpensAnotherFileInPlaceOfTheFirst()
 
 void TestFileCommands::damagedFileKeepsTheOpenOne_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("sql");
+    addColumns<QByteArray, QString>("content", "sql");
     QTest::newRow("empty file") << QByteArray() << QString();
     QByteArray noise;
     for (int i = 0; i < 2048; ++i)

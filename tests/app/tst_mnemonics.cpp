@@ -1,9 +1,9 @@
 // Every window of the program, in each of its states that shows other controls, and every menu:
 // a letter pressed with Alt reaches one thing only.
 #include "app/helpwindow.h"
+#include "app/optionrec.h"
 #include "contacts/csvmappingdialog.h"
 #include "contacts/importsummarydialog.h"
-#include "core/search/optionrec.h"
 #include "envelopes/frmutil.h"
 #include "envelopes/impenv.h"
 #include "labels/impetiq.h"

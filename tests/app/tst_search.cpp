@@ -1,6 +1,7 @@
+#include "app/optionrec.h"
 #include "core/enginemessages.h"
-#include "core/search/optionrec.h"
 #include "core/search/search.h"
+#include "datacolumns.h"
 #include "mainwindowfixture.h"
 #include "otherprogram.h"
 
@@ -69,9 +70,7 @@ private slots:
 
 void TestSearch::criteriaTable_data()
 {
-    QTest::addColumn<int>("criterion");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("found");
+    addColumns<int, QString, bool>("criterion", "text", "found");
     const char* words[16] = {"alpha",   "bravo",   "charlie", "lilas", "bâtiment", "75001",
                              "foxtrot", "0111",    "0222",    "0333",  "golf",     "hotel",
                              "india",   "juliett", "kilo",    "0666"};

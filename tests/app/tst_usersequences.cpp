@@ -1,6 +1,7 @@
 // Ordinary sequences of keys and clicks in the main window, driven as a user drives them, each
 // ending with the address file read back through the record engine.
 #include "contacts/contactscommands.h"
+#include "datacolumns.h"
 #include "mainwindowfixture.h"
 #include "platform/qtdialogs.h"
 #include "userdriver.h"
@@ -66,15 +67,6 @@ void actualiser(UserDriver& user, frmElvarine& w)
     QTRY_COMPARE(workflowControls(w), kBrowse);
 }
 
-FileDialogRequest fileRequest(const QString& title, const QString& filter, int flags = 0)
-{
-    FileDialogRequest r;
-    r.title = title;
-    r.filter = filter;
-    r.flags = flags;
-    return r;
-}
-
 } // namespace
 
 class TestUserSequences : public QObject
@@ -109,8 +101,7 @@ private slots:
 
 void TestUserSequences::modifyThenCancelChangesNothing_data()
 {
-    QTest::addColumn<QVariant>("nom");
-    QTest::addColumn<QString>("how");
+    addColumns<QVariant, QString>("nom", "how");
     for (const char* how : {"mouse", "mnemonics", "toolbar"}) {
         QTest::addRow("one space, %s", how) << QVariant(QStringLiteral(" ")) << how;
         QTest::addRow("null, %s", how) << QVariant() << how;
@@ -155,9 +146,7 @@ void TestUserSequences::modifyThenCancelChangesNothing()
 
 void TestUserSequences::toolbarRecordButtonsSettleTheOpenRecord_data()
 {
-    QTest::addColumn<bool>("adding");
-    QTest::addColumn<int>("toolbarIndex");
-    QTest::addColumn<int>("answer");
+    addColumns<bool, int, int>("adding", "toolbarIndex", "answer");
     QTest::addColumn<QString>("deleteAsked"); // the record named by Supprimer's question
     QTest::addColumn<QString>("controls");
     QTest::addColumn<QString>("shownNom"); // "-": not checked
@@ -223,8 +212,7 @@ void TestUserSequences::toolbarRecordButtonsSettleTheOpenRecord()
 
 void TestUserSequences::fileCommandsAskForTheOpenRecord_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("answer");
+    addColumns<QString, int>("how", "answer");
     for (const char* how : {"Ctrl+O", "toolbar Ouvrir", "menu Ouvrir", "Ctrl+N", "toolbar Nouveau",
                             "menu Importer", "menu Exporter"}) {
         QTest::addRow("%s, yes", how) << how << int(vbYes);
@@ -286,9 +274,7 @@ void TestUserSequences::fileCommandsAskForTheOpenRecord()
 
 void TestUserSequences::printWindowsAfterAnOpenRecord_data()
 {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<bool>("shortcut");
-    QTest::addColumn<int>("answer");
+    addColumns<QString, bool, int>("window", "shortcut", "answer");
     for (const char* window : {"ImpEtiq", "ImpEnv"}) {
         for (bool shortcut : {true, false}) {
             QTest::addRow("%s, %s, yes", window, shortcut ? "shortcut" : "toolbar")
@@ -382,12 +368,9 @@ void TestUserSequences::printAllAfterAnOpenRecord()
 
 void TestUserSequences::searchReadsTheForm_data()
 {
-    QTest::addColumn<bool>("adding");
-    QTest::addColumn<QString>("searched");
+    addColumns<bool, QString>("adding", "searched");
     QTest::addColumn<int>("answer"); // to the save question; 0: not asked
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<bool>("stillOpen");
-    QTest::addColumn<bool>("typingStored");
+    addColumns<QString, bool, bool>("shown", "stillOpen", "typingStored");
     QTest::newRow("modifying, found in the form")
         << false << "qqqq" << 0 << "Durand" << true << false;
     QTest::newRow("adding, found in the form") << true << "qqqq" << 0 << "Qqqq" << true << false;
@@ -434,8 +417,7 @@ void TestUserSequences::searchReadsTheForm()
 
 void TestUserSequences::notesKeepTheirLineBreaks_data()
 {
-    QTest::addColumn<QString>("notes");
-    QTest::addColumn<bool>("paste");
+    addColumns<QString, bool>("notes", "paste");
     for (bool paste : {true, false}) {
         const char* how = paste ? "copy and paste" : "typing";
         QTest::addRow("CR LF, %s", how) << QStringLiteral("ligne 1\r\nligne 2") << paste;
@@ -471,8 +453,7 @@ void TestUserSequences::notesKeepTheirLineBreaks()
 
 void TestUserSequences::mnemonicsReachTheirControl_data()
 {
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<char>("letter");
+    addColumns<QString, char>("setup", "letter");
     QTest::addColumn<QString>("expected"); // a menu's objectName, or the workflow's controls
     QTest::newRow("Fichier") << "" << 'F' << "Mnu_Fichier";
     QTest::newRow("Edition") << "" << 'E' << "Mnu_Edition";
@@ -539,8 +520,7 @@ void TestUserSequences::enterAndDownLeaveTheNextBoxUnselected()
 
 void TestUserSequences::windowShortcutsWorkFromTheBoxes_data()
 {
-    QTest::addColumn<FieldBox>("box");
-    QTest::addColumn<QString>("keys");
+    addColumns<FieldBox, QString>("box", "keys");
     for (FieldBox box : {FieldBox::Nom, FieldBox::Notes}) {
         const char* name = box == FieldBox::Nom ? "Nom" : "Notes";
         QTest::addRow("%s, Ctrl+E", name) << box << "Ctrl+E";
@@ -576,10 +556,7 @@ void TestUserSequences::windowShortcutsWorkFromTheBoxes()
 
 void TestUserSequences::enterPressesTheFocusedButton_data()
 {
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString, int, QString>("setup", "name", "key", "expected");
     QTest::newRow("Modifier, Enter") << ""
                                      << "cmdUpdate" << int(Qt::Key_Return) << kModifyingUnchanged;
     QTest::newRow("Modifier, keypad Enter")

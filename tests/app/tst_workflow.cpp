@@ -1,5 +1,6 @@
 #include "app/escapewatch.h"
 #include "app/helpwindow.h"
+#include "datacolumns.h"
 #include "mainwindowfixture.h"
 #include "userdriver.h"
 
@@ -77,8 +78,7 @@ private slots:
 
 void TestWorkflow::stateTable_data()
 {
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>("steps", "expected");
     //                                   F2 L1 Add Del Ref tb16 Upd Clo Annul
     QTest::newRow("browse after open") << ""
                                        << "DEEEDDEEH";
@@ -488,10 +488,7 @@ void TestWorkflow::refusedStoreKeepsTheRecordInTheForm()
 
 void TestWorkflow::quitWithPendingRecord_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("ended");
-    QTest::addColumn<QString>("stored");
+    addColumns<QString, int, bool, QString>("how", "answer", "ended", "stored");
     for (const char* how : {"menu", "toolbar", "close box"}) {
         QTest::addRow("%s, yes", how) << how << int(vbYes) << true << "Nouveau";
         QTest::addRow("%s, no", how) << how << int(vbNo) << true << "";

@@ -5,7 +5,10 @@
 #include "contacts/csvlayouts.h"
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
+#include "contactvalues.h"
 #include "core/cp1252.h"
+#include "datacolumns.h"
+#include "filebytes.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -18,17 +21,6 @@
 
 namespace
 {
-
-// A contact from values in column order (Nom, Prénom, Société, Adresse, Adresse1, Code postal,
-// Ville, Téléphone, Téléphone1, Fax, Référence, Notes, E-mail, Pays, URL, Portable); missing
-// values stay null.
-Contact contact(const QStringList& values)
-{
-    Contact c;
-    for (int i = 0; i < values.size() && i < kColumnCount; ++i)
-        c[size_t(i)] = values[i].isEmpty() ? QString() : values[i];
-    return c;
-}
 
 // Every field filled with what files find hard: accents, quotes, separators of both formats,
 // backslashes, line breaks (CR LF and LF), characters outside Windows-1252, a long line.
@@ -62,6 +54,13 @@ QString shown(const Contact& c)
 QByteArray cardsOf(const QList<Contact>& contacts, VCardVersion version)
 {
     return writeVCards(std::vector<Contact>(contacts.begin(), contacts.end()), version);
+}
+
+// `bytes` written as the file `path`, then read as an import reads it.
+ContactsFile readWritten(const QString& path, const QByteArray& bytes)
+{
+    writeFile(path, bytes);
+    return readContactsFile(path);
 }
 
 } // namespace
@@ -243,9 +242,7 @@ print(json.dumps(out))
 
 void TestContactFormats::samplesOfEachFormat_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<int>("count");
+    addColumns<QByteArray, QString, int>("bytes", "fileName", "count");
     QTest::addColumn<QString>("layout");   // CSV only
     QTest::addColumn<QString>("expected"); // the last contact, as shown()
 
@@ -395,11 +392,7 @@ void TestContactFormats::samplesOfEachFormat()
     QFETCH(QString, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
-    const ContactsFile file = readContactsFile(path);
+    const ContactsFile file = readWritten(path, bytes);
     QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
     QVERIFY(!file.needsMapping);
     if (!layout.isEmpty())
@@ -412,9 +405,7 @@ void TestContactFormats::samplesOfEachFormat()
 
 void TestContactFormats::badInput_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("reason");
+    addColumns<QByteArray, QString, QString>("bytes", "fileName", "reason");
 
     QTest::newRow("empty") << QByteArray() << "a.vcf"
                            << "le fichier est vide.";
@@ -470,11 +461,7 @@ void TestContactFormats::badInput()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
-    const ContactsFile file = readContactsFile(path);
+    const ContactsFile file = readWritten(path, bytes);
     QCOMPARE(file.error, importFailureText(path, reason));
     QCOMPARE(file.count, 0);
     QVERIFY(!file.needsMapping);

@@ -6,8 +6,10 @@
 #include "contacts/csvformat.h"
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
+#include "contactvalues.h"
 #include "core/namelist.h"
 #include "core/recordengine.h"
+#include "filebytes.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -16,22 +18,6 @@
 
 namespace
 {
-
-Contact contact(const QStringList& values)
-{
-    Contact c;
-    for (int i = 0; i < values.size() && i < kColumnCount; ++i)
-        c[size_t(i)] = values[i].isEmpty() ? QString() : values[i];
-    return c;
-}
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
 
 QStringList names(const QList<QVariantList>& rows)
 {

@@ -1,5 +1,6 @@
 // The command line, run as scripts run it: the real program, without any display.
 #include "addressfiles.h"
+#include "filebytes.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -9,21 +10,6 @@
 
 namespace
 {
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 struct Run {
     int status = -1;

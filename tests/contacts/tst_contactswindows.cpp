@@ -5,8 +5,11 @@
 #include "contacts/importsummarydialog.h"
 #include "contacts/vcardreader.h"
 #include "contacts/vcardwriter.h"
+#include "datacolumns.h"
 #include "fakerecordform.h"
+#include "filebytes.h"
 #include "mainwindowfixture.h"
+#include "modaldriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,51 +48,10 @@ void chooseWithKeys(QComboBox* combo, const QString& entry)
     QCOMPARE(combo->currentText(), entry);
 }
 
-// Runs `act` on each modal window that comes up while a command runs (polled from the event
-// loop of the modal windows themselves).
-class ModalDriver : public QObject
-{
-public:
-    explicit ModalDriver(std::function<bool(QWidget*)> act) : m_act(std::move(act))
-    {
-        m_timer.setInterval(0);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != m_last && modal->isVisible() && m_act(modal))
-                m_last = modal;
-        });
-        m_timer.start();
-    }
-
-private:
-    std::function<bool(QWidget*)> m_act;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
-};
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 FileDialogRequest request(const QString& title, const char* filter, int filterIndex, int flags,
                           const QString& fileName = QString())
 {
-    FileDialogRequest r;
-    r.title = title;
-    r.filter = QString::fromUtf8(filter);
-    r.filterIndex = filterIndex;
-    r.flags = flags;
-    r.fileName = fileName;
-    return r;
+    return fileRequest(title, QString::fromUtf8(filter), flags, filterIndex, fileName);
 }
 
 } // namespace
@@ -335,8 +297,7 @@ void TestContactsWindows::cancelDuringImportLeavesTheFileAsItWas()
 
 void TestContactsWindows::exportFollowsTheFilterChosen_data()
 {
-    QTest::addColumn<int>("filter");
-    QTest::addColumn<QByteArray>("start");
+    addColumns<int, QByteArray>("filter", "start");
     QTest::newRow("vCard 3.0") << 1 << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Victor Hugo");
     QTest::newRow("vCard 4.0") << 2 << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Victor Hugo");
     QTest::newRow("CSV ;") << 3 << QByteArray("\xEF\xBB\xBFNom;Prénom;Société;");

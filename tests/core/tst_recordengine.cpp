@@ -2,6 +2,7 @@
 #include "core/enginemessages.h"
 #include "core/recordbinding.h"
 #include "core/recordengine.h"
+#include "datacolumns.h"
 #include "fulldisk.h"
 #include "otherprogram.h"
 
@@ -59,6 +60,25 @@ QString foreignTable(const QStringList& types, const QString& extra = QString())
     if (!extra.isEmpty())
         columns << extra;
     return QStringLiteral("CREATE TABLE Elvarine (%1);").arg(columns.join(QLatin1String(", ")));
+}
+
+// The binding over the address file at `path`.
+void attachFile(RecordBinding& data1, const QString& path)
+{
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    data1.attach(std::move(db), std::move(rs));
+}
+
+// The same, with every error the binding reports kept in `errors` ("number text") and
+// answered 0.
+void attachReporting(RecordBinding& data1, const QString& path, QStringList& errors)
+{
+    data1.Error = [&errors](int err, const QString& text, int& response) {
+        errors << QString::number(err) + QLatin1Char(' ') + text;
+        response = 0;
+    };
+    attachFile(data1, path);
 }
 
 } // namespace
@@ -175,9 +195,7 @@ void TestRecordEngine::fileMadeBySqliteOpensInStoredOrder()
 
 void TestRecordEngine::damagedFilesAreRefused_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<int>("error");
+    addColumns<QByteArray, QString, int>("content", "sql", "error");
     QTest::newRow("empty file") << QByteArray() << QString() << int(errNoTable);
     QByteArray noise;
     for (int i = 0; i < 4096; ++i)
@@ -364,9 +382,7 @@ void TestRecordEngine::bindingDropsAnUntouchedNewRow()
     makeAddressFile(path, {row("Un")});
     Boxes boxes;
     RecordBinding data1(boxes);
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachFile(data1, path);
     QCOMPARE(boxes.text[0], QStringLiteral("Un"));
     QVERIFY(data1.AddNew());
     QCOMPARE(boxes.text[0], QString());
@@ -387,9 +403,7 @@ void TestRecordEngine::bindingWritesOnlyTheChangedBoxes()
     data1.Validate = [&](int, int&) { ++validates; };
     data1.Reposition = [&] { ++repositions; };
     {
-        auto db = Database::OpenDatabase(path);
-        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-        data1.attach(std::move(db), std::move(rs));
+        attachFile(data1, path);
         data1.AddNew();
         boxes.type(0, QStringLiteral("Deux"));
         boxes.type(13, QStringLiteral("deux@exemple.fr")); // box 13 is the E-mail column
@@ -421,13 +435,7 @@ void TestRecordEngine::bindingReportsARefusedStoreAndKeepsTheEdit()
     Boxes boxes;
     RecordBinding data1(boxes);
     QStringList errors;
-    data1.Error = [&](int err, const QString& text, int& response) {
-        errors << QString::number(err) + QLatin1Char(' ') + text;
-        response = 0;
-    };
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachReporting(data1, path, errors);
     data1.AddNew();
     boxes.type(0, QStringLiteral("Nouveau"));
     boxes.type(15, QString(30, QLatin1Char('6'))); // fits the box's column of 50
@@ -498,9 +506,7 @@ void TestRecordEngine::storeChecksTheRowStillHoldsWhatWasRead()
         texts << text;
         response = 0;
     };
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachFile(data1, path);
     QVERIFY(data1.MoveTo(1));
     // What this program stored a moment ago is what the row holds: no conflict with itself.
     boxes.type(2, QStringLiteral("Société"));
@@ -575,9 +581,7 @@ void TestRecordEngine::deleteTakesNothingOfAnotherProgram()
     Boxes boxes;
     RecordBinding data1(boxes);
     data1.Error = [](int, const QString&, int& response) { response = 0; };
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachFile(data1, path);
     QVERIFY(data1.MoveTo(1));
     int rc = -1;
     runSqlite3(path, other, &rc);
@@ -645,9 +649,7 @@ void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
     QCOMPARE(rc, 0);
     Boxes boxes;
     RecordBinding data1(boxes);
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachFile(data1, path);
     QCOMPARE(data1.recordset().RecordCount(), 3);
     QVERIFY(data1.MoveTo(1));
     QCOMPARE(boxes.text[0], QStringLiteral("B"));
@@ -660,8 +662,8 @@ void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
              QStringLiteral("A|7\nB modifié|7\n"));
     // Read all at once (exports), the rows come in stored order, not in that column's.
     runSqlite3(path, QStringLiteral("INSERT INTO Elvarine (Nom, rowid) VALUES ('Z', 1);"));
-    db = Database::OpenDatabase(path);
-    rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
     QStringList names;
     rs->readAllRows([&](RowValues& r) { names << r[0].toString(); });
     QCOMPARE(names, (QStringList{"A", "B modifié", "Z"}));
@@ -669,8 +671,7 @@ void TestRecordEngine::columnNamedRowidDoesNotMergeTheRecords()
 
 void TestRecordEngine::typedTextIsStoredAsTypedOrTheFileRefused_data()
 {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<bool>("accepted");
+    addColumns<QString, bool>("type", "accepted");
     QTest::newRow("TEXT(20)") << "TEXT(20)" << true;
     QTest::newRow("VARCHAR(20)") << "VARCHAR(20)" << true;
     QTest::newRow("CLOB") << "CLOB" << true;
@@ -739,9 +740,7 @@ void TestRecordEngine::lockedFileIsNotCalledDamaged()
                      qPrintable(e.text));
         }
     }
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachFile(data1, path);
     QList<int> errors;
     data1.Error = [&](int err, const QString&, int& response) {
         errors << err;
@@ -811,13 +810,7 @@ void TestRecordEngine::damagedRecordIsReportedNotShownEmpty()
     Boxes boxes;
     RecordBinding data1(boxes);
     QStringList errors;
-    data1.Error = [&](int err, const QString& text, int& response) {
-        errors << QString::number(err) + QLatin1Char(' ') + text;
-        response = 0;
-    };
-    auto db = Database::OpenDatabase(path);
-    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
-    data1.attach(std::move(db), std::move(rs));
+    attachReporting(data1, path, errors);
     QCOMPARE(boxes.text[0], QStringLiteral("Un"));
     QVERIFY(errors.isEmpty());
     QVERIFY(data1.MoveTo(1));

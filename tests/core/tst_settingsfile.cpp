@@ -1,6 +1,7 @@
 #include "core/cp1252.h"
 #include "core/numbertext.h"
 #include "core/settingsfile.h"
+#include "datacolumns.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,8 +27,7 @@ private slots:
 
 void TestSettingsFile::singleText_data()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
+    addColumns<double, QString>("value", "text");
     QTest::newRow("whole") << 45.0 << "45";
     QTest::newRow("half") << 8.5 << "8.5";
     QTest::newRow("quarter") << 8.25 << "8.25";
@@ -51,8 +51,7 @@ void TestSettingsFile::singleText()
 
 void TestSettingsFile::doubleText_data()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
+    addColumns<double, QString>("value", "text");
     QTest::newRow("margin") << 5.0 << "5";
     QTest::newRow("fraction") << 12.5 << "12.5";
     QTest::newRow("three quarters") << 9.75 << "9.75";
@@ -70,8 +69,7 @@ void TestSettingsFile::doubleText()
 
 void TestSettingsFile::leadingNumber_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("value");
+    addColumns<QString, double>("text", "value");
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("plain") << "90" << 90.0;
     QTest::newRow("letters after") << "12.5cm" << 12.5;

@@ -3,8 +3,10 @@
 #include "envelopes/impenv.h"
 #include "envelopes/senderprofile.h"
 #include "printwindowfixture.h"
+#include "senderprofiles.h"
 
 #include <QLabel>
+#include <QRadioButton>
 
 // The envelope window over a name list of three records, the first one current, with a sender
 // profile in Courier 9 italic, red.
@@ -24,20 +26,27 @@ struct Fixture : PrintWindowFixture<ImpEnv> {
     Fixture()
     {
         SenderProfile& s = state.sender;
-        s = defaultSenderProfile();
-        s.Ligne1 = QStringLiteral("Jean Dupont");
-        s.Ligne2 = QStringLiteral("12 rue des Roses");
-        s.Ligne4 = QStringLiteral("75011 Paris");
-        s.FontName = QStringLiteral("Courier");
-        s.FontSize = 9;
+        s = jeanDupont(defaultSenderProfile(), "Courier", 9, 255);
         s.FontItalic = true;
-        s.TextColor = 255;
         AffichExpediteur(s);
         form.records << record("Durand", "Marie", "Ateliers Lebrun") << record("Martin", "Paul")
                      << record("Petit", "Zoé");
     }
     QString label(const char* name) { return child<QLabel>(name)->text(); }
     bool shown(const char* name) { return !child<QWidget>(name)->isHidden(); }
+    // The window as it opens: the 160 x 115 envelope, its address at (70, 50) mm, the address
+    // alone, no sender frame.
+    void checkFirstFormat()
+    {
+        QVERIFY(window->formatOption(EnvelopeFormatId::F160x115)->isChecked());
+        QVERIFY(window->contentOption(EnvelopeContent::AddressOnly)->isChecked());
+        QCOMPARE(label("Label1"), QStringLiteral("Enveloppe 160 x 115 mm"));
+        QCOMPARE(state.label.PosX, 70.0);
+        QCOMPARE(state.label.PosY, 50.0);
+        QCOMPARE(label("Label5"), QStringLiteral("70"));
+        QCOMPARE(label("Label6"), QStringLiteral("50"));
+        QVERIFY(!shown("Frame4"));
+    }
 };
 
 // The block of the first record as the address preview shows it.

@@ -5,6 +5,7 @@
 #include "envelopes/senderprofile.h"
 #include "printer/qtprintersurface.h"
 #include "scripteddialogs.h"
+#include "senderprofiles.h"
 
 #include <QImage>
 #include <QPageLayout>
@@ -46,13 +47,7 @@ void TestEnvelopePdf::addressAndSenderLabelOnPaper()
 
     AppState state;
     SenderProfile& s = state.sender;
-    s.Ligne1 = "Jean Dupont";
-    s.Ligne2 = "12 rue des Roses";
-    s.Ligne4 = "75011 Paris";
-    s.Ligne5 = "France";
-    s.FontName = "DejaVu Sans";
-    s.FontSize = 8.5;
-    s.TextColor = 255; // red
+    s = jeanDupont(s, "DejaVu Sans", 8.5, 255 /* red */, "France");
     s.FrameWidth = 60;
     s.FrameHeight = 25;
     s.MarginLeft = 20;

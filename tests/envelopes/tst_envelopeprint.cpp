@@ -1,9 +1,12 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "envelopes/envelopeprint.h"
 #include "envelopes/senderprofile.h"
+#include "printingfixture.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
+#include "senderprofiles.h"
 
 #include <QTest>
 
@@ -26,23 +29,11 @@ const QString kBlock = QStringLiteral(
 const QStringList kAddressLines{"M. Durand Marie", "Ateliers Lebrun", "12 rue des Lilas", "",
                                 "69003 Lyon",      "France"};
 
-struct Fixture {
-    AppState state;
-    RecordingPrinter printer;
-    ScriptedDialogs dialogs;
-    Services services;
+struct Fixture : RecordingPrintFixture {
     Fixture()
     {
-        services.printer = &printer;
-        services.dialogs = &dialogs;
         SenderProfile& s = state.sender;
-        s.Ligne1 = "Jean Dupont";
-        s.Ligne2 = "12 rue des Roses";
-        s.Ligne4 = "75011 Paris";
-        s.Ligne5 = "France";
-        s.FontName = "DejaVu Serif";
-        s.FontSize = 8.5;
-        s.TextColor = 255;
+        s = jeanDupont(s, "DejaVu Serif", 8.5, 255, "France");
         AffichExpediteur(s);
         state.print.FontName = "DejaVu Sans";
         state.print.FontSize = 12;
@@ -118,11 +109,7 @@ private slots:
 
 void TestEnvelopePrint::formats_data()
 {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<bool>("landscape");
+    addColumns<int, QString, int, int, bool>("id", "caption", "x", "y", "landscape");
     QTest::newRow("160 x 115") << int(EnvelopeFormatId::F160x115) << "Enveloppe 160 x 115 mm" << 70
                                << 50 << false;
     QTest::newRow("220 x 110") << int(EnvelopeFormatId::F220x110) << "Enveloppe 220 x 110 mm" << 100
@@ -221,9 +208,7 @@ void TestEnvelopePrint::negativeMarginsAreNotCorrected()
 
 void TestEnvelopePrint::confirmations_data()
 {
-    QTest::addColumn<int>("content");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("message");
+    addColumns<int, QString, QString>("content", "title", "message");
     QTest::newRow("sender only") << int(EnvelopeContent::SenderOnly)
                                  << "Impression de l'étiquette expéditeur sur enveloppe"
                                  << "Confirmer l'impression de l'étiquette expéditeur ?";

@@ -1,10 +1,12 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "envelopes/frmutil.h"
 #include "envelopes/senderprofile.h"
 #include "envelopes/senderprofilefile.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
+#include "senderprofiles.h"
 #include "userdriver.h"
 
 #include <QAction>
@@ -26,23 +28,12 @@ const QString kFilter = QStringLiteral("Fichiers utilisateur (*.UTI)|*.uti");
 
 FileDialogRequest openRequest(const QString& fileName)
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Ouvrir un fichier utilisateur");
-    r.fileName = fileName;
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 8192;
-    return r;
+    return fileRequest(QStringLiteral("Ouvrir un fichier utilisateur"), kFilter, 8192, 1, fileName);
 }
 
 FileDialogRequest saveRequest()
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Enregistrer Sous");
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 2;
-    return r;
+    return fileRequest(QStringLiteral("Enregistrer Sous"), kFilter, 2);
 }
 
 // Types `text` into `w` one character at a time, as the keyboard would.
@@ -69,13 +60,8 @@ struct Fixture {
         services.printer = &printer;
         SenderProfile& s = state.sender;
         s = defaultSenderProfile();
-        s.Ligne1 = "Jean Dupont";
-        s.Ligne2 = "12 rue des Roses";
-        s.Ligne4 = "75011 Paris";
-        s.FontName = "DejaVu Serif";
-        s.FontSize = 11;
+        s = jeanDupont(s, "DejaVu Serif", 11, 16711680);
         s.FontBold = true;
-        s.TextColor = 16711680;
         s.MarginLeft = -12.5;
         AffichExpediteur(s);
     }
@@ -227,10 +213,7 @@ void TestFrmUtil::editsGoIntoTheProfileAtOnce()
 
 void TestFrmUtil::measureKeyFilter_data()
 {
-    QTest::addColumn<SenderMeasure>("box");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<double>("value");
+    addColumns<SenderMeasure, QString, QString, double>("box", "typed", "shown", "value");
     QTest::newRow("width, letter") << SenderMeasure::FrameWidth << "1a2"
                                    << "12" << 12.0;
     QTest::newRow("width, minus and point") << SenderMeasure::FrameWidth << "-4.5"
@@ -498,9 +481,7 @@ void TestFrmUtil::testPrint()
 
 void TestFrmUtil::measuresShowWholeValuesAndKeepTheTypingLimit_data()
 {
-    QTest::addColumn<int>("measure");
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("shown");
+    addColumns<int, double, QString>("measure", "value", "shown");
     QTest::addColumn<QString>("typed"); // over the whole text
     QTest::addColumn<QString>("kept");
     QTest::newRow("width 12.25") << int(SenderMeasure::FrameWidth) << 12.25 << "12.25"
@@ -542,9 +523,7 @@ void TestFrmUtil::openingAProfileSetsTheExpBoxAndItsEffect_data()
 {
     QTest::addColumn<int>("before"); // HeaderExp when the window opens
     QTest::addColumn<int>("loaded"); // HeaderExp of the file opened
-    QTest::addColumn<bool>("ticked");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<bool>("exp");
+    addColumns<bool, int, bool>("ticked", "after", "exp");
     QTest::newRow("ticked, 2 loaded") << 1 << 2 << false << 0 << false;
     QTest::newRow("ticked, 0 loaded") << 1 << 0 << false << 0 << false;
     QTest::newRow("ticked, 1 loaded") << 1 << 1 << true << 1 << true;
@@ -582,9 +561,7 @@ void TestFrmUtil::openingAProfileSetsTheExpBoxAndItsEffect()
 
 void TestFrmUtil::keysWorkFromTheTextBoxes_data()
 {
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("dialog");
+    addColumns<QString, QString, QString>("focus", "keys", "dialog");
     for (const char* box : {"Text1", "Text8"}) {
         QTest::addRow("%s, Ctrl+E", box) << box << "Ctrl+E"
                                          << "save";

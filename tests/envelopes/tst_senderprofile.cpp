@@ -1,8 +1,10 @@
 #include "core/appstate.h"
 #include "core/services.h"
 #include "core/settingsfile.h"
+#include "datacolumns.h"
 #include "envelopes/senderprofile.h"
 #include "envelopes/senderprofilefile.h"
+#include "filebytes.h"
 #include "platform/programfolder.h"
 #include "scripteddialogs.h"
 
@@ -46,12 +48,6 @@ SenderProfile before()
     return p;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestSenderProfile : public QObject
@@ -83,9 +79,7 @@ private:
 
 void TestSenderProfile::texteExp_data()
 {
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<int>("header");
-    QTest::addColumn<QString>("text");
+    addColumns<QStringList, int, QString>("lines", "header", "text");
     const QStringList empty{"", "", "", "", ""};
     QTest::newRow("empty") << empty << 0 << "\r\n\r\n\r\n\r\n\r\n";
     QTest::newRow("empty with Exp") << empty << 1 << "Exp : \r\n\r\n\r\n\r\n\r\n";
@@ -226,9 +220,7 @@ void TestSenderProfile::fileEndingAfterTheColourKeepsWhatWasRead()
 
 void TestSenderProfile::valueOfTheWrongKind_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<double>("frameWidth");
-    QTest::addColumn<double>("fontSize");
+    addColumns<QByteArray, double, double>("bytes", "frameWidth", "fontSize");
     const QByteArray head = "\"a\",\"b\"\r\n\"c\"\r\n\"d\"\r\n\"e\"\r\n\"F\"\r\n";
     QTest::newRow("text for the width")
         << head + "9\r\n#TRUE#\r\n#FALSE#\r\n0\r\n\"large\"\r\n20\r\n20\r\n10\r\n0\r\n"
@@ -306,8 +298,7 @@ void TestSenderProfile::savedDoubleQuoteDoesNotShiftTheValues()
 
 void TestSenderProfile::colours_data()
 {
-    QTest::addColumn<QByteArray>("written");
-    QTest::addColumn<double>("colour");
+    addColumns<QByteArray, double>("written", "colour");
     QTest::newRow("white, whole") << QByteArray("16777215") << 16777215.0;
     QTest::newRow("white, older exponent form") << QByteArray("1.677722E+07") << 16777215.0;
     QTest::newRow("blue, exponent form") << QByteArray("1.671168E+07") << 16711680.0;

@@ -3,6 +3,7 @@
 // who may write read-only files) from a prefix that user cannot write, with an empty home,
 // driven through its windows on an X display.
 #include "addressfiles.h"
+#include "datacolumns.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -510,8 +511,7 @@ void TestInstalledProgram::writesOnlyInTheUserFolder()
 
 void TestInstalledProgram::fileArgumentAmongQtOptions_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("exists");
+    addColumns<QString, bool>("name", "exists");
     QTest::newRow("address file") << "Amis du club.adb" << true;
     QTest::newRow("missing") << "Absent.adb" << false;
 }

@@ -1,3 +1,4 @@
+#include "datacolumns.h"
 #include "fakerecordform.h"
 #include "labels/addressblock.h"
 #include "labels/titremenu.h"
@@ -36,6 +37,21 @@ AddressOptions optionsOf(int title, int ordreNom, int ordreSociete)
     return o;
 }
 
+// The title menu in a menu bar over Durand's record, every block it shows kept in `shown`.
+struct DurandMenu {
+    QMenuBar bar;
+    AddressOptions o;
+    FakeRecordForm form;
+    QStringList shown;
+    TitreMenu menu{&bar, QStringLiteral("&Titre"), o, form,
+                   [this](const QString& block) { shown << block; }};
+    DurandMenu()
+    {
+        form.records << durand();
+        form.selected = 0;
+    }
+};
+
 } // namespace
 
 class TestAddressBlock : public QObject
@@ -55,11 +71,8 @@ private slots:
 
 void TestAddressBlock::composeAdresse_data()
 {
-    QTest::addColumn<QStringList>("record");
-    QTest::addColumn<int>("title");
-    QTest::addColumn<int>("ordreNom");
-    QTest::addColumn<int>("ordreSociete");
-    QTest::addColumn<QString>("block");
+    addColumns<QStringList, int, int, int, QString>("record", "title", "ordreNom", "ordreSociete",
+                                                    "block");
 
     QTest::newRow("Monsieur, Nom + Prénom, Nom + Société")
         << durand() << 1 << 0 << 0
@@ -114,8 +127,7 @@ void TestAddressBlock::composeReadsTheFormBoxes()
 
 void TestAddressBlock::decoupeAdresse_data()
 {
-    QTest::addColumn<QString>("block");
-    QTest::addColumn<QStringList>("lines");
+    addColumns<QString, QStringList>("block", "lines");
     QTest::newRow("example") << "M. Durand Marie\r\nAteliers Lebrun\r\n12 rue des "
                                 "Lilas\r\n\r\n69003 Lyon\r\nFrance"
                              << QStringList{"M. Durand Marie\r",    "\nAteliers Lebrun\r",
@@ -159,14 +171,11 @@ void TestAddressBlock::titreMenuItemsAndOrder()
 
 void TestAddressBlock::titreMenuCommandComposesAndShows()
 {
-    QMenuBar bar;
-    AddressOptions o;
-    FakeRecordForm form;
-    form.records << durand();
-    form.selected = 0;
-    QStringList shown;
-    TitreMenu menu(&bar, QStringLiteral("&Titre"), o, form,
-                   [&](const QString& block) { shown << block; });
+    DurandMenu m;
+    QMenuBar& bar = m.bar;
+    AddressOptions& o = m.o;
+    QStringList& shown = m.shown;
+    TitreMenu& menu = m.menu;
 
     bar.findChild<QAction*>(QStringLiteral("Mnu_TitreMademoiselle"))->trigger();
     QCOMPARE(o.TypeTitre, 3);
@@ -213,26 +222,21 @@ void TestAddressBlock::openingTheMenuOnlyRefreshesTheMarks()
 
 void TestAddressBlock::affichTitreKeepsTheTitleAndRecomposes()
 {
-    QMenuBar bar;
-    AddressOptions o;
-    FakeRecordForm form;
-    form.records << durand();
-    form.selected = 0;
-    QString shown;
-    TitreMenu menu(&bar, QStringLiteral("&Titre"), o, form,
-                   [&](const QString& block) { shown = block; });
+    DurandMenu m;
+    AddressOptions& o = m.o;
+    TitreMenu& menu = m.menu;
     // A title chosen in the envelope window holds here too.
     applyTitreCommand(o, TitreCommand::Mademoiselle);
     o.OrdreNom = 1;
     menu.affichTitre();
-    QCOMPARE(shown, QStringLiteral("Mlle Marie Durand\r\nAteliers Lebrun\r\n12 rue des "
-                                   "Lilas\r\n\r\n69003 Lyon\r\nFrance"));
+    QCOMPARE(m.shown.last(), QStringLiteral("Mlle Marie Durand\r\nAteliers Lebrun\r\n12 rue des "
+                                            "Lilas\r\n\r\n69003 Lyon\r\nFrance"));
     QVERIFY(menu.action(TitreCommand::Mademoiselle)->isChecked());
     QVERIFY(menu.action(TitreCommand::PrenomNom)->isChecked());
     // The record changed in the main window: the next refresh shows it.
-    form.records[0][0] = QStringLiteral("Martin");
+    m.form.records[0][0] = QStringLiteral("Martin");
     menu.affichTitre();
-    QVERIFY(shown.startsWith(QStringLiteral("Mlle Marie Martin\r\n")));
+    QVERIFY(m.shown.last().startsWith(QStringLiteral("Mlle Marie Martin\r\n")));
 }
 
 QTEST_MAIN(TestAddressBlock)

@@ -6,6 +6,7 @@
 #include "labels/labelsheet.h"
 #include "labels/printparamsfile.h"
 #include "printer/qtprintersurface.h"
+#include "printingfixture.h"
 #include "scripteddialogs.h"
 
 #include <QImage>
@@ -94,17 +95,11 @@ void TestLabelPdf::initTestCase()
 void TestLabelPdf::printTo(const QString& pdf, int mode, int number, int count)
 {
     AppState state;
-    state.print = defaultPrintParams(QStringLiteral("DejaVu Sans"), 0);
+    setUpLabelJob(state, mode, number, count);
     state.print.SepHorizontal = 5;
     state.print.SepVertical = 3;
-    state.label.ModeImpression = mode;
-    state.label.NumEtiquette = number;
-    state.label.NbEtiquettes = count;
-    FakeRecordForm form;
-    form.records << durand();
-    form.selected = 0;
     applyTitreCommand(state.address, TitreCommand::Monsieur);
-    ComposeAdresse(state.address, form);
+    composeDurand(state.address);
 
     QtPrinterSurface surface;
     surface.setOutputFile(pdf);

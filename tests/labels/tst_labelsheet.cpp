@@ -1,9 +1,11 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "fakerecordform.h"
 #include "labels/addressblock.h"
 #include "labels/labelsheet.h"
 #include "labels/printparamsfile.h"
+#include "printingfixture.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
 
@@ -15,15 +17,9 @@ namespace
 const QString kBlock = QStringLiteral("M. Durand Marie\r\nAteliers Lebrun\r\n12 rue des "
                                       "Lilas\r\n\r\n69003 Lyon\r\nFrance");
 
-struct Fixture {
-    AppState state;
-    ScriptedDialogs dialogs;
-    RecordingPrinter printer;
-    Services services;
+struct Fixture : RecordingPrintFixture {
     Fixture()
     {
-        services.dialogs = &dialogs;
-        services.printer = &printer;
         state.print = defaultPrintParams(QStringLiteral("Arial"), 0);
         state.address.BlocAdresse = kBlock;
     }
@@ -91,11 +87,7 @@ private slots:
 
 void TestLabelSheet::corners_data()
 {
-    QTest::addColumn<double>("sepH");
-    QTest::addColumn<double>("sepV");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<double>("x");
-    QTest::addColumn<double>("y");
+    addColumns<double, double, int, double, double>("sepH", "sepV", "position", "x", "y");
     QTest::newRow("1") << 0.0 << 0.0 << 1 << 5.0 << 0.0;
     QTest::newRow("2") << 0.0 << 0.0 << 2 << 95.0 << 0.0;
     QTest::newRow("7") << 0.0 << 0.0 << 7 << 5.0 << 135.0;
@@ -121,11 +113,7 @@ void TestLabelSheet::corners()
 
 void TestLabelSheet::confirmations_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("question");
+    addColumns<int, int, int, QString, QString>("mode", "count", "number", "title", "question");
     QTest::newRow("selected label 3") << 0 << 8 << 3 << "Impression de l'étiquette N°  3"
                                       << "Confirmer l'impression de la l'étiquette N°  3";
     QTest::newRow("selected label 10") << 0 << 8 << 10 << "Impression de l'étiquette N°  10"
@@ -150,8 +138,7 @@ void TestLabelSheet::confirmations()
 
 void TestLabelSheet::labelOneAndTwoWithTheDefaults_data()
 {
-    QTest::addColumn<int>("position");
-    QTest::addColumn<double>("x");
+    addColumns<int, double>("position", "x");
     QTest::newRow("label 1") << 1 << 5.0;
     QTest::newRow("label 2") << 2 << 95.0;
 }
@@ -256,8 +243,7 @@ void TestLabelSheet::answeringNoPrintsNothing()
 
 void TestLabelSheet::printerFailureDropsTheDocument_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("failAt");
+    addColumns<int, int>("mode", "failAt");
     QTest::newRow("one label, second line") << 0 << 2;
     QTest::newRow("one label, a text line") << 0 << 12;
     QTest::newRow("page, second label") << 1 << 20;

@@ -1,5 +1,7 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
+#include "filebytes.h"
 #include "labels/printfontpreview.h"
 #include "labels/printparamsfile.h"
 #include "platform/colorref.h"
@@ -19,38 +21,12 @@ const QString kFilter = QStringLiteral("Fichiers de configuration (*.PAR)|*.PAR"
 
 FileDialogRequest openRequest(const QString& fileName = QString())
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Ouvrir");
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 0;
-    r.fileName = fileName;
-    return r;
+    return fileRequest(QStringLiteral("Ouvrir"), kFilter, 0, 1, fileName);
 }
 
 FileDialogRequest saveRequest()
 {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Enregistrer");
-    r.filter = kFilter;
-    r.filterIndex = 1;
-    r.flags = 2;
-    return r;
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return fileRequest(QStringLiteral("Enregistrer"), kFilter, 2);
 }
 
 // A set unlike the defaults in every stored field.
@@ -121,7 +97,7 @@ void TestPrintParamsFile::defaultsFileByteForByte()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("DEFAUT.PAR"));
     QVERIFY(writePrintParamsFile(path, defaultPrintParams(QStringLiteral("Arial"), 0), nullptr));
-    QCOMPARE(readBytes(path), QByteArray("5,0,0,0,90,45\r\n#TRUE#,#TRUE#\r\n\"Arial\"\r\n10\r\n"
+    QCOMPARE(fileBytes(path), QByteArray("5,0,0,0,90,45\r\n#TRUE#,#TRUE#\r\n\"Arial\"\r\n10\r\n"
                                          "#FALSE#\r\n#FALSE#\r\n0\r\n"));
 }
 
@@ -151,7 +127,7 @@ void TestPrintParamsFile::saveThenLoad()
     }
     compareStored(loaded, saved);
     if (which == 1) {
-        const QList<QByteArray> lines = readBytes(path).split('\n');
+        const QList<QByteArray> lines = fileBytes(path).split('\n');
         QCOMPARE(lines.value(0), QByteArray("12.5,-3,9.75,0.1,123.456789012345,38.1\r"));
         QCOMPARE(lines.value(2), QByteArray("\"Soci\xe9t\xe9 Sans\"\r")); // Windows-1252
         QCOMPARE(lines.value(3), QByteArray("8.25\r"));
@@ -161,9 +137,7 @@ void TestPrintParamsFile::saveThenLoad()
 
 void TestPrintParamsFile::flagsCountOnlyWhenTrue_data()
 {
-    QTest::addColumn<QByteArray>("line2");
-    QTest::addColumn<bool>("cadre");
-    QTest::addColumn<bool>("decoupe");
+    addColumns<QByteArray, bool, bool>("line2", "cadre", "decoupe");
     QTest::newRow("1,1") << QByteArray("1,1") << false << false;
     QTest::newRow("-1,#TRUE#") << QByteArray("-1,#TRUE#") << true << true;
     QTest::newRow("#FALSE#,#TRUE#") << QByteArray("#FALSE#,#TRUE#") << false << true;
@@ -177,8 +151,8 @@ void TestPrintParamsFile::flagsCountOnlyWhenTrue()
     QFETCH(bool, decoupe);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("F.PAR"));
-    writeBytes(path,
-               "5,0,0,0,90,45\r\n" + line2 + "\r\n\"Arial\"\r\n10\r\n#FALSE#\r\n#FALSE#\r\n0\r\n");
+    writeFile(path,
+              "5,0,0,0,90,45\r\n" + line2 + "\r\n\"Arial\"\r\n10\r\n#FALSE#\r\n#FALSE#\r\n0\r\n");
     PrintParams p = unusual();
     p.ImprimerCadre = !cadre;
     p.ImprimerDecoupe = !decoupe;
@@ -193,7 +167,7 @@ void TestPrintParamsFile::fileOfOnlyLineOne()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("L1.PAR"));
-    writeBytes(path, "7,1.5,2,3,70,37\r\n");
+    writeFile(path, "7,1.5,2,3,70,37\r\n");
     PrintParams p = unusual();
     p.ImprimerCadre = true;
     LoadFileConfig(path, p);
@@ -227,8 +201,8 @@ void TestPrintParamsFile::unreadableItemsKeepTheirField()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("BAD.PAR"));
     // A text where a margin belongs, a size that is no number, a colour out of range.
-    writeBytes(path, "6,abc,1,2,80,40\r\n#TRUE#,#FALSE#\r\nVerdana\r\ngrand\r\n-1\r\n0\r\n"
-                     "99999999999\r\n");
+    writeFile(path, "6,abc,1,2,80,40\r\n#TRUE#,#FALSE#\r\nVerdana\r\ngrand\r\n-1\r\n0\r\n"
+                    "99999999999\r\n");
     PrintParams p = unusual();
     LoadFileConfig(path, p);
     QCOMPARE(p.MargeGauche, 6.0);
@@ -246,8 +220,7 @@ void TestPrintParamsFile::unreadableItemsKeepTheirField()
 
 void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable_data()
 {
-    QTest::addColumn<QByteArray>("size");
-    QTest::addColumn<QByteArray>("colour");
+    addColumns<QByteArray, QByteArray>("size", "colour");
     QTest::addColumn<double>("fontSize"); // read back; the earlier value when unreadable
     QTest::addColumn<int>("foreColor");
     const double keptSize = unusual().FontSize;
@@ -276,8 +249,8 @@ void TestPrintParamsFile::sizeOrColourNoPrinterCanDrawIsUnreadable()
     QFETCH(int, foreColor);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("HORS.PAR"));
-    writeBytes(path, "6,1,2,3,80,40\r\n#TRUE#,#TRUE#\r\n\"Verdana\"\r\n" + size +
-                         "\r\n#FALSE#\r\n#FALSE#\r\n" + colour + "\r\n");
+    writeFile(path, "6,1,2,3,80,40\r\n#TRUE#,#TRUE#\r\n\"Verdana\"\r\n" + size +
+                        "\r\n#FALSE#\r\n#FALSE#\r\n" + colour + "\r\n");
     PrintParams p = unusual();
     LoadFileConfig(path, p);
     QCOMPARE(p.FontSize, fontSize);
@@ -386,7 +359,7 @@ void TestPrintParamsFile::startupWithDefaultFile()
     compareStored(state.print, unusual());
 
     // A damaged start-up file still leaves a usable font.
-    writeBytes(dir.filePath(QStringLiteral("DEFAUT.PAR")), "4,4\r\n");
+    writeFile(dir.filePath(QStringLiteral("DEFAUT.PAR")), "4,4\r\n");
     loadStartupPrintParams(state, services);
     QCOMPARE(state.print.MargeGauche, 4.0);
     QCOMPARE(state.print.LargeurEtiq, 90.0);
@@ -428,7 +401,7 @@ void TestPrintParamsFile::envelopeWriterTakesThePreviewFontAndTheHeldGeometry()
     QCOMPARE(colorRef(preview.palette().color(QPalette::WindowText)), 255u);
 
     QVERIFY(writeParamsWithPreviewFont(held, preview, path, &dialogs));
-    QCOMPARE(readBytes(path), QByteArray("12.5,-3,9.75,0.1,123.456789012345,38.1\r\n"
+    QCOMPARE(fileBytes(path), QByteArray("12.5,-3,9.75,0.1,123.456789012345,38.1\r\n"
                                          "#FALSE#,#TRUE#\r\n\"Courier\"\r\n14\r\n#FALSE#\r\n"
                                          "#FALSE#\r\n255\r\n"));
     QVERIFY2(dialogs.done(), qPrintable(dialogs.pending()));

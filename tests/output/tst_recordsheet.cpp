@@ -1,7 +1,9 @@
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "memoryrecordform.h"
 #include "output/recordsheet.h"
+#include "printingfixture.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
 
@@ -57,17 +59,7 @@ QStringList fullBlock()
 
 // The expected block of a record, built independently of the code under test.
 
-struct Fixture {
-    AppState state;
-    ScriptedDialogs dialogs;
-    RecordingPrinter printer;
-    Services services;
-    Fixture()
-    {
-        services.dialogs = &dialogs;
-        services.printer = &printer;
-    }
-};
+using Fixture = RecordingPrintFixture;
 
 } // namespace
 
@@ -93,8 +85,7 @@ private slots:
 
 void TestRecordSheet::block_data()
 {
-    QTest::addColumn<BoxTexts>("record");
-    QTest::addColumn<QStringList>("lines");
+    addColumns<BoxTexts, QStringList>("record", "lines");
 
     QTest::newRow("every field") << fullRecord() << fullBlock();
 
@@ -197,8 +188,7 @@ void TestRecordSheet::twoRecordsFollowInOneDocument()
 
 void TestRecordSheet::failureShowsTheMessageAndAbandonsTheDocument_data()
 {
-    QTest::addColumn<int>("failAt");
-    QTest::addColumn<int>("printedBefore");
+    addColumns<int, int>("failAt", "printedBefore");
     QTest::newRow("first line") << 1 << 0;
     QTest::newRow("middle of the block") << 7 << 6;
     QTest::newRow("at the end of the document") << 14 << 13;

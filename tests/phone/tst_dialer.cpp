@@ -1,6 +1,7 @@
 #include "core/appstate.h"
 #include "core/services.h"
 #include "core/settingsfile.h"
+#include "datacolumns.h"
 #include "fakemodem.h"
 #include "phone/dialer.h"
 #include "phone/modemdial.h"
@@ -108,9 +109,7 @@ void TestDialer::controls()
 
 void TestDialer::dialsAndAsksToPickUp_data()
 {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QByteArray>("dialLine");
+    addColumns<int, QString, QByteArray>("type", "typed", "dialLine");
     QTest::newRow("tone") << 0 << "0123456789" << QByteArray("ATDT0123456789;\r");
     QTest::newRow("pulse, number as typed") << 1 << "01 23 45" << QByteArray("ATDP01 23 45;\r");
 }

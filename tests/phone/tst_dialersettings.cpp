@@ -1,6 +1,7 @@
 #include "core/appstate.h"
 #include "core/services.h"
 #include "core/settingsfile.h"
+#include "datacolumns.h"
 #include "phone/dialersettingsfile.h"
 #include "phone/portcom.h"
 #include "scripteddialogs.h"
@@ -86,10 +87,7 @@ void TestDialerSettings::noFileGivesDefaultsAndDialerChoiceWritesFile()
 
 void TestDialerSettings::readsFile_data()
 {
-    QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<int>("choice");
+    addColumns<QByteArray, int, int, int>("contents", "type", "port", "choice");
     QTest::newRow("as written") << QByteArray("0\r\n2\r\n0\r\n") << 0 << 2 << 0;
     QTest::newRow("pulse COM3 desktop") << QByteArray("1\r\n3\r\n1\r\n") << 1 << 3 << 1;
     QTest::newRow("commas and spaces") << QByteArray("  1, 4 ,1\r\n") << 1 << 4 << 1;
@@ -121,9 +119,7 @@ void TestDialerSettings::readsFile()
 
 void TestDialerSettings::portWindowShowsSettings_data()
 {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<int>("portOption");
+    addColumns<int, int, int>("type", "port", "portOption");
     QTest::addColumn<int>("typeOption"); // 0: neither
     QTest::addColumn<int>("portAfter");
     QTest::newRow("pulse COM3") << 1 << 3 << 3 << 6 << 3;

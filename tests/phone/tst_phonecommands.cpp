@@ -2,6 +2,7 @@
 #include "core/recordform.h"
 #include "core/services.h"
 #include "core/sqliteversion.h"
+#include "datacolumns.h"
 #include "fakemodem.h"
 #include "fakeopener.h"
 #include "fakes.h"
@@ -109,11 +110,8 @@ void TestPhoneCommands::cleanup()
 
 void TestPhoneCommands::menuCaptions_data()
 {
-    QTest::addColumn<QString>("tel1");
-    QTest::addColumn<QString>("tel2");
-    QTest::addColumn<QString>("mobile");
-    QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<QList<bool>>("enabled");
+    addColumns<QString, QString, QString, QStringList, QList<bool>>("tel1", "tel2", "mobile",
+                                                                    "captions", "enabled");
     const QString none19(19, QLatin1Char('_'));
     const QString none16(16, QLatin1Char('_'));
     QTest::newRow("all filled") << Number << "02.40.12.34.56"
@@ -155,11 +153,8 @@ void TestPhoneCommands::menuCaptions()
 
 void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks_data()
 {
-    QTest::addColumn<int>("choice");
-    QTest::addColumn<bool>("elvarineBefore");
-    QTest::addColumn<bool>("windowsBefore");
-    QTest::addColumn<bool>("elvarineAfter");
-    QTest::addColumn<bool>("windowsAfter");
+    addColumns<int, bool, bool, bool, bool>("choice", "elvarineBefore", "windowsBefore",
+                                            "elvarineAfter", "windowsAfter");
     QTest::newRow("own dialer") << 0 << false << true << true << false;
     QTest::newRow("desktop dialer") << 1 << true << false << false << true;
     QTest::newRow("other value leaves both") << 3 << true << true << true << true;
@@ -202,9 +197,7 @@ void TestPhoneCommands::menuOpeningSetsItemsAndCheckMarks()
 
 void TestPhoneCommands::telephonyHandlerGetsNumberWithSpaces_data()
 {
-    QTest::addColumn<int>("box");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QByteArray>("address");
+    addColumns<int, QString, QByteArray>("box", "number", "address");
     QTest::newRow("Tel 1 with spaces") << 7 << Number << QByteArray("tel:01%2023%2045%2067%2089");
     QTest::newRow("Tel 2 international")
         << 8 << "+33 1 23 45 67 89" << QByteArray("tel:+33%201%2023%2045%2067%2089");
@@ -230,8 +223,7 @@ void TestPhoneCommands::telephonyHandlerGetsNumberWithSpaces()
 
 void TestPhoneCommands::desktopOpenerAnswerIsSeen_data()
 {
-    QTest::addColumn<QByteArray>("opener");
-    QTest::addColumn<bool>("refused");
+    addColumns<QByteArray, bool>("opener", "refused");
     QTest::newRow("handed to the telephony program") << QByteArray("exit 0") << false;
     QTest::newRow("no telephony program") << QByteArray("exit 4") << true;
 }

@@ -1,5 +1,6 @@
 // Where the program's files live: a portable copy keeps them beside the executable, an
 // installed program splits its read-only data from the user's files.
+#include "datacolumns.h"
 #include "platform/programfolder.h"
 
 #include <QDir>
@@ -23,13 +24,9 @@ private slots:
 
 void TestProgramFolder::locate_data()
 {
-    QTest::addColumn<QString>("executableFolder");
-    QTest::addColumn<bool>("holdsDatabase");
-    QTest::addColumn<bool>("writable");
-    QTest::addColumn<QString>("xdgDataHome");
-    QTest::addColumn<bool>("installed");
-    QTest::addColumn<QString>("data");
-    QTest::addColumn<QString>("user");
+    addColumns<QString, bool, bool, QString, bool, QString, QString>(
+        "executableFolder", "holdsDatabase", "writable", "xdgDataHome", "installed", "data",
+        "user");
 
     const QString userData = QStringLiteral("/home/anne/.local/share/Elvarine");
     QTest::newRow("build folder") << "/src/build/bin" << true << true << "" << false
@@ -80,10 +77,7 @@ void TestProgramFolder::locate()
 
 void TestProgramFolder::filePaths_data()
 {
-    QTest::addColumn<QString>("dataFolder");
-    QTest::addColumn<QString>("userFolder");
-    QTest::addColumn<int>("file");
-    QTest::addColumn<QString>("path");
+    addColumns<QString, QString, int, QString>("dataFolder", "userFolder", "file", "path");
 
     const QString data = QStringLiteral("/usr/share/elvarine");
     const QString user = QStringLiteral("/home/anne/.local/share/Elvarine");

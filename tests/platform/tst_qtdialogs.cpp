@@ -1,5 +1,6 @@
 // The real dialogs: button sets, icons, default buttons and Qt's own texts in French.
 #include "app/application.h"
+#include "datacolumns.h"
 #include "platform/commondialog.h"
 #include "platform/qtdialogs.h"
 #include "scripteddialogs.h"
@@ -69,12 +70,8 @@ void TestQtDialogs::initTestCase()
 
 void TestQtDialogs::messageStyles_data()
 {
-    QTest::addColumn<int>("style");
-    QTest::addColumn<QString>("press");
-    QTest::addColumn<QStringList>("buttons");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("defaultButton");
-    QTest::addColumn<int>("result");
+    addColumns<int, QString, QStringList, int, QString, int>("style", "press", "buttons", "icon",
+                                                             "defaultButton", "result");
     QTest::newRow("0 OK") << 0 << "" << QStringList{"OK"} << int(QMessageBox::NoIcon) << "OK"
                           << int(vbOK);
     QTest::newRow("16 critical") << 16 << "" << QStringList{"OK"} << int(QMessageBox::Critical)

@@ -1,9 +1,11 @@
 // "Calibrer l'imprimante...": the window, its calibration page and the offsets kept per printer.
 
 #include "core/services.h"
+#include "datacolumns.h"
 #include "printer/calibrationpage.h"
 #include "printer/calibrationwindow.h"
 #include "printer/printeroffsets.h"
+#include "printingfixture.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
 
@@ -20,19 +22,11 @@
 namespace
 {
 
-struct Fixture {
+struct Fixture : RecordingPrintFixture {
     QTemporaryDir dir;
     QString ini = dir.filePath(QStringLiteral("Elvarine.conf"));
     SettingsPrinterOffsets offsets{ini};
-    RecordingPrinter printer;
-    ScriptedDialogs dialogs;
-    Services services;
-    Fixture()
-    {
-        services.dialogs = &dialogs;
-        services.printer = &printer;
-        services.printerOffsets = &offsets;
-    }
+    Fixture() { services.printerOffsets = &offsets; }
     // Runs "Calibrer l'imprimante..." with `user` acting in the window once it is shown.
     bool calibrate(const std::function<void(CalibrationWindow&)>& user)
     {
@@ -145,8 +139,7 @@ void TestCalibration::noPrinterToCalibrate()
 
 void TestCalibration::offsetsKeptPerPrinter_data()
 {
-    QTest::addColumn<QString>("printer");
-    QTest::addColumn<QString>("group");
+    addColumns<QString, QString>("printer", "group");
     QTest::newRow("queue") << "Bureau"
                            << "Calibration/Bureau";
     QTest::newRow("instance of the queue") << "Bureau/etiquettes"

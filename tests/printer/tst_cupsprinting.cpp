@@ -3,6 +3,7 @@
 // Without it the whole test reports itself skipped.
 
 #include "cupsjobs.h"
+#include "datacolumns.h"
 #include "envelopes/envelopeprint.h"
 #include "envelopes/senderprofile.h"
 #include "fakerecordform.h"
@@ -168,9 +169,7 @@ void TestCupsPrinting::abandonedDocumentNeverReachesTheQueue()
 
 void TestCupsPrinting::orientationStoredForOtherClients_data()
 {
-    QTest::addColumn<int>("wanted");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("status");
+    addColumns<int, QString, QString>("wanted", "stored", "status");
     QTest::newRow("landscape") << 2 << "orientation-requested=4"
                                << "En cours : Paysage";
     QTest::newRow("landscape again") << 2 << "orientation-requested=4"
@@ -254,8 +253,7 @@ void TestCupsPrinting::pagesFollowTheChosenOrientation()
 
 void TestCupsPrinting::colourDocumentsAskForColour_data()
 {
-    QTest::addColumn<quint32>("senderColor");
-    QTest::addColumn<bool>("colour");
+    addColumns<quint32, bool>("senderColor", "colour");
     QTest::newRow("red sender label") << quint32(0x0000FF) << true;
     QTest::newRow("black sender label") << quint32(0) << false;
 }
@@ -295,8 +293,7 @@ void TestCupsPrinting::colourDocumentsAskForColour()
 
 void TestCupsPrinting::offsetMovesEveryPrintedItem_data()
 {
-    QTest::addColumn<QString>("printed");
-    QTest::addColumn<bool>("moves");
+    addColumns<QString, bool>("printed", "moves");
     QTest::newRow("selected label, frame and cut outline") << "label" << true;
     QTest::newRow("envelope with its sender label") << "envelope" << true;
     QTest::newRow("calibration page") << "calibration" << true;

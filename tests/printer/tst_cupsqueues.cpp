@@ -14,6 +14,7 @@
 #include "printer/calibrationpage.h"
 #include "printer/orientationcommands.h"
 #include "printer/previewsurface.h"
+#include "printingfixture.h"
 
 #include <QTest>
 
@@ -74,15 +75,9 @@ QString lastJob(CupsFixture& f)
 // print font large enough for the last lines of label 10 to fall off a landscape page.
 void setUpLabels(AppState& state, int mode, int number, int count = 1)
 {
-    state.print = defaultPrintParams(QStringLiteral("DejaVu Sans"), 0);
+    setUpLabelJob(state, mode, number, count);
     state.print.FontSize = 16;
-    state.label.ModeImpression = mode;
-    state.label.NumEtiquette = number;
-    state.label.NbEtiquettes = count;
-    FakeRecordForm form;
-    form.records << durand();
-    form.selected = 0;
-    ComposeAdresse(state.address, form);
+    composeDurand(state.address);
 }
 
 // Every word of every page of `pdf`.

@@ -1,4 +1,5 @@
 #include "core/services.h"
+#include "datacolumns.h"
 #include "printer/orientationcommands.h"
 #include "printer/orientationmarks.h"
 #include "printer/orimp.h"
@@ -92,10 +93,7 @@ private slots:
 
 void TestOrientation::commandStoresThenReadsBack_data()
 {
-    QTest::addColumn<int>("wanted");
-    QTest::addColumn<bool>("ignored");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("shown");
+    addColumns<int, bool, int, int>("wanted", "ignored", "before", "shown");
     QTest::newRow("portrait") << 1 << false << 2 << 1;
     QTest::newRow("landscape") << 2 << false << 1 << 2;
     QTest::newRow("landscape when already landscape") << 2 << false << 2 << 2;

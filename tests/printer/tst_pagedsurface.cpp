@@ -3,6 +3,7 @@
 // past the end or the caller asks; each document from the first state. And
 // the user's options file as the orientation switch rewrites it.
 
+#include "datacolumns.h"
 #include "printer/cupsprintersettings.h"
 #include "printer/previewsurface.h"
 
@@ -147,9 +148,7 @@ void TestPagedSurface::eachDocumentStartsFromTheFirstState()
 
 void TestPagedSurface::optionsFileKeepsAllButThatOrientation_data()
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<int>("orientation");
-    QTest::addColumn<QByteArray>("after");
+    addColumns<QByteArray, int, QByteArray>("before", "orientation", "after");
     QTest::newRow("no file") << QByteArray() << 2
                              << QByteArray("Dest Brother orientation-requested=4\n");
     QTest::newRow("other printers and a default kept")

@@ -3,6 +3,7 @@
 
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "envelopes/impenv.h"
 #include "envelopes/senderprofile.h"
 #include "fakerecordform.h"
@@ -149,8 +150,7 @@ void TestPrintPreview::initTestCase()
 
 void TestPrintPreview::previewPagesAreThePrintedPages_data()
 {
-    QTest::addColumn<Printed>("what");
-    QTest::addColumn<int>("pages");
+    addColumns<Printed, int>("what", "pages");
     QTest::newRow("the whole file's sheets") << Printed::AllSheets << 0;
     QTest::newRow("the record sheet") << Printed::OneSheet << 1;
     QTest::newRow("identical labels") << Printed::IdenticalLabels << 1;

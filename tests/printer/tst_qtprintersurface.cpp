@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "core/appstate.h"
 #include "core/services.h"
+#include "datacolumns.h"
 #include "memoryrecordform.h"
 #include "output/recordsheet.h"
 #include "pdftext.h"
@@ -179,8 +180,7 @@ void TestQtPrinterSurface::textAtThePositionInEitherScale()
 
 void TestQtPrinterSurface::fontsKeepTheirPointSize_data()
 {
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<double>("points");
+    addColumns<int, double>("scale", "points");
     QTest::newRow("20 pt in twips") << int(PrinterSurface::Twips) << 20.0;
     QTest::newRow("20 pt in millimetres") << int(PrinterSurface::Millimetres) << 20.0;
     QTest::newRow("8 pt in millimetres") << int(PrinterSurface::Millimetres) << 8.0;
@@ -212,8 +212,7 @@ void TestQtPrinterSurface::fontsKeepTheirPointSize()
 
 void TestQtPrinterSurface::textHeightCountsLineBreaks_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("lines");
+    addColumns<QString, int>("text", "lines");
     QTest::newRow("empty") << QString() << 1;
     QTest::newRow("word") << QStringLiteral("Durand") << 1;
     QTest::newRow("ending in CR") << QStringLiteral("Durand Marie\r") << 2;
@@ -237,8 +236,7 @@ void TestQtPrinterSurface::textHeightCountsLineBreaks()
 
 void TestQtPrinterSurface::printMovesDownOneLinePerLine_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("lines");
+    addColumns<QString, int>("text", "lines");
     QTest::newRow("empty line") << QString() << 1;
     QTest::newRow("text") << QStringLiteral("Rue des Écoles") << 1;
     QTest::newRow("line ending in CR") << QStringLiteral("Rue des Écoles\r") << 1;

@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "core/services.h"
 #include "fakerecordform.h"
+#include "filebytes.h"
 #include "labels/printparamsfile.h"
 #include "printer/orimp.h"
 #include "recordingprinter.h"
@@ -65,6 +66,56 @@ template <typename Window> struct PrintWindowFixture {
         return w;
     }
     QAction* action(const char* name) { return child<QAction>(name); }
+    // Over the three records Durand Marie, Martin Paul and Petit Zoé: the window's move buttons
+    // (previous on the first line and next on the last do nothing), the list's selection, the
+    // search index and the address shown follow each other. Ends on the first record, whose
+    // block starts with `first`.
+    void walkTheNameList(const QString& first)
+    {
+        Window& w = *window;
+        QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
+        QVERIFY(form.selections.isEmpty());
+        QCOMPARE(state.search.IndexTrouve, 0);
+
+        QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
+        QCOMPARE(form.selected, 1);
+        QCOMPARE(state.search.IndexTrouve, 1);
+        QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Martin Paul\n")));
+
+        QTest::mouseClick(w.moveButton(ListMove::Last), Qt::LeftButton);
+        QCOMPARE(form.selected, 2);
+        QCOMPARE(state.search.IndexTrouve, 2);
+        QVERIFY(w.addressPreview()->text().startsWith(QStringLiteral("Petit Zoé\n")));
+
+        const int before = int(form.selections.size());
+        QTest::mouseClick(w.moveButton(ListMove::Next), Qt::LeftButton);
+        QCOMPARE(form.selections.size(), before);
+        QCOMPARE(state.search.IndexTrouve, 2);
+
+        QTest::mouseClick(w.moveButton(ListMove::Previous), Qt::LeftButton);
+        QCOMPARE(form.selected, 1);
+        QTest::mouseClick(w.moveButton(ListMove::First), Qt::LeftButton);
+        QCOMPARE(form.selected, 0);
+        QCOMPARE(state.search.IndexTrouve, 0);
+        QVERIFY(w.addressPreview()->text().startsWith(first));
+    }
+    // "Police..." answered with `chosen` over the built-in Arial 10, then cancelled: the address
+    // preview and the print parameters take the font chosen; the cancelled choice changes
+    // nothing.
+    void choosePrintFont(const FontSpec& chosen)
+    {
+        FontSpec preset;
+        preset.name = QStringLiteral("Arial");
+        preset.size = 10;
+        dialogs.expectFont(chosen, preset);
+        action("Mnu_Police")->trigger();
+        QCOMPARE(window->addressPreview()->font().family(), chosen.name);
+        QCOMPARE(state.print.FontName, chosen.name);
+        QCOMPARE(state.print.FontSize, chosen.size);
+        dialogs.expectFont(std::nullopt);
+        action("Mnu_Police")->trigger();
+        QCOMPARE(state.print.FontName, chosen.name);
+    }
     bool verifyDone()
     {
         if (!dialogs.done())
@@ -82,6 +133,5 @@ inline void typeInto(QLineEdit* edit, const QString& text)
 
 inline QByteArray fileContents(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return fileBytes(path);
 }

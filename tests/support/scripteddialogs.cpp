@@ -82,11 +82,11 @@ ScriptedDialogs& ScriptedDialogs::expectInput(const QString& prompt, const QStri
     return *this;
 }
 
-ScriptedDialogs& ScriptedDialogs::expectOpenFile(const FileDialogRequest& expected,
-                                                 std::optional<QString> answer, bool checkFileName)
+ScriptedDialogs& ScriptedDialogs::expectFile(Kind kind, const FileDialogRequest& expected,
+                                             std::optional<QString> answer, bool checkFileName)
 {
     Step s;
-    s.kind = Open;
+    s.kind = kind;
     s.text = QString();
     s.title = expected.title;
     s.file = expected;
@@ -96,18 +96,16 @@ ScriptedDialogs& ScriptedDialogs::expectOpenFile(const FileDialogRequest& expect
     return *this;
 }
 
+ScriptedDialogs& ScriptedDialogs::expectOpenFile(const FileDialogRequest& expected,
+                                                 std::optional<QString> answer, bool checkFileName)
+{
+    return expectFile(Open, expected, std::move(answer), checkFileName);
+}
+
 ScriptedDialogs& ScriptedDialogs::expectSaveFile(const FileDialogRequest& expected,
                                                  std::optional<QString> answer, bool checkFileName)
 {
-    Step s;
-    s.kind = Save;
-    s.text = QString();
-    s.title = expected.title;
-    s.file = expected;
-    s.fileAnswer = std::move(answer);
-    s.checkFileName = checkFileName;
-    m_script << s;
-    return *this;
+    return expectFile(Save, expected, std::move(answer), checkFileName);
 }
 
 ScriptedDialogs& ScriptedDialogs::expectFont(std::optional<FontSpec> answer,
@@ -205,16 +203,17 @@ static bool sameRequest(const FileDialogRequest& a, const FileDialogRequest& b, 
            a.flags == b.flags && (!fileName || a.fileName == b.fileName);
 }
 
-FileDialogAnswer ScriptedDialogs::openFile(const FileDialogRequest& request)
+FileDialogAnswer ScriptedDialogs::answerFile(Kind kind, const FileDialogRequest& request)
 {
-    shown << QStringLiteral("open|%1").arg(describe(request));
-    const auto s = take(Open, describe(request));
+    const QString name = kind == Open ? QStringLiteral("open") : QStringLiteral("save");
+    shown << QStringLiteral("%1|%2").arg(name, describe(request));
+    const auto s = take(kind, describe(request));
     FileDialogAnswer answer;
     if (!s)
         return answer;
     if (!sameRequest(s->file, request, s->checkFileName))
-        fail(QStringLiteral("open dialog differs: expected %1, got %2")
-                 .arg(describe(s->file), describe(request)));
+        fail(QStringLiteral("%1 dialog differs: expected %2, got %3")
+                 .arg(name, describe(s->file), describe(request)));
     if (s->fileAnswer) {
         answer.accepted = true;
         answer.path = *s->fileAnswer;
@@ -223,22 +222,14 @@ FileDialogAnswer ScriptedDialogs::openFile(const FileDialogRequest& request)
     return answer;
 }
 
+FileDialogAnswer ScriptedDialogs::openFile(const FileDialogRequest& request)
+{
+    return answerFile(Open, request);
+}
+
 FileDialogAnswer ScriptedDialogs::saveFile(const FileDialogRequest& request)
 {
-    shown << QStringLiteral("save|%1").arg(describe(request));
-    const auto s = take(Save, describe(request));
-    FileDialogAnswer answer;
-    if (!s)
-        return answer;
-    if (!sameRequest(s->file, request, s->checkFileName))
-        fail(QStringLiteral("save dialog differs: expected %1, got %2")
-                 .arg(describe(s->file), describe(request)));
-    if (s->fileAnswer) {
-        answer.accepted = true;
-        answer.path = *s->fileAnswer;
-        answer.filterIndex = s->filterAnswer;
-    }
-    return answer;
+    return answerFile(Save, request);
 }
 
 std::optional<FontSpec> ScriptedDialogs::chooseFont(const FontSpec& preset)

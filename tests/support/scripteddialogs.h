@@ -78,9 +78,20 @@ private:
     };
     // Takes the next step if it is of `kind`; fails the test otherwise.
     std::optional<Step> take(Kind kind, const QString& what);
+    FileDialogAnswer answerFile(Kind kind, const FileDialogRequest& request);
+    ScriptedDialogs& expectFile(Kind kind, const FileDialogRequest& expected,
+                                std::optional<QString> answer, bool checkFileName);
     void fail(const QString& message);
     QList<Step> m_script;
 };
+
+// A file dialog as a test expects it.
+inline FileDialogRequest fileRequest(const QString& title, const QString& filter, int flags = 0,
+                                     int filterIndex = 1, const QString& fileName = QString())
+{
+    FileDialogRequest r{title, fileName, filter, filterIndex, flags, QString()};
+    return r;
+}
 
 // Escapes CR and LF so message texts read well in failure output.
 QString visible(const QString& text);

@@ -1,6 +1,7 @@
 // Cards changed from a record: only the properties the changed fields map are written, every
 // other line is kept byte for byte.
 #include "contacts/contact.h"
+#include "datacolumns.h"
 #include "sync/cardtext.h"
 
 #include <QTest>
@@ -27,10 +28,7 @@ private slots:
 
 void TestCardText::merge_data()
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("after");
+    addColumns<QByteArray, int, QString, QByteArray>("before", "column", "value", "after");
 
     const QByteArray base = "FN:Anne Arnaud\r\nN:Arnaud;Anne;;Mme;\r\n"
                             "item2.TEL;TYPE=HOME:01 11\r\nTEL;TYPE=CELL:06 11\r\n"

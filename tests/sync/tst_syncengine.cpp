@@ -1,6 +1,7 @@
 // Two-way synchronisation against real CardDAV servers (Debian's radicale and xandikos, with
 // and without the sync-token report), with a second client playing the phone that changes the
 // same address book.
+#include "datacolumns.h"
 #include "syncfixture.h"
 
 #include <QCoreApplication>
@@ -306,9 +307,7 @@ void TestSyncEngine::valuesOtherProgramsReadStrictly()
 
 void TestSyncEngine::rowNumberTakenAfterDelete_data()
 {
-    QTest::addColumn<QString>("newNom");
-    QTest::addColumn<QString>("newPrenom");
-    QTest::addColumn<QString>("newTown");
+    addColumns<QString, QString, QString>("newNom", "newPrenom", "newTown");
     QTest::addColumn<bool>("sameCard"); // the change goes to the card that was there
 
     // The last record is deleted and another added, which takes its row number.

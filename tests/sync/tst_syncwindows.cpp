@@ -2,6 +2,7 @@
 // the settings window, the password prompt, the pending record, the progress window's
 // "Annuler", the summary, and the synchronisation at opening. Against a real radicale server.
 #include "mainwindowfixture.h"
+#include "modaldriver.h"
 #include "syncfixture.h"
 
 #include <QAction>
@@ -20,35 +21,6 @@
 
 namespace
 {
-
-// Runs `act` on each modal window that comes up while a command runs.
-class ModalDriver : public QObject
-{
-public:
-    explicit ModalDriver(std::function<bool(QWidget*)> act) : m_act(std::move(act))
-    {
-        m_timer.setInterval(0);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal == m_last || !modal->isVisible())
-                return;
-            // A window opened from a menu is not always the active one yet: keys go to it.
-            modal->activateWindow();
-            const bool focused = QTest::qWaitFor([modal] {
-                QWidget* focus = QApplication::focusWidget();
-                return modal->isActiveWindow() && focus && focus->window() == modal;
-            });
-            if (focused && m_act(modal))
-                m_last = modal;
-        });
-        m_timer.start();
-    }
-
-private:
-    std::function<bool(QWidget*)> m_act;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
-};
 
 void typeInto(QWidget* box, const QString& text)
 {
@@ -155,15 +127,17 @@ void TestSyncWindows::menuEntries()
     bool shown = false;
     QString server = QStringLiteral("?");
     int books = -1;
-    ModalDriver driver([&](QWidget* modal) {
-        if (modal->objectName() != QLatin1String("frmSynchronisation"))
-            return false;
-        shown = true;
-        server = modal->findChild<QLineEdit*>(QStringLiteral("txtServeur"))->text();
-        books = modal->findChild<QComboBox*>(QStringLiteral("cboCarnet"))->count();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        return true;
-    });
+    ModalDriver driver(
+        [&](QWidget* modal) {
+            if (modal->objectName() != QLatin1String("frmSynchronisation"))
+                return false;
+            shown = true;
+            server = modal->findChild<QLineEdit*>(QStringLiteral("txtServeur"))->text();
+            books = modal->findChild<QComboBox*>(QStringLiteral("cboCarnet"))->count();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            return true;
+        },
+        true);
     QTest::keyClick(&open, Qt::Key_F, Qt::AltModifier);
     QTRY_VERIFY(QApplication::activePopupWidget() == fichier);
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_S);
@@ -187,32 +161,36 @@ void TestSyncWindows::settingsWindowThenSynchroniseNow()
     bool done = false;
     QString refusal;
     QStringList found;
-    ModalDriver driver([&](QWidget* modal) {
-        if (modal->objectName() != QLatin1String("frmSynchronisation"))
-            return false;
-        auto* status = modal->findChild<QLabel*>(QStringLiteral("lblEtat"));
-        auto* find = modal->findChild<QPushButton*>(QStringLiteral("cmdChercher"));
-        // A wrong password first: the server's refusal is shown, nothing is listed.
-        typeInto(modal->findChild<QLineEdit*>(QStringLiteral("txtServeur")),
-                 s->server.root().toString());
-        typeInto(modal->findChild<QLineEdit*>(QStringLiteral("txtUtilisateur")), s->server.user());
-        auto* password = modal->findChild<QLineEdit*>(QStringLiteral("txtMotDePasse"));
-        typeInto(password, QStringLiteral("faux"));
-        QTest::mouseClick(find, Qt::LeftButton);
-        refusal = status->text();
-        password->clear();
-        typeInto(password, s->server.password());
-        // From the server's root: the principal, its home, its address book.
-        QTest::mouseClick(find, Qt::LeftButton);
-        auto* books = modal->findChild<QComboBox*>(QStringLiteral("cboCarnet"));
-        for (int i = 0; i < books->count(); ++i)
-            found << books->itemText(i) + QLatin1Char('|') + books->itemData(i).toString();
-        QTest::mouseClick(modal->findChild<QCheckBox*>(QStringLiteral("chkTrousseau")),
-                          Qt::LeftButton);
-        QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
-        done = true;
-        return true;
-    });
+    ModalDriver driver(
+        [&](QWidget* modal) {
+            if (modal->objectName() != QLatin1String("frmSynchronisation"))
+                return false;
+            auto* status = modal->findChild<QLabel*>(QStringLiteral("lblEtat"));
+            auto* find = modal->findChild<QPushButton*>(QStringLiteral("cmdChercher"));
+            // A wrong password first: the server's refusal is shown, nothing is listed.
+            typeInto(modal->findChild<QLineEdit*>(QStringLiteral("txtServeur")),
+                     s->server.root().toString());
+            typeInto(modal->findChild<QLineEdit*>(QStringLiteral("txtUtilisateur")),
+                     s->server.user());
+            auto* password = modal->findChild<QLineEdit*>(QStringLiteral("txtMotDePasse"));
+            typeInto(password, QStringLiteral("faux"));
+            QTest::mouseClick(find, Qt::LeftButton);
+            refusal = status->text();
+            password->clear();
+            typeInto(password, s->server.password());
+            // From the server's root: the principal, its home, its address book.
+            QTest::mouseClick(find, Qt::LeftButton);
+            auto* books = modal->findChild<QComboBox*>(QStringLiteral("cboCarnet"));
+            for (int i = 0; i < books->count(); ++i)
+                found << books->itemText(i) + QLatin1Char('|') + books->itemData(i).toString();
+            QTest::mouseClick(modal->findChild<QCheckBox*>(QStringLiteral("chkTrousseau")),
+                              Qt::LeftButton);
+            QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("cmdOK")),
+                              Qt::LeftButton);
+            done = true;
+            return true;
+        },
+        true);
     w.command(Command::Synchronisation)->trigger();
     QVERIFY(done);
     QVERIFY2(refusal.contains(QStringLiteral("(erreur 401)")), qPrintable(refusal));
@@ -279,22 +257,25 @@ void TestSyncWindows::passwordAskedThenConflictReport()
     s->keyring.available = false;
     int prompts = 0;
     QString report;
-    ModalDriver driver([&](QWidget* modal) {
-        if (modal->objectName() == QLatin1String("frmMotDePasse")) {
-            ++prompts;
-            typeInto(modal->findChild<QLineEdit*>(QStringLiteral("txtMotDePasse")),
-                     s->server.password());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            return true;
-        }
-        if (modal->objectName() == QLatin1String("frmBilanSynchro")) {
-            report = modal->findChild<QPlainTextEdit*>(QStringLiteral("txtBilan"))->toPlainText();
-            QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("cmdFermer")),
-                              Qt::LeftButton);
-            return true;
-        }
-        return false;
-    });
+    ModalDriver driver(
+        [&](QWidget* modal) {
+            if (modal->objectName() == QLatin1String("frmMotDePasse")) {
+                ++prompts;
+                typeInto(modal->findChild<QLineEdit*>(QStringLiteral("txtMotDePasse")),
+                         s->server.password());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                return true;
+            }
+            if (modal->objectName() == QLatin1String("frmBilanSynchro")) {
+                report =
+                    modal->findChild<QPlainTextEdit*>(QStringLiteral("txtBilan"))->toPlainText();
+                QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("cmdFermer")),
+                                  Qt::LeftButton);
+                return true;
+            }
+            return false;
+        },
+        true);
     s->fixture.dialogs.expectMessageStartingWith(
         QStringLiteral("Synchronisation de « Elvarine.adb »"), vbInformation,
         QStringLiteral("Synchroniser maintenant"));
@@ -346,14 +327,16 @@ void TestSyncWindows::annulerStopsAndNextRunResumes()
         pressed = true;
     });
     press.start();
-    ModalDriver driver([&](QWidget* modal) {
-        if (modal->objectName() != QLatin1String("frmBilanSynchro"))
-            return false;
-        report = modal->findChild<QPlainTextEdit*>(QStringLiteral("txtBilan"))->toPlainText();
-        QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("cmdFermer")),
-                          Qt::LeftButton);
-        return true;
-    });
+    ModalDriver driver(
+        [&](QWidget* modal) {
+            if (modal->objectName() != QLatin1String("frmBilanSynchro"))
+                return false;
+            report = modal->findChild<QPlainTextEdit*>(QStringLiteral("txtBilan"))->toPlainText();
+            QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("cmdFermer")),
+                              Qt::LeftButton);
+            return true;
+        },
+        true);
     w.command(Command::SynchroniserMaintenant)->trigger();
     QVERIFY(pressed);
     QVERIFY2(report.contains(QStringLiteral("annulée")), qPrintable(report));

@@ -1,4 +1,4 @@
-#include "core/search/optionrec.h"
+#include "app/optionrec.h"
 
 #include "core/appstate.h"
 

@@ -306,42 +306,71 @@ void Recordset::scanInOrder(const std::vector<int>& positions, int from,
     if (pinRaw)
         sqlite3_step(pinRaw);
     const QChar separator(kGroupSeparator);
+    // The rows are read by chunks of the list, each chunk in row-number order (neighbouring
+    // rows share the file's pages, read once instead of once per row), then handed over in list
+    // order. The first chunks are small, so that a line found near the start comes at once.
+    struct Slot {
+        qint64 rowid;
+        size_t index;
+    };
+    std::vector<Slot> wanted;
+    // By place in the chunk: where its text begins (-1 when it has none) and ends.
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    QString store;
     QString text;
-    for (size_t i = size_t(from); i < positions.size(); ++i) {
-        const int pos = positions[i];
-        if (pos < 0 || pos >= RecordCount())
-            continue;
-        sqlite3_bind_int64(raw, 1, m_rowids[size_t(pos)]);
-        const int rc = sqlite3_step(raw);
-        if (rc == SQLITE_ROW) {
-            // The stored UTF-8 decoded straight into one text kept from row to row: a UTF-8
-            // text never has fewer bytes than UTF-16 units.
-            qsizetype bound = qsizetype(groupEnds.size());
-            for (int c = 0; c < int(columns.size()); ++c)
-                bound += sqlite3_column_bytes(raw, c);
-            if (text.size() < bound)
-                text.resize(bound);
-            QChar* out = text.data();
-            qsizetype length = 0;
-            int column = 0;
-            for (size_t g = 0; g < groupEnds.size(); ++g) {
-                if (g > 0)
-                    out[length++] = separator;
-                for (; column < groupEnds[g]; ++column) {
-                    const auto* bytes =
-                        reinterpret_cast<const char*>(sqlite3_column_text(raw, column));
-                    const int size = sqlite3_column_bytes(raw, column);
-                    length += decodeUtf8(bytes, size, out + length);
-                }
-            }
-            text.resize(length);
+    size_t chunk = 256;
+    for (size_t first = size_t(from); first < positions.size();) {
+        const size_t end = std::min(positions.size(), first + chunk);
+        wanted.clear();
+        for (size_t i = first; i < end; ++i) {
+            const int pos = positions[i];
+            if (pos >= 0 && pos < RecordCount())
+                wanted.push_back({m_rowids[size_t(pos)], i});
         }
-        sqlite3_reset(raw);
-        if (rc == SQLITE_DONE)
-            continue; // deleted meanwhile
-        if (rc != SQLITE_ROW)
-            stepFail(handle, m_db.Name(), rc);
-        if (!visit(int(i), text))
-            break;
+        std::sort(wanted.begin(), wanted.end(),
+                  [](const Slot& l, const Slot& r) { return l.rowid < r.rowid; });
+        spans.assign(end - first, {-1, -1});
+        qsizetype length = 0;
+        for (const Slot& slot : wanted) {
+            sqlite3_bind_int64(raw, 1, slot.rowid);
+            const int rc = sqlite3_step(raw);
+            if (rc == SQLITE_ROW) {
+                // The stored UTF-8 decoded straight into the chunk's text: a UTF-8 text never
+                // has fewer bytes than UTF-16 units.
+                qsizetype bound = length + qsizetype(groupEnds.size());
+                for (int c = 0; c < int(columns.size()); ++c)
+                    bound += sqlite3_column_bytes(raw, c);
+                if (store.size() < bound)
+                    store.resize(std::max(bound, store.size() * 2));
+                QChar* out = store.data();
+                const qsizetype start = length;
+                int column = 0;
+                for (size_t g = 0; g < groupEnds.size(); ++g) {
+                    if (g > 0)
+                        out[length++] = separator;
+                    for (; column < groupEnds[g]; ++column) {
+                        const auto* bytes =
+                            reinterpret_cast<const char*>(sqlite3_column_text(raw, column));
+                        const int size = sqlite3_column_bytes(raw, column);
+                        length += decodeUtf8(bytes, size, out + length);
+                    }
+                }
+                spans[slot.index - first] = {start, length};
+            }
+            sqlite3_reset(raw);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE) // DONE: deleted meanwhile
+                stepFail(handle, m_db.Name(), rc);
+        }
+        for (size_t i = first; i < end; ++i) {
+            const auto [start, stop] = spans[i - first];
+            if (start < 0)
+                continue;
+            text.resize(stop - start);
+            std::copy(store.constData() + start, store.constData() + stop, text.data());
+            if (!visit(int(i), text))
+                return;
+        }
+        first = end;
+        chunk = std::min<size_t>(chunk * 2, 16384);
     }
 }

@@ -1,38 +1,37 @@
 // The time from a process's start to its titled main window shown: the program (without a
 // file, then with a large address file given on its command line) beside a bare Qt main window
-// started the same way (the floor, bench/startup_floor.cpp). Each is started several times;
-// medians.
+// started the same way (the floor, bench/startup_floor.cpp). A small library preloaded into
+// both (bench/startup_watch.cpp) writes "shown" and ends the process when the window shows.
+// Each is started several times; medians.
 //
 //   bench_startup [RECORDS] [RUNS]     (1000000 records and 11 runs by default)
-//
-// Started with --child, this program is the real program (the same two calls as its main) that
-// ends as soon as its window shows.
 #include "addressgen.h"
-#include "app/application.h"
-#include "app/commandline.h"
-#include "startupwatch.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace
 {
 
 // Median milliseconds from starting `program` to its "shown" line; -1 when it failed.
-double medianStartMs(const QString& program, const QStringList& arguments,
-                     const QString& workFolder, int runs)
+double medianStartMs(const QString& program, const QStringList& arguments, const QString& home,
+                     int runs)
 {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(STARTUP_WATCH));
+    env.insert(QStringLiteral("HOME"), home);
+    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         QProcess p;
-        p.setWorkingDirectory(workFolder);
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(home);
         const qint64 t0 = nowNs();
         p.start(program, arguments);
         while (!p.canReadLine() && p.waitForReadyRead(60000)) {
@@ -53,34 +52,20 @@ double medianStartMs(const QString& program, const QStringList& arguments,
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc > 1 && std::strcmp(argv[1], "--child") == 0) {
-        watchFirstMainWindow();
-        // The program's own start, its first argument dropped.
-        std::vector<char*> args(argv, argv + argc);
-        args.erase(args.begin() + 1);
-        int count = int(args.size());
-        QString startupFile;
-        if (const std::optional<int> status = runCommandLine(count, args.data(), &startupFile))
-            return *status;
-        return runElvarine(count, args.data(), startupFile);
-    }
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000000;
     const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 11;
-    const QString self = QCoreApplication::applicationFilePath();
-    const QString floorProgram = QFileInfo(self).dir().filePath(QStringLiteral("startup_floor"));
-    QTemporaryDir work;
+    const QString program = QStringLiteral(ELVARINE_PROGRAM);
+    const QString floorProgram = QStringLiteral(STARTUP_FLOOR);
+    QTemporaryDir home;
     const QString file = cachedAddressFile(count);
     QTextStream out(stdout);
-    // Warm the file cache and the libraries first.
-    medianStartMs(floorProgram, {}, work.path(), 1);
-    medianStartMs(self, {QStringLiteral("--child")}, work.path(), 1);
-    const double floor = medianStartMs(floorProgram, {}, work.path(), runs);
-    const double bare = medianStartMs(self, {QStringLiteral("--child")}, work.path(), runs);
-    const double withFile =
-        medianStartMs(self, {QStringLiteral("--child"), file}, work.path(), runs);
+    // The file cache and the libraries warmed first.
+    medianStartMs(floorProgram, {}, home.path(), 1);
+    medianStartMs(program, {}, home.path(), 1);
+    const double floor = medianStartMs(floorProgram, {}, home.path(), runs);
+    const double bare = medianStartMs(program, {}, home.path(), runs);
+    const double withFile = medianStartMs(program, {file}, home.path(), runs);
     out << "start to the titled window, median of " << runs << " runs: bare Qt main window "
         << floor << " ms; the program without a file " << bare << " ms (ratio " << bare / floor
         << "), with " << count << " records " << withFile << " ms (ratio " << withFile / floor

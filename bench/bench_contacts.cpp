@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace
@@ -21,6 +22,8 @@ struct Timing {
     double exportCpuMs = 0;
     double importCpuMs = 0;
     int imported = 0;
+    long importPeakKb = 0; // peak resident memory during the import
+    qint64 fileBytes = 0;
 };
 
 Timing run(const QString& source, const QString& folder, const ExportOptions& options,
@@ -49,6 +52,8 @@ Timing run(const QString& source, const QString& folder, const ExportOptions& op
         auto db = Database::CreateDatabase(target);
         db->CreerDATA();
     }
+    t.fileBytes = QFileInfo(contactsFile).size();
+    resetPeakResident();
     {
         const qint64 t0 = nowNs();
         const double cpu0 = cpuMs();
@@ -64,6 +69,7 @@ Timing run(const QString& source, const QString& folder, const ExportOptions& op
         t.importCpuMs = cpuMs() - cpu0;
         t.imported = summary.imported;
     }
+    t.importPeakKb = peakResidentKb();
     return t;
 }
 
@@ -95,7 +101,9 @@ int main(int argc, char** argv)
             << qRound(t.exportCpuMs) << " ms of processor time; records read and sorted in "
             << qRound(t.readRowsMs) << " ms), import " << qRound(t.importMs) << " ms ("
             << qRound(t.importCpuMs) << " ms of processor time; file read in " << qRound(t.parseMs)
-            << " ms; " << t.imported << " records added to an empty file)\n";
+            << " ms; " << t.imported << " records added to an empty file; file of "
+            << t.fileBytes / (1024 * 1024) << " MB, peak resident memory during the import "
+            << t.importPeakKb / 1024 << " MB)\n";
         out.flush();
     }
     return 0;

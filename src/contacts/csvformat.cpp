@@ -280,8 +280,7 @@ bool CsvStream::decodePass(TextEncoding encoding, const ProgressFn& progress, bo
         [&](QByteArrayView bytes) {
             if (checkBinary && !m_binary) {
                 // A final Ctrl-Z is allowed: one that ended the chunk before is not final.
-                m_binary =
-                    endsInCtrlZ || (!bytes.isEmpty() && hasBinaryBytes(bytes.toByteArray()));
+                m_binary = endsInCtrlZ || (!bytes.isEmpty() && hasBinaryBytes(bytes.toByteArray()));
                 endsInCtrlZ = !bytes.isEmpty() && bytes.back() == '\x1A';
             }
             const QString text = decoder.decode(bytes);

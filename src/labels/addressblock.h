@@ -21,10 +21,9 @@ struct AddressFields {
     QString Pays;
 
     // The boxes of the eight fields, in the order above.
-    static constexpr FieldBox kBoxes[] = {FieldBox::Nom,      FieldBox::Prenom,
-                                          FieldBox::Societe,  FieldBox::Adresse,
-                                          FieldBox::Adresse1, FieldBox::CodePostal,
-                                          FieldBox::Ville,    FieldBox::Pays};
+    static constexpr FieldBox kBoxes[] = {
+        FieldBox::Nom,      FieldBox::Prenom,     FieldBox::Societe, FieldBox::Adresse,
+        FieldBox::Adresse1, FieldBox::CodePostal, FieldBox::Ville,   FieldBox::Pays};
     static constexpr int kCount = int(std::size(kBoxes));
 
     // Each field from text(i, box), `i` its place in kBoxes.

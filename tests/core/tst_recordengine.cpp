@@ -876,7 +876,7 @@ void TestRecordEngine::scanGivesTheRowsInTheListsOrder()
     auto db = Database::OpenDatabase(path);
     auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
     runSqlite3(path, QStringLiteral("DELETE FROM Elvarine WHERE rowid IN (5, 1500, 2999);"));
-    std::vector<int> positions(size_t(count));
+    std::vector<int> positions(static_cast<size_t>(count));
     for (int p = 0; p < count; ++p)
         positions[size_t(p)] = p;
     std::shuffle(positions.begin(), positions.end(), std::mt19937(7));

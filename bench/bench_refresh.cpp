@@ -34,12 +34,12 @@ int main(int argc, char** argv)
         const double c0 = cpuMs();
         w.cmdRefresh_Click();
         times.push_back(elapsedMs(t0));
-        out << "Actualiser " << i << ": " << times.back() << " ms (processor time "
-            << cpuMs() - c0 << " ms)\n";
+        out << "Actualiser " << i << ": " << times.back() << " ms (processor time " << cpuMs() - c0
+            << " ms)\n";
         out.flush();
     }
     std::sort(times.begin(), times.end());
-    out << "Actualiser after one edit, " << count << " records: median "
-        << times[times.size() / 2] << " ms, worst " << times.back() << " ms\n";
+    out << "Actualiser after one edit, " << count << " records: median " << times[times.size() / 2]
+        << " ms, worst " << times.back() << " ms\n";
     return 0;
 }

@@ -3,11 +3,14 @@
 #include "contacts/vcardreader.h"
 #include "core/recordengine.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace
 {
@@ -21,6 +24,40 @@ QString oneLine(const QString& value)
     v.replace(QLatin1Char('\n'), QStringLiteral(" ↵ "));
     return v;
 }
+
+// The records of a file, each known by a 128-bit digest of its identity key: 16 bytes a record
+// whatever its texts hold, where the keys themselves would take hundreds of megabytes for a
+// million records. Two different keys sharing a digest is out of reach in practice.
+class KnownRecords
+{
+public:
+    void reserve(qint64 count) { m_digests.reserve(size_t(std::max<qint64>(count, 0))); }
+    void insert(const QString& key) { m_digests.push_back(digestOf(key)); }
+    // Called once all are inserted.
+    void seal()
+    {
+        std::sort(m_digests.begin(), m_digests.end());
+        m_digests.erase(std::unique(m_digests.begin(), m_digests.end()), m_digests.end());
+        m_digests.shrink_to_fit();
+    }
+    bool contains(const QString& key) const
+    {
+        return std::binary_search(m_digests.begin(), m_digests.end(), digestOf(key));
+    }
+
+private:
+    using Digest = std::array<quint64, 2>;
+    static Digest digestOf(const QString& key)
+    {
+        const QByteArray sha = QCryptographicHash::hash(
+            QByteArrayView(reinterpret_cast<const char*>(key.utf16()), key.size() * 2),
+            QCryptographicHash::Sha256);
+        Digest d;
+        std::memcpy(d.data(), sha.constData(), sizeof d);
+        return d;
+    }
+    std::vector<Digest> m_digests;
+};
 
 } // namespace
 
@@ -121,7 +158,7 @@ int dataRows(const ContactsFile& file)
 class ImportRules
 {
 public:
-    ImportRules(const Recordset& rs, const QSet<QString>& known) : m_rs(rs), m_known(known) {}
+    ImportRules(const Recordset& rs, const KnownRecords& known) : m_rs(rs), m_known(known) {}
 
     // The row to store for contact `c` (its values too long left out); nothing when skipped.
     std::optional<RowValues> rowOf(Contact& c, ImportSummary& summary)
@@ -160,7 +197,7 @@ public:
 
 private:
     const Recordset& m_rs;
-    const QSet<QString>& m_known;
+    const KnownRecords& m_known;
     int m_index = 0;
     int m_stored = 0;
     std::vector<LeftOutValue> m_leftOut;
@@ -178,12 +215,13 @@ bool importStream(Recordset& rs,
     summary.empty = 0;
     summary.leftOut.clear();
 
-    QSet<QString> known; // the records of the file before the import
-    known.reserve(qsizetype(rs.RecordCount()));
+    KnownRecords known; // the records of the file before the import
+    known.reserve(rs.RecordCount());
     if (!rs.readAllRows(
             [&known](RowValues& row) { known.insert(identityKey(takeContactOfRow(row))); },
             progressPart(progress, 0, 150)))
         return false;
+    known.seal();
 
     ImportRules rules(rs, known);
     const bool done = rs.appendRowStream([&](const Recordset::RowSink& add) {

@@ -254,7 +254,27 @@ void frmElvarine::requestFilter()
     const auto names = rs.names();
     m_filterTable = names.get();
     m_filterVersion = names->version();
-    m_filter->request(rs.fileName(), rs.filterScanSql(), m_filterText, m_filterTag);
+    followFilterIndex();
+    m_filter->request(m_filterText, m_filterTag);
+}
+
+void frmElvarine::followFilterIndex()
+{
+    if (!m_binding.hasRecordset()) {
+        if (!m_indexNames.expired())
+            m_filter->close();
+        m_indexNames.reset();
+        return;
+    }
+    const Recordset& rs = m_binding.recordset();
+    const auto names = rs.names();
+    std::vector<qint64> rowids;
+    if (m_indexNames.lock() != names || !rs.rowsWrittenSince(m_indexWrites, rowids))
+        m_filter->index(rs.fileName(), rs.filterScanSql(), rs.filterRowSql());
+    else
+        m_filter->written(rowids);
+    m_indexNames = names;
+    m_indexWrites = rs.writeCount();
 }
 
 void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)

@@ -260,21 +260,10 @@ void frmElvarine::requestFilter()
 
 void frmElvarine::followFilterIndex()
 {
-    if (!m_binding.hasRecordset()) {
-        if (!m_indexNames.expired())
-            m_filter->close();
-        m_indexNames.reset();
-        return;
-    }
-    const Recordset& rs = m_binding.recordset();
-    const auto names = rs.names();
-    std::vector<qint64> rowids;
-    if (m_indexNames.lock() != names || !rs.rowsWrittenSince(m_indexWrites, rowids))
-        m_filter->index(rs.fileName(), rs.filterScanSql(), rs.filterRowSql());
+    if (m_binding.hasRecordset())
+        m_filter->follow(m_binding.recordset());
     else
-        m_filter->written(rowids);
-    m_indexNames = names;
-    m_indexWrites = rs.writeCount();
+        m_filter->close();
 }
 
 void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)

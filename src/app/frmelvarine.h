@@ -15,7 +15,6 @@
 
 class CommonDialog;
 class ListFilter;
-class NameTable;
 class NameListModel;
 class QAction;
 class QDialog;
@@ -194,8 +193,7 @@ private:
     // thread; its result (the row numbers found, for request `tag`) is shown.
     void filterTextChanged(const QString& text);
     void requestFilter();
-    // The filter's index follows the record set: read anew for another table of rows, the
-    // rows written since told otherwise.
+    // The filter's index follows the record set.
     void followFilterIndex();
     void filterFound(quint64 tag, std::vector<qint64> rowids);
     // After the lines shown changed: the line of the record shown is made current again; when
@@ -226,6 +224,4 @@ private:
     quint64 m_filterTag = 0;
     const void* m_filterTable = nullptr; // the name table and its version a request was for
     quint64 m_filterVersion = 0;
-    std::weak_ptr<const NameTable> m_indexNames; // the rows the filter's index was read for
-    std::uint64_t m_indexWrites = 0;              // and the writes it was told of
 };

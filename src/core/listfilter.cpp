@@ -1,6 +1,7 @@
 #include "core/listfilter.h"
 
 #include "core/namelist.h"
+#include "core/recordengine.h"
 
 #include <QAtomicInteger>
 #include <QMetaObject>
@@ -16,7 +17,7 @@ namespace
 QAtomicInteger<quint64> g_filterConnections;
 
 constexpr size_t kBlockBytes = size_t(1) << 20;
-constexpr char kColumnEnd = '\x01';
+constexpr char kColumnEnd = '\x01'; // between two columns
 // Beyond this many rows written since the file was read, reading it anew is as quick.
 constexpr size_t kMaxLater = 65536;
 
@@ -93,7 +94,11 @@ void FilterIndex::appendRecord(const std::vector<std::pair<const char*, int>>& c
                                std::string& text)
 {
     std::u16string folded;
+    bool firstColumn = true;
     for (const auto& [p, n] : columns) {
+        if (!firstColumn)
+            text.push_back(kColumnEnd);
+        firstColumn = false;
         const size_t start = text.size();
         bool ascii = true;
         for (int i = 0; p && i < n; ++i) {
@@ -111,7 +116,6 @@ void FilterIndex::appendRecord(const std::vector<std::pair<const char*, int>>& c
             appendFolded(s, folded);
             appendUtf8(folded.data(), folded.size(), text);
         }
-        text.push_back(kColumnEnd);
     }
 }
 
@@ -289,8 +293,21 @@ void ListFilter::written(const std::vector<qint64>& rowids)
     m_wake.notify_all();
 }
 
+void ListFilter::follow(const Recordset& rs)
+{
+    const auto names = rs.names();
+    std::vector<qint64> rowids;
+    if (m_followed.lock() != names || !rs.rowsWrittenSince(m_writes, rowids))
+        index(rs.fileName(), rs.filterScanSql(), rs.filterRowSql());
+    else
+        written(rowids);
+    m_followed = names;
+    m_writes = rs.writeCount();
+}
+
 void ListFilter::close()
 {
+    m_followed.reset();
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_work = Work();

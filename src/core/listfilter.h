@@ -13,9 +13,12 @@
 #include <vector>
 
 // The folded texts of every record of an address file (letter case and accents taken away as
-// foldedForFilter does, UTF-8, each column followed by \x01), kept compactly: the texts in
+// foldedForFilter does, UTF-8, columns separated by \x01), kept compactly: the texts in
 // blocks of bytes, a record never split between two, and the row numbers and starts in
 // contiguous arrays by row number. Rows written later are kept apart until the next build.
+class NameTable;
+class Recordset;
+
 class FilterIndex
 {
 public:
@@ -84,6 +87,9 @@ public:
     void written(const std::vector<qint64>& rowids);
     // Drops the index and the file.
     void close();
+    // Keeps the index in step with `rs`: read anew for another table of rows (a file opened or
+    // read again) or when the rows written since are no longer known, otherwise told of them.
+    void follow(const Recordset& rs);
     // Looks for `folded` (as foldedForFilter gives it); answered once the index is read.
     void request(const QString& folded, quint64 tag);
     // Drops the search under way and any request not started.
@@ -117,5 +123,7 @@ private:
     quint64 m_latest = 0;          // the tag of the latest request; a search for another stops
     quint64 m_running = 0;         // the tag of the search under way
     size_t m_indexBytes = 0;
+    std::weak_ptr<const NameTable> m_followed; // the rows read into the index (main thread)
+    std::uint64_t m_writes = 0;                 // and the writes it was told of
     std::thread m_thread;
 };

@@ -228,6 +228,11 @@ void frmElvarine::focusFilter()
     m_widgets.filterBox->selectAll();
 }
 
+size_t frmElvarine::filterIndexBytes() const
+{
+    return m_filter->indexBytes();
+}
+
 void frmElvarine::filterTextChanged(const QString& text)
 {
     const QString folded = foldedForFilter(text);

@@ -110,6 +110,8 @@ public:
     // holding its text in any field, letter case and accents aside.
     QLineEdit* filterBox() const { return m_widgets.filterBox; }
     void focusFilter();
+    // Memory the filter's index of the open file holds, once read (waits for it; benches).
+    size_t filterIndexBytes() const;
     // The text of the selection panel of the status bar ("12 lignes sélectionnées").
     QString selectionPanelText() const;
     // Stored positions of the records whose lines are selected in the name list, in list order

@@ -86,9 +86,9 @@ int main(int argc, char** argv)
         << before / 1024 << " MB)\n";
     t0 = nowNs();
     const size_t indexBytes = w.filterIndexBytes();
-    out << "filter index read in the background " << elapsedMs(t0) << " ms after the list: "
-        << indexBytes / (1024 * 1024) << " MB; resident memory then " << residentKb() / 1024
-        << " MB\n";
+    out << "filter index read in the background " << elapsedMs(t0)
+        << " ms after the list: " << indexBytes / (1024 * 1024) << " MB; resident memory then "
+        << residentKb() / 1024 << " MB\n";
 
     std::mt19937 rng(7);
     std::vector<double> times;

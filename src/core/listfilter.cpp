@@ -163,8 +163,8 @@ void FilterIndex::shrink()
 
 size_t FilterIndex::entryEnd(size_t block, size_t entry) const
 {
-    const size_t next = block + 1 < m_blocks.size() ? size_t(m_blocks[block + 1].first)
-                                                    : m_rowids.size();
+    const size_t next =
+        block + 1 < m_blocks.size() ? size_t(m_blocks[block + 1].first) : m_rowids.size();
     return entry + 1 < next ? m_starts[entry + 1] : m_blocks[block].text.size();
 }
 
@@ -195,9 +195,9 @@ bool FilterIndex::find(const std::string& needle, std::vector<qint64>& rowids,
         for (size_t b = 0; b < m_blocks.size(); ++b) {
             const std::string& text = m_blocks[b].text;
             const auto first = m_starts.begin() + m_blocks[b].first;
-            const auto last = m_starts.begin() + std::ptrdiff_t(b + 1 < m_blocks.size()
-                                                                    ? m_blocks[b + 1].first
-                                                                    : int(m_rowids.size()));
+            const auto last =
+                m_starts.begin() + std::ptrdiff_t(b + 1 < m_blocks.size() ? m_blocks[b + 1].first
+                                                                          : int(m_rowids.size()));
             size_t from = 0;
             while (from < text.size()) {
                 const char* hit = findIn(text.data() + from, text.size() - from, needle);
@@ -239,8 +239,8 @@ bool FilterIndex::find(const std::string& needle, std::vector<qint64>& rowids,
 
 size_t FilterIndex::bytes() const
 {
-    size_t n = m_rowids.capacity() * sizeof(qint64) + m_starts.capacity() * 4 +
-               m_gone.capacity() + m_lastFound.capacity() * 4 + m_blocks.capacity() * sizeof(Block);
+    size_t n = m_rowids.capacity() * sizeof(qint64) + m_starts.capacity() * 4 + m_gone.capacity() +
+               m_lastFound.capacity() * 4 + m_blocks.capacity() * sizeof(Block);
     for (const Block& b : m_blocks)
         n += b.text.capacity();
     for (const auto& [rowid, text] : m_later)

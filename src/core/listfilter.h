@@ -54,9 +54,9 @@ private:
     bool holds(size_t block, size_t entry, const std::string& needle) const;
 
     std::vector<Block> m_blocks;
-    std::vector<qint64> m_rowids;        // by entry, ascending
-    std::vector<std::uint32_t> m_starts; // start of an entry's text in its block
-    std::vector<std::uint8_t> m_gone;    // entries written again or deleted since the build
+    std::vector<qint64> m_rowids;          // by entry, ascending
+    std::vector<std::uint32_t> m_starts;   // start of an entry's text in its block
+    std::vector<std::uint8_t> m_gone;      // entries written again or deleted since the build
     std::map<qint64, std::string> m_later; // rows written since the build, by row number
     // The last search: its needle and the entries it found (the rows written later are always
     // looked at).
@@ -124,6 +124,6 @@ private:
     quint64 m_running = 0;         // the tag of the search under way
     size_t m_indexBytes = 0;
     std::weak_ptr<const NameTable> m_followed; // the rows read into the index (main thread)
-    std::uint64_t m_writes = 0;                 // and the writes it was told of
+    std::uint64_t m_writes = 0;                // and the writes it was told of
     std::thread m_thread;
 };

@@ -240,7 +240,7 @@ private:
     std::array<int, kColumnCount> m_sizes;
     void written(qint64 rowid);
     std::vector<qint64> m_rowids;
-    std::vector<qint64> m_written; // row numbers written, the latest last
+    std::vector<qint64> m_written;    // row numbers written, the latest last
     std::uint64_t m_writtenStart = 0; // rows written before the first one kept
     std::shared_ptr<NameTable> m_names = std::make_shared<NameTable>();
     int m_pos = 0;

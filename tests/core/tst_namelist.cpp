@@ -8,8 +8,8 @@
 
 #include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <random>
 
 class TestNameList : public QObject
@@ -134,12 +134,19 @@ void TestNameList::filterIndexFindsWhatFoldingEachRecordFinds()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("f.adb"));
-    const QVariantList values = {QStringLiteral("Hélène"), QStringLiteral("HELENE"),
-                                 QStringLiteral("he\u0301le\u0300ne"), QStringLiteral("Œuvre"),
-                                 QStringLiteral("STRASSE"), QStringLiteral("Straße"),
-                                 QStringLiteral("l'Été à Lyon"), QStringLiteral("Ångström 12"),
-                                 QStringLiteral(""), QVariant(), QStringLiteral("Dürand"),
-                                 QStringLiteral("durand"), QStringLiteral("𝄞 clé"),
+    const QVariantList values = {QStringLiteral("Hélène"),
+                                 QStringLiteral("HELENE"),
+                                 QStringLiteral("he\u0301le\u0300ne"),
+                                 QStringLiteral("Œuvre"),
+                                 QStringLiteral("STRASSE"),
+                                 QStringLiteral("Straße"),
+                                 QStringLiteral("l'Été à Lyon"),
+                                 QStringLiteral("Ångström 12"),
+                                 QStringLiteral(""),
+                                 QVariant(),
+                                 QStringLiteral("Dürand"),
+                                 QStringLiteral("durand"),
+                                 QStringLiteral("𝄞 clé"),
                                  QStringLiteral("Zoë")};
     std::mt19937 rng(5);
     auto value = [&] {
@@ -153,7 +160,8 @@ void TestNameList::filterIndexFindsWhatFoldingEachRecordFinds()
     auto row = [&] {
         RowValues r;
         for (int c = 0; c < kColumnCount; ++c)
-            r[size_t(c)] = std::uniform_int_distribution<int>(0, 3)(rng) == 0 ? fitted(c) : QVariant();
+            r[size_t(c)] =
+                std::uniform_int_distribution<int>(0, 3)(rng) == 0 ? fitted(c) : QVariant();
         r[0] = value();
         return r;
     };
@@ -167,9 +175,17 @@ void TestNameList::filterIndexFindsWhatFoldingEachRecordFinds()
     auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
 
     // Typing ahead (each needle holding the one before) and starting again.
-    const QStringList chains = {"h|he|hel|hele|helen|helene", "e|ee|eel", "dur|durand",
-                                "oe|oeuv", "ss|sse|strasse", "l|l'|l'e|l'ete a", "c|cle",
-                                "E\u0301t", "𝄞", "e\x01", "12|2"};
+    const QStringList chains = {"h|he|hel|hele|helen|helene",
+                                "e|ee|eel",
+                                "dur|durand",
+                                "oe|oeuv",
+                                "ss|sse|strasse",
+                                "l|l'|l'e|l'ete a",
+                                "c|cle",
+                                "E\u0301t",
+                                "𝄞",
+                                "e\x01",
+                                "12|2"};
     std::vector<QString> needles;
     for (const QString& chain : chains) {
         for (const QString& n : chain.split(QLatin1Char('|')))

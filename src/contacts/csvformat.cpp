@@ -245,31 +245,18 @@ void CsvStream::assume(TextEncoding encoding, QChar separator, int bomSize)
     m_bomSize = bomSize;
 }
 
-bool CsvStream::decodePass(TextEncoding encoding, const ProgressFn& progress, bool checkBinary)
+bool CsvStream::eachChunk(const std::function<bool(QByteArrayView bytes)>& chunk,
+                          const ProgressFn& progress)
 {
     m_source.rewind();
-    m_binary = m_badText = m_control = false;
-    m_blank = true;
-    ChunkDecoder decoder(encoding);
-    SeparatorCount separator;
-    QByteArray chunk;
+    QByteArray read;
     qsizetype skip = m_bomSize;
-    bool endsInCtrlZ = false;
-    while (m_source.next(chunk)) {
+    while (m_source.next(read)) {
         // The mark may be cut by tiny chunks.
-        const qsizetype skipped = std::min(skip, chunk.size());
-        const QByteArrayView bytes = QByteArrayView(chunk).sliced(skipped);
+        const qsizetype skipped = std::min(skip, read.size());
         skip -= skipped;
-        if (checkBinary && !m_binary) {
-            // A final Ctrl-Z is allowed: one that ended the chunk before is not final.
-            m_binary = endsInCtrlZ || (!bytes.isEmpty() && hasBinaryBytes(bytes.toByteArray()));
-            endsInCtrlZ = !bytes.isEmpty() && bytes.back() == '\x1A';
-        }
-        const QString text = decoder.decode(bytes);
-        if (m_blank && !text.trimmed().isEmpty())
-            m_blank = false;
-        m_control = m_control || hasControlCharacters(text);
-        separator.feed(text);
+        if (!chunk(QByteArrayView(read).sliced(skipped)))
+            return false;
         if (progress && !progress(m_source.position(), std::max<qint64>(m_source.size(), 1))) {
             m_cancelled = true;
             return false;
@@ -279,6 +266,33 @@ bool CsvStream::decodePass(TextEncoding encoding, const ProgressFn& progress, bo
         m_error = QStringLiteral("il ne peut pas être lu (%1).").arg(m_source.errorString());
         return false;
     }
+    return true;
+}
+
+bool CsvStream::decodePass(TextEncoding encoding, const ProgressFn& progress, bool checkBinary)
+{
+    m_binary = m_badText = m_control = false;
+    m_blank = true;
+    ChunkDecoder decoder(encoding);
+    SeparatorCount separator;
+    bool endsInCtrlZ = false;
+    const bool read = eachChunk(
+        [&](QByteArrayView bytes) {
+            if (checkBinary && !m_binary) {
+                // A final Ctrl-Z is allowed: one that ended the chunk before is not final.
+                m_binary = endsInCtrlZ || (!bytes.isEmpty() && hasBinaryBytes(bytes.toByteArray()));
+                endsInCtrlZ = !bytes.isEmpty() && bytes.back() == '\x1A';
+            }
+            const QString text = decoder.decode(bytes);
+            if (m_blank && !text.trimmed().isEmpty())
+                m_blank = false;
+            m_control = m_control || hasControlCharacters(text);
+            separator.feed(text);
+            return true;
+        },
+        progress);
+    if (!read)
+        return false;
     m_badText = !decoder.finish();
     m_separator = separator.separator();
     return true;
@@ -343,27 +357,11 @@ bool CsvStream::inspect(const ProgressFn& progress)
 bool CsvStream::readRows(const std::function<bool(QStringList& cells)>& row,
                          const ProgressFn& progress)
 {
-    m_source.rewind();
     ChunkDecoder decoder(m_encoding);
     CsvRowParser parser(m_separator);
-    QByteArray chunk;
-    qsizetype skip = m_bomSize;
-    while (m_source.next(chunk)) {
-        // The mark may be cut by tiny chunks.
-        const qsizetype skipped = std::min(skip, chunk.size());
-        const QByteArrayView bytes = QByteArrayView(chunk).sliced(skipped);
-        skip -= skipped;
-        if (!parser.feed(decoder.decode(bytes), row))
-            return false;
-        if (progress && !progress(m_source.position(), std::max<qint64>(m_source.size(), 1))) {
-            m_cancelled = true;
-            return false;
-        }
-    }
-    if (!m_source.errorString().isEmpty()) {
-        m_error = QStringLiteral("il ne peut pas être lu (%1).").arg(m_source.errorString());
+    if (!eachChunk([&](QByteArrayView bytes) { return parser.feed(decoder.decode(bytes), row); },
+                   progress))
         return false;
-    }
     if (parser.quoteOpen()) {
         m_error = QStringLiteral("le guillemet ouvert ligne %1 n'est jamais fermé : le "
                                  "fichier est incomplet.")

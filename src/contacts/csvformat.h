@@ -67,6 +67,10 @@ public:
 
 private:
     bool decodePass(TextEncoding encoding, const ProgressFn& progress, bool checkBinary);
+    // Reads the file again from its start, the byte order mark left out, handing each chunk to
+    // `chunk` (false stops). False when stopped, cancelled or when the file cannot be read.
+    bool eachChunk(const std::function<bool(QByteArrayView bytes)>& chunk,
+                   const ProgressFn& progress);
 
     ByteSource& m_source;
     TextEncoding m_encoding = TextEncoding::Utf8;

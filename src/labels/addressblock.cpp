@@ -17,31 +17,12 @@ int trimmedLength(const QString& s)
 
 AddressFields AddressFields::fromBoxes(const QStringList& boxes)
 {
-    auto box = [&](int i) { return i < boxes.size() ? boxes[i] : QString(); };
-    AddressFields f;
-    f.Nom = box(0);
-    f.Prenom = box(1);
-    f.Societe = box(2);
-    f.Adresse = box(3);
-    f.Adresse1 = box(4);
-    f.CodePostal = box(5);
-    f.Ville = box(6);
-    f.Pays = box(12);
-    return f;
+    return filled([&](int, FieldBox box) { return boxes.value(int(box)); });
 }
 
 AddressFields AddressFields::fromForm(const RecordForm& form)
 {
-    AddressFields f;
-    f.Nom = form.fieldText(FieldBox::Nom);
-    f.Prenom = form.fieldText(FieldBox::Prenom);
-    f.Societe = form.fieldText(FieldBox::Societe);
-    f.Adresse = form.fieldText(FieldBox::Adresse);
-    f.Adresse1 = form.fieldText(FieldBox::Adresse1);
-    f.CodePostal = form.fieldText(FieldBox::CodePostal);
-    f.Ville = form.fieldText(FieldBox::Ville);
-    f.Pays = form.fieldText(FieldBox::Pays);
-    return f;
+    return filled([&](int, FieldBox box) { return form.fieldText(box); });
 }
 
 QString composeAddressBlock(const AddressOptions& options, const AddressFields& f)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/fieldbox.h"
 #include "core/state/addressoptions.h"
 
 #include <QString>
 #include <QStringList>
+#include <iterator>
 
 class RecordForm;
 
@@ -18,8 +20,24 @@ struct AddressFields {
     QString Ville;
     QString Pays;
 
-    // From the sixteen field boxes (box 0 Nom, 1 Prénom, 2 Société, 3 Adresse, 4 Adresse1,
-    // 5 Code postal, 6 Ville, 12 Pays).
+    // The boxes of the eight fields, in the order above.
+    static constexpr FieldBox kBoxes[] = {
+        FieldBox::Nom,      FieldBox::Prenom,     FieldBox::Societe, FieldBox::Adresse,
+        FieldBox::Adresse1, FieldBox::CodePostal, FieldBox::Ville,   FieldBox::Pays};
+    static constexpr int kCount = int(std::size(kBoxes));
+
+    // Each field from text(i, box), `i` its place in kBoxes.
+    template <class Text> static AddressFields filled(Text text)
+    {
+        AddressFields f;
+        QString* const fields[] = {&f.Nom,      &f.Prenom,     &f.Societe, &f.Adresse,
+                                   &f.Adresse1, &f.CodePostal, &f.Ville,   &f.Pays};
+        static_assert(std::size(fields) == std::size(kBoxes));
+        for (int i = 0; i < kCount; ++i)
+            *fields[i] = text(i, kBoxes[i]);
+        return f;
+    }
+    // From the sixteen field boxes, by box number.
     static AddressFields fromBoxes(const QStringList& boxes);
     static AddressFields fromForm(const RecordForm& form);
 };

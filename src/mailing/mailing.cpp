@@ -19,12 +19,6 @@
 namespace
 {
 
-// The address columns read for each record, in this order, each as one text.
-constexpr FieldBox kAddressBoxes[] = {FieldBox::Nom,     FieldBox::Prenom,   FieldBox::Societe,
-                                      FieldBox::Adresse, FieldBox::Adresse1, FieldBox::CodePostal,
-                                      FieldBox::Ville,   FieldBox::Pays};
-constexpr int kAddressTexts = int(std::size(kAddressBoxes));
-
 bool blank(const QString& s)
 {
     return trimSpaces(s).isEmpty();
@@ -45,18 +39,9 @@ QString counted(qsizetype n, const char* one, const char* many)
 
 AddressFields addressFieldsOf(const QString& texts)
 {
+    // The texts of the address fields, in their order.
     const QList<QStringView> parts = QStringView(texts).split(QChar(Recordset::kGroupSeparator));
-    auto part = [&parts](int i) { return i < parts.size() ? parts[i].toString() : QString(); };
-    AddressFields f;
-    f.Nom = part(0);
-    f.Prenom = part(1);
-    f.Societe = part(2);
-    f.Adresse = part(3);
-    f.Adresse1 = part(4);
-    f.CodePostal = part(5);
-    f.Ville = part(6);
-    f.Pays = part(7);
-    return f;
+    return AddressFields::filled([&](int i, FieldBox) { return parts.value(i).toString(); });
 }
 
 AddressFields MailingRecord::fields() const
@@ -86,7 +71,7 @@ MailingRecords collectMailingRecords(Recordset& rs, const std::vector<int>& list
     const bool searching = choice.source == MailingSource::Search;
     // The address texts first, then the texts the search compares.
     std::vector<std::vector<int>> groups;
-    for (FieldBox box : kAddressBoxes)
+    for (FieldBox box : AddressFields::kBoxes)
         groups.push_back({columnOfBox(box)});
     if (searching) {
         for (const std::vector<int>& g : criterionColumnGroups(choice.criterion))
@@ -102,7 +87,7 @@ MailingRecords collectMailingRecords(Recordset& rs, const std::vector<int>& list
             return false;
         // The address texts are kept; what follows them is compared whole, as a search does.
         qsizetype at = -1;
-        for (int i = 0; i < kAddressTexts && at < text.size(); ++i) {
+        for (int i = 0; i < AddressFields::kCount && at < text.size(); ++i) {
             at = text.indexOf(separator, at + 1);
             if (at < 0)
                 at = text.size();

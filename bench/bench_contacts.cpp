@@ -3,11 +3,13 @@
 #include "addressgen.h"
 #include "contacts/contactexport.h"
 #include "contacts/contactimport.h"
+#include "core/addressschema.h"
 #include "core/recordengine.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace
@@ -21,6 +23,8 @@ struct Timing {
     double exportCpuMs = 0;
     double importCpuMs = 0;
     int imported = 0;
+    long importPeakKb = 0; // peak resident memory during the import
+    qint64 fileBytes = 0;
 };
 
 Timing run(const QString& source, const QString& folder, const ExportOptions& options,
@@ -49,6 +53,8 @@ Timing run(const QString& source, const QString& folder, const ExportOptions& op
         auto db = Database::CreateDatabase(target);
         db->CreerDATA();
     }
+    t.fileBytes = QFileInfo(contactsFile).size();
+    resetPeakResident();
     {
         const qint64 t0 = nowNs();
         const double cpu0 = cpuMs();
@@ -64,7 +70,56 @@ Timing run(const QString& source, const QString& folder, const ExportOptions& op
         t.importCpuMs = cpuMs() - cpu0;
         t.imported = summary.imported;
     }
+    t.importPeakKb = peakResidentKb();
     return t;
+}
+
+// A CSV file in the program's own layout (the header of `exported`) whose one row holds a Notes
+// value of `megabytes` MB on one line, imported into an empty address file.
+void longFieldImport(const QString& exported, const QString& folder, int megabytes,
+                     QTextStream& out)
+{
+    QFile in(exported);
+    if (!in.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(exported));
+    const QByteArray header = in.readLine();
+    const char separator = header.contains(';') ? ';' : ',';
+    const QString path = folder + QStringLiteral("/longfield.csv");
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(path));
+        f.write(header);
+        f.write("Long");
+        for (int c = 1; c < kColumnCount; ++c) {
+            f.write(&separator, 1);
+            if (c == 11) { // Notes
+                const QByteArray block(1 << 20, 'x');
+                for (int m = 0; m < megabytes; ++m)
+                    f.write(block);
+            }
+        }
+        f.write("\r\n");
+    }
+    const QString target = folder + QStringLiteral("/import-longfield.adb");
+    QFile::remove(target);
+    Database::CreateDatabase(target)->CreerDATA();
+    resetPeakResident();
+    const qint64 t0 = nowNs();
+    const double cpu0 = cpuMs();
+    const ContactsFile file = readContactsFile(path);
+    ImportSummary summary;
+    if (file.error.isEmpty() && !file.needsMapping) {
+        auto db = Database::OpenDatabase(target);
+        auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+        importContactsInto(*rs, file, summary);
+    }
+    out << "CSV with one " << megabytes << " MB field: import " << qRound(elapsedMs(t0)) << " ms ("
+        << qRound(cpuMs() - cpu0) << " ms of processor time), " << summary.imported
+        << " record added, " << summary.leftOut.size()
+        << " value left out; peak resident memory during the import " << peakResidentKb() / 1024
+        << " MB" << (file.error.isEmpty() ? "" : "; ") << file.error.left(120) << "\n";
+    QFile::remove(path);
 }
 
 } // namespace
@@ -95,8 +150,11 @@ int main(int argc, char** argv)
             << qRound(t.exportCpuMs) << " ms of processor time; records read and sorted in "
             << qRound(t.readRowsMs) << " ms), import " << qRound(t.importMs) << " ms ("
             << qRound(t.importCpuMs) << " ms of processor time; file read in " << qRound(t.parseMs)
-            << " ms; " << t.imported << " records added to an empty file)\n";
+            << " ms; " << t.imported << " records added to an empty file; file of "
+            << t.fileBytes / (1024 * 1024) << " MB, peak resident memory during the import "
+            << t.importPeakKb / 1024 << " MB)\n";
         out.flush();
     }
+    longFieldImport(folder + QStringLiteral("/contacts.csv"), folder, 100, out);
     return 0;
 }

@@ -70,17 +70,17 @@ int main(int argc, char** argv)
             w.setListIndex(0);
             settle(w);
             const double show = elapsedMs(t0);
-            const bool whole = w.fieldText(column == QLatin1String("Notes") ? FieldBox::Notes
-                                                                            : FieldBox::Nom)
-                                   .size() == kb * 1024;
+            const bool whole =
+                w.fieldText(column == QLatin1String("Notes") ? FieldBox::Notes : FieldBox::Nom)
+                    .size() == kb * 1024;
             w.cmdUpdate_Click();
             w.setFieldText(FieldBox::Ville, QStringLiteral("Besançon"));
             t0 = nowNs();
             w.cmdRefresh_Click();
             settle(w);
             const double store = elapsedMs(t0);
-            out << column << " of " << kb << " KB: open and list " << open << " ms, show "
-                << show << " ms, Actualiser " << store << " ms"
+            out << column << " of " << kb << " KB: open and list " << open << " ms, show " << show
+                << " ms, Actualiser " << store << " ms"
                 << (whole ? "" : "  (VALUE NOT SHOWN WHOLE)") << "\n";
             out.flush();
         }

@@ -15,19 +15,16 @@
 #include "labels/printparamsfile.h"
 #include "mailing/mailing.h"
 #include "mailing/publipostage.h"
-#include "printer/previewsurface.h"
-#include "printer/printpreview.h"
+#include "previewtiming.h"
 #include "printer/qtprintersurface.h"
 #include "quietdialogs.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QTimer>
 
 namespace
 {
@@ -96,35 +93,14 @@ int main(int argc, char** argv)
         window.kindOption(MailingKind::Envelopes)->click();
         window.show();
         const double opened = elapsedMs(opening);
-        double firstPage = -1;
-        double allPages = -1;
-        int pages = 0;
-        const long memoryBefore = residentKb();
-        long memoryAfter = 0;
-        const qint64 t0 = nowNs();
-        QTimer::singleShot(0, [&] {
-            auto* preview = qobject_cast<PrintPreview*>(QApplication::activeModalWidget());
-            if (!preview) {
-                out << "no preview window\n";
-                QApplication::exit(1);
-                return;
-            }
-            preview->pageView()->grab();
-            firstPage = elapsedMs(t0);
-            QDeadlineTimer deadline(600000);
-            while (!preview->document().complete() && !deadline.hasExpired())
-                QApplication::processEvents();
-            allPages = elapsedMs(t0);
-            pages = preview->document().pageCount();
-            memoryAfter = residentKb();
-            preview->reject();
-        });
-        window.previewButton()->click();
+        const PreviewTiming t = timePreview([&] { window.previewButton()->click(); });
+        if (!t.opened)
+            out << "no preview window\n";
         out << envelopes << " envelopes: window opened with the records read in " << opened
-            << " ms; preview's first page shown in " << firstPage << " ms, all " << pages
-            << " pages drawn in " << allPages << " ms, " << (memoryAfter - memoryBefore) / 1024
+            << " ms; preview's first page shown in " << t.firstPageMs << " ms, all " << t.pages
+            << " pages drawn in " << t.allPagesMs << " ms, " << t.memoryMoreKb / 1024
             << " MB more\n";
-        if (firstPage < 0)
+        if (t.firstPageMs < 0)
             return 1;
     }
     return 0;

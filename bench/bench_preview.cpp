@@ -9,15 +9,12 @@
 #include "addressgen.h"
 #include "benchwindow.h"
 #include "output/recordsheetpreview.h"
-#include "printer/previewsurface.h"
-#include "printer/printpreview.h"
+#include "previewtiming.h"
 #include "printer/qtprintersurface.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -38,37 +35,17 @@ int main(int argc, char** argv)
     surface.setOutputFile(dir.filePath(QStringLiteral("etat.pdf")));
     bench.services.printer = &surface;
 
-    double firstPage = -1;
-    double allPages = -1;
-    int pages = 0;
-    const long memoryBefore = residentKb();
-    long memoryAfter = 0;
-    const qint64 t0 = nowNs();
-    QTimer::singleShot(0, [&] {
-        auto* preview = qobject_cast<PrintPreview*>(QApplication::activeModalWidget());
-        if (!preview) {
-            out << "no preview window\n";
-            QApplication::exit(1);
-            return;
-        }
-        // The first page as the user sees it: the window painted.
-        preview->pageView()->grab();
-        firstPage = elapsedMs(t0);
-        QDeadlineTimer deadline(600000);
-        while (!preview->document().complete() && !deadline.hasExpired())
-            QApplication::processEvents();
-        allPages = elapsedMs(t0);
-        pages = preview->document().pageCount();
-        memoryAfter = residentKb();
-        preview->reject();
-    });
-    const bool printed = previewAllRecordSheets(bench.state, bench.services, w, {}, &w);
+    bool printed = true;
+    const PreviewTiming t = timePreview(
+        [&] { printed = previewAllRecordSheets(bench.state, bench.services, w, {}, &w); });
+    if (!t.opened)
+        out << "no preview window\n";
 
     out << "records: " << w.listCount() << "\n";
-    out << "preview of the whole file's sheets: first page shown in " << firstPage << " ms, all "
-        << pages << " pages drawn in " << allPages << " ms, " << (memoryAfter - memoryBefore) / 1024
-        << " MB more\n";
+    out << "preview of the whole file's sheets: first page shown in " << t.firstPageMs
+        << " ms, all " << t.pages << " pages drawn in " << t.allPagesMs << " ms, "
+        << t.memoryMoreKb / 1024 << " MB more\n";
     const bool restored = w.listIndex() == selected;
     out << "name list selection " << (restored ? "put back" : "NOT put back") << "\n";
-    return !printed && firstPage >= 0 && restored ? 0 : 1;
+    return !printed && t.firstPageMs >= 0 && restored ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include "addressgen.h"
+#include <malloc.h>
 
 #include "core/recordengine.h"
 
@@ -8,6 +9,7 @@
 #include <QSqlQuery>
 #include <chrono>
 #include <ctime>
+#include <malloc.h>
 #include <random>
 
 namespace
@@ -145,6 +147,26 @@ long residentKb()
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return -1;
+}
+
+long peakResidentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void resetPeakResident()
+{
+    malloc_trim(0);
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
 }
 
 double cpuMs()

@@ -13,5 +13,9 @@ QString cachedAddressFile(int count);
 double elapsedMs(qint64 startNs);
 qint64 nowNs();
 long residentKb();
+// The process's peak resident memory in kilobytes, and the peak brought back to what is resident
+// now (freed memory returned to the system first), to measure one step's own peak.
+long peakResidentKb();
+void resetPeakResident();
 // Processor time used by the process so far, in milliseconds.
 double cpuMs();

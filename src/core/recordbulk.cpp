@@ -128,9 +128,9 @@ bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& p
         enginesql::storeFail(m_db.Name(), QStringLiteral("Impossible d'enregistrer les fiches."),
                              db.lastError());
     // Kept aside until the rows are committed: the record set learns them all or none.
+    // (the names in a table of their own: compact, whatever the number of rows).
     std::vector<qint64> rowids;
-    std::vector<QString> noms;
-    std::vector<QString> prenoms;
+    NameTable pending;
     try {
         QSqlQuery q(db);
         if (!q.prepare(insertSql(false)))
@@ -147,8 +147,7 @@ bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& p
                                      QStringLiteral("Impossible d'enregistrer les fiches."),
                                      q.lastError());
             rowids.push_back(q.lastInsertId().toLongLong());
-            noms.push_back(row[0].toString());
-            prenoms.push_back(row[1].toString());
+            pending.append(row[0].toString(), row[1].toString());
         };
         const bool done = produce(add);
         q.finish();
@@ -170,7 +169,7 @@ bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& p
     }
     for (size_t i = 0; i < rowids.size(); ++i) {
         m_rowids.push_back(rowids[i]);
-        m_names->append(noms[i], prenoms[i]);
+        m_names->append(pending.nom(int(i)), pending.prenom(int(i)));
         written(rowids[i]);
     }
     return true;

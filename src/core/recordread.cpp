@@ -4,11 +4,54 @@
 #include "core/enginemessages.h"
 #include "core/enginesql.h"
 
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <memory>
+#include <sqlite3.h>
 
 using namespace enginesql;
+
+namespace
+{
+
+// The SQLite connection under the Qt one, for the scans that step a statement themselves.
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+// A failed step: a lock held by another program is said so; anything else is a damaged file.
+[[noreturn]] void stepFail(sqlite3* handle, const QString& path, int rc = SQLITE_ERROR)
+{
+    const int primary = (rc == SQLITE_ERROR ? sqlite3_errcode(handle) : rc) & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        fail(errLocked, lockedFileMessage(path));
+    fail(errNotDatabase, QStringLiteral("Lecture impossible des fiches. (%1)")
+                             .arg(QString::fromUtf8(sqlite3_errmsg(handle))));
+}
+
+// Decodes `size` bytes of UTF-8 into `out` (room for `size` units); the units written.
+qsizetype decodeUtf8(const char* bytes, int size, QChar* out)
+{
+    int i = 0;
+    while (i < size && uchar(bytes[i]) < 0x80) {
+        out[i] = QLatin1Char(bytes[i]);
+        ++i;
+    }
+    if (i == size)
+        return size;
+    const QString rest = QString::fromUtf8(bytes + i, size - i);
+    std::copy(rest.constBegin(), rest.constEnd(), out + i);
+    return i + rest.size();
+}
+
+} // namespace
 
 Recordset::Recordset(Database& db, QString table, QString rowNumber,
                      std::array<QString, kColumnCount> sqlNames,
@@ -259,40 +302,102 @@ void Recordset::scanInOrder(const std::vector<int>& positions, int from,
         from = 0;
     if (from >= int(positions.size()))
         return;
-    // The wanted rows, in the wanted order, as a JSON array of row numbers: SQLite walks it and
-    // fetches each row by its number.
-    QByteArray order;
-    order.reserve(int(positions.size() - size_t(from)) * 8 + 2);
-    order.append('[');
-    for (size_t i = size_t(from); i < positions.size(); ++i) {
-        if (i > size_t(from))
-            order.append(',');
-        const int pos = positions[i];
-        order.append(
-            QByteArray::number(pos >= 0 && pos < RecordCount() ? m_rowids[size_t(pos)] : -1));
-    }
-    order.append(']');
-    // The whole text of a row is put together by SQLite: one value per row to hand over.
-    QStringList groups;
+    // One statement, prepared once and stepped row by row in the wanted order: a row is read
+    // only when it is reached, nothing is sorted or held, and a stop costs nothing more.
+    QStringList columns;
+    std::vector<int> groupEnds; // columns read up to each group's end
     for (const std::vector<int>& group : columnGroups) {
-        QStringList parts;
         for (int c : group)
-            parts << QStringLiteral("ifnull(e.%1, '')").arg(m_sqlNames[size_t(c)]);
-        groups << parts.join(QLatin1String(" || "));
+            columns << m_sqlNames[size_t(c)];
+        groupEnds.push_back(int(columns.size()));
     }
-    const QString text =
-        groups.isEmpty() ? QStringLiteral("''") : groups.join(QLatin1String(" || char(1) || "));
-    QSqlQuery q(m_db.sql());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT j.key, %1 FROM json_each(?) AS j JOIN %2 AS e ON e.%3 = "
-                             "j.value ORDER BY j.key")
-                  .arg(text, m_table, m_rowNumber));
-    q.addBindValue(QString::fromLatin1(order));
-    if (!q.exec())
-        readFail(m_db.Name(), errNotDatabase, QStringLiteral("Lecture impossible des fiches."),
-                 q.lastError());
-    while (q.next()) {
-        if (!visit(from + q.value(0).toInt(), q.value(1).toString()))
-            break;
+    if (columns.isEmpty())
+        columns << QStringLiteral("NULL");
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                               .arg(columns.join(QLatin1String(", ")), m_table, m_rowNumber)
+                               .toUtf8();
+    sqlite3* handle = handleOf(m_db.sql());
+    if (!handle)
+        fail(errNotDatabase, QStringLiteral("Lecture impossible des fiches."));
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        stepFail(handle, m_db.Name());
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    // A second statement left on its first row keeps one read of the file open for the whole
+    // scan: without it every row would take and drop the file's lock on its own.
+    sqlite3_stmt* pinRaw = nullptr;
+    sqlite3_prepare_v2(handle, "SELECT 1 FROM sqlite_master", -1, &pinRaw, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> pin(pinRaw, sqlite3_finalize);
+    if (pinRaw)
+        sqlite3_step(pinRaw);
+    const QChar separator(kGroupSeparator);
+    // The rows are read by chunks of the list, each chunk in row-number order (neighbouring
+    // rows share the file's pages, read once instead of once per row), then handed over in list
+    // order. The first chunks are small, so that a line found near the start comes at once.
+    struct Slot {
+        qint64 rowid;
+        size_t index;
+    };
+    std::vector<Slot> wanted;
+    // By place in the chunk: where its text begins (-1 when it has none) and ends.
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    QString store;
+    QString text;
+    size_t chunk = 256;
+    for (size_t first = size_t(from); first < positions.size();) {
+        const size_t end = std::min(positions.size(), first + chunk);
+        wanted.clear();
+        for (size_t i = first; i < end; ++i) {
+            const int pos = positions[i];
+            if (pos >= 0 && pos < RecordCount())
+                wanted.push_back({m_rowids[size_t(pos)], i});
+        }
+        std::sort(wanted.begin(), wanted.end(),
+                  [](const Slot& l, const Slot& r) { return l.rowid < r.rowid; });
+        spans.assign(end - first, {-1, -1});
+        qsizetype length = 0;
+        for (const Slot& slot : wanted) {
+            sqlite3_bind_int64(raw, 1, slot.rowid);
+            const int rc = sqlite3_step(raw);
+            if (rc == SQLITE_ROW) {
+                // The stored UTF-8 decoded straight into the chunk's text: a UTF-8 text never
+                // has fewer bytes than UTF-16 units.
+                qsizetype bound = length + qsizetype(groupEnds.size());
+                for (int c = 0; c < int(columns.size()); ++c)
+                    bound += sqlite3_column_bytes(raw, c);
+                if (store.size() < bound)
+                    store.resize(std::max(bound, store.size() * 2));
+                QChar* out = store.data();
+                const qsizetype start = length;
+                int column = 0;
+                for (size_t g = 0; g < groupEnds.size(); ++g) {
+                    if (g > 0)
+                        out[length++] = separator;
+                    for (; column < groupEnds[g]; ++column) {
+                        const auto* bytes =
+                            reinterpret_cast<const char*>(sqlite3_column_text(raw, column));
+                        const int size = sqlite3_column_bytes(raw, column);
+                        length += decodeUtf8(bytes, size, out + length);
+                    }
+                }
+                spans[slot.index - first] = {start, length};
+            }
+            sqlite3_reset(raw);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE) // DONE: deleted meanwhile
+                stepFail(handle, m_db.Name(), rc);
+        }
+        for (size_t i = first; i < end; ++i) {
+            const auto [start, stop] = spans[i - first];
+            if (start < 0)
+                continue;
+            text.resize(stop - start);
+            std::copy(store.constData() + start, store.constData() + stop, text.data());
+            if (!visit(int(i), text))
+                return;
+        }
+        first = end;
+        chunk = std::min<size_t>(chunk * 2, 16384);
     }
 }

@@ -11,7 +11,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
+#include <random>
 #include <unistd.h>
 
 namespace
@@ -113,6 +115,7 @@ private slots:
     void openingWaitsForAShortWriteLock();
     void fullDiskIsNotCalledReadOnly();
     void damagedRecordIsReportedNotShownEmpty();
+    void scanGivesTheRowsInTheListsOrder();
 
 private:
     QString m_sqlite3;
@@ -851,4 +854,56 @@ int main(int argc, char** argv)
     TestRecordEngine test;
     return QTest::qExec(&test, argc, argv);
 }
+// The scan the search and the mailing read through: every wanted row once, in the list's order
+// whatever their stored order, across the chunks it reads by, rows deleted by another program
+// left out, null columns as empty texts, and nothing more after the visit says stop.
+void TestRecordEngine::scanGivesTheRowsInTheListsOrder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.adb"));
+    QList<QVariantList> rows;
+    const int count = 3000;
+    for (int r = 0; r < count; ++r) {
+        QVariantList values(kColumnCount);
+        values[0] = QStringLiteral("Nom%1").arg(r);
+        if (r % 3)
+            values[1] = QStringLiteral("Hélène %1").arg(r % 7);
+        values[6] = r % 5 ? QVariant(QStringLiteral("Ville")) : QVariant();
+        values[11] = QStringLiteral("note\u00e9 %1").arg(r);
+        rows << values;
+    }
+    makeAddressFile(path, rows);
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    runSqlite3(path, QStringLiteral("DELETE FROM Elvarine WHERE rowid IN (5, 1500, 2999);"));
+    std::vector<int> positions(static_cast<size_t>(count));
+    for (int p = 0; p < count; ++p)
+        positions[size_t(p)] = p;
+    std::shuffle(positions.begin(), positions.end(), std::mt19937(7));
+    positions.insert(positions.begin() + 900, -1); // an entry without a record
+    const std::vector<std::vector<int>> groups = {{0, 1}, {6}, {11}};
+    auto expected = [&](int position) {
+        const QVariantList& v = rows[position];
+        return v[0].toString() + v[1].toString() + QChar(Recordset::kGroupSeparator) +
+               v[6].toString() + QChar(Recordset::kGroupSeparator) + v[11].toString();
+    };
+    const int from = 37;
+    std::vector<int> visited;
+    rs->scanInOrder(positions, from, groups, [&](int index, const QString& text) {
+        const int position = positions[size_t(index)];
+        visited.push_back(text == expected(position) ? index : -1 - index);
+        return true;
+    });
+    std::vector<int> wanted;
+    for (int i = from; i < int(positions.size()); ++i) {
+        const int p = positions[size_t(i)];
+        if (p >= 0 && p != 4 && p != 1499 && p != 2998)
+            wanted.push_back(i);
+    }
+    QCOMPARE(visited, wanted);
+    int seen = 0;
+    rs->scanInOrder(positions, 0, groups, [&](int, const QString&) { return ++seen < 700; });
+    QCOMPARE(seen, 700);
+}
+
 #include "tst_recordengine.moc"

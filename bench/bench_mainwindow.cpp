@@ -84,6 +84,11 @@ int main(int argc, char** argv)
         << " ms (ratio " << open / best << ")\n";
     out << "resident memory after opening: " << residentKb() / 1024 << " MB (before "
         << before / 1024 << " MB)\n";
+    t0 = nowNs();
+    const size_t indexBytes = w.filterIndexBytes();
+    out << "filter index read in the background " << elapsedMs(t0)
+        << " ms after the list: " << indexBytes / (1024 * 1024) << " MB; resident memory then "
+        << residentKb() / 1024 << " MB\n";
 
     std::mt19937 rng(7);
     std::vector<double> times;

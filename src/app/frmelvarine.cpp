@@ -228,6 +228,11 @@ void frmElvarine::focusFilter()
     m_widgets.filterBox->selectAll();
 }
 
+size_t frmElvarine::filterIndexBytes() const
+{
+    return m_filter->indexBytes();
+}
+
 void frmElvarine::filterTextChanged(const QString& text)
 {
     const QString folded = foldedForFilter(text);
@@ -254,7 +259,16 @@ void frmElvarine::requestFilter()
     const auto names = rs.names();
     m_filterTable = names.get();
     m_filterVersion = names->version();
-    m_filter->request(rs.fileName(), rs.filterScanSql(), m_filterText, m_filterTag);
+    followFilterIndex();
+    m_filter->request(m_filterText, m_filterTag);
+}
+
+void frmElvarine::followFilterIndex()
+{
+    if (m_binding.hasRecordset())
+        m_filter->follow(m_binding.recordset());
+    else
+        m_filter->close();
 }
 
 void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)

@@ -110,6 +110,8 @@ public:
     // holding its text in any field, letter case and accents aside.
     QLineEdit* filterBox() const { return m_widgets.filterBox; }
     void focusFilter();
+    // Memory the filter's index of the open file holds, once read (waits for it; benches).
+    size_t filterIndexBytes() const;
     // The text of the selection panel of the status bar ("12 lignes sélectionnées").
     QString selectionPanelText() const;
     // Stored positions of the records whose lines are selected in the name list, in list order
@@ -193,6 +195,8 @@ private:
     // thread; its result (the row numbers found, for request `tag`) is shown.
     void filterTextChanged(const QString& text);
     void requestFilter();
+    // The filter's index follows the record set.
+    void followFilterIndex();
     void filterFound(quint64 tag, std::vector<qint64> rowids);
     // After the lines shown changed: the line of the record shown is made current again; when
     // it is not shown, the first line is selected and its record shown.

@@ -199,6 +199,7 @@ void frmElvarine::MAJList()
         Counter = rs.RecordCount();
         // The lines of the records stored, added or deleted since are put at their places.
         m_listModel->sync(rs);
+        followFilterIndex();
         ++m_listGeneration;
         // The filter stays: looked for again when the rows were read anew.
         if (!m_filterText.isEmpty() && !m_listModel->filtered())

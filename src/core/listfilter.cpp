@@ -1,52 +1,56 @@
 #include "core/listfilter.h"
 
 #include "core/namelist.h"
+#include "core/recordengine.h"
 
 #include <QAtomicInteger>
 #include <QMetaObject>
 #include <QSqlDatabase>
 #include <QSqlDriver>
-#include <QSqlQuery>
-#include <memory>
+#include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
-#include <string>
 
 namespace
 {
 
 QAtomicInteger<quint64> g_filterConnections;
 
-// elvarine_holds(text, column...): 1 when one of the columns, letter case and accents aside,
-// holds `text` (folded already).
-void holds(sqlite3_context* context, int argc, sqlite3_value** argv)
+constexpr size_t kBlockBytes = size_t(1) << 20;
+constexpr char kColumnEnd = '\x01'; // between two columns
+// Beyond this many rows written since the file was read, reading it anew is as quick.
+constexpr size_t kMaxLater = 65536;
+
+// UTF-16 to UTF-8, a lone surrogate encoded as any other code unit.
+void appendUtf8(const char16_t* s, size_t n, std::string& out)
 {
-    thread_local std::u16string folded;
-    std::u16string local;
-    const auto* needle = static_cast<const std::u16string*>(sqlite3_get_auxdata(context, 0));
-    if (!needle) {
-        const auto* text = static_cast<const char16_t*>(sqlite3_value_text16(argv[0]));
-        local.assign(text ? text : u"", size_t(sqlite3_value_bytes16(argv[0]) / 2));
-        sqlite3_set_auxdata(context, 0, new std::u16string(local),
-                            [](void* p) { delete static_cast<std::u16string*>(p); });
-        needle = &local;
-    }
-    folded.clear();
-    for (int i = 1; i < argc; ++i) {
-        if (sqlite3_value_type(argv[i]) != SQLITE_NULL) {
-            const auto* text = static_cast<const QChar*>(sqlite3_value_text16(argv[i]));
-            const int bytes = sqlite3_value_bytes16(argv[i]);
-            if (text)
-                appendFolded(QStringView(text, bytes / 2), folded);
+    for (size_t i = 0; i < n; ++i) {
+        char32_t c = s[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
         }
-        folded.push_back(u'\x01');
+        if (c < 0x80) {
+            out.push_back(char(c));
+        } else if (c < 0x800) {
+            out.push_back(char(0xC0 | (c >> 6)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(char(0xE0 | (c >> 12)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(char(0xF0 | (c >> 18)));
+            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
     }
-    sqlite3_result_int(context, folded.find(*needle) != std::u16string::npos ? 1 : 0);
 }
 
-// A run for a request no longer the latest stops at SQLite's next check.
-int stopWhenStale(void* filter)
+const char* findIn(const char* text, size_t size, const std::string& needle)
 {
-    return static_cast<ListFilter*>(filter)->stale() ? 1 : 0;
+    return static_cast<const char*>(memmem(text, size, needle.data(), needle.size()));
 }
 
 sqlite3* handleOf(QSqlDatabase& db)
@@ -57,7 +61,194 @@ sqlite3* handleOf(QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(v.constData());
 }
 
+struct Statement {
+    sqlite3_stmt* stmt = nullptr;
+    Statement(sqlite3* db, const QString& sql)
+    {
+        if (db)
+            sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    // The folded text of the current row's columns after the row number.
+    void record(std::vector<std::pair<const char*, int>>& columns, std::string& text) const
+    {
+        columns.clear();
+        const int n = sqlite3_column_count(stmt);
+        for (int c = 1; c < n; ++c) {
+            const bool null = sqlite3_column_type(stmt, c) == SQLITE_NULL;
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+            columns.emplace_back(null ? nullptr : p, null ? 0 : sqlite3_column_bytes(stmt, c));
+        }
+        text.clear();
+        FilterIndex::appendRecord(columns, text);
+    }
+};
+
 } // namespace
+
+// ------------------------------------------------------------------------------ the index
+
+void FilterIndex::appendRecord(const std::vector<std::pair<const char*, int>>& columns,
+                               std::string& text)
+{
+    std::u16string folded;
+    bool firstColumn = true;
+    for (const auto& [p, n] : columns) {
+        if (!firstColumn)
+            text.push_back(kColumnEnd);
+        firstColumn = false;
+        const size_t start = text.size();
+        bool ascii = true;
+        for (int i = 0; p && i < n; ++i) {
+            const char c = p[i];
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+            text.push_back(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
+        }
+        if (!ascii) {
+            text.resize(start);
+            const QString s = QString::fromUtf8(p, n);
+            folded.clear();
+            appendFolded(s, folded);
+            appendUtf8(folded.data(), folded.size(), text);
+        }
+    }
+}
+
+void FilterIndex::clear()
+{
+    *this = FilterIndex();
+}
+
+void FilterIndex::append(qint64 rowid, const std::string& text)
+{
+    if (m_blocks.empty() || m_blocks.back().text.size() + text.size() > kBlockBytes) {
+        if (!m_blocks.empty())
+            m_blocks.back().text.shrink_to_fit();
+        m_blocks.push_back({{}, int(m_rowids.size())});
+        m_blocks.back().text.reserve(std::max(kBlockBytes, text.size()));
+    }
+    Block& b = m_blocks.back();
+    m_rowids.push_back(rowid);
+    m_starts.push_back(std::uint32_t(b.text.size()));
+    m_gone.push_back(0);
+    b.text += text;
+    m_lastValid = false;
+}
+
+void FilterIndex::set(qint64 rowid, const std::string* text)
+{
+    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+    if (at != m_rowids.end() && *at == rowid)
+        m_gone[size_t(at - m_rowids.begin())] = 1;
+    if (text)
+        m_later[rowid] = *text;
+    else
+        m_later.erase(rowid);
+}
+
+void FilterIndex::shrink()
+{
+    m_rowids.shrink_to_fit();
+    m_starts.shrink_to_fit();
+    m_gone.shrink_to_fit();
+    m_blocks.shrink_to_fit();
+    if (!m_blocks.empty())
+        m_blocks.back().text.shrink_to_fit();
+}
+
+size_t FilterIndex::entryEnd(size_t block, size_t entry) const
+{
+    const size_t next =
+        block + 1 < m_blocks.size() ? size_t(m_blocks[block + 1].first) : m_rowids.size();
+    return entry + 1 < next ? m_starts[entry + 1] : m_blocks[block].text.size();
+}
+
+bool FilterIndex::holds(size_t block, size_t entry, const std::string& needle) const
+{
+    const size_t start = m_starts[entry];
+    return findIn(m_blocks[block].text.data() + start, entryEnd(block, entry) - start, needle);
+}
+
+bool FilterIndex::find(const std::string& needle, std::vector<qint64>& rowids,
+                       const std::function<bool()>& stop)
+{
+    rowids.clear();
+    std::vector<std::uint32_t> found;
+    const bool narrow = m_lastValid && needle.find(m_lastNeedle) != std::string::npos;
+    if (narrow) {
+        size_t block = 0;
+        for (size_t i = 0; i < m_lastFound.size(); ++i) {
+            const std::uint32_t e = m_lastFound[i];
+            while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
+                ++block;
+            if (!m_gone[e] && holds(block, e, needle))
+                found.push_back(e);
+            if (i % 65536 == 65535 && stop())
+                return false;
+        }
+    } else {
+        for (size_t b = 0; b < m_blocks.size(); ++b) {
+            const std::string& text = m_blocks[b].text;
+            const auto first = m_starts.begin() + m_blocks[b].first;
+            const auto last =
+                m_starts.begin() + std::ptrdiff_t(b + 1 < m_blocks.size() ? m_blocks[b + 1].first
+                                                                          : int(m_rowids.size()));
+            size_t from = 0;
+            while (from < text.size()) {
+                const char* hit = findIn(text.data() + from, text.size() - from, needle);
+                if (!hit)
+                    break;
+                const auto at = std::uint32_t(hit - text.data());
+                const size_t e = size_t(std::upper_bound(first, last, at) - m_starts.begin()) - 1;
+                const size_t end = entryEnd(b, e);
+                if (!m_gone[e] && at + needle.size() <= end) {
+                    found.push_back(std::uint32_t(e));
+                    from = end;
+                } else {
+                    from = at + 1;
+                }
+            }
+            if (stop())
+                return false;
+        }
+    }
+    // The rows written since the build, merged in by row number.
+    rowids.reserve(found.size());
+    auto later = m_later.begin();
+    for (const std::uint32_t e : found) {
+        for (; later != m_later.end() && later->first < m_rowids[e]; ++later) {
+            if (needle.empty() || later->second.find(needle) != std::string::npos)
+                rowids.push_back(later->first);
+        }
+        rowids.push_back(m_rowids[e]);
+    }
+    for (; later != m_later.end(); ++later) {
+        if (needle.empty() || later->second.find(needle) != std::string::npos)
+            rowids.push_back(later->first);
+    }
+    m_lastNeedle = needle;
+    m_lastFound = std::move(found);
+    m_lastValid = true;
+    return true;
+}
+
+size_t FilterIndex::bytes() const
+{
+    size_t n = m_rowids.capacity() * sizeof(qint64) + m_starts.capacity() * 4 + m_gone.capacity() +
+               m_lastFound.capacity() * 4 + m_blocks.capacity() * sizeof(Block);
+    for (const Block& b : m_blocks)
+        n += b.text.capacity();
+    for (const auto& [rowid, text] : m_later)
+        n += text.capacity() + 64;
+    return n;
+}
+
+// ------------------------------------------------------------------------------ the thread
 
 ListFilter::ListFilter(Result result, QObject* parent)
     : QObject(parent), m_result(std::move(result)), m_thread([this] { run(); })
@@ -75,13 +266,65 @@ ListFilter::~ListFilter()
     m_thread.join();
 }
 
-void ListFilter::request(const QString& path, const QString& scanSql, const QString& folded,
-                         quint64 tag)
+void ListFilter::index(const QString& path, const QString& scanSql, const QString& rowSql)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_pending = {path, scanSql, folded, tag};
-        m_hasPending = true;
+        m_work.close = false;
+        m_work.index = true;
+        m_work.path = path;
+        m_work.scanSql = scanSql;
+        m_work.rowSql = rowSql;
+        m_work.written.clear(); // read with the rest
+        ++m_indexGeneration;
+    }
+    m_wake.notify_all();
+}
+
+void ListFilter::written(const std::vector<qint64>& rowids)
+{
+    if (rowids.empty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_work.index)
+            m_work.written.insert(m_work.written.end(), rowids.begin(), rowids.end());
+    }
+    m_wake.notify_all();
+}
+
+void ListFilter::follow(const Recordset& rs)
+{
+    const auto names = rs.names();
+    std::vector<qint64> rowids;
+    if (m_followed.lock() != names || !rs.rowsWrittenSince(m_writes, rowids))
+        index(rs.fileName(), rs.filterScanSql(), rs.filterRowSql());
+    else
+        written(rowids);
+    m_followed = names;
+    m_writes = rs.writeCount();
+}
+
+void ListFilter::close()
+{
+    m_followed.reset();
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_work = Work();
+        m_work.close = true;
+        m_latest = 0;
+        ++m_indexGeneration;
+    }
+    m_wake.notify_all();
+}
+
+void ListFilter::request(const QString& folded, quint64 tag)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.request = true;
+        m_work.folded = folded;
+        m_work.tag = tag;
         m_latest = tag;
     }
     m_wake.notify_all();
@@ -90,48 +333,133 @@ void ListFilter::request(const QString& path, const QString& scanSql, const QStr
 void ListFilter::cancel()
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_hasPending = false;
+    m_work.request = false;
     m_latest = 0;
+}
+
+bool ListFilter::stale()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_quit || m_latest != m_running;
+}
+
+size_t ListFilter::indexBytes()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_quit || (!m_busy && !m_work.any()); });
+    return m_indexBytes;
 }
 
 void ListFilter::run()
 {
     const QString connection =
         QStringLiteral("elvarine-filter-%1").arg(g_filterConnections.fetchAndAddRelaxed(1));
-    QString openPath;
+    FilterIndex index;
+    bool indexed = false;
+    QString path, scanSql, rowSql;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000;QSQLITE_OPEN_READONLY"));
+        std::vector<std::pair<const char*, int>> columns;
+        std::string text;
         for (;;) {
-            Request request;
+            Work work;
+            quint64 generation;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_quit || m_hasPending; });
+                m_busy = false;
+                m_indexBytes = indexed ? index.bytes() : 0;
+                m_idle.notify_all();
+                m_wake.wait(lock, [this] { return m_quit || m_work.any(); });
                 if (m_quit)
                     break;
-                request = m_pending;
-                m_hasPending = false;
+                work = std::move(m_work);
+                m_work = Work();
+                m_busy = true;
+                generation = m_indexGeneration;
             }
-            if (request.path != openPath) {
+            if (work.close) {
+                index.clear();
+                indexed = false;
                 db.close();
-                db.setDatabaseName(request.path);
-                openPath = db.open() ? request.path : QString();
-                if (sqlite3* handle = db.isOpen() ? handleOf(db) : nullptr) {
-                    sqlite3_create_function_v2(handle, "elvarine_holds", -1,
-                                               SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, holds,
-                                               nullptr, nullptr, nullptr);
-                    sqlite3_progress_handler(handle, 20000, stopWhenStale, this);
+            }
+            if (!work.index && indexed && index.laterCount() > kMaxLater) {
+                // Many rows written since: read anew, from the same file.
+                work.index = true;
+                work.path = path;
+                work.scanSql = scanSql;
+                work.rowSql = rowSql;
+            }
+            if (work.index) {
+                // Read from the start; a request waits for it, another reading or closing
+                // stops it.
+                index.clear();
+                indexed = false;
+                db.close();
+                db.setDatabaseName(work.path);
+                db.open();
+                path = work.path;
+                scanSql = work.scanSql;
+                rowSql = work.rowSql;
+                Statement scan(db.isOpen() ? handleOf(db) : nullptr, work.scanSql);
+                bool stopped = false;
+                for (int n = 0; scan.stmt && sqlite3_step(scan.stmt) == SQLITE_ROW; ++n) {
+                    scan.record(columns, text);
+                    index.append(sqlite3_column_int64(scan.stmt, 0), text);
+                    if (n % 4096 == 4095) {
+                        const std::lock_guard<std::mutex> lock(m_mutex);
+                        if (m_quit || m_indexGeneration != generation) {
+                            stopped = true;
+                            break;
+                        }
+                    }
+                }
+                indexed = !stopped;
+                if (indexed)
+                    index.shrink();
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                // The request waits for the next turn, with the rows written meanwhile.
+                if (work.request && !m_work.request && m_latest == work.tag) {
+                    m_work.request = true;
+                    m_work.folded = work.folded;
+                    m_work.tag = work.tag;
+                }
+                continue;
+            }
+            if (indexed && !work.written.empty()) {
+                std::sort(work.written.begin(), work.written.end());
+                work.written.erase(std::unique(work.written.begin(), work.written.end()),
+                                   work.written.end());
+                Statement read(handleOf(db), rowSql);
+                for (const qint64 rowid : work.written) {
+                    if (!read.stmt)
+                        break;
+                    sqlite3_reset(read.stmt);
+                    sqlite3_bind_int64(read.stmt, 1, rowid);
+                    if (sqlite3_step(read.stmt) == SQLITE_ROW) {
+                        read.record(columns, text);
+                        index.set(rowid, &text);
+                    } else {
+                        index.set(rowid, nullptr);
+                    }
                 }
             }
+            if (!work.request)
+                continue;
             {
                 const std::lock_guard<std::mutex> lock(m_mutex);
-                m_running = request.tag;
+                m_running = work.tag;
             }
+            std::string needle;
+            appendUtf8(reinterpret_cast<const char16_t*>(work.folded.utf16()),
+                       size_t(work.folded.size()), needle);
             std::vector<qint64> rowids;
-            if (!scan(db, request, rowids))
+            if (indexed && !index.find(needle, rowids, [this] { return stale(); }))
+                continue;
+            if (stale())
                 continue;
             auto found = std::make_shared<std::vector<qint64>>(std::move(rowids));
-            const quint64 tag = request.tag;
+            const quint64 tag = work.tag;
             QMetaObject::invokeMethod(
                 this,
                 [this, tag, found] {
@@ -145,29 +473,8 @@ void ListFilter::run()
                 },
                 Qt::QueuedConnection);
         }
+        index.clear();
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
-}
-
-bool ListFilter::stale()
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_quit || m_latest != m_running;
-}
-
-bool ListFilter::scan(QSqlDatabase& db, const Request& request, std::vector<qint64>& rowids)
-{
-    if (!db.isOpen())
-        return !stale();
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.prepare(request.sql);
-    q.addBindValue(request.folded);
-    if (!q.exec())
-        return !stale();
-    while (q.next())
-        rowids.push_back(q.value(0).toLongLong());
-    q.finish();
-    return !stale();
 }

@@ -1,18 +1,75 @@
 #pragma once
 
 #include <QObject>
-#include <QSqlDatabase>
 #include <QString>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+// The folded texts of every record of an address file (letter case and accents taken away as
+// foldedForFilter does, UTF-8, columns separated by \x01), kept compactly: the texts in
+// blocks of bytes, a record never split between two, and the row numbers and starts in
+// contiguous arrays by row number. Rows written later are kept apart until the next build.
+class NameTable;
+class Recordset;
+
+class FilterIndex
+{
+public:
+    // Folded text of one row, its columns as SQLite gives them (UTF-8, null for a null column).
+    static void appendRecord(const std::vector<std::pair<const char*, int>>& columns,
+                             std::string& text);
+
+    void clear();
+    // Adds a row after the others (row numbers ascending).
+    void append(qint64 rowid, const std::string& text);
+    // Row `rowid` now holds `text`, or is gone (`text` null).
+    void set(qint64 rowid, const std::string* text);
+
+    // Row numbers (ascending) of the rows holding `needle` (UTF-8, folded). A needle holding
+    // the previous one looks only among the previous rows found. `stop` is asked now and then;
+    // true drops the search (false returned).
+    bool find(const std::string& needle, std::vector<qint64>& rowids,
+              const std::function<bool()>& stop);
+
+    int size() const { return int(m_rowids.size()); }
+    size_t laterCount() const { return m_later.size(); }
+    // Gives back the room kept for growing, once built.
+    void shrink();
+    // Memory held, in bytes.
+    size_t bytes() const;
+
+private:
+    struct Block {
+        std::string text;
+        int first = 0; // first entry in the block
+    };
+    size_t entryEnd(size_t block, size_t entry) const;
+    bool holds(size_t block, size_t entry, const std::string& needle) const;
+
+    std::vector<Block> m_blocks;
+    std::vector<qint64> m_rowids;          // by entry, ascending
+    std::vector<std::uint32_t> m_starts;   // start of an entry's text in its block
+    std::vector<std::uint8_t> m_gone;      // entries written again or deleted since the build
+    std::map<qint64, std::string> m_later; // rows written since the build, by row number
+    // The last search: its needle and the entries it found (the rows written later are always
+    // looked at).
+    std::string m_lastNeedle;
+    std::vector<std::uint32_t> m_lastFound;
+    bool m_lastValid = false;
+};
+
 // Looks for a text in every record of an address file on a thread of its own, through a
-// read-only connection of its own, so that typing in the list filter never waits: each new
-// request drops the run under way, and only the latest run's result is handed back, on the
-// thread that owns this object.
+// read-only connection of its own, so that typing in the list filter never waits: the thread
+// reads the file once into a FilterIndex, then each request searches it; each new request drops
+// the search under way, and only the latest one's result is handed back, on the thread that
+// owns this object.
 class ListFilter : public QObject
 {
     Q_OBJECT
@@ -23,32 +80,50 @@ public:
     explicit ListFilter(Result result, QObject* parent = nullptr);
     ~ListFilter() override;
 
-    // Runs `scanSql` on the file `path` with `folded` (as foldedForFilter gives it) bound: the
-    // row numbers of the records holding it, through the SQL function
-    // elvarine_holds(text, column...) that the filter's connection has.
-    void request(const QString& path, const QString& scanSql, const QString& folded, quint64 tag);
-    // Drops the run under way and any request not started.
+    // Reads the file `path` anew into the index, in the background: `scanSql` gives every row's
+    // number and sixteen columns, ascending; `rowSql` the same for the row number bound to it.
+    void index(const QString& path, const QString& scanSql, const QString& rowSql);
+    // Rows written (stored, added, deleted) since: read again before the next search.
+    void written(const std::vector<qint64>& rowids);
+    // Drops the index and the file.
+    void close();
+    // Keeps the index in step with `rs`: read anew for another table of rows (a file opened or
+    // read again) or when the rows written since are no longer known, otherwise told of them.
+    void follow(const Recordset& rs);
+    // Looks for `folded` (as foldedForFilter gives it); answered once the index is read.
+    void request(const QString& folded, quint64 tag);
+    // Drops the search under way and any request not started.
     void cancel();
-    // The run under way is no longer wanted (on the filter's thread).
+    // The search under way is no longer wanted (on the filter's thread).
     bool stale();
+    // Memory the index holds once read, in bytes; waits for the index (benches and tests).
+    size_t indexBytes();
 
 private:
-    struct Request {
-        QString path;
-        QString sql;
+    struct Work {
+        bool close = false;
+        bool index = false;
+        QString path, scanSql, rowSql;
+        std::vector<qint64> written;
+        bool request = false;
         QString folded;
         quint64 tag = 0;
+        bool any() const { return close || index || !written.empty() || request; }
     };
     void run();
-    bool scan(QSqlDatabase& db, const Request& request, std::vector<qint64>& rowids);
 
     Result m_result;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    Request m_pending;
-    bool m_hasPending = false;
+    std::condition_variable m_idle;
+    Work m_work;
     bool m_quit = false;
-    quint64 m_latest = 0;  // the tag of the latest request; a run for another stops
-    quint64 m_running = 0; // the tag of the run under way
+    bool m_busy = false;
+    quint64 m_indexGeneration = 0; // counts the readings asked; a reading for an older stops
+    quint64 m_latest = 0;          // the tag of the latest request; a search for another stops
+    quint64 m_running = 0;         // the tag of the search under way
+    size_t m_indexBytes = 0;
+    std::weak_ptr<const NameTable> m_followed; // the rows read into the index (main thread)
+    std::uint64_t m_writes = 0;                // and the writes it was told of
     std::thread m_thread;
 };

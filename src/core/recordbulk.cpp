@@ -170,6 +170,7 @@ bool Recordset::appendRowStream(const std::function<bool(const RowSink& add)>& p
     for (size_t i = 0; i < rowids.size(); ++i) {
         m_rowids.push_back(rowids[i]);
         m_names->append(pending.nom(int(i)), pending.prenom(int(i)));
+        written(rowids[i]);
     }
     return true;
 }
@@ -209,6 +210,7 @@ qint64 Recordset::insertRow(const RowValues& values)
     const qint64 rowid = q.lastInsertId().toLongLong();
     m_rowids.push_back(rowid);
     m_names->append(values[0].toString(), values[1].toString());
+    written(rowid);
     return rowid;
 }
 
@@ -228,6 +230,7 @@ bool Recordset::updateRow(qint64 rowid, const RowValues& expected, const RowValu
     if (!runWhileHeld(q, m_db.Name(), rowid, expected,
                       QStringLiteral("Impossible d'enregistrer la fiche.")))
         return false;
+    written(rowid);
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());
@@ -245,6 +248,7 @@ bool Recordset::deleteRow(qint64 rowid, const RowValues& expected)
     if (!runWhileHeld(q, m_db.Name(), rowid, expected,
                       QStringLiteral("Impossible de supprimer la fiche.")))
         return false;
+    written(rowid);
     const auto at = findRowid(m_rowids, rowid);
     if (at != m_rowids.end()) {
         const size_t i = size_t(at - m_rowids.begin());

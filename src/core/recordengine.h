@@ -145,13 +145,19 @@ public:
     void scanInOrder(const std::vector<int>& positions, int from,
                      const std::vector<std::vector<int>>& columnGroups,
                      const std::function<bool(int index, const QString& text)>& visit);
-    // For the list filter: the statement giving, in order, the row numbers of the rows that
-    // hold a text bound to it (through the filter connection's SQL function elvarine_holds);
-    // the sixteen columns of one row in one text (separated by kGroupSeparator); and, for row
-    // numbers such a scan found, a mark by stored position.
+    // For the list filter's index: the statement giving every row's number and its sixteen
+    // columns, by row number; the same for the one row whose number is bound to it; the
+    // sixteen columns of one row in one text (separated by kGroupSeparator); and, for row
+    // numbers (ascending), a mark by stored position.
     QString filterScanSql() const;
+    QString filterRowSql() const;
     QString recordText(int position) const;
     std::vector<std::uint8_t> marksOf(const std::vector<qint64>& rowids) const;
+    // Counts the rows this record set wrote (stored, added, deleted) since it was opened;
+    // rowsWrittenSince(from, rowids) gives the numbers of those written after the count was
+    // `from`, false when they are no longer kept (only the latest few thousand are).
+    std::uint64_t writeCount() const { return m_writtenStart + m_written.size(); }
+    bool rowsWrittenSince(std::uint64_t from, std::vector<qint64>& rowids) const;
     QString fileName() const { return m_db.Name(); }
     // Reads the rows again when the file changed since they were read.
     void Requery();
@@ -232,7 +238,10 @@ private:
     QString m_rowNumber; // rowid, oid or _rowid_: the first that no column hides
     std::array<QString, kColumnCount> m_sqlNames; // quoted names as the file spells them
     std::array<int, kColumnCount> m_sizes;
+    void written(qint64 rowid);
     std::vector<qint64> m_rowids;
+    std::vector<qint64> m_written;    // row numbers written, the latest last
+    std::uint64_t m_writtenStart = 0; // rows written before the first one kept
     std::shared_ptr<NameTable> m_names = std::make_shared<NameTable>();
     int m_pos = 0;
     bool m_onDeleted = false;

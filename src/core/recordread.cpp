@@ -228,8 +228,35 @@ QVariant Recordset::Field(const QString& name) const
 QString Recordset::filterScanSql() const
 {
     QStringList names(m_sqlNames.begin(), m_sqlNames.end());
-    return QStringLiteral("SELECT %1 FROM %2 WHERE elvarine_holds(?, %3) ORDER BY %1")
+    return QStringLiteral("SELECT %1, %3 FROM %2 ORDER BY %1")
         .arg(m_rowNumber, m_table, names.join(QLatin1String(", ")));
+}
+
+QString Recordset::filterRowSql() const
+{
+    QStringList names(m_sqlNames.begin(), m_sqlNames.end());
+    return QStringLiteral("SELECT %1, %3 FROM %2 WHERE %1 = ?")
+        .arg(m_rowNumber, m_table, names.join(QLatin1String(", ")));
+}
+
+void Recordset::written(qint64 rowid)
+{
+    // The oldest half goes when the log is full: a follower that far behind reads anew.
+    constexpr size_t kKept = 8192;
+    if (m_written.size() >= kKept) {
+        m_written.erase(m_written.begin(), m_written.begin() + kKept / 2);
+        m_writtenStart += kKept / 2;
+    }
+    m_written.push_back(rowid);
+}
+
+bool Recordset::rowsWrittenSince(std::uint64_t from, std::vector<qint64>& rowids) const
+{
+    rowids.clear();
+    if (from < m_writtenStart || from > writeCount())
+        return false;
+    rowids.assign(m_written.begin() + std::ptrdiff_t(from - m_writtenStart), m_written.end());
+    return true;
 }
 
 QString Recordset::recordText(int position) const

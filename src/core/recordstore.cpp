@@ -82,6 +82,7 @@ void Recordset::Update()
         const qint64 rowid = q.lastInsertId().toLongLong();
         m_rowids.push_back(rowid);
         m_names->append(m_buffer[0].toString(), m_buffer[1].toString());
+        written(rowid);
         m_pos = m_posBeforeAdd;
     } else {
         storeEdit();
@@ -145,6 +146,7 @@ void Recordset::Delete()
     // Deleted here, or already by the other program: what the user asked for is done.
     m_rowids.erase(m_rowids.begin() + m_pos);
     m_names->erase(m_pos);
+    written(rowid);
     m_onDeleted = true;
     m_editMode = dbEditNone;
     m_currentRowid = -1;
@@ -196,6 +198,7 @@ bool Recordset::findCurrentAgain(qint64 rowid)
     const qint64 found = rowHolding(m_current, rowid);
     if (found >= 0 && found != rowid) {
         m_rowids[size_t(m_pos)] = found;
+        written(found);
         m_currentRowid = found;
         m_currentGone = false;
         return true;
@@ -253,6 +256,8 @@ void Recordset::storeEdit()
             m_current[size_t(c)] = m_buffer[size_t(c)];
         m_currentGone = false;
         m_names->set(m_pos, m_buffer[0].toString(), m_buffer[1].toString());
+        written(rowid);
+        written(added);
         return;
     }
     QStringList sets;
@@ -285,4 +290,5 @@ void Recordset::storeEdit()
     }
     m_names->set(m_pos, m_bufferSet[0] ? m_buffer[0].toString() : nomAt(m_pos),
                  m_bufferSet[1] ? m_buffer[1].toString() : prenomAt(m_pos));
+    written(rowid);
 }

@@ -71,6 +71,14 @@ void TestNameListX11::filterBox()
     QCOMPARE(box->text(), QStringLiteral("lyon"));
     QCOMPARE(listLines(w), QStringList({"Durand Hélène"}));
     QCOMPARE(w.fieldText(FieldBox::Nom), QStringLiteral("Durand"));
+    // The record stored is found by its new text as the filter changes.
+    box->setFocus();
+    user.key(Qt::Key_Escape);
+    user.type(QStringLiteral("NANTES"));
+    QTRY_COMPARE(listLines(w), QStringList({"Lebrun Anne"}));
+    box->selectAll();
+    user.type(QStringLiteral("lyo"));
+    QTRY_COMPARE(listLines(w), QStringList({"Durand Hélène"}));
     // Emptied, every line comes back with the same record selected.
     box->setFocus();
     user.key(Qt::Key_Escape);

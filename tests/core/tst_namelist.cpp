@@ -1,11 +1,15 @@
 // The name list kept in step with the stores, the deletions and the pastes, against the list
-// sorted anew from the file; the order of its lines.
+// sorted anew from the file; the order of its lines; the list filter's index against the
+// records' texts folded one by one.
 #include "addressfiles.h"
+#include "core/listfilter.h"
 #include "core/namelist.h"
 #include "core/recordengine.h"
 
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <random>
 
 class TestNameList : public QObject
@@ -14,6 +18,7 @@ class TestNameList : public QObject
 private slots:
     void order();
     void followsRandomChangesAsASortAnew();
+    void filterIndexFindsWhatFoldingEachRecordFinds();
 };
 
 void TestNameList::order()
@@ -123,6 +128,132 @@ void TestNameList::followsRandomChangesAsASortAnew()
         }
     }
     QCOMPARE(stepsFollowed, 2000);
+}
+
+void TestNameList::filterIndexFindsWhatFoldingEachRecordFinds()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.adb"));
+    const QVariantList values = {QStringLiteral("Hélène"),
+                                 QStringLiteral("HELENE"),
+                                 QStringLiteral("he\u0301le\u0300ne"),
+                                 QStringLiteral("Œuvre"),
+                                 QStringLiteral("STRASSE"),
+                                 QStringLiteral("Straße"),
+                                 QStringLiteral("l'Été à Lyon"),
+                                 QStringLiteral("Ångström 12"),
+                                 QStringLiteral(""),
+                                 QVariant(),
+                                 QStringLiteral("Dürand"),
+                                 QStringLiteral("durand"),
+                                 QStringLiteral("𝄞 clé"),
+                                 QStringLiteral("Zoë")};
+    std::mt19937 rng(5);
+    auto value = [&] {
+        return values[std::uniform_int_distribution<int>(0, int(values.size()) - 1)(rng)];
+    };
+    // Short columns (a postcode) take the value's start.
+    auto fitted = [&](int column) {
+        const QVariant v = value();
+        return v.isNull() ? v : QVariant(v.toString().left(column == 5 ? 5 : 30));
+    };
+    auto row = [&] {
+        RowValues r;
+        for (int c = 0; c < kColumnCount; ++c)
+            r[size_t(c)] =
+                std::uniform_int_distribution<int>(0, 3)(rng) == 0 ? fitted(c) : QVariant();
+        r[0] = value();
+        return r;
+    };
+    QList<QVariantList> rows;
+    for (int i = 0; i < 120; ++i) {
+        const RowValues r = row();
+        rows.append(QVariantList(r.begin(), r.end()));
+    }
+    makeAddressFile(path, rows);
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+
+    // Typing ahead (each needle holding the one before) and starting again.
+    const QStringList chains = {"h|he|hel|hele|helen|helene",
+                                "e|ee|eel",
+                                "dur|durand",
+                                "oe|oeuv",
+                                "ss|sse|strasse",
+                                "l|l'|l'e|l'ete a",
+                                "c|cle",
+                                "E\u0301t",
+                                "𝄞",
+                                "e\x01",
+                                "12|2"};
+    std::vector<QString> needles;
+    for (const QString& chain : chains) {
+        for (const QString& n : chain.split(QLatin1Char('|')))
+            needles.push_back(n);
+    }
+    quint64 answered = 0;
+    std::vector<qint64> found;
+    QEventLoop answer;
+    QTimer bound; // if never answered
+    bound.setSingleShot(true);
+    QObject::connect(&bound, &QTimer::timeout, &answer, &QEventLoop::quit);
+    ListFilter filter([&](quint64 tag, std::vector<qint64> rowids) {
+        answered = tag;
+        found = std::move(rowids);
+        answer.quit();
+    });
+    size_t next = 0;
+    for (quint64 step = 1; step <= 400; ++step) {
+        const int n = rs->RecordCount();
+        const int what = std::uniform_int_distribution<int>(0, 9)(rng);
+        const int at = std::uniform_int_distribution<int>(0, n - 1)(rng);
+        if (what < 4) { // a store
+            rs->MoveTo(at);
+            rs->Edit();
+            const int column = std::uniform_int_distribution<int>(0, kColumnCount - 1)(rng);
+            rs->setField(column, fitted(column));
+            rs->Update();
+        } else if (what < 6 && n > 60) { // a deletion
+            rs->MoveTo(at);
+            rs->Delete();
+        } else if (what < 7) { // a paste
+            rs->AddNew();
+            rs->setField(0, value());
+            rs->setField(9, value());
+            rs->Update();
+        } else if (what < 8) { // an import of a few
+            std::vector<RowValues> added(size_t(std::uniform_int_distribution<int>(1, 5)(rng)));
+            for (RowValues& r : added)
+                r = row();
+            rs->appendRows(added);
+        } else if (what < 9 && step % 50 == 0) { // the rows read again
+            rs->Requery();
+        }
+        filter.follow(*rs);
+        // Several requests at once: only the latest is answered.
+        const QString folded = foldedForFilter(needles[next++ % needles.size()]);
+        if (step % 7 == 0)
+            filter.request(QStringLiteral("x"), step * 2);
+        filter.request(folded, step * 2 + 1);
+        bound.start(20000);
+        answer.exec();
+        QCOMPARE(answered, step * 2 + 1);
+
+        std::vector<qint64> expected;
+        for (int p = 0; p < rs->RecordCount(); ++p) {
+            if (foldedForFilter(rs->recordText(p)).contains(folded))
+                expected.push_back(p);
+        }
+        const std::vector<std::uint8_t> marks = rs->marksOf(found);
+        std::vector<qint64> got;
+        for (size_t p = 0; p < marks.size(); ++p) {
+            if (marks[p])
+                got.push_back(qint64(p));
+        }
+        QVERIFY(std::is_sorted(found.begin(), found.end()));
+        QCOMPARE(got, expected);
+        QCOMPARE(found.size(), expected.size()); // nothing found outside the record set
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNameList)

@@ -289,6 +289,8 @@ void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)
         return foldedForFilter(m_binding.recordset().recordText(position)).contains(folded);
     });
     showRecordLine(shown);
+    rowids = {};
+    releaseFreedHeap();
 }
 
 void frmElvarine::showRecordLine(int position)

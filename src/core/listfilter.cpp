@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace
 {
@@ -87,6 +90,13 @@ struct Statement {
 };
 
 } // namespace
+
+void releaseFreedHeap()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
 
 // ------------------------------------------------------------------------------ the index
 
@@ -415,8 +425,11 @@ void ListFilter::run()
                     }
                 }
                 indexed = !stopped;
-                if (indexed)
+                if (indexed) {
                     index.shrink();
+                    // Reading the file and sorting the list left freed room in the heaps.
+                    releaseFreedHeap();
+                }
                 const std::lock_guard<std::mutex> lock(m_mutex);
                 // The request waits for the next turn, with the rows written meanwhile.
                 if (work.request && !m_work.request && m_latest == work.tag) {

@@ -12,13 +12,17 @@
 #include <thread>
 #include <vector>
 
+class NameTable;
+class Recordset;
+
+// Gives the room freed in the heaps back to the system (glibc keeps it otherwise, resident):
+// after the large, short-lived vectors of reading the file and of a filter's result.
+void releaseFreedHeap();
+
 // The folded texts of every record of an address file (letter case and accents taken away as
 // foldedForFilter does, UTF-8, columns separated by \x01), kept compactly: the texts in
 // blocks of bytes, a record never split between two, and the row numbers and starts in
 // contiguous arrays by row number. Rows written later are kept apart until the next build.
-class NameTable;
-class Recordset;
-
 class FilterIndex
 {
 public:

@@ -59,11 +59,18 @@ QByteArray mediaName(const QPageSize& size)
 
 } // namespace
 
-QtPrinterSurface::QtPrinterSurface(PrinterSettingsStore* settings)
-    : m_settings(settings), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+QtPrinterSurface::QtPrinterSurface(PrinterSettingsStore* settings) : m_settings(settings) {}
+
+QPrinter& QtPrinterSurface::qprinter() const
 {
-    m_printer->setDocName(QStringLiteral("Elvarine"));
-    m_printer->setCreator(QStringLiteral("Elvarine"));
+    // Made when first needed: a printer loads the print server's plug-in and asks the server
+    // for its printers, which the start of the program has no need to wait for.
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setDocName(QStringLiteral("Elvarine"));
+        m_printer->setCreator(QStringLiteral("Elvarine"));
+    }
+    return *m_printer;
 }
 
 QtPrinterSurface::~QtPrinterSurface()
@@ -86,7 +93,7 @@ void QtPrinterSurface::setOutputFile(const QString& path)
 
 const QPaintDevice& QtPrinterSurface::metricsDevice() const
 {
-    return *m_printer;
+    return qprinter();
 }
 
 void QtPrinterSurface::drawItem(const PrintedItem& item)
@@ -95,14 +102,14 @@ void QtPrinterSurface::drawItem(const PrintedItem& item)
         // From the first colour on, the document is written in colour. The print engine reads
         // the mode at each drawing, so what was drawn before (black) stays as it is.
         m_colour = true;
-        m_printer->printEngine()->setProperty(QPrintEngine::PPK_ColorMode, QPrinter::Color);
+        qprinter().printEngine()->setProperty(QPrintEngine::PPK_ColorMode, QPrinter::Color);
     }
-    paintPrintedItem(*m_painter, item, m_printer->resolution());
+    paintPrintedItem(*m_painter, item, qprinter().resolution());
 }
 
 void QtPrinterSurface::beginPage()
 {
-    if (!m_printer->newPage())
+    if (!qprinter().newPage())
         throw PrinterError(QStringLiteral("L'imprimante n'a pas pu commencer une nouvelle page."));
     clipToPaper();
 }
@@ -111,10 +118,10 @@ void QtPrinterSurface::clipToPaper()
 {
     // The painter's origin is the printable area's corner; what falls off the paper is cut at
     // its edge.
-    const QPageLayout layout = m_printer->pageLayout();
+    const QPageLayout layout = qprinter().pageLayout();
     const QRectF paper = layout.fullRect(QPageLayout::Millimeter)
                              .translated(-layout.paintRect(QPageLayout::Millimeter).topLeft());
-    const double toDevice = m_printer->resolution() / 25.4;
+    const double toDevice = qprinter().resolution() / 25.4;
     m_painter->setClipRect(QRectF(paper.topLeft() * toDevice, paper.size() * toDevice));
 }
 
@@ -195,8 +202,8 @@ QPageLayout QtPrinterSurface::pageLayoutFor(const std::optional<PaperRequest>& p
     // The open document keeps its pages; otherwise the next document's printer, as it will be
     // set up for it.
     if (m_painter)
-        return m_printer->pageLayout();
-    QPrinter& printer = m_nextPrinter ? *m_nextPrinter : *m_printer;
+        return qprinter().pageLayout();
+    QPrinter& printer = m_nextPrinter ? *m_nextPrinter : qprinter();
     prepareOutput(printer, paper);
     return printer.pageLayout();
 }
@@ -205,7 +212,7 @@ QPageLayout QtPrinterSurface::beginDocument()
 {
     if (m_nextPrinter)
         m_printer = std::move(m_nextPrinter);
-    m_docPrinter = prepareOutput(*m_printer, paper());
+    m_docPrinter = prepareOutput(qprinter(), paper());
     if (!m_docPrinter.isEmpty() && m_settings) {
         // A printer that refuses documents says so now, before anything is drawn for it.
         const QString refusal = m_settings->refusal(m_docPrinter);
@@ -224,25 +231,25 @@ QPageLayout QtPrinterSurface::beginDocument()
                     "Le fichier d'attente de l'impression ne peut pas être créé dans %1.")
                     .arg(QDir::toNativeSeparators(QDir::tempPath())));
         m_spool->close();
-        m_printer->setOutputFileName(m_spool->fileName());
+        qprinter().setOutputFileName(m_spool->fileName());
     }
     // Grey levels until the document takes a colour (drawItem).
-    m_printer->setColorMode(QPrinter::GrayScale);
+    qprinter().setColorMode(QPrinter::GrayScale);
     m_colour = false;
 
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(m_printer.get())) {
+    if (!painter->begin(&qprinter())) {
         m_spool.reset();
         if (!m_outputFile.isEmpty())
             throw PrinterError(QStringLiteral("Le fichier %1 ne peut pas être écrit.")
                                    .arg(QDir::toNativeSeparators(m_outputFile)));
-        m_printer->setOutputFileName(QString());
+        qprinter().setOutputFileName(QString());
         throw PrinterError(
             QStringLiteral("L'imprimante %1 ne peut pas commencer un document.").arg(m_docPrinter));
     }
     m_painter = std::move(painter);
     clipToPaper();
-    return m_printer->pageLayout();
+    return qprinter().pageLayout();
 }
 
 void QtPrinterSurface::closeDocument()
@@ -262,13 +269,13 @@ void QtPrinterSurface::endDoc()
     m_painter.reset();
     documentClosed();
     if (m_docPrinter.isEmpty()) {
-        if (!ended || m_printer->printerState() == QPrinter::Error)
+        if (!ended || qprinter().printerState() == QPrinter::Error)
             throw PrinterError(QStringLiteral("Le fichier %1 n'a pas pu être écrit.")
                                    .arg(QDir::toNativeSeparators(m_outputFile)));
         return;
     }
     const std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
-    m_printer->setOutputFileName(QString());
+    qprinter().setOutputFileName(QString());
     if (!ended)
         throw PrinterError(QStringLiteral("Le document n'a pas pu être terminé."));
     submit(m_docPrinter, spool->fileName());
@@ -280,13 +287,13 @@ void QtPrinterSurface::killDoc()
         documentClosed();
         return;
     }
-    m_printer->abort();
+    qprinter().abort();
     closeDocument();
     if (m_docPrinter.isEmpty()) {
         QFile::remove(m_outputFile);
     } else {
         m_spool.reset();
-        m_printer->setOutputFileName(QString());
+        qprinter().setOutputFileName(QString());
     }
 }
 
@@ -295,17 +302,17 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
     // The options Qt itself sends with a job, then those the print dialog collected.
     // The paper and the orientation of the pages as they were drawn, once each.
     std::vector<std::pair<QByteArray, QByteArray>> options;
-    const QPageLayout layout = m_printer->pageLayout();
+    const QPageLayout layout = qprinter().pageLayout();
     options.emplace_back("media", mediaName(layout.pageSize()));
     options.emplace_back("orientation-requested",
                          layout.orientation() == QPageLayout::Landscape ? "4" : "3");
-    const int copies = m_printer->copyCount();
+    const int copies = qprinter().copyCount();
     if (copies > 1) {
         options.emplace_back("copies", QByteArray::number(copies));
-        if (m_printer->collateCopies())
+        if (qprinter().collateCopies())
             options.emplace_back("Collate", "True");
     }
-    switch (m_printer->duplex()) {
+    switch (qprinter().duplex()) {
     case QPrinter::DuplexLongSide:
         options.emplace_back("sides", "two-sided-long-edge");
         break;
@@ -313,7 +320,7 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
         options.emplace_back("sides", "two-sided-short-edge");
         break;
     case QPrinter::DuplexAuto:
-        options.emplace_back("sides", m_printer->pageLayout().orientation() == QPageLayout::Portrait
+        options.emplace_back("sides", qprinter().pageLayout().orientation() == QPageLayout::Portrait
                                           ? "two-sided-long-edge"
                                           : "two-sided-short-edge");
         break;
@@ -326,7 +333,7 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
         options.emplace_back("print-color-mode", "color");
     // What the print dialog collected, but the paper and orientation, which the pages have.
     const QStringList dialogOptions =
-        m_printer->printEngine()->property(kCupsOptionsKey).toStringList();
+        qprinter().printEngine()->property(kCupsOptionsKey).toStringList();
     for (qsizetype i = 0; i + 1 < dialogOptions.size(); i += 2) {
         const QByteArray name = dialogOptions[i].toUtf8();
         if (name == "media" || name == "orientation-requested" || name == "landscape" ||
@@ -344,7 +351,7 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
     const QByteArray queue = printer.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
     const int job =
         cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(file).constData(),
-                       m_printer->docName().toUtf8().constData(), count, cupsOptions);
+                       qprinter().docName().toUtf8().constData(), count, cupsOptions);
     cupsFreeOptions(count, cupsOptions);
     if (job <= 0)
         throw PrinterError(QStringLiteral("Le serveur d'impression a refusé le document : %1")
@@ -411,8 +418,8 @@ bool QtPrinterSurface::showPrintSetup()
         return false;
     // The dialog works on a printer of its own; its choice applies from the next document.
     auto candidate = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    candidate->setDocName(m_printer->docName());
-    candidate->setCreator(m_printer->creator());
+    candidate->setDocName(qprinter().docName());
+    candidate->setCreator(qprinter().creator());
     int shown = Portrait;
     if (!m_outputFile.isEmpty()) {
         candidate->setOutputFormat(QPrinter::PdfFormat);

@@ -83,8 +83,10 @@ private:
     void submit(const QString& printer, const QString& file);
 
     PrinterSettingsStore* m_settings = nullptr;
-    std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<QPrinter> m_nextPrinter; // chosen while a document was open
+    QPrinter& qprinter() const;
+
+    mutable std::unique_ptr<QPrinter> m_printer; // see qprinter()
+    std::unique_ptr<QPrinter> m_nextPrinter;     // chosen while a document was open
     std::unique_ptr<QPainter> m_painter;
     std::unique_ptr<QTemporaryFile> m_spool;
 

@@ -39,6 +39,7 @@ private slots:
     void exportFollowsTheNameList();
     void streamedImportOfALargeFile_data();
     void streamedImportOfALargeFile();
+    void twinsFoundAmongManyRecordsAndNearTwinsKept();
 
 private:
     QTemporaryDir m_dir;
@@ -237,6 +238,62 @@ void TestContactImport::streamedImportOfALargeFile()
     QCOMPARE(streamed.identical, 1);
     QCOMPARE(int(streamed.leftOut.size()), 273 + 231);
     QCOMPARE(readAddressFile(streamedPath), readAddressFile(expectedPath));
+}
+
+void TestContactImport::twinsFoundAmongManyRecordsAndNearTwinsKept()
+{
+    // Every record imported again is found, and a contact differing from a record by its last
+    // character, a case, a text moved across two fields or an empty field that is not empty is
+    // a new record: the twins are found among many by a digest of their texts.
+    const int count = 2000;
+    auto values = [](int i) {
+        const QString n = QString::number(i);
+        return QStringList{"Nom" + n, "Prénom" + n,
+                           "",        "rue " + n,
+                           "",        "750" + n.right(2),
+                           "Paris",   "",
+                           "",        "",
+                           "",        "note\n" + n,
+                           "",        "",
+                           "",        "06 00 00 00 0" + n.right(1)};
+    };
+    QList<QVariantList> rows;
+    std::vector<Contact> contacts;
+    for (int i = 0; i < count; ++i) {
+        // Stored as the record form stores: empty fields as one space, Notes with CR LF.
+        QVariantList row;
+        for (const QString& v : values(i))
+            row << (v.isEmpty() ? QStringLiteral(" ") : QString(v).replace("\n", "\r\n"));
+        rows << row;
+        contacts.push_back(contact(values(i)));
+    }
+    for (int i = 0; i < count; ++i) {
+        QStringList v = values(i);
+        switch (i % 4) {
+        case 0:
+            v[15].back() = v[15].back() == u'9' ? u'8' : u'9';
+            break;
+        case 1:
+            v[0] = v[0].toLower();
+            break;
+        case 2:
+            v[0] += v[1].front(), v[1] = v[1].mid(1);
+            break;
+        default:
+            v[4] = ".";
+            break;
+        }
+        contacts.push_back(contact(v));
+    }
+    const QString path = m_dir.filePath(QStringLiteral("twins-among-many.adb"));
+    makeAddressFile(path, rows);
+    auto db = Database::OpenDatabase(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
+    ImportSummary summary;
+    QVERIFY(importContactsInto(*rs, contacts, summary));
+    QCOMPARE(summary.identical, count);
+    QCOMPARE(summary.imported, count);
+    QCOMPARE(rs->RecordCount(), 2 * count);
 }
 
 QTEST_GUILESS_MAIN(TestContactImport)

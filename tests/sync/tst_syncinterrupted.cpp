@@ -203,7 +203,8 @@ void TestSyncInterrupted::cutAtEachRequest()
             onServer << c[Field::Nom] + "|" + c[Field::Prenom] + "|||" + c[Field::Ville];
         }
         onServer.sort();
-        QCOMPARE(onServer, expected);
+        QVERIFY2(onServer == expected, qPrintable(QStringLiteral("k=%1, on the server: ").arg(k) +
+                                                  onServer.join(QLatin1String(", "))));
         const SyncSummary idle = f.sync();
         QVERIFY2(idle.complete(), qPrintable(idle.text()));
         QCOMPARE(counts(idle), QStringLiteral("sent 0/0/0 received 0/0/0"));

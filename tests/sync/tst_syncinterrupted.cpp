@@ -204,7 +204,8 @@ void TestSyncInterrupted::cutAtEachRequest()
         }
         onServer.sort();
         QVERIFY2(onServer == expected, qPrintable(QStringLiteral("k=%1, on the server: ").arg(k) +
-                                                  onServer.join(QLatin1String(", "))));
+                                                  onServer.join(QLatin1String(", ")) +
+                                                  "\nafter the cut: " + after.text()));
         const SyncSummary idle = f.sync();
         QVERIFY2(idle.complete(), qPrintable(idle.text()));
         QCOMPARE(counts(idle), QStringLiteral("sent 0/0/0 received 0/0/0"));

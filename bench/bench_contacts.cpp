@@ -152,7 +152,7 @@ void twinsImport(const QString& source, const QString& contactsFile, const QStri
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    const int count = numberArgument(argc, argv, 1, 100000);
     const QString source = cachedAddressFile(count);
     const QString folder = QDir::tempPath() + QStringLiteral("/elvarine-bench-contacts");
     QDir().mkpath(folder);

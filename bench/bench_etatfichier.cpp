@@ -61,8 +61,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     QTemporaryDir dir;

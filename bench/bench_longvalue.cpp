@@ -45,8 +45,7 @@ void writeLongValue(const QString& path, const QString& column, int bytes)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
     QList<int> sizes;
     for (int i = 1; i < argc; ++i)

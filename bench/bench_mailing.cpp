@@ -48,11 +48,10 @@ struct OpenFile {
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
-    const int labels = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
-    const int envelopes = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 10000;
+    const int labels = numberArgument(argc, argv, 1, 1000);
+    const int envelopes = numberArgument(argc, argv, 2, 10000);
     QTextStream out(stdout);
     QTemporaryDir dir;
     AppState state;

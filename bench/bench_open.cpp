@@ -10,7 +10,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    const int count = numberArgument(argc, argv, 1, 100000);
     const QString path = cachedAddressFile(count);
     QTextStream out(stdout);
     std::vector<double> times;

@@ -18,10 +18,9 @@
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 10000;
+    const int count = numberArgument(argc, argv, 1, 10000);
     BenchWindow bench(count);
     frmElvarine& w = *bench.w;
     QTextStream out(stdout);

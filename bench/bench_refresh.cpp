@@ -13,11 +13,10 @@
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000000;
-    const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 40;
+    const int count = numberArgument(argc, argv, 1, 1000000);
+    const int repeats = numberArgument(argc, argv, 2, 40);
     BenchWindow bench(count);
     frmElvarine& w = *bench.w;
     QTextStream out(stdout);

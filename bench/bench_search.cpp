@@ -36,10 +36,9 @@ double sqliteFloorMs(const QString& file)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    const int count = numberArgument(argc, argv, 1, 100000);
     BenchWindow bench(count);
     frmElvarine& w = *bench.w;
     const double floorBefore = sqliteFloorMs(bench.file);

@@ -53,8 +53,8 @@ double medianStartMs(const QString& program, const QStringList& arguments, const
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000000;
-    const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 11;
+    const int count = numberArgument(argc, argv, 1, 1000000);
+    const int runs = numberArgument(argc, argv, 2, 11);
     const QString program = QStringLiteral(ELVARINE_PROGRAM);
     const QString floorProgram = QStringLiteral(STARTUP_FLOOR);
     QTemporaryDir home;

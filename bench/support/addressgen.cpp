@@ -1,5 +1,4 @@
 #include "addressgen.h"
-#include <malloc.h>
 
 #include "core/recordengine.h"
 
@@ -174,4 +173,15 @@ double cpuMs()
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+int numberArgument(int argc, char** argv, int index, int fallback)
+{
+    return argc > index ? QString::fromLocal8Bit(argv[index]).toInt() : fallback;
+}
+
+void offscreenUnlessChosen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }

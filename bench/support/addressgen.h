@@ -19,3 +19,8 @@ long peakResidentKb();
 void resetPeakResident();
 // Processor time used by the process so far, in milliseconds.
 double cpuMs();
+
+// Command-line argument `index` as a number, `fallback` when it is not given.
+int numberArgument(int argc, char** argv, int index, int fallback);
+// Windows drawn off screen, unless the caller chose a platform (QT_QPA_PLATFORM).
+void offscreenUnlessChosen();

@@ -63,7 +63,7 @@ frmElvarine::frmElvarine(AppState& appState, Services& appServices, QWidget* par
             [this] { updateSelectionCount(); });
     connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] { updateSelectionCount(); });
     m_filter = std::make_unique<ListFilter>(
-        [this](quint64 tag, std::vector<qint64> rowids) { filterFound(tag, std::move(rowids)); });
+        [this](quint64 tag, RowNumbers rowids) { filterFound(tag, std::move(rowids)); });
     connect(m_widgets.filterBox, &QLineEdit::textChanged, this, &frmElvarine::filterTextChanged);
     // Each box's focus and Enter rules: see eventFilter.
     for (QWidget* box : m_widgets.fields)
@@ -271,7 +271,7 @@ void frmElvarine::followFilterIndex()
         m_filter->close();
 }
 
-void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)
+void frmElvarine::filterFound(quint64 tag, RowNumbers rowids)
 {
     if (tag != m_filterTag || m_filterText.isEmpty() || !m_binding.hasRecordset())
         return;
@@ -295,6 +295,9 @@ void frmElvarine::filterFound(quint64 tag, std::vector<qint64> rowids)
 
 void frmElvarine::showRecordLine(int position)
 {
+    // The list was reset: laid out now, before a line is made current, so that no index is
+    // kept for the view while it places every line (it looks each one up among those kept).
+    m_widgets.nameList->doItemsLayout();
     const int index = m_listModel->indexOfPosition(position);
     if (index >= 0) {
         const QSignalBlocker block(m_widgets.nameList->selectionModel());

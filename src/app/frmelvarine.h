@@ -5,6 +5,7 @@
 #include "app/recordworkflow.h"
 #include "core/recordbinding.h"
 #include "core/recordform.h"
+#include "core/rownumbers.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -197,7 +198,7 @@ private:
     void requestFilter();
     // The filter's index follows the record set.
     void followFilterIndex();
-    void filterFound(quint64 tag, std::vector<qint64> rowids);
+    void filterFound(quint64 tag, RowNumbers rowids);
     // After the lines shown changed: the line of the record shown is made current again; when
     // it is not shown, the first line is selected and its record shown.
     void showRecordLine(int position);

@@ -9,7 +9,11 @@
 #include <QSqlDriver>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <sqlite3.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -51,9 +55,39 @@ void appendUtf8(const char16_t* s, size_t n, std::string& out)
     }
 }
 
+// The first place in `text` where `needle` (not empty) starts. Rather than memmem (whose set-up
+// for each call costs more than an entry's text), the places where the needle's first and
+// last bytes both are, sixteen at a time, and only those compared whole.
 const char* findIn(const char* text, size_t size, const std::string& needle)
 {
-    return static_cast<const char*>(memmem(text, size, needle.data(), needle.size()));
+    const size_t n = needle.size();
+    if (n > size)
+        return nullptr;
+    if (n == 1)
+        return static_cast<const char*>(std::memchr(text, needle[0], size));
+    const size_t starts = size - n + 1; // places where the needle may start
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i last = _mm_set1_epi8(needle[n - 1]);
+    for (; i + 16 <= starts; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + n - 1));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const size_t at = i + size_t(__builtin_ctz(mask));
+            if (n == 2 || std::memcmp(text + at + 1, needle.data() + 1, n - 2) == 0)
+                return text + at;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < starts; ++i) {
+        if (text[i] == needle[0] && std::memcmp(text + i + 1, needle.data() + 1, n - 1) == 0)
+            return text + i;
+    }
+    return nullptr;
 }
 
 sqlite3* handleOf(QSqlDatabase& db)
@@ -136,25 +170,45 @@ void FilterIndex::clear()
 
 void FilterIndex::append(qint64 rowid, const std::string& text)
 {
-    if (m_blocks.empty() || m_blocks.back().text.size() + text.size() > kBlockBytes) {
+    // A new block when this one is full, or when the row number is too far from its first
+    // for a distance of 32 bits.
+    if (m_blocks.empty() || m_blocks.back().text.size() + text.size() > kBlockBytes ||
+        std::uint64_t(rowid) - std::uint64_t(m_blocks.back().rowid) > 0xFFFFFFFFu) {
         if (!m_blocks.empty())
             m_blocks.back().text.shrink_to_fit();
-        m_blocks.push_back({{}, int(m_rowids.size())});
+        m_blocks.push_back({{}, int(m_rowids.size()), rowid});
         m_blocks.back().text.reserve(std::max(kBlockBytes, text.size()));
     }
     Block& b = m_blocks.back();
-    m_rowids.push_back(rowid);
+    m_rowids.push_back(std::uint32_t(std::uint64_t(rowid) - std::uint64_t(b.rowid)));
     m_starts.push_back(std::uint32_t(b.text.size()));
     m_gone.push_back(0);
     b.text += text;
     m_lastValid = false;
 }
 
+size_t FilterIndex::entryOf(qint64 rowid) const
+{
+    const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), rowid,
+                                        [](qint64 r, const Block& b) { return r < b.rowid; });
+    if (after == m_blocks.begin())
+        return m_rowids.size();
+    const size_t block = size_t(after - m_blocks.begin()) - 1;
+    const std::uint64_t distance = std::uint64_t(rowid) - std::uint64_t(m_blocks[block].rowid);
+    if (distance > 0xFFFFFFFFu)
+        return m_rowids.size();
+    const auto first = m_rowids.begin() + m_blocks[block].first;
+    const auto last =
+        block + 1 < m_blocks.size() ? m_rowids.begin() + m_blocks[block + 1].first : m_rowids.end();
+    const auto at = std::lower_bound(first, last, std::uint32_t(distance));
+    return at != last && *at == distance ? size_t(at - m_rowids.begin()) : m_rowids.size();
+}
+
 void FilterIndex::set(qint64 rowid, const std::string* text)
 {
-    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
-    if (at != m_rowids.end() && *at == rowid)
-        m_gone[size_t(at - m_rowids.begin())] = 1;
+    const size_t entry = entryOf(rowid);
+    if (entry < m_gone.size())
+        m_gone[entry] = 1;
     if (text)
         m_later[rowid] = *text;
     else
@@ -178,79 +232,106 @@ size_t FilterIndex::entryEnd(size_t block, size_t entry) const
     return entry + 1 < next ? m_starts[entry + 1] : m_blocks[block].text.size();
 }
 
-bool FilterIndex::holds(size_t block, size_t entry, const std::string& needle) const
+void FilterIndex::scanBlock(size_t b, const std::string& needle, std::vector<std::uint64_t>& found)
 {
-    const size_t start = m_starts[entry];
-    return findIn(m_blocks[block].text.data() + start, entryEnd(block, entry) - start, needle);
+    // Straight through the block's text; each place found belongs to the entry whose start is
+    // the last one before it (entries in order, so the entry only moves forward), and the
+    // search goes on at the next entry.
+    const std::string& text = m_blocks[b].text;
+    const size_t last = b + 1 < m_blocks.size() ? size_t(m_blocks[b + 1].first) : m_rowids.size();
+    size_t e = size_t(m_blocks[b].first);
+    size_t from = 0;
+    while (from < text.size()) {
+        const char* hit = findIn(text.data() + from, text.size() - from, needle);
+        if (!hit)
+            break;
+        const auto at = size_t(hit - text.data());
+        while (e + 1 < last && m_starts[e + 1] <= at)
+            ++e;
+        const size_t end = entryEnd(b, e);
+        if (at + needle.size() <= end) {
+            if (!m_gone[e])
+                found[e / 64] |= std::uint64_t(1) << (e % 64);
+            from = end;
+        } else {
+            from = at + 1; // across two entries' texts
+        }
+    }
 }
 
-bool FilterIndex::find(const std::string& needle, std::vector<qint64>& rowids,
+bool FilterIndex::find(const std::string& needle, RowNumbers& rowids,
                        const std::function<bool()>& stop)
 {
-    rowids.clear();
-    std::vector<std::uint32_t> found;
-    const bool narrow = m_lastValid && needle.find(m_lastNeedle) != std::string::npos;
-    if (narrow) {
+    rowids = RowNumbers();
+    std::vector<std::uint64_t> found((m_rowids.size() + 63) / 64, 0);
+    const bool narrow = m_lastValid && needle.find(m_lastNeedle) != std::string::npos &&
+                        m_lastCount < m_rowids.size() / 8;
+    if (needle.empty()) {
+        for (size_t e = 0; e < m_rowids.size(); ++e) {
+            if (!m_gone[e])
+                found[e / 64] |= std::uint64_t(1) << (e % 64);
+        }
+    } else if (narrow) {
+        // Among the few entries found before.
         size_t block = 0;
-        for (size_t i = 0; i < m_lastFound.size(); ++i) {
-            const std::uint32_t e = m_lastFound[i];
-            while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
-                ++block;
-            if (!m_gone[e] && holds(block, e, needle))
-                found.push_back(e);
-            if (i % 65536 == 65535 && stop())
-                return false;
+        size_t looked = 0;
+        for (size_t w = 0; w < m_lastFound.size(); ++w) {
+            for (std::uint64_t bits = m_lastFound[w]; bits != 0; bits &= bits - 1) {
+                const size_t e = w * 64 + size_t(__builtin_ctzll(bits));
+                while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
+                    ++block;
+                const size_t start = m_starts[e];
+                if (!m_gone[e] &&
+                    findIn(m_blocks[block].text.data() + start, entryEnd(block, e) - start, needle))
+                    found[w] |= std::uint64_t(1) << (e % 64);
+                if (++looked % 65536 == 0 && stop())
+                    return false;
+            }
         }
     } else {
         for (size_t b = 0; b < m_blocks.size(); ++b) {
-            const std::string& text = m_blocks[b].text;
-            const auto first = m_starts.begin() + m_blocks[b].first;
-            const auto last =
-                m_starts.begin() + std::ptrdiff_t(b + 1 < m_blocks.size() ? m_blocks[b + 1].first
-                                                                          : int(m_rowids.size()));
-            size_t from = 0;
-            while (from < text.size()) {
-                const char* hit = findIn(text.data() + from, text.size() - from, needle);
-                if (!hit)
-                    break;
-                const auto at = std::uint32_t(hit - text.data());
-                const size_t e = size_t(std::upper_bound(first, last, at) - m_starts.begin()) - 1;
-                const size_t end = entryEnd(b, e);
-                if (!m_gone[e] && at + needle.size() <= end) {
-                    found.push_back(std::uint32_t(e));
-                    from = end;
-                } else {
-                    from = at + 1;
-                }
-            }
+            scanBlock(b, needle, found);
             if (stop())
                 return false;
         }
     }
     // The rows written since the build, merged in by row number.
-    rowids.reserve(found.size());
+    size_t count = 0;
     auto later = m_later.begin();
-    for (const std::uint32_t e : found) {
-        for (; later != m_later.end() && later->first < m_rowids[e]; ++later) {
+    auto addLater = [&](qint64 until) {
+        for (; later != m_later.end() && later->first < until; ++later) {
             if (needle.empty() || later->second.find(needle) != std::string::npos)
                 rowids.push_back(later->first);
         }
-        rowids.push_back(m_rowids[e]);
+    };
+    size_t block = 0;
+    for (size_t w = 0; w < found.size(); ++w) {
+        for (std::uint64_t bits = found[w]; bits != 0; bits &= bits - 1) {
+            const size_t e = w * 64 + size_t(__builtin_ctzll(bits));
+            while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
+                ++block;
+            const qint64 rowid = rowidOf(block, e);
+            addLater(rowid);
+            rowids.push_back(rowid);
+            ++count;
+        }
     }
-    for (; later != m_later.end(); ++later) {
-        if (needle.empty() || later->second.find(needle) != std::string::npos)
-            rowids.push_back(later->first);
-    }
+    addLater(std::numeric_limits<qint64>::max());
+    if (later != m_later.end() &&
+        (needle.empty() || later->second.find(needle) != std::string::npos))
+        rowids.push_back(later->first); // the greatest row number there is
+    rowids.shrink();
     m_lastNeedle = needle;
     m_lastFound = std::move(found);
+    m_lastCount = count;
     m_lastValid = true;
     return true;
 }
 
 size_t FilterIndex::bytes() const
 {
-    size_t n = m_rowids.capacity() * sizeof(qint64) + m_starts.capacity() * 4 + m_gone.capacity() +
-               m_lastFound.capacity() * 4 + m_blocks.capacity() * sizeof(Block);
+    size_t n = m_rowids.capacity() * 4 + m_starts.capacity() * 4 + m_gone.capacity() +
+               m_lastFound.capacity() * 8 + m_blocks.capacity() * sizeof(Block);
     for (const Block& b : m_blocks)
         n += b.text.capacity();
     for (const auto& [rowid, text] : m_later)
@@ -466,12 +547,12 @@ void ListFilter::run()
             std::string needle;
             appendUtf8(reinterpret_cast<const char16_t*>(work.folded.utf16()),
                        size_t(work.folded.size()), needle);
-            std::vector<qint64> rowids;
+            RowNumbers rowids;
             if (indexed && !index.find(needle, rowids, [this] { return stale(); }))
                 continue;
             if (stale())
                 continue;
-            auto found = std::make_shared<std::vector<qint64>>(std::move(rowids));
+            auto found = std::make_shared<RowNumbers>(std::move(rowids));
             const quint64 tag = work.tag;
             QMetaObject::invokeMethod(
                 this,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/rownumbers.h"
+
 #include <QObject>
 #include <QString>
 #include <condition_variable>
@@ -21,8 +23,9 @@ void releaseFreedHeap();
 
 // The folded texts of every record of an address file (letter case and accents taken away as
 // foldedForFilter does, UTF-8, columns separated by \x01), kept compactly: the texts in
-// blocks of bytes, a record never split between two, and the row numbers and starts in
-// contiguous arrays by row number. Rows written later are kept apart until the next build.
+// blocks of bytes, a record never split between two, and the row numbers (as distances from
+// their block's first) and starts in contiguous arrays by entry. Rows written later are kept
+// apart until the next build.
 class FilterIndex
 {
 public:
@@ -37,10 +40,10 @@ public:
     void set(qint64 rowid, const std::string* text);
 
     // Row numbers (ascending) of the rows holding `needle` (UTF-8, folded). A needle holding
-    // the previous one looks only among the previous rows found. `stop` is asked now and then;
-    // true drops the search (false returned).
-    bool find(const std::string& needle, std::vector<qint64>& rowids,
-              const std::function<bool()>& stop);
+    // the previous one looks only among the previous rows found when they are few (otherwise
+    // reading every text straight through is quicker). `stop` is asked now and then; true
+    // drops the search (false returned).
+    bool find(const std::string& needle, RowNumbers& rowids, const std::function<bool()>& stop);
 
     int size() const { return int(m_rowids.size()); }
     size_t laterCount() const { return m_later.size(); }
@@ -52,20 +55,28 @@ public:
 private:
     struct Block {
         std::string text;
-        int first = 0; // first entry in the block
+        int first = 0;    // first entry in the block
+        qint64 rowid = 0; // row number of the first entry
     };
     size_t entryEnd(size_t block, size_t entry) const;
-    bool holds(size_t block, size_t entry, const std::string& needle) const;
+    qint64 rowidOf(size_t block, size_t entry) const
+    {
+        return m_blocks[block].rowid + qint64(m_rowids[entry]);
+    }
+    // Entry of row `rowid`, or size() when none.
+    size_t entryOf(qint64 rowid) const;
+    void scanBlock(size_t block, const std::string& needle, std::vector<std::uint64_t>& found);
 
     std::vector<Block> m_blocks;
-    std::vector<qint64> m_rowids;          // by entry, ascending
+    std::vector<std::uint32_t> m_rowids;   // by entry, ascending: the distance from the block's
     std::vector<std::uint32_t> m_starts;   // start of an entry's text in its block
     std::vector<std::uint8_t> m_gone;      // entries written again or deleted since the build
     std::map<qint64, std::string> m_later; // rows written since the build, by row number
-    // The last search: its needle and the entries it found (the rows written later are always
-    // looked at).
+    // The last search: its needle and the entries it found, one bit each (the rows written
+    // later are always looked at).
     std::string m_lastNeedle;
-    std::vector<std::uint32_t> m_lastFound;
+    std::vector<std::uint64_t> m_lastFound;
+    size_t m_lastCount = 0;
     bool m_lastValid = false;
 };
 
@@ -79,7 +90,7 @@ class ListFilter : public QObject
     Q_OBJECT
 public:
     // Row numbers (ascending) of the records holding the text; `tag` is the request's.
-    using Result = std::function<void(quint64 tag, std::vector<qint64> rowids)>;
+    using Result = std::function<void(quint64 tag, RowNumbers rowids)>;
 
     explicit ListFilter(Result result, QObject* parent = nullptr);
     ~ListFilter() override;

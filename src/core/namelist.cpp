@@ -413,6 +413,14 @@ int NameListModel::rowCount(const QModelIndex& parent) const
     return int(m_test ? m_shown.size() : m_positions.size());
 }
 
+QModelIndex NameListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    const size_t count = m_test ? m_shown.size() : m_positions.size();
+    if (parent.isValid() || column != 0 || row < 0 || size_t(row) >= count)
+        return QModelIndex();
+    return createIndex(row, 0);
+}
+
 QVariant NameListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())

@@ -49,6 +49,9 @@ public:
     void clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // The view asks it for every line it lays out: no virtual calls on the way.
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     // By row shown (every line without a filter).

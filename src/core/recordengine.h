@@ -2,6 +2,7 @@
 
 #include "core/addressschema.h"
 #include "core/nametable.h"
+#include "core/rownumbers.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -152,7 +153,7 @@ public:
     QString filterScanSql() const;
     QString filterRowSql() const;
     QString recordText(int position) const;
-    std::vector<std::uint8_t> marksOf(const std::vector<qint64>& rowids) const;
+    std::vector<std::uint8_t> marksOf(const RowNumbers& rowids) const;
     // Counts the rows this record set wrote (stored, added, deleted) since it was opened;
     // rowsWrittenSince(from, rowids) gives the numbers of those written after the count was
     // `from`, false when they are no longer kept (only the latest few thousand are).

@@ -276,21 +276,27 @@ QString Recordset::recordText(int position) const
     return q.value(0).toString();
 }
 
-std::vector<std::uint8_t> Recordset::marksOf(const std::vector<qint64>& rowids) const
+std::vector<std::uint8_t> Recordset::marksOf(const RowNumbers& rowids) const
 {
     std::vector<std::uint8_t> marks(m_rowids.size(), 0);
-    const bool inOrder = std::is_sorted(m_rowids.begin(), m_rowids.end());
-    size_t next = 0;
-    for (size_t p = 0; p < m_rowids.size(); ++p) {
-        const qint64 rowid = m_rowids[p];
-        if (inOrder) {
-            while (next < rowids.size() && rowids[next] < rowid)
-                ++next;
-            marks[p] = next < rowids.size() && rowids[next] == rowid;
-        } else {
-            marks[p] = std::binary_search(rowids.begin(), rowids.end(), rowid);
+    if (rowids.empty())
+        return marks;
+    if (std::is_sorted(m_rowids.begin(), m_rowids.end())) {
+        // Both in ascending order: one pass over each.
+        RowNumbers::Reader found(rowids);
+        qint64 next = 0;
+        bool more = found.next(next);
+        for (size_t p = 0; more && p < m_rowids.size(); ++p) {
+            const qint64 rowid = m_rowids[p];
+            while (more && next < rowid)
+                more = found.next(next);
+            marks[p] = more && next == rowid;
         }
+        return marks;
     }
+    const std::vector<qint64> sorted = rowids.toVector();
+    for (size_t p = 0; p < m_rowids.size(); ++p)
+        marks[p] = std::binary_search(sorted.begin(), sorted.end(), m_rowids[p]);
     return marks;
 }
 

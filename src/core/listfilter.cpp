@@ -234,28 +234,59 @@ size_t FilterIndex::entryEnd(size_t block, size_t entry) const
 
 void FilterIndex::scanBlock(size_t b, const std::string& needle, std::vector<std::uint64_t>& found)
 {
-    // Straight through the block's text; each place found belongs to the entry whose start is
-    // the last one before it (entries in order, so the entry only moves forward), and the
-    // search goes on at the next entry.
-    const std::string& text = m_blocks[b].text;
+    // Straight through the block's text, sixteen places at a time as findIn does. Each place
+    // found belongs to the entry whose start is the last one before it (entries in order, so
+    // the entry only moves forward), and the search goes on at the next entry.
+    const char* text = m_blocks[b].text.data();
+    const size_t size = m_blocks[b].text.size();
+    const size_t n = needle.size();
+    if (n == 0 || n > size)
+        return;
+    const size_t starts = size - n + 1;
     const size_t last = b + 1 < m_blocks.size() ? size_t(m_blocks[b + 1].first) : m_rowids.size();
     size_t e = size_t(m_blocks[b].first);
-    size_t from = 0;
-    while (from < text.size()) {
-        const char* hit = findIn(text.data() + from, text.size() - from, needle);
-        if (!hit)
-            break;
-        const auto at = size_t(hit - text.data());
-        while (e + 1 < last && m_starts[e + 1] <= at)
-            ++e;
-        const size_t end = entryEnd(b, e);
-        if (at + needle.size() <= end) {
-            if (!m_gone[e])
-                found[e / 64] |= std::uint64_t(1) << (e % 64);
-            from = end;
-        } else {
-            from = at + 1; // across two entries' texts
+    size_t end = entryEnd(b, e);
+    // The needle is at `at`: the next place to look at.
+    auto place = [&](size_t at) {
+        if (at >= end) {
+            while (e + 1 < last && m_starts[e + 1] <= at)
+                ++e;
+            end = entryEnd(b, e);
         }
+        if (at + n > end)
+            return at + 1; // across two entries' texts
+        if (!m_gone[e])
+            found[e / 64] |= std::uint64_t(1) << (e % 64);
+        return end;
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i lastByte = _mm_set1_epi8(needle[n - 1]);
+    while (i + 16 <= starts) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + n - 1));
+        unsigned mask = unsigned(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(x, first), _mm_cmpeq_epi8(y, lastByte))));
+        size_t next = i + 16;
+        for (; mask != 0; mask &= mask - 1) {
+            const size_t at = i + size_t(__builtin_ctz(mask));
+            if (n > 2 && std::memcmp(text + at + 1, needle.data() + 1, n - 2) != 0)
+                continue;
+            const size_t resume = place(at);
+            if (resume > at + 1) {
+                next = resume; // the rest of this entry is not looked at
+                break;
+            }
+        }
+        i = next;
+    }
+#endif
+    while (i < starts) {
+        if (text[i] == needle[0] && std::memcmp(text + i + 1, needle.data() + 1, n - 1) == 0)
+            i = place(i);
+        else
+            ++i;
     }
 }
 

@@ -371,13 +371,18 @@ void NameListModel::rebuildInverse()
 
 void NameListModel::rebuildShown()
 {
-    m_shown.clear();
-    if (!m_test)
-        return;
-    for (size_t i = 0; i < m_positions.size(); ++i) {
-        if (m_matches[size_t(m_positions[i])])
-            m_shown.push_back(int(i));
+    // A vector of its own size each time: the few lines of a narrow filter do not keep the
+    // room of a wide one.
+    std::vector<int> shown;
+    if (m_test) {
+        shown.reserve(size_t(std::count_if(m_matches.begin(), m_matches.end(),
+                                           [](std::uint8_t m) { return m != 0; })));
+        for (size_t i = 0; i < m_positions.size(); ++i) {
+            if (m_matches[size_t(m_positions[i])])
+                shown.push_back(int(i));
+        }
     }
+    m_shown = std::move(shown);
 }
 
 void NameListModel::setFilter(std::vector<std::uint8_t> matches, RecordTest test)

@@ -1,6 +1,6 @@
 // The name list kept in step with the stores, the deletions and the pastes, against the list
 // sorted anew from the file; the order of its lines; the list filter's index against the
-// records' texts folded one by one.
+// records' texts folded one by one, and over several blocks of texts against a plain search.
 #include "addressfiles.h"
 #include "core/listfilter.h"
 #include "core/namelist.h"
@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <map>
 #include <random>
 
 class TestNameList : public QObject
@@ -19,6 +20,7 @@ private slots:
     void order();
     void followsRandomChangesAsASortAnew();
     void filterIndexFindsWhatFoldingEachRecordFinds();
+    void filterIndexOverSeveralBlocksFindsWhatAPlainSearchFinds();
 };
 
 void TestNameList::order()
@@ -255,6 +257,66 @@ void TestNameList::filterIndexFindsWhatFoldingEachRecordFinds()
                 rowids.end());
         QCOMPARE(got, expected);
         QCOMPARE(rowids.size(), expected.size()); // nothing found outside the record set
+    }
+}
+
+void TestNameList::filterIndexOverSeveralBlocksFindsWhatAPlainSearchFinds()
+{
+    // Some megabytes of texts from few letters (many hits, needles across two entries'
+    // texts), row numbers with gaps beyond 32 bits and below zero, one text longer than a
+    // block; then rows written, deleted and added, each needle typed ahead letter by letter.
+    std::mt19937 rng(11);
+    const std::string letters = "aabdeu\x01";
+    auto text = [&](int length) {
+        std::string t;
+        for (int i = 0; i < length; ++i)
+            t.push_back(letters[std::uniform_int_distribution<size_t>(0, letters.size() - 1)(rng)]);
+        return t;
+    };
+    std::map<qint64, std::string> rows;
+    qint64 rowid = -5;
+    for (int i = 0; i < 40000; ++i) {
+        const int gap = std::uniform_int_distribution<int>(0, 999)(rng);
+        rowid += gap == 0 ? (qint64(1) << 33) : gap < 500 ? 1 : gap;
+        rows[rowid] = text(std::uniform_int_distribution<int>(0, 90)(rng));
+    }
+    rows.rbegin()->second = text(1200000);
+    FilterIndex index;
+    for (const auto& [r, t] : rows)
+        index.append(r, t);
+    index.shrink();
+
+    const std::vector<std::string> needles = {"d",  "du",    "due",    "dueb", "b",   "ba",   "bab",
+                                              "ua", "u\x01", "u\x01a", "e",    "eee", "eeee", "a"};
+    for (int round = 0; round < 6; ++round) {
+        for (const std::string& needle : needles) {
+            RowNumbers found;
+            QVERIFY(index.find(needle, found, [] { return false; }));
+            std::vector<qint64> expected;
+            for (const auto& [r, t] : rows) {
+                if (t.find(needle) != std::string::npos)
+                    expected.push_back(r);
+            }
+            QCOMPARE(found.toVector(), expected);
+        }
+        for (int i = 0; i < 300; ++i) {
+            auto at = rows.begin();
+            std::advance(at, std::uniform_int_distribution<size_t>(0, rows.size() - 1)(rng));
+            const int what = std::uniform_int_distribution<int>(0, 2)(rng);
+            if (what == 0) {
+                at->second = text(40);
+                index.set(at->first, &at->second);
+            } else if (what == 1) {
+                index.set(at->first, nullptr);
+                rows.erase(at);
+            } else {
+                const qint64 added = at->first + 1;
+                if (!rows.count(added)) {
+                    rows[added] = text(30);
+                    index.set(added, &rows[added]);
+                }
+            }
+        }
     }
 }
 

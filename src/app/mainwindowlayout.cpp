@@ -137,6 +137,9 @@ QListView* buildNameList(QWidget* parent, QAbstractItemModel& names)
     list->setObjectName(QStringLiteral("List1"));
     list->setModel(&names);
     list->setUniformItemSizes(true);
+    // Scrolled by pixels (a wheel step still a line's height): per line, the view would copy
+    // every line's place each time it lays them out.
+    list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     // The usual extended selection: Ctrl+click, Shift+click, Shift+arrows, Ctrl+A. The record
     // shown is the one of the current line, the last one clicked or reached.
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);

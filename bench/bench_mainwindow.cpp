@@ -44,6 +44,9 @@ void typeInFilter(frmElvarine& w, const QString& text, QTextStream& out)
 {
     QLineEdit* box = w.filterBox();
     box->setFocus();
+    // What the earlier steps left to the event loop (the list laid out and painted after
+    // Actualiser) is done before the first key, as it is long before a user types.
+    QApplication::processEvents();
     auto* model = w.list()->model();
     for (const QChar c : text) {
         QEventLoop loop;

@@ -40,6 +40,7 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
     QGuiApplication::setDesktopFileName(QStringLiteral(ELVARINE_APP_ID));
     installFrenchTranslations(app);
     QApplication::setWindowIcon(applicationIcon());
+    deferStandardIcons();
 
     QtDialogs dialogs;
     QtClipboard clipboard;

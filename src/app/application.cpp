@@ -17,6 +17,41 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <dlfcn.h>
+#include <thread>
+
+namespace
+{
+
+// Reading the desktop's font configuration (dozens of XML files) is the longest single step
+// before the main window can lay out its first text. It is started on a thread of its own while
+// Qt starts, and done before the first widget is made: Qt then finds the configuration loaded.
+// Fontconfig is the library Qt's own font database uses here (already loaded with Qt); without
+// it, nothing is done ahead.
+class FontConfigReading
+{
+public:
+    FontConfigReading()
+    {
+        using Init = int (*)();
+        if (const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
+            m_thread = std::thread(init);
+    }
+    ~FontConfigReading() { wait(); }
+    FontConfigReading(const FontConfigReading&) = delete;
+    FontConfigReading& operator=(const FontConfigReading&) = delete;
+
+    void wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace
 
 bool installFrenchTranslations(QCoreApplication& app)
 {
@@ -33,6 +68,7 @@ bool installFrenchTranslations(QCoreApplication& app)
 
 int runElvarine(int argc, char** argv, const QString& startupFile)
 {
+    FontConfigReading fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Elvarine"));
     QApplication::setOrganizationName(QStringLiteral("Elvarine"));
@@ -67,6 +103,7 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
                        vbExclamation, QStringLiteral("Avertissement"));
 
     AppState state;
+    fonts.wait();
     frmElvarine window(state, services);
     window.setStartupFile(startupFile);
     QObject::connect(&window, &frmElvarine::programEnded, &app, &QCoreApplication::quit,

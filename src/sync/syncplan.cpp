@@ -40,7 +40,13 @@ void SyncEngine::Run::planNewCard(int local, const QString& replacing)
     RemoteWrite w;
     w.kind = RemoteWrite::PutNew;
     w.dropHref = replacing;
-    newAddress(w);
+    const auto kept = replacing.isEmpty() ? keptAddresses.find(local) : keptAddresses.end();
+    if (kept != keptAddresses.end()) {
+        w.uid = kept->second.first;
+        w.path = kept->second.second;
+    } else {
+        newAddress(w);
+    }
     w.text = newCardText(locals[size_t(local)].contact, w.uid);
     w.local = local;
     w.count = Count::SentNew;

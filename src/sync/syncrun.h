@@ -91,6 +91,7 @@ private:
         QString dropHref;    // a state row the new card's replaces (written with its intent)
         Count count = Count::None;
         bool retried = false;
+        bool mayBeAbsent = false; // a delete of a card that may never have reached the server
         // What the card sent gives, as the record stores it (filled when it is sent).
         Contact back;
         QByteArray sentPrint;
@@ -136,12 +137,14 @@ private:
     bool flushLocal(std::vector<LocalWrite>& results);
     LocalWrite confirmedWrite(const RemoteWrite& w, const QString& etag,
                               const std::vector<LocalWrite>& localWrites) const;
-    // New cards refused because their address is taken: `confirm` those that hold the card
-    // sent (a request that went twice), the others go into `again` under a new address. False
-    // when the server's answer cannot be read.
-    bool
-    settleTakenAddresses(std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
-                         const std::function<void(const RemoteWrite&, const QString&)>& confirm);
+    // New cards refused because their address is taken: those that hold the card sent (a
+    // request that went twice) are confirmed into `results`; those holding an earlier version
+    // of it (sent by a run that stopped, arrived late) are noted and sent again as a change;
+    // the others go into `again` under a new address. False when the server's answer cannot
+    // be read.
+    bool settleTakenAddresses(std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
+                              std::vector<LocalWrite>& results,
+                              const std::vector<LocalWrite>& localWrites);
     void writeIntents(std::vector<RemoteWrite>& writes, const std::vector<size_t>& chunk,
                       const std::vector<LocalWrite>& localWrites);
     bool retryRound();
@@ -177,6 +180,9 @@ private:
     std::vector<int> stateLocal;
     std::vector<char> stateVoid; // a new card's state whose card never reached the server
     std::vector<int> localAdds;
+    // The UID and address a record keeps when its new card was sent by the last run and is not
+    // on the server: the request may still arrive there, and is then the same card.
+    std::unordered_map<int, std::pair<QString, QString>> keptAddresses;
     bool anyPending = false; // state rows sent and not confirmed by the last run
     QSet<QString> outside;   // addresses outside the address book, ignored
 

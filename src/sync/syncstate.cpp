@@ -135,8 +135,12 @@ bool SyncEngine::Run::settle()
                 writes.push_back(std::move(w));
                 continue;
             }
-            // It never reached the server (or another card holds its address): its record,
-            // if still there, is a record added here.
+            // Not there (or another card holds its address): its record, if still there, is a
+            // record added here. With its address free, the request may yet arrive (held on
+            // its way, or still being handled when the last run stopped): the record is sent
+            // again at the same address, so both are one card; a record gone since has its
+            // card deleted there, should it arrive.
+            const bool addressFree = !there;
             LocalWrite w;
             w.kind = LocalWrite::DropState;
             w.dropHref = st.href;
@@ -147,8 +151,19 @@ bool SyncEngine::Run::settle()
             if (l >= 0) {
                 stateLocal[s] = -1;
                 locals[size_t(l)].state = -1;
-                if (!locals[size_t(l)].empty)
-                    localAdds.push_back(l);
+            }
+            if (l >= 0 && !locals[size_t(l)].empty) {
+                localAdds.push_back(l);
+                if (addressFree)
+                    keptAddresses[l] = {st.uid, st.href};
+            } else if (addressFree) {
+                RemoteWrite d;
+                d.kind = RemoteWrite::Delete;
+                d.path = st.href;
+                d.state = int(s);
+                d.count = Count::SentDeleted;
+                d.mayBeAbsent = true;
+                remoteWrites.push_back(std::move(d));
             }
             continue;
         }

@@ -98,9 +98,10 @@ DavRequest SyncEngine::Run::requestFor(const RemoteWrite& w) const
     return r;
 }
 
-bool SyncEngine::Run::settleTakenAddresses(
-    std::vector<RemoteWrite>& taken, std::vector<RemoteWrite>& again,
-    const std::function<void(const RemoteWrite&, const QString&)>& confirm)
+bool SyncEngine::Run::settleTakenAddresses(std::vector<RemoteWrite>& taken,
+                                           std::vector<RemoteWrite>& again,
+                                           std::vector<LocalWrite>& results,
+                                           const std::vector<LocalWrite>& writesDoneHere)
 {
     // Which of the addresses taken hold the card sent (its UID): those are sent.
     QStringList hrefs;
@@ -111,16 +112,51 @@ bool SyncEngine::Run::settleTakenAddresses(
     DavMultistatus ms;
     if (!readAnswer(reply, ms))
         return false;
-    QHash<QString, QPair<QString, QString>> there; // path -> UID, ETag
+    struct There {
+        QString uid;
+        QString etag;
+        QByteArray print; // empty when the card cannot be read
+    };
+    QHash<QString, There> there;
     for (const DavResource& r : ms.responses) {
         QString p;
-        if (hrefPlace(collectionUrl, r.href, &p) == HrefPlace::Member && r.hasAddressData)
-            there.insert(p, {readCard(r.addressData).uid, r.etag});
+        if (hrefPlace(collectionUrl, r.href, &p) != HrefPlace::Member || !r.hasAddressData)
+            continue;
+        const CardInfo card = readCard(r.addressData);
+        There t{card.uid, r.etag, {}};
+        if (card.error.isEmpty())
+            t.print = recordPrint(fitted(card.contact, nullptr));
+        there.insert(p, t);
     }
     for (RemoteWrite& w : taken) {
         const auto it = there.constFind(w.path);
-        if (it != there.cend() && it->first == w.uid) {
-            confirm(w, it->second);
+        if (it != there.cend() && it->uid == w.uid) {
+            if (it->print.isEmpty() || it->print == w.sentPrint) {
+                results.push_back(confirmedWrite(w, it->etag, writesDoneHere));
+                continue;
+            }
+            // An earlier version of the card, sent by a run that stopped: the card is this
+            // record's, and the record as it is now goes as a change of it.
+            SyncStateRow row;
+            row.rowid = rowidOf(w, writesDoneHere);
+            row.uid = w.uid;
+            row.href = w.path;
+            row.etag = it->etag;
+            row.print = it->print;
+            LocalWrite noted;
+            noted.withState = true;
+            noted.state = row;
+            results.push_back(std::move(noted));
+            states.push_back(row);
+            stateLocal.push_back(w.local);
+            stateVoid.push_back(0);
+            stateByPath.insert(row.href, int(states.size()) - 1);
+            RemoteWrite change = w;
+            change.kind = RemoteWrite::PutChange;
+            change.ifMatch = it->etag.toUtf8();
+            change.state = int(states.size()) - 1;
+            change.dropHref.clear();
+            again.push_back(std::move(change));
             continue;
         }
         RemoteWrite next = w;
@@ -193,9 +229,6 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
     std::vector<LocalWrite> results;
     std::vector<RemoteWrite> again;
     bool ok = true;
-    const auto confirm = [&](const RemoteWrite& w, const QString& etag) {
-        results.push_back(confirmedWrite(w, etag, writesDoneHere));
-    };
     std::vector<RemoteWrite> taken;
     const auto answered = [&](RemoteWrite& w, DavReply& reply) {
         if (reply.cancelled) {
@@ -206,6 +239,8 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         if (w.kind == RemoteWrite::Delete) {
             if (reply.ok() || status == 404) {
                 results.push_back(droppedWrite(w));
+                if (!reply.ok() && w.mayBeAbsent)
+                    results.back().count = Count::None; // it never arrived
             } else if (status == 412) {
                 retryStates.push_back(w.state);
             } else {
@@ -213,7 +248,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
                 ok = false;
             }
         } else if (reply.ok()) {
-            confirm(w, QString::fromUtf8(reply.etag));
+            results.push_back(confirmedWrite(w, QString::fromUtf8(reply.etag), writesDoneHere));
         } else if (status == 412 && w.kind == RemoteWrite::PutNew && !w.retried) {
             // The address is taken: by this very card when the request went twice (a
             // connection cut before the answer, the request sent again), else by another.
@@ -250,7 +285,7 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
             return goOn;
         });
         if (!taken.empty() && !stopped) {
-            if (!settleTakenAddresses(taken, again, confirm)) {
+            if (!settleTakenAddresses(taken, again, results, writesDoneHere)) {
                 flushLocal(results);
                 return false;
             }

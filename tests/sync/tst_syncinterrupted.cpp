@@ -3,11 +3,14 @@
 // server answered. Then records are changed and deleted here, and the next synchronisation
 // leaves the file and the server with the same records, each once: nothing doubled, nothing
 // brought back, nothing lost. Against radicale and xandikos (with and without sync tokens).
+// Also new cards whose requests are held on their way while the run stops, and reach the
+// server just after the next run read its list.
 #include "httpfront.h"
 #include "syncfixture.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QMutex>
 #include <QProcess>
 #include <atomic>
 #include <csignal>
@@ -18,6 +21,8 @@ class TestSyncInterrupted : public QObject
 private slots:
     void cutAtEachRequest_data();
     void cutAtEachRequest();
+    void lateArrival_data() { serverRows(); }
+    void lateArrival();
 };
 
 namespace
@@ -180,6 +185,10 @@ void TestSyncInterrupted::cutAtEachRequest()
         }
         cutAt = 0;
         const bool wasCut = cut.load();
+        QStringList rightAfter;
+        for (const QByteArray& text : f.phone.cards(book))
+            rightAfter << readCard(text).contact[Field::Nom];
+        rightAfter.sort();
 
         // Then, here: Émery (perhaps sent) changed, Fabre (perhaps sent) deleted, Arnaud
         // changed again.
@@ -203,9 +212,11 @@ void TestSyncInterrupted::cutAtEachRequest()
             onServer << c[Field::Nom] + "|" + c[Field::Prenom] + "|||" + c[Field::Ville];
         }
         onServer.sort();
-        QVERIFY2(onServer == expected, qPrintable(QStringLiteral("k=%1, on the server: ").arg(k) +
-                                                  onServer.join(QLatin1String(", ")) +
-                                                  "\nafter the cut: " + after.text()));
+        QVERIFY2(onServer == expected,
+                 qPrintable(QStringLiteral("k=%1, on the server: ").arg(k) +
+                            onServer.join(QLatin1String(", ")) +
+                            "\nright after the cut: " + rightAfter.join(QLatin1String(", ")) +
+                            "\nafter the cut: " + after.text()));
         const SyncSummary idle = f.sync();
         QVERIFY2(idle.complete(), qPrintable(idle.text()));
         QCOMPARE(counts(idle), QStringLiteral("sent 0/0/0 received 0/0/0"));
@@ -214,6 +225,71 @@ void TestSyncInterrupted::cutAtEachRequest()
             break; // the run had fewer requests than k: every one was cut in turn
         }
     }
+}
+
+void TestSyncInterrupted::lateArrival()
+{
+    SERVER_FIXTURE(f)
+    QVERIFY(f.setUp({{"Arnaud", "Jean", "", "", "", "", "Lyon"}}));
+    // 0: every request goes through; 1: new cards are held (the sender's connection cut);
+    // 2: the held cards reach the server once it answered the run's listing of its cards.
+    std::atomic<int> phase{0};
+    std::atomic<bool> delivered{false};
+    QMutex heldLock;
+    QList<FrontRequest> held;
+    HttpFront proxy(
+        [&](const FrontRequest& r) {
+            FrontAnswer a;
+            if (phase == 1 && r.method == "PUT") {
+                QMutexLocker lock(&heldLock);
+                held << r;
+                a.kind = FrontAnswer::Drop;
+                return a;
+            }
+            const bool listing = (r.method == "REPORT" && r.body.contains("sync-collection")) ||
+                                 (r.method == "PROPFIND" && r.header("Depth") == "1");
+            if (phase == 2 && listing && !delivered) {
+                a.rewrite = [&](const FrontRequest&, const QByteArray& body) {
+                    if (!body.contains("multistatus") || delivered.exchange(true))
+                        return body; // refused: not the listing the run goes by
+                    CardClient late(f.server.root(), f.server.user(), f.server.password());
+                    QMutexLocker lock(&heldLock);
+                    for (const FrontRequest& put : held)
+                        late.request("PUT", f.server.root().resolved(QUrl(put.target)), put.body,
+                                     {{"Content-Type", put.header("Content-Type")}});
+                    return body;
+                };
+            }
+            return a;
+        },
+        f.server.root());
+    QUrl book = f.server.addressBook();
+    book.setPort(proxy.port());
+    f.relink(book);
+    QVERIFY(f.sync().complete());
+
+    add(*f.rs, QStringLiteral("Émery"), QStringLiteral("Évian"));
+    add(*f.rs, QStringLiteral("Fabre"), QStringLiteral("Foix"));
+    add(*f.rs, QStringLiteral("Gaston"), QStringLiteral("Gap"));
+    phase = 1;
+    const SyncSummary held1 = f.sync();
+    QVERIFY2(!held1.complete(), qPrintable(held1.text()));
+    QVERIFY(!held.isEmpty());
+
+    // Meanwhile, here: Émery changed, Fabre deleted, Gaston left as sent.
+    setTown(*f.rs, QStringLiteral("Émery"), QStringLiteral("Épinal"));
+    remove(*f.rs, QStringLiteral("Fabre"));
+    phase = 2;
+    const SyncSummary next = f.sync();
+    QVERIFY(delivered);
+    QVERIFY2(next.complete() && next.conflicts.isEmpty() && next.restored.isEmpty(),
+             qPrintable(next.text()));
+    const SyncSummary idle = f.sync();
+    QVERIFY2(idle.complete(), qPrintable(idle.text()));
+    QCOMPARE(counts(idle), QStringLiteral("sent 0/0/0 received 0/0/0"));
+    const QStringList expected{"Arnaud|Jean|||Lyon", "Gaston|Jean|||Gap", "Émery|Jean|||Épinal"};
+    QCOMPARE(sortedRecords(f), expected);
+    QCOMPARE(f.serverRecords(), expected);
 }
 
 SYNC_TEST_MAIN(TestSyncInterrupted, QCoreApplication)

@@ -74,32 +74,44 @@ Timing run(const QString& source, const QString& folder, const ExportOptions& op
     return t;
 }
 
-// A CSV file in the program's own layout (the header of `exported`) whose one row holds a Notes
-// value of `megabytes` MB on one line, imported into an empty address file.
-void longFieldImport(const QString& exported, const QString& folder, int megabytes,
+// A file whose one record holds a Notes value of `megabytes` MB, imported into an empty address
+// file: a CSV file in the program's own layout (the header of `exported`), the value on one
+// line; or a vCard file, the value folded as writers fold it.
+void longFieldImport(const QString& exported, const QString& folder, int megabytes, bool vcard,
                      QTextStream& out)
 {
-    QFile in(exported);
-    if (!in.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(exported));
-    const QByteArray header = in.readLine();
-    const char separator = header.contains(';') ? ';' : ',';
-    const QString path = folder + QStringLiteral("/longfield.csv");
+    const QString path =
+        folder + (vcard ? QStringLiteral("/longfield.vcf") : QStringLiteral("/longfield.csv"));
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
             qFatal("cannot write %s", qPrintable(path));
-        f.write(header);
-        f.write("Long");
-        for (int c = 1; c < kColumnCount; ++c) {
-            f.write(&separator, 1);
-            if (c == 11) { // Notes
-                const QByteArray block(1 << 20, 'x');
-                for (int m = 0; m < megabytes; ++m)
-                    f.write(block);
+        if (vcard) {
+            f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Long;;;;\r\nNOTE:");
+            QByteArray block;
+            while (block.size() < (1 << 20))
+                block += QByteArray(74, 'x') + "\r\n ";
+            for (int m = 0; m < megabytes; ++m)
+                f.write(block);
+            f.write("x\r\nEND:VCARD\r\n");
+        } else {
+            QFile in(exported);
+            if (!in.open(QIODevice::ReadOnly))
+                qFatal("cannot read %s", qPrintable(exported));
+            const QByteArray header = in.readLine();
+            const char separator = header.contains(';') ? ';' : ',';
+            f.write(header);
+            f.write("Long");
+            for (int c = 1; c < kColumnCount; ++c) {
+                f.write(&separator, 1);
+                if (c == 11) { // Notes
+                    const QByteArray block(1 << 20, 'x');
+                    for (int m = 0; m < megabytes; ++m)
+                        f.write(block);
+                }
             }
+            f.write("\r\n");
         }
-        f.write("\r\n");
     }
     const QString target = folder + QStringLiteral("/import-longfield.adb");
     QFile::remove(target);
@@ -114,9 +126,9 @@ void longFieldImport(const QString& exported, const QString& folder, int megabyt
         auto rs = db->OpenRecordset(QStringLiteral("Elvarine"));
         importContactsInto(*rs, file, summary);
     }
-    out << "CSV with one " << megabytes << " MB field: import " << qRound(elapsedMs(t0)) << " ms ("
-        << qRound(cpuMs() - cpu0) << " ms of processor time), " << summary.imported
-        << " record added, " << summary.leftOut.size()
+    out << (vcard ? "vCard" : "CSV") << " with one " << megabytes << " MB field: import "
+        << qRound(elapsedMs(t0)) << " ms (" << qRound(cpuMs() - cpu0) << " ms of processor time), "
+        << summary.imported << " record added, " << summary.leftOut.size()
         << " value left out; peak resident memory during the import " << peakResidentKb() / 1024
         << " MB" << (file.error.isEmpty() ? "" : "; ") << file.error.left(120) << "\n";
     QFile::remove(path);
@@ -181,6 +193,7 @@ int main(int argc, char** argv)
         out.flush();
     }
     twinsImport(source, folder + QStringLiteral("/contacts3.vcf"), folder, out);
-    longFieldImport(folder + QStringLiteral("/contacts.csv"), folder, 100, out);
+    longFieldImport(folder + QStringLiteral("/contacts.csv"), folder, 100, false, out);
+    longFieldImport(QString(), folder, 100, true, out);
     return 0;
 }

@@ -23,6 +23,7 @@ struct Property {
     std::vector<Param> params;
     QByteArray value; // raw bytes after the colon
     int line = 0;
+    bool cut = false; // the line went on beyond what a reader keeps
 };
 
 // "name[;param...]:value", the name possibly grouped ("item1.TEL"); false when the line has no

@@ -17,6 +17,30 @@ namespace
 
 using namespace vcard;
 
+// A line longer than this cannot give a field (the longest takes 255 characters, a few
+// kilobytes however they are written): what goes beyond is not kept, so that a file holding a
+// line of any length is read in bounded memory, its value left out as too long for its field.
+constexpr qsizetype kLongestLine = 1024 * 1024;
+
+void appendBounded(QByteArray& line, QByteArrayView more)
+{
+    const qsizetype room = kLongestLine - line.size();
+    if (room > 0)
+        line.append(more.first(std::min(room, more.size())));
+}
+
+// A line cut at the bound ends where an escape ends.
+void endCutLine(QByteArray& line)
+{
+    if (line.size() < kLongestLine)
+        return;
+    const qsizetype escape = line.lastIndexOf('=');
+    if (escape >= 0 && escape >= line.size() - 2)
+        line.truncate(escape);
+    if (line.endsWith('\\'))
+        line.chop(1);
+}
+
 // The properties of one card that give fields, in file order.
 struct Card {
     std::vector<Property> properties;
@@ -159,13 +183,13 @@ private:
             while (end < n && data[end] != '\n' && data[end] != '\r')
                 ++end;
             if (end == n) {
-                m_partial.append(data.sliced(pos));
+                appendBounded(m_partial, data.sliced(pos));
                 return;
             }
             if (m_partial.isEmpty()) {
                 physicalLine(data.sliced(pos, end - pos));
             } else {
-                m_partial.append(data.sliced(pos, end - pos));
+                appendBounded(m_partial, data.sliced(pos, end - pos));
                 physicalLine(m_partial);
                 m_partial.clear();
             }
@@ -185,8 +209,15 @@ private:
             physicalLine(m_partial);
             m_partial.clear();
         }
-        if (!m_failed && !m_stopped && m_havePending && !logicalLine(m_pending, m_pendingLine))
+        if (!m_failed && !m_stopped && m_havePending && !pendingLine())
             m_failed = true;
+    }
+
+    bool pendingLine()
+    {
+        m_pendingCut = m_pending.size() >= kLongestLine;
+        endCutLine(m_pending);
+        return logicalLine(m_pending, m_pendingLine);
     }
 
     void physicalLine(QByteArrayView line)
@@ -194,15 +225,15 @@ private:
         ++m_lineNo;
         if (m_havePending && continuesQuotedPrintable(m_pending)) {
             m_pending.chop(1);
-            m_pending.append(line);
+            appendBounded(m_pending, line);
             return;
         }
         if (m_havePending && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
             // Folded line: vCard 2.1 keeps the blank that starts the next line.
-            m_pending.append(m_version == Version::V21 ? line : line.sliced(1));
+            appendBounded(m_pending, m_version == Version::V21 ? line : line.sliced(1));
             return;
         }
-        if (m_havePending && !logicalLine(m_pending, m_pendingLine)) {
+        if (m_havePending && !pendingLine()) {
             m_failed = true;
             return;
         }
@@ -286,6 +317,7 @@ private:
         if (!parseProperty(line, p))
             return true;
         p.line = lineNo;
+        p.cut = m_pendingCut;
         if (p.name == "VERSION") {
             const QByteArray v = p.value.trimmed();
             m_version = v == "2.1" ? Version::V21 : v.startsWith('4') ? Version::V40 : Version::V30;
@@ -301,8 +333,17 @@ private:
     }
 
     // The text of a property's value: transfer encoding, then character set, then (for plain
-    // values) escapes. Nothing when it cannot be decoded (m_error says why).
+    // values) escapes; a value cut ends with "…". Nothing when it cannot be decoded (m_error
+    // says why).
     std::optional<QString> rawText(const Property& p, Version version)
+    {
+        std::optional<QString> text = decodedText(p, version);
+        if (text && p.cut)
+            *text += QChar(0x2026);
+        return text;
+    }
+
+    std::optional<QString> decodedText(const Property& p, Version version)
     {
         QByteArray bytes = p.value;
         if (const Param* enc = findParam(p, "ENCODING")) {
@@ -311,6 +352,15 @@ private:
                 bytes = decodeQuotedPrintable(bytes);
             else if (e == "B" || e == "BASE64")
                 bytes = QByteArray::fromBase64(bytes.trimmed());
+        }
+        if (p.cut) {
+            // Cut where a character ends.
+            qsizetype end = bytes.size();
+            while (end > 0 && (uchar(bytes[end - 1]) & 0xC0) == 0x80)
+                --end;
+            if (end > 0 && uchar(bytes[end - 1]) >= 0xC0)
+                --end;
+            bytes.truncate(end);
         }
         if (m_unicode)
             return QString::fromUtf8(bytes);
@@ -485,6 +535,7 @@ private:
     QByteArray m_pending;
     int m_pendingLine = 0;
     bool m_havePending = false;
+    bool m_pendingCut = false; // the line waiting went on beyond kLongestLine
     int m_lineNo = 0;
     Version m_version = Version::V30;
     int m_depth = 0;

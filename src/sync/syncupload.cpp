@@ -237,7 +237,11 @@ bool SyncEngine::Run::sendRemote(std::vector<RemoteWrite>& writes,
         }
         const int status = reply.status;
         if (w.kind == RemoteWrite::Delete) {
-            if (reply.ok() || status == 404) {
+            // A card that may never have arrived: any refusal of the address (a server may
+            // forbid what it does not hold) says it is not there.
+            const bool refusedHere = w.mayBeAbsent && status >= 400 && status < 500 &&
+                                     status != 401 && status != 408 && status != 429;
+            if (reply.ok() || status == 404 || refusedHere) {
                 results.push_back(droppedWrite(w));
                 if (!reply.ok() && w.mayBeAbsent)
                     results.back().count = Count::None; // it never arrived

@@ -79,6 +79,7 @@ private slots:
     void badInput_data();
     void badInput();
     void chunkBoundariesChangeNothing();
+    void valuesOfAnyLengthAreReadCut();
 };
 
 void TestContactFormats::roundTrip_data()
@@ -534,6 +535,52 @@ void TestContactFormats::chunkBoundariesChangeNothing()
         QCOMPARE(r.error,
                  QStringLiteral("c'est un fichier binaire, pas un fichier de cartes de visite."));
     }
+}
+
+// A value far longer than any field is kept cut, followed by "…" (so the import leaves it out
+// as too long, whatever its length): a line is never held whole, and the cut never splits a
+// character nor an escape.
+void TestContactFormats::valuesOfAnyLengthAreReadCut()
+{
+    const qsizetype many = 3 * 1024 * 1024;
+    QByteArray qpFolded;
+    for (qsizetype i = 0; i < many / 60; ++i)
+        qpFolded += "=C3=A9=C3=A9=C3=A9=C3=A9=C3=A9=C3=A9=C3=A9=C3=A9=C3=A9=C3=A9=\r\n";
+    const QByteArray vcf =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Dupont;Jean;;;\r\nNOTE:a" + QByteArray(many, 'x') +
+        "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Zoé;;;\r\nNOTE:" +
+        QString(many / 2, QChar(u'é')).toUtf8() + "\\n\r\n \\n\r\nEND:VCARD\r\n" +
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Petit;Luc\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" + qpFolded +
+        "fin\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Martin;Paul;;;\r\n"
+        "END:VCARD\r\n";
+    ByteSource source(vcf);
+    std::vector<Contact> cards;
+    const VCardReadResult r = readVCards(source, [&cards](Contact& c) {
+        cards.push_back(c);
+        return true;
+    });
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QCOMPARE(cards.size(), size_t(4));
+    const QChar more(0x2026);
+    for (int i : {0, 1, 2}) {
+        const QString notes = cards[size_t(i)][Field::Notes];
+        QVERIFY2(notes.endsWith(more) && notes.size() > 255 && notes.size() <= 1024 * 1024 + 1,
+                 qPrintable(QString::number(notes.size())));
+        const QChar body = i == 0 ? QChar('x') : QChar(u'é');
+        QVERIFY2(notes.sliced(1, notes.size() - 2).count(body) == notes.size() - 2,
+                 qPrintable(QStringLiteral("%1: …%2").arg(i).arg(notes.right(8))));
+    }
+    QCOMPARE(cards[1][Field::Prenom], QStringLiteral("Zoé"));
+    QCOMPARE(cards[3][Field::Nom], QStringLiteral("Martin"));
+
+    const QByteArray csv =
+        "Nom;Notes\r\nDupont;\"" + QByteArray(many, 'y') + "\"\r\nMartin;fin\r\n";
+    const CsvReadResult table = readCsv(csv);
+    QVERIFY2(table.error.isEmpty(), qPrintable(table.error));
+    QCOMPARE(table.table.rows.size(), size_t(3));
+    QCOMPARE(table.table.rows[1][1].size(), kLongestCsvCell + 1);
+    QVERIFY(table.table.rows[1][1].endsWith(more));
+    QCOMPARE(table.table.rows[2], QStringList({"Martin", "fin"}));
 }
 
 QTEST_GUILESS_MAIN(TestContactFormats)

@@ -237,6 +237,15 @@ void TestSyncInterrupted::lateArrival()
     std::atomic<bool> delivered{false};
     QMutex heldLock;
     QList<FrontRequest> held;
+    // Hubert's card never arrives.
+    const auto lostTarget = [&] {
+        QMutexLocker lock(&heldLock);
+        for (const FrontRequest& put : held) {
+            if (put.body.contains("Hubert"))
+                return put.target;
+        }
+        return QByteArray();
+    };
     HttpFront proxy(
         [&](const FrontRequest& r) {
             FrontAnswer a;
@@ -244,6 +253,11 @@ void TestSyncInterrupted::lateArrival()
                 QMutexLocker lock(&heldLock);
                 held << r;
                 a.kind = FrontAnswer::Drop;
+                return a;
+            }
+            if (phase == 2 && r.method == "DELETE" && r.target == lostTarget()) {
+                a.kind = FrontAnswer::Reply; // a server forbidding what it does not hold
+                a.head = HttpFront::answer(403);
                 return a;
             }
             const bool listing = (r.method == "REPORT" && r.body.contains("sync-collection")) ||
@@ -255,8 +269,9 @@ void TestSyncInterrupted::lateArrival()
                     CardClient late(f.server.root(), f.server.user(), f.server.password());
                     QMutexLocker lock(&heldLock);
                     for (const FrontRequest& put : held)
-                        late.request("PUT", f.server.root().resolved(QUrl(put.target)), put.body,
-                                     {{"Content-Type", put.header("Content-Type")}});
+                        if (!put.body.contains("Hubert"))
+                            late.request("PUT", f.server.root().resolved(QUrl(put.target)),
+                                         put.body, {{"Content-Type", put.header("Content-Type")}});
                     return body;
                 };
             }
@@ -271,14 +286,16 @@ void TestSyncInterrupted::lateArrival()
     add(*f.rs, QStringLiteral("Émery"), QStringLiteral("Évian"));
     add(*f.rs, QStringLiteral("Fabre"), QStringLiteral("Foix"));
     add(*f.rs, QStringLiteral("Gaston"), QStringLiteral("Gap"));
+    add(*f.rs, QStringLiteral("Hubert"), QStringLiteral("Hyères"));
     phase = 1;
     const SyncSummary held1 = f.sync();
     QVERIFY2(!held1.complete(), qPrintable(held1.text()));
     QVERIFY(!held.isEmpty());
 
-    // Meanwhile, here: Émery changed, Fabre deleted, Gaston left as sent.
+    // Meanwhile, here: Émery changed, Fabre and Hubert deleted, Gaston left as sent.
     setTown(*f.rs, QStringLiteral("Émery"), QStringLiteral("Épinal"));
     remove(*f.rs, QStringLiteral("Fabre"));
+    remove(*f.rs, QStringLiteral("Hubert"));
     phase = 2;
     const SyncSummary next = f.sync();
     QVERIFY(delivered);

@@ -25,7 +25,7 @@ namespace
 
 // Reading the desktop's font configuration (dozens of XML files) is the longest single step
 // before the main window can lay out its first text. It is started on a thread of its own while
-// Qt starts, and done before the first widget is made: Qt then finds the configuration loaded.
+// Qt starts, and done before anything is drawn: Qt then finds the configuration loaded.
 // Fontconfig is the library Qt's own font database uses here (already loaded with Qt); without
 // it, nothing is done ahead.
 class FontConfigReading
@@ -93,6 +93,7 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
     services.passwords = &passwords;
     // An open document is printed when these go, so they go before the application.
     const auto printing = installPrinterServices(services);
+    fonts.wait(); // before anything is drawn, the warning below included
 
     // Installed, the user's files go to a folder of their own, made at the first start.
     if (folder.installed() && !makeUserFolder(folder.userFolder()))
@@ -103,7 +104,6 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
                        vbExclamation, QStringLiteral("Avertissement"));
 
     AppState state;
-    fonts.wait();
     frmElvarine window(state, services);
     window.setStartupFile(startupFile);
     QObject::connect(&window, &frmElvarine::programEnded, &app, &QCoreApplication::quit,

@@ -35,10 +35,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links are found by dpkg-shlibdeps (package dpkg-dev); what Qt loads
-# as plugins or data is named here: the SQLite driver of Qt Sql, the SVG icon engine (the icons
+# as plugins or data, and what the program loads itself when first needed, is named here: the
+# print server's library, the SQLite driver of Qt Sql, the SVG icon engine (the icons
 # are SVG), Qt's French translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6svg6, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libcups2, libqt6sql6-sqlite, libqt6svg6, qt6-translations-l10n")
 # Opening mail and web addresses; printing (CUPS) and the dial-up connection (nmcli).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups, network-manager")

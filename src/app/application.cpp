@@ -17,6 +17,41 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <dlfcn.h>
+#include <thread>
+
+namespace
+{
+
+// Reading the desktop's font configuration (dozens of XML files) is the longest single step
+// before the main window can lay out its first text. It is started on a thread of its own while
+// Qt starts, and done before anything is drawn: Qt then finds the configuration loaded.
+// Fontconfig is the library Qt's own font database uses here (already loaded with Qt); without
+// it, nothing is done ahead.
+class FontConfigReading
+{
+public:
+    FontConfigReading()
+    {
+        using Init = int (*)();
+        if (const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
+            m_thread = std::thread(init);
+    }
+    ~FontConfigReading() { wait(); }
+    FontConfigReading(const FontConfigReading&) = delete;
+    FontConfigReading& operator=(const FontConfigReading&) = delete;
+
+    void wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace
 
 bool installFrenchTranslations(QCoreApplication& app)
 {
@@ -33,6 +68,7 @@ bool installFrenchTranslations(QCoreApplication& app)
 
 int runElvarine(int argc, char** argv, const QString& startupFile)
 {
+    FontConfigReading fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Elvarine"));
     QApplication::setOrganizationName(QStringLiteral("Elvarine"));
@@ -40,6 +76,7 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
     QGuiApplication::setDesktopFileName(QStringLiteral(ELVARINE_APP_ID));
     installFrenchTranslations(app);
     QApplication::setWindowIcon(applicationIcon());
+    deferStandardIcons();
 
     QtDialogs dialogs;
     QtClipboard clipboard;
@@ -56,6 +93,7 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
     services.passwords = &passwords;
     // An open document is printed when these go, so they go before the application.
     const auto printing = installPrinterServices(services);
+    fonts.wait(); // before anything is drawn, the warning below included
 
     // Installed, the user's files go to a folder of their own, made at the first start.
     if (folder.installed() && !makeUserFolder(folder.userFolder()))

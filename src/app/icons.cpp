@@ -1,20 +1,26 @@
 #include "icons.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <QWidget>
+#include <functional>
 #include <optional>
 
 namespace
 {
 
-// An icon read from its file only when first drawn or measured: starting the program makes the
+// An icon made only when first drawn or measured: starting the program makes the
 // menus' and toolbar's icons without loading the SVG engine or parsing a single file, so the
 // window shows sooner; what is drawn is the file's icon as before.
 class DeferredIconEngine : public QIconEngine
 {
 public:
-    explicit DeferredIconEngine(QString path) : m_path(std::move(path)) {}
+    explicit DeferredIconEngine(std::function<QIcon()> make) : m_make(std::move(make)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -39,18 +45,46 @@ public:
     }
     bool isNull() override { return false; }
     QString key() const override { return QStringLiteral("DeferredIconEngine"); }
-    QIconEngine* clone() const override { return new DeferredIconEngine(m_path); }
+    QIconEngine* clone() const override { return new DeferredIconEngine(m_make); }
 
 private:
     QIcon& icon()
     {
         if (!m_icon)
-            m_icon = QIcon(m_path);
+            m_icon = m_make();
         return *m_icon;
     }
 
-    QString m_path;
+    std::function<QIcon()> m_make;
     std::optional<QIcon> m_icon;
+};
+
+// The application's style, but for the toolbars' extension arrows, which every toolbar makes
+// as it is made: the style reads them through Qt's image plug-ins (every one of them is loaded
+// to read a PNG), so here they are read when first drawn, from the same style, with the same
+// options.
+class DeferredIconStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                       const QWidget* widget) const override
+    {
+        const bool deferred = icon == SP_ToolBarHorizontalExtensionButton ||
+                              icon == SP_ToolBarVerticalExtensionButton;
+        if (!deferred || (option && option->type != QStyleOption::SO_Default))
+            return QProxyStyle::standardIcon(icon, option, widget);
+        std::optional<QStyleOption> options;
+        if (option)
+            options = *option;
+        return QIcon(
+            new DeferredIconEngine([style = QPointer<QStyle>(baseStyle()), icon, options,
+                                    owner = QPointer<QWidget>(const_cast<QWidget*>(widget))] {
+                return style ? style->standardIcon(icon, options ? &*options : nullptr, owner)
+                             : QIcon();
+            }));
+    }
 };
 
 } // namespace
@@ -70,7 +104,7 @@ static QIcon ownIcon(const QString& name)
     registerIconResource();
     const QString path = QStringLiteral(":/icons/%1.svg").arg(name);
     Q_ASSERT_X(QFile::exists(path), "programIcon", qPrintable(path + QStringLiteral(" missing")));
-    return QIcon(new DeferredIconEngine(path));
+    return QIcon(new DeferredIconEngine([path] { return QIcon(path); }));
 }
 
 QIcon programIcon(const QString& name, const QString& themeName)
@@ -83,4 +117,9 @@ QIcon programIcon(const QString& name, const QString& themeName)
 QIcon applicationIcon()
 {
     return ownIcon(QStringLiteral("elvarine"));
+}
+
+void deferStandardIcons()
+{
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
 }

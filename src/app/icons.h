@@ -42,3 +42,7 @@ QIcon programIcon(const QString& name, const QString& themeName = QString());
 
 // The application's own icon (windows, launcher); never taken from the theme.
 QIcon applicationIcon();
+
+// From now on, the standard icons the application's style gives the toolbars are read when first
+// drawn, not when a toolbar is made; they look the same.
+void deferStandardIcons();

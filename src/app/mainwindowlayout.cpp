@@ -149,13 +149,21 @@ QListView* buildNameList(QWidget* parent, QAbstractItemModel& names)
     return list;
 }
 
-// The filter box above the name list: Escape empties it.
+// The filter box above the name list: Escape empties it; a button in the box empties it too.
 class FilterBox : public QLineEdit
 {
 public:
     using QLineEdit::QLineEdit;
 
 protected:
+    // The clear button is added when the box first shows (it is hidden until a file is open):
+    // its icon is read through Qt's image plug-ins, which the window need not load to show.
+    void showEvent(QShowEvent* event) override
+    {
+        if (!isClearButtonEnabled())
+            setClearButtonEnabled(true);
+        QLineEdit::showEvent(event);
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
@@ -332,7 +340,6 @@ MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel
     w.filterBox->setObjectName(QStringLiteral("txtFiltre"));
     w.filterBox->setAccessibleName(QStringLiteral("Filtrer la liste"));
     w.filterBox->setPlaceholderText(QStringLiteral("Filtrer…"));
-    w.filterBox->setClearButtonEnabled(true);
     left->addWidget(w.filterBox);
     w.nameList = buildNameList(central, names);
     left->addWidget(w.nameList, 1);

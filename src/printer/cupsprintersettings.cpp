@@ -1,12 +1,13 @@
 #include "printer/cupsprintersettings.h"
 
+#include "printer/cupslibrary.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSizeF>
 
-#include <cups/cups.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -38,12 +39,13 @@ public:
         if (printer.isEmpty())
             return;
         const DestName dest(printer);
-        m_dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, dest.name.constData(), dest.instanceOrNull());
+        m_dest = cupslib::cupsGetNamedDest(CUPS_HTTP_DEFAULT, dest.name.constData(),
+                                           dest.instanceOrNull());
     }
     ~NamedDest()
     {
         if (m_dest)
-            cupsFreeDests(1, m_dest);
+            cupslib::cupsFreeDests(1, m_dest);
     }
     NamedDest(const NamedDest&) = delete;
     NamedDest& operator=(const NamedDest&) = delete;
@@ -51,7 +53,8 @@ public:
     explicit operator bool() const { return m_dest != nullptr; }
     const char* option(const char* name) const
     {
-        return m_dest ? cupsGetOption(name, m_dest->num_options, m_dest->options) : nullptr;
+        return m_dest ? cupslib::cupsGetOption(name, m_dest->num_options, m_dest->options)
+                      : nullptr;
     }
 
 private:
@@ -161,16 +164,18 @@ QString stateMessage(const char* printerUri)
 {
     if (!printerUri || !*printerUri)
         return QString();
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                 "printer-state-message");
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* request = cupslib::ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    cupslib::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                          printerUri);
+    cupslib::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                          nullptr, "printer-state-message");
+    ipp_t* response = cupslib::cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     QString message;
     if (response) {
-        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
-            message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
-        ippDelete(response);
+        if (ipp_attribute_t* a =
+                cupslib::ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
+            message = QString::fromUtf8(cupslib::ippGetString(a, 0, nullptr)).trimmed();
+        cupslib::ippDelete(response);
     }
     return message;
 }
@@ -187,13 +192,13 @@ QString CupsPrinterSettings::optionsFile() const
 
 QString CupsPrinterSettings::defaultPrinter()
 {
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    cups_dest_t* dest = cupslib::cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
     if (!dest)
         return QString();
     QString name = QString::fromLocal8Bit(dest->name);
     if (dest->instance && *dest->instance)
         name += QLatin1Char('/') + QString::fromLocal8Bit(dest->instance);
-    cupsFreeDests(1, dest);
+    cupslib::cupsFreeDests(1, dest);
     return name;
 }
 
@@ -220,11 +225,11 @@ std::optional<QPageSize> CupsPrinterSettings::paperFromMedia(const QByteArray& m
     const QByteArray name = media.split(',').value(0).trimmed();
     if (name.isEmpty())
         return std::nullopt;
-    pwg_media_t* pwg = pwgMediaForPWG(name.constData());
+    pwg_media_t* pwg = cupslib::pwgMediaForPWG(name.constData());
     if (!pwg)
-        pwg = pwgMediaForLegacy(name.constData());
+        pwg = cupslib::pwgMediaForLegacy(name.constData());
     if (!pwg)
-        pwg = pwgMediaForPPD(name.constData());
+        pwg = cupslib::pwgMediaForPPD(name.constData());
     if (!pwg || pwg->width <= 0 || pwg->length <= 0)
         return std::nullopt;
     // Hundredths of a millimetre; a standard size is recognised as such.

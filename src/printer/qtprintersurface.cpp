@@ -1,5 +1,6 @@
 #include "printer/qtprintersurface.h"
 
+#include "printer/cupslibrary.h"
 #include "printer/cupsprintersettings.h"
 #include "printer/orimp.h"
 
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cups/cups.h>
 #include <vector>
 
 namespace
@@ -52,7 +52,7 @@ QByteArray mediaName(const QPageSize& size)
     const QSizeF mm = size.size(QPageSize::Millimeter);
     const int width = int(std::lround(std::min(mm.width(), mm.height()) * 100));
     const int length = int(std::lround(std::max(mm.width(), mm.height()) * 100));
-    if (pwg_media_t* pwg = pwgMediaForSize(width, length))
+    if (pwg_media_t* pwg = cupslib::pwgMediaForSize(width, length))
         return QByteArray(pwg->pwg);
     return size.key().toUtf8();
 }
@@ -345,17 +345,17 @@ void QtPrinterSurface::submit(const QString& printer, const QString& file)
     int count = 0;
     cups_option_t* cupsOptions = nullptr;
     for (const auto& option : options)
-        count =
-            cupsAddOption(option.first.constData(), option.second.constData(), count, &cupsOptions);
+        count = cupslib::cupsAddOption(option.first.constData(), option.second.constData(), count,
+                                       &cupsOptions);
     // A printer instance ("queue/instance") prints on its queue.
     const QByteArray queue = printer.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
-    const int job =
-        cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(file).constData(),
-                       qprinter().docName().toUtf8().constData(), count, cupsOptions);
-    cupsFreeOptions(count, cupsOptions);
+    const int job = cupslib::cupsPrintFile2(
+        CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(file).constData(),
+        qprinter().docName().toUtf8().constData(), count, cupsOptions);
+    cupslib::cupsFreeOptions(count, cupsOptions);
     if (job <= 0)
         throw PrinterError(QStringLiteral("Le serveur d'impression a refusé le document : %1")
-                               .arg(QString::fromUtf8(cupsLastErrorString())));
+                               .arg(QString::fromUtf8(cupslib::cupsLastErrorString())));
     m_lastJob = job;
 }
 

@@ -1,10 +1,15 @@
 #include "app/icons.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 
 // The sixteen command icons, in toolbar order.
 static const char* const commandIcons[] = {
@@ -37,6 +42,7 @@ private slots:
     void rendersEveryIcon();
     void commandIconsAreDistinct();
     void themeIconPreferredWhenTheThemeHasIt();
+    void deferredStandardIconsLookTheSame();
 };
 
 void TestIcons::initTestCase()
@@ -113,6 +119,35 @@ void TestIcons::themeIconPreferredWhenTheThemeHasIt()
              own);
     QCOMPARE(render(programIcon(QStringLiteral("search"), QString()), 32), own);
     QIcon::setThemeName(QString());
+}
+
+void TestIcons::deferredStandardIconsLookTheSame()
+{
+    QStyle* const base = QApplication::style();
+    QWidget widget;
+    QStyleOption option;
+    option.initFrom(&widget);
+    const QStyle::StandardPixmap arrows[] = {QStyle::SP_ToolBarHorizontalExtensionButton,
+                                             QStyle::SP_ToolBarVerticalExtensionButton};
+    QList<QImage> before;
+    for (QStyle::StandardPixmap arrow : arrows)
+        before << render(base->standardIcon(arrow, &option), 16);
+    const QImage close = render(base->standardIcon(QStyle::SP_DialogCloseButton), 16);
+    QVERIFY(coverage(before[0]) > 0 && coverage(before[1]) > 0);
+
+    deferStandardIcons();
+    QStyle* const style = QApplication::style();
+    QVERIFY(style != base);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(render(style->standardIcon(arrows[i], &option), 16), before[i]);
+        QCOMPARE(render(style->standardIcon(arrows[i]), 16), before[i]);
+    }
+    QCOMPARE(render(style->standardIcon(QStyle::SP_DialogCloseButton), 16), close);
+    // A toolbar made now draws the arrow of its extension button as before.
+    QToolBar bar;
+    const auto* extension = bar.findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    QVERIFY(extension);
+    QCOMPARE(render(extension->icon(), 16), before[0]);
 }
 
 QTEST_MAIN(TestIcons)

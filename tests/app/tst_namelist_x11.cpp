@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QTest>
+#include <QToolButton>
 
 class TestNameListX11 : public QObject
 {
     Q_OBJECT
 private slots:
     void filterBox();
+    void filterClearButton();
     void extendedSelection();
 };
 
@@ -84,6 +86,25 @@ void TestNameListX11::filterBox()
     user.key(Qt::Key_Escape);
     QCOMPARE(listLines(w).size(), 5);
     QCOMPARE(w.listText(w.listIndex()), QStringLiteral("Durand Hélène"));
+}
+
+void TestNameListX11::filterClearButton()
+{
+    MainWindowFixture f;
+    frmElvarine& w = f.startWith(kRows);
+    UserDriver user(&w);
+    QLineEdit* box = w.filterBox();
+    // The box's button, added when the box first showed, appears with a text and empties it.
+    const auto* button = box->findChild<QToolButton*>();
+    QVERIFY(button);
+    user.keys(QKeySequence(QStringLiteral("Ctrl+L")));
+    user.type(QStringLiteral("paris"));
+    QTRY_COMPARE(listLines(w), QStringList({"Zola Émile"}));
+    QTRY_VERIFY(button->isVisible() && button->isEnabled());
+    QTest::mouseClick(const_cast<QToolButton*>(button), Qt::LeftButton, Qt::NoModifier,
+                      button->rect().center());
+    QCOMPARE(box->text(), QString());
+    QTRY_COMPARE(listLines(w).size(), 5);
 }
 
 void TestNameListX11::extendedSelection()

@@ -290,6 +290,22 @@ void FilterIndex::scanBlock(size_t b, const std::string& needle, std::vector<std
     }
 }
 
+template <typename Visit>
+bool FilterIndex::eachEntry(const std::vector<std::uint64_t>& bits, Visit visit) const
+{
+    size_t block = 0;
+    for (size_t w = 0; w < bits.size(); ++w) {
+        for (std::uint64_t left = bits[w]; left != 0; left &= left - 1) {
+            const size_t e = w * 64 + size_t(__builtin_ctzll(left));
+            while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
+                ++block;
+            if (!visit(e, block))
+                return false;
+        }
+    }
+    return true;
+}
+
 bool FilterIndex::find(const std::string& needle, RowNumbers& rowids,
                        const std::function<bool()>& stop)
 {
@@ -304,21 +320,16 @@ bool FilterIndex::find(const std::string& needle, RowNumbers& rowids,
         }
     } else if (narrow) {
         // Among the few entries found before.
-        size_t block = 0;
         size_t looked = 0;
-        for (size_t w = 0; w < m_lastFound.size(); ++w) {
-            for (std::uint64_t bits = m_lastFound[w]; bits != 0; bits &= bits - 1) {
-                const size_t e = w * 64 + size_t(__builtin_ctzll(bits));
-                while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
-                    ++block;
-                const size_t start = m_starts[e];
-                if (!m_gone[e] &&
-                    findIn(m_blocks[block].text.data() + start, entryEnd(block, e) - start, needle))
-                    found[w] |= std::uint64_t(1) << (e % 64);
-                if (++looked % 65536 == 0 && stop())
-                    return false;
-            }
-        }
+        const bool whole = eachEntry(m_lastFound, [&](size_t e, size_t block) {
+            const size_t start = m_starts[e];
+            if (!m_gone[e] &&
+                findIn(m_blocks[block].text.data() + start, entryEnd(block, e) - start, needle))
+                found[e / 64] |= std::uint64_t(1) << (e % 64);
+            return ++looked % 65536 != 0 || !stop();
+        });
+        if (!whole)
+            return false;
     } else {
         for (size_t b = 0; b < m_blocks.size(); ++b) {
             scanBlock(b, needle, found);
@@ -335,18 +346,13 @@ bool FilterIndex::find(const std::string& needle, RowNumbers& rowids,
                 rowids.push_back(later->first);
         }
     };
-    size_t block = 0;
-    for (size_t w = 0; w < found.size(); ++w) {
-        for (std::uint64_t bits = found[w]; bits != 0; bits &= bits - 1) {
-            const size_t e = w * 64 + size_t(__builtin_ctzll(bits));
-            while (block + 1 < m_blocks.size() && size_t(m_blocks[block + 1].first) <= e)
-                ++block;
-            const qint64 rowid = rowidOf(block, e);
-            addLater(rowid);
-            rowids.push_back(rowid);
-            ++count;
-        }
-    }
+    eachEntry(found, [&](size_t e, size_t block) {
+        const qint64 rowid = rowidOf(block, e);
+        addLater(rowid);
+        rowids.push_back(rowid);
+        ++count;
+        return true;
+    });
     addLater(std::numeric_limits<qint64>::max());
     if (later != m_later.end() &&
         (needle.empty() || later->second.find(needle) != std::string::npos))

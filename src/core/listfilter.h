@@ -66,6 +66,10 @@ private:
     // Entry of row `rowid`, or size() when none.
     size_t entryOf(qint64 rowid) const;
     void scanBlock(size_t block, const std::string& needle, std::vector<std::uint64_t>& found);
+    // Calls `visit(entry, block)` for each entry whose bit is set in `bits`, in entry order,
+    // with the block holding it; stops at the first false (and then gives false).
+    template <typename Visit>
+    bool eachEntry(const std::vector<std::uint64_t>& bits, Visit visit) const;
 
     std::vector<Block> m_blocks;
     std::vector<std::uint32_t> m_rowids;   // by entry, ascending: the distance from the block's

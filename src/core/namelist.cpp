@@ -420,8 +420,7 @@ int NameListModel::rowCount(const QModelIndex& parent) const
 
 QModelIndex NameListModel::index(int row, int column, const QModelIndex& parent) const
 {
-    const size_t count = m_test ? m_shown.size() : m_positions.size();
-    if (parent.isValid() || column != 0 || row < 0 || size_t(row) >= count)
+    if (parent.isValid() || column != 0 || row < 0 || row >= NameListModel::rowCount())
         return QModelIndex();
     return createIndex(row, 0);
 }

@@ -8,7 +8,7 @@
 #include "addressgen.h"
 #include "core/recordengine.h"
 #include "radicaleserver.h"
-#include "sync/davclient.h"
+#include "sync/qtdavclient.h"
 #include "sync/syncengine.h"
 #include "sync/syncstore.h"
 
@@ -55,7 +55,7 @@ Measure syncOnce(const QString& file, const DavTestServer& server, const QUrl& b
         s.collectionName = QStringLiteral("bench");
         store.saveSettings(s);
     }
-    DavClient client(server.user(), server.password());
+    QtDavClient client(server.user(), server.password());
     client.setTimeoutMs(600000);
     SyncEngine engine(*rs, store, client, options);
     Measure m;

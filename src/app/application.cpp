@@ -11,7 +11,9 @@
 #include "platform/programfolder.h"
 #include "platform/qtdialogs.h"
 #include "platform/serialport.h"
+#include "platform/servicesmodule.h"
 #include "printer/printerservices.h"
+#include "sync/davclient.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -82,15 +84,19 @@ int runElvarine(int argc, char** argv, const QString& startupFile)
     QtClipboard clipboard;
     QtDesktopServices desktop;
     ExecutableFolder folder;
-    QtSerialPortFactory serial;
-    KeyringPasswordStore passwords;
+    // The network, print, serial and keyring libraries come with the services module, loaded
+    // when first needed.
+    const auto serial = moduleSerialPorts();
+    const auto passwords = moduleKeyring();
+    const auto davClients = moduleDavClients();
     Services services;
     services.dialogs = &dialogs;
     services.clipboard = &clipboard;
     services.desktop = &desktop;
     services.folder = &folder;
-    services.serial = &serial;
-    services.passwords = &passwords;
+    services.serial = serial.get();
+    services.passwords = passwords.get();
+    services.davClients = davClients.get();
     // An open document is printed when these go, so they go before the application.
     const auto printing = installPrinterServices(services);
     fonts.wait(); // before anything is drawn, the warning below included

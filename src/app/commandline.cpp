@@ -4,7 +4,8 @@
 #include "mailing/mailingcommandline.h"
 #include "platform/programfolder.h"
 #include "printer/printeroffsets.h"
-#include "printer/qtprintersurface.h"
+#include "platform/servicesmodule.h"
+#include "printer/systemprintersurface.h"
 #include "sync/synccommandline.h"
 
 #include <QCoreApplication>
@@ -98,11 +99,17 @@ int mailingCommand(const CommandLine& line, CommandContext& c, MailingKind kind)
         c.err << error << '\n' << QStringLiteral("Elvarine --help décrit les commandes.\n");
         return kCommandUsage;
     }
-    QtPrinterSurface printer;
+    QString why;
+    const ServicesModuleTable* module = servicesModule(&why);
+    if (!module) {
+        c.err << QStringLiteral("L'impression est impossible. ") << why << '\n';
+        return kCommandFailed;
+    }
+    const std::unique_ptr<SystemPrinterSurface> printer = module->printer(nullptr);
     if (!command.pdfFile.isEmpty())
-        printer.setOutputFile(QFileInfo(command.pdfFile).absoluteFilePath());
+        printer->setOutputFile(QFileInfo(command.pdfFile).absoluteFilePath());
     SettingsPrinterOffsets offsets;
-    return runMailingCommand(command, c.folder, printer, &offsets, c.out, c.err);
+    return runMailingCommand(command, c.folder, *printer, &offsets, c.out, c.err);
 }
 
 int printLabelsCommand(const CommandLine& line, CommandContext& c)

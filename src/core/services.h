@@ -9,6 +9,7 @@ class PrinterSettingsStore;
 class PrinterOffsets;
 class SerialPortFactory;
 class PasswordStore;
+class DavClientFactory;
 
 // The platform services the windows reach, real ones in the program, fakes in tests.
 // Services a window does not use may be left null in its tests.
@@ -22,4 +23,5 @@ struct Services {
     PrinterOffsets* printerOffsets = nullptr;
     SerialPortFactory* serial = nullptr;
     PasswordStore* passwords = nullptr; // the desktop's keyring
+    DavClientFactory* davClients = nullptr; // the CardDAV client of each synchronisation
 };

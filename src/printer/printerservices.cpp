@@ -3,11 +3,11 @@
 #include "core/services.h"
 #include "printer/cupsprintersettings.h"
 #include "printer/printeroffsets.h"
-#include "printer/qtprintersurface.h"
+#include "printer/moduleprintersurface.h"
 
 PrinterServices::PrinterServices()
     : settings(std::make_unique<CupsPrinterSettings>()),
-      surface(std::make_unique<QtPrinterSurface>(settings.get())),
+      surface(std::make_unique<ModulePrinterSurface>(settings.get())),
       offsets(std::make_unique<SettingsPrinterOffsets>())
 {
 }

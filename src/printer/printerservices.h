@@ -5,7 +5,7 @@
 struct Services;
 class CupsPrinterSettings;
 class SettingsPrinterOffsets;
-class QtPrinterSurface;
+class ModulePrinterSurface;
 
 // The real printer surface, the user's stored printer settings and the printers' calibration,
 // owned together.
@@ -13,7 +13,7 @@ struct PrinterServices {
     PrinterServices();
     ~PrinterServices();
     std::unique_ptr<CupsPrinterSettings> settings;
-    std::unique_ptr<QtPrinterSurface> surface;
+    std::unique_ptr<ModulePrinterSurface> surface; // made from the services module when first used
     std::unique_ptr<SettingsPrinterOffsets> offsets;
 };
 

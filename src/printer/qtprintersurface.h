@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/pagedsurface.h"
+#include "printer/systemprintersurface.h"
 
 #include <QPageLayout>
 #include <QString>
@@ -32,7 +32,7 @@ class QTemporaryFile;
 // (print-color-mode=color), so that a queue without a driver description prints it in colour.
 //
 // With no printer installed, drawing and reading the orientation throw NoPrinterError.
-class QtPrinterSurface : public PagedSurface
+class QtPrinterSurface : public SystemPrinterSurface
 {
 public:
     // `settings` (may be null) gives the stored orientation of each printer.
@@ -41,15 +41,10 @@ public:
     QtPrinterSurface(const QtPrinterSurface&) = delete;
     QtPrinterSurface& operator=(const QtPrinterSurface&) = delete;
 
-    // Sends every following document to the PDF file `path` instead of a printer (each document
-    // replaces the file). An empty path goes back to the printer.
-    void setOutputFile(const QString& path);
-    QString outputFile() const { return m_outputFile; }
-    // Id of the last job handed to the print system (0 before the first).
-    int lastJobId() const { return m_lastJob; }
-    // True when the open document (or, after endDoc, the last one) took a colour other than
-    // black.
-    bool documentInColour() const { return m_colour; }
+    void setOutputFile(const QString& path) override;
+    QString outputFile() const override { return m_outputFile; }
+    int lastJobId() const override { return m_lastJob; }
+    bool documentInColour() const override { return m_colour; }
 
     void endDoc() override;
     void killDoc() override;

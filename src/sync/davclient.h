@@ -9,8 +9,6 @@
 #include <memory>
 #include <vector>
 
-class QNetworkAccessManager;
-
 // One HTTP request of the synchronisation.
 struct DavRequest {
     QByteArray verb; // GET, PUT, DELETE, PROPFIND, REPORT, MKCOL
@@ -40,19 +38,17 @@ struct DavReply {
     bool stopsRun() const;
 };
 
-// A CardDAV server's HTTP client that trusts no server: the user's name and password go only to
-// the origin the client was given (scheme, host and port: the server the user chose), never
-// to another, whether a redirection or a server's demand points there; a redirection to
-// another origin is refused (so never from HTTPS to HTTP), one on the same origin followed.
-// The system's certificates for HTTPS (a certificate that does not verify ends the exchange).
-// Each request has a total deadline, however slowly its answer trickles in, and a size limit.
+// A CardDAV server's HTTP client. The real one (QtDavClient) lives in the program's services
+// module, loaded at the first synchronisation; tests use it directly or script their own.
 // Calls wait for their answers while processing events: the caller shows a modal window for
 // as long, so the user's commands cannot reach the data in use meanwhile.
 class DavClient
 {
 public:
-    DavClient(const QString& user, const QString& password);
-    ~DavClient();
+    DavClient(const QString& user, const QString& password) : m_user(user), m_password(password)
+    {
+    }
+    virtual ~DavClient();
     DavClient(const DavClient&) = delete;
     DavClient& operator=(const DavClient&) = delete;
 
@@ -66,27 +62,17 @@ public:
     qint64 maxBytes() const { return m_maxBytes; }
     // Polled while waiting; true ends the waits at once (the replies are aborted).
     void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
-    // Requests in flight at once in send() of many (QNetworkAccessManager opens up to six
-    // connections per server).
+    // Requests in flight at once in sendAll().
     void setParallel(int n) { m_parallel = n; }
 
-    DavReply send(const DavRequest& request);
+    virtual DavReply send(const DavRequest& request) = 0;
     // Sends every request, `parallel` at a time; `done` gets each answer (index, reply) as it
     // comes. Stops starting new ones once `done` returns false, an answer stops the run, or
     // the run is cancelled; the requests not sent get no answer. Returns how many got one.
-    int sendAll(const std::vector<DavRequest>& requests,
-                const std::function<bool(size_t index, DavReply& reply)>& done);
+    virtual int sendAll(const std::vector<DavRequest>& requests,
+                        const std::function<bool(size_t index, DavReply& reply)>& done) = 0;
 
-private:
-    struct Pending;
-    QNetworkReply* start(const DavRequest& request, const QUrl& url);
-    bool finish(Pending& pending, DavReply& reply);
-    // Gathers the answer of `reply` into `pending` as it comes, up to its size limit, with the
-    // certificate errors met.
-    static void collectAnswer(Pending& pending, QNetworkReply* reply);
-    bool trusted(const QUrl& url) const;
-
-    std::unique_ptr<QNetworkAccessManager> m_manager;
+protected:
     QString m_user;
     QString m_password;
     QUrl m_origin; // the server the credentials belong to
@@ -96,14 +82,25 @@ private:
     std::function<bool()> m_cancelled;
 };
 
+// Makes the client of one run for a user and password.
+class DavClientFactory
+{
+public:
+    virtual ~DavClientFactory() = default;
+    // Null, with the reason in French in `why`, when no client can be made (the network
+    // part of the program cannot be loaded).
+    virtual std::unique_ptr<DavClient> create(const QString& user, const QString& password,
+                                              QString* why) = 0;
+};
+
+// `factory`'s client, or null with the reason in `why` (also without a factory).
+std::unique_ptr<DavClient> makeDavClient(DavClientFactory* factory, const QString& user,
+                                         const QString& password, QString* why);
+
 // A request with an XML body (PROPFIND, REPORT) to `url`, with its Depth header.
 DavRequest davXmlRequest(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
                          const QByteArray& body);
 
-// The French text of a failed exchange with `url`: a French sentence, then Qt's technical
-// detail when it tells more.
-QString davFailureText(const QUrl& url, int status, QNetworkReply::NetworkError network,
-                       const QString& detail, int timeoutMs);
 // Whether two addresses have the same origin (scheme, host, port).
 bool sameOrigin(const QUrl& a, const QUrl& b);
 // "12 Mo", "800 ko": a size for a message.

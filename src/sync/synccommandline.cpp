@@ -3,6 +3,7 @@
 #include "core/dosshell.h"
 #include "core/recordengine.h"
 #include "platform/passwordstore.h"
+#include "platform/servicesmodule.h"
 #include "sync/davclient.h"
 #include "sync/discovery.h"
 #include "sync/syncengine.h"
@@ -41,12 +42,13 @@ QString lastPart(const QString& url)
 
 int runSyncCommand(const QString& addressFile, QTextStream& out, QTextStream& err)
 {
-    KeyringPasswordStore keyring;
-    return runSyncCommand(addressFile, out, err, keyring);
+    const auto keyring = moduleKeyring();
+    const auto davClients = moduleDavClients();
+    return runSyncCommand(addressFile, out, err, *keyring, *davClients);
 }
 
 int runSyncCommand(const QString& addressFile, QTextStream& out, QTextStream& err,
-                   PasswordStore& passwords)
+                   PasswordStore& passwords, DavClientFactory& davClients)
 {
     if (!FichierExiste(addressFile)) {
         err << QStringLiteral("Le fichier d'adresses « %1 » est introuvable.\n").arg(addressFile);
@@ -75,9 +77,15 @@ int runSyncCommand(const QString& addressFile, QTextStream& out, QTextStream& er
         commandPassword(passwords, passwordKey(settings.user, settings.collection), err);
     if (!password)
         return 1;
-    DavClient client(settings.user, *password);
+    QString why;
+    const std::unique_ptr<DavClient> client =
+        makeDavClient(&davClients, settings.user, *password, &why);
+    if (!client) {
+        err << why << '\n';
+        return 1;
+    }
     SyncStore store(db->sql());
-    SyncEngine engine(*rs, store, client);
+    SyncEngine engine(*rs, store, *client);
     SyncSummary summary = engine.run(settings);
     summary.file = addressFile;
     out << summary.text();
@@ -92,13 +100,14 @@ int runSyncCommand(const QString& addressFile, QTextStream& out, QTextStream& er
 int runSyncSetupCommand(const QString& server, const QString& user, const QString& book,
                         const QString& addressFile, QTextStream& out, QTextStream& err)
 {
-    KeyringPasswordStore keyring;
-    return runSyncSetupCommand(server, user, book, addressFile, out, err, keyring);
+    const auto keyring = moduleKeyring();
+    const auto davClients = moduleDavClients();
+    return runSyncSetupCommand(server, user, book, addressFile, out, err, *keyring, *davClients);
 }
 
 int runSyncSetupCommand(const QString& server, const QString& user, const QString& book,
                         const QString& addressFile, QTextStream& out, QTextStream& err,
-                        PasswordStore& passwords)
+                        PasswordStore& passwords, DavClientFactory& davClients)
 {
     const QUrl url = serverUrl(server);
     if (url.isEmpty()) {
@@ -124,9 +133,14 @@ int runSyncSetupCommand(const QString& server, const QString& user, const QStrin
         commandPassword(passwords, passwordKey(user, url.toString()), err);
     if (!password)
         return 1;
-    DavClient client(user, *password);
-    client.setOrigin(url);
-    const DiscoveryResult found = discoverAddressBooks(client, url);
+    QString why;
+    const std::unique_ptr<DavClient> client = makeDavClient(&davClients, user, *password, &why);
+    if (!client) {
+        err << why << '\n';
+        return 1;
+    }
+    client->setOrigin(url);
+    const DiscoveryResult found = discoverAddressBooks(*client, url);
     if (!found.error.isEmpty() || found.books.empty()) {
         err << found.error << '\n';
         return 1;

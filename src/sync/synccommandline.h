@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class DavClientFactory;
 class PasswordStore;
 class QTextStream;
 
@@ -11,8 +12,9 @@ class QTextStream;
 // summary goes to `out`, French messages to `err`. Returns 0 when the synchronisation went
 // through, 1 when it failed or stopped (what was done is kept).
 int runSyncCommand(const QString& addressFile, QTextStream& out, QTextStream& err);
+// The program's own keyring and CardDAV client come from its services module.
 int runSyncCommand(const QString& addressFile, QTextStream& out, QTextStream& err,
-                   PasswordStore& passwords);
+                   PasswordStore& passwords, DavClientFactory& davClients);
 
 // `Elvarine --sync-setup SERVER USER [--book NAME] [ADDRESSFILE]`: links the address file to an
 // address book of the server, found as "Chercher les carnets" finds it (the well-known
@@ -25,4 +27,4 @@ int runSyncSetupCommand(const QString& server, const QString& user, const QStrin
                         const QString& addressFile, QTextStream& out, QTextStream& err);
 int runSyncSetupCommand(const QString& server, const QString& user, const QString& book,
                         const QString& addressFile, QTextStream& out, QTextStream& err,
-                        PasswordStore& passwords);
+                        PasswordStore& passwords, DavClientFactory& davClients);

@@ -94,6 +94,7 @@ bool run(AppState& state, Services& services, RecordBinding& data1, QWidget* par
     state.sync.running = true;
     SyncSummary summary;
     bool ran = false;
+    QString failure; // the synchronisation could not start
     {
         const QString label = QStringLiteral("Synchronisation avec le carnet « %1 »...")
                                   .arg(settings.collectionName.isEmpty() ? settings.collection
@@ -103,16 +104,21 @@ bool run(AppState& state, Services& services, RecordBinding& data1, QWidget* par
         const std::optional<QString> password = accountPassword(services, settings, progress);
         if (password) {
             progress.setLabel(label);
-            DavClient client(settings.user, *password);
-            client.setTimeoutMs(state.sync.timeoutMs);
-            SyncOptions options;
-            options.progress = progress.progress();
-            SyncEngine engine(data1.recordset(), store, client, options);
-            summary = engine.run(settings);
-            ran = true;
+            const std::unique_ptr<DavClient> client =
+                makeDavClient(services.davClients, settings.user, *password, &failure);
+            if (client) {
+                client->setTimeoutMs(state.sync.timeoutMs);
+                SyncOptions options;
+                options.progress = progress.progress();
+                SyncEngine engine(data1.recordset(), store, *client, options);
+                summary = engine.run(settings);
+                ran = true;
+            }
         }
     }
     state.sync.running = false;
+    if (!failure.isEmpty())
+        services.dialogs->msgBox(boxText(failure), vbExclamation, kSyncTitle);
     if (!ran)
         return false;
     summary.file = QFileInfo(data1.DatabaseName).fileName();
@@ -136,7 +142,7 @@ bool openSyncSettings(AppState& state, Services& services, RecordBinding& data1,
     SyncStore store(data1.database()->sql());
     try {
         const SyncSettings before = store.loadSettings();
-        SyncSettingsDialog window(before, services.passwords, *services.dialogs,
+        SyncSettingsDialog window(before, services.passwords, services.davClients, *services.dialogs,
                                   state.sync.timeoutMs, parent);
         if (window.exec() != QDialog::Accepted)
             return false;

@@ -37,9 +37,10 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
 } // namespace
 
 SyncSettingsDialog::SyncSettingsDialog(const SyncSettings& settings, PasswordStore* passwords,
-                                       Dialogs& dialogs, int timeoutMs, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_passwords(passwords), m_dialogs(dialogs),
-      m_timeoutMs(timeoutMs)
+                                       DavClientFactory* davClients, Dialogs& dialogs,
+                                       int timeoutMs, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_passwords(passwords), m_davClients(davClients),
+      m_dialogs(dialogs), m_timeoutMs(timeoutMs)
 {
     setObjectName(QStringLiteral("frmSynchronisation"));
     setWindowTitle(kTitle);
@@ -131,10 +132,16 @@ bool SyncSettingsDialog::findAddressBooks()
         // The window waits under a modal progress window ("Annuler" stops the search).
         ContactsProgress progress(searching, this, 0);
         progress.showNow();
-        DavClient client(m_user->text().trimmed(), m_password->text());
-        client.setTimeoutMs(m_timeoutMs);
-        client.setCancelCheck([&progress] { return progress.cancelled(); });
-        found = discoverAddressBooks(client, url);
+        QString why;
+        const std::unique_ptr<DavClient> client =
+            makeDavClient(m_davClients, m_user->text().trimmed(), m_password->text(), &why);
+        if (!client) {
+            showStatus(why);
+            return false;
+        }
+        client->setTimeoutMs(m_timeoutMs);
+        client->setCancelCheck([&progress] { return progress.cancelled(); });
+        found = discoverAddressBooks(*client, url);
         if (progress.cancelled()) {
             showStatus(QStringLiteral("Recherche annulée."));
             return false;

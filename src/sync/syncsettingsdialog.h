@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class Dialogs;
+class DavClientFactory;
 class PasswordStore;
 class QCheckBox;
 class QComboBox;
@@ -21,8 +22,9 @@ class SyncSettingsDialog : public QDialog
     Q_OBJECT
 
 public:
-    SyncSettingsDialog(const SyncSettings& settings, PasswordStore* passwords, Dialogs& dialogs,
-                       int timeoutMs, QWidget* parent = nullptr);
+    SyncSettingsDialog(const SyncSettings& settings, PasswordStore* passwords,
+                       DavClientFactory* davClients, Dialogs& dialogs, int timeoutMs,
+                       QWidget* parent = nullptr);
 
     // The settings chosen (valid once accepted).
     SyncSettings settings() const { return m_settings; }
@@ -39,6 +41,7 @@ private:
 
     SyncSettings m_settings;
     PasswordStore* m_passwords;
+    DavClientFactory* m_davClients;
     Dialogs& m_dialogs;
     int m_timeoutMs;
     QLineEdit* m_server = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/serialport.h"
+#include "platform/qtserialport.h"
 
 #include <QByteArray>
 #include <QList>

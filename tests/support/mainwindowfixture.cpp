@@ -15,6 +15,7 @@ MainWindowFixture::MainWindowFixture(bool withMdb)
     services.desktop = &desktop;
     services.folder = folder.get();
     services.printer = &printer;
+    services.davClients = &davClients;
     if (withMdb)
         makeAddressFile(path(QStringLiteral("Elvarine.mdb")));
     w = std::make_unique<frmElvarine>(state, services);

@@ -8,6 +8,7 @@
 #include "platform/programfolder.h"
 #include "recordingprinter.h"
 #include "scripteddialogs.h"
+#include "sync/qtdavclient.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -29,6 +30,7 @@ struct MainWindowFixture {
     FakeClipboard clipboard;
     FakeDesktopServices desktop;
     RecordingPrinter printer;
+    QtDavClientFactory davClients; // the real client, for the tests against a test server
     std::unique_ptr<FixedFolder> folder;
     Services services;
     AppState state;

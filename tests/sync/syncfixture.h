@@ -5,7 +5,7 @@
 #include "core/recordengine.h"
 #include "radicaleserver.h"
 #include "sync/cardtext.h"
-#include "sync/davclient.h"
+#include "sync/qtdavclient.h"
 #include "sync/syncengine.h"
 #include "sync/syncstore.h"
 
@@ -93,7 +93,7 @@ struct SyncFixture {
     SyncSummary sync(const QString& password = QString(), const SyncOptions& options = {},
                      int timeoutMs = 30000)
     {
-        DavClient client(server.user(), password.isNull() ? server.password() : password);
+        QtDavClient client(server.user(), password.isNull() ? server.password() : password);
         client.setTimeoutMs(timeoutMs);
         SyncStore store(db->sql());
         SyncEngine engine(*rs, store, client, options);

@@ -87,7 +87,7 @@ void TestSyncHostile::redirectionToAnotherServer()
 
     // "Chercher les carnets" from the redirecting server, and from one whose principal is on
     // the other port.
-    DavClient client(f.server.user(), f.server.password());
+    QtDavClient client(f.server.user(), f.server.password());
     const DiscoveryResult redirected = discoverAddressBooks(client, redirecting.root());
     QVERIFY2(redirected.error.contains(QStringLiteral("ce renvoi n'est pas suivi")),
              qPrintable(redirected.error));
@@ -101,7 +101,7 @@ void TestSyncHostile::redirectionToAnotherServer()
             return a;
         },
         f.server.root());
-    DavClient second(f.server.user(), f.server.password());
+    QtDavClient second(f.server.user(), f.server.password());
     const DiscoveryResult moved = discoverAddressBooks(second, elsewhere.root());
     QVERIFY2(moved.error.contains(QStringLiteral("sur un autre serveur")), qPrintable(moved.error));
     QVERIFY(moved.books.empty());

@@ -1,4 +1,4 @@
-#include "platform/passwordstore.h"
+#include "platform/keyringpasswordstore.h"
 
 #include <QEventLoop>
 #include <QTimer>

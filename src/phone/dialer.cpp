@@ -214,7 +214,10 @@ void DIALER::dialNumber(const QString& number)
 {
     const ModemDial::Result result = m_modem->dial(number, m_state.dialer);
     if (result == ModemDial::Result::PortError) {
-        if (m_services.dialogs)
+        const QString unavailable = m_services.serial ? m_services.serial->unavailable() : QString();
+        if (m_services.dialogs && !unavailable.isEmpty())
+            m_services.dialogs->msgBox(unavailable, vbExclamation, QStringLiteral("Erreur"));
+        else if (m_services.dialogs)
             m_services.dialogs->msgBox(
                 QStringLiteral("Port de communication non valable !\r"
                                "Choisir une autre numéro de port !\r"

@@ -60,6 +60,9 @@ class SerialPortFactory
 public:
     virtual ~SerialPortFactory() = default;
     virtual std::unique_ptr<SerialPort> create(const QString& devicePath) = 0;
+    // Why no port at all can be made here (the program's serial part cannot be loaded), in
+    // French; empty when ports can be made.
+    virtual QString unavailable() { return QString(); }
 };
 
 // The device of serial port COM `number`: COM 1 is /dev/ttyS0, COM 2 /dev/ttyS1 and so on.

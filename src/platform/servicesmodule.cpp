@@ -151,6 +151,12 @@ public:
         }
         return m_target->create(devicePath);
     }
+    QString unavailable() override
+    {
+        QString why;
+        servicesModule(&why);
+        return why;
+    }
 
 private:
     std::unique_ptr<SerialPortFactory> m_target;

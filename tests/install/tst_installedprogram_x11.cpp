@@ -176,6 +176,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void installedTree();
+    void servicesModuleLoadedAtFirstUse();
     void validators();
     void addressFilesAreRecognised();
     void addressFilesAreRecognisedByXdgMime();
@@ -193,6 +194,9 @@ private:
     // given to it.
     void startAsOrdinaryUser(QProcess& program, const QStringList& args, const QString& home,
                              QProcessEnvironment env);
+    // The installed program run to its end as an ordinary user.
+    Run runAsOrdinaryUser(const QStringList& args, const QString& home,
+                          const QProcessEnvironment& env);
     QString mergedTypeDatabase();
 
     QTemporaryDir m_dir;
@@ -226,6 +230,7 @@ void TestInstalledProgram::installedTree()
 {
     QStringList expected{
         QStringLiteral("bin/Elvarine"),
+        QStringLiteral("lib/elvarine/elvarine-services.so"),
         QStringLiteral("share/elvarine/Elvarine.mdb"),
         QStringLiteral("share/elvarine/Elvarine.HLP"),
         QStringLiteral("share/applications/%1.desktop").arg(kAppId),
@@ -273,6 +278,59 @@ void TestInstalledProgram::installedTree()
           QStringLiteral("GenericName=Carnet d'adresses"),
           QStringLiteral("Categories=Office;ContactManagement;")})
         QVERIFY2(lines.contains(line), qPrintable(line));
+}
+
+void TestInstalledProgram::servicesModuleLoadedAtFirstUse()
+{
+    // The network, print, serial and keyring libraries are not the executable's: its module
+    // links them, and it is loaded when first needed.
+    const Run needed = run(QStringLiteral("readelf"), {QStringLiteral("-d"), m_program});
+    QVERIFY2(needed.status == 0 && needed.out.contains(QStringLiteral("libQt6Widgets")),
+             qPrintable(needed.out + needed.err));
+    for (const char* library :
+         {"libQt6Network", "libQt6PrintSupport", "libQt6SerialPort", "libqt6keychain"})
+        QVERIFY2(!needed.out.contains(QLatin1String(library)), library);
+
+    QTemporaryDir home;
+    QTemporaryDir files;
+    const QString adb = files.filePath(QStringLiteral("Amis.adb"));
+    makeAddressFile(adb, {{"Zola", "Émile"}});
+    QVERIFY(giveToOrdinaryUser(files.path()));
+    const QString pdf = files.filePath(QStringLiteral("étiquettes.pdf"));
+    QProcessEnvironment env = userEnvironment(home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("ELVARINE_PASSWORD"), QStringLiteral("secret"));
+    const QStringList print{QStringLiteral("--print-labels"), pdf, adb};
+    const Run printed = runAsOrdinaryUser(print, home.path(), env);
+    QVERIFY2(printed.status == 0, qPrintable(printed.out + printed.err));
+    QFile labels(pdf);
+    QVERIFY(labels.open(QIODevice::ReadOnly));
+    QCOMPARE(labels.read(5), QByteArray("%PDF-"));
+    labels.close();
+    QVERIFY(QFile::remove(pdf));
+
+    // Without the module, each command that needs it says why and fails; the others work.
+    const QString module = m_prefix + QStringLiteral("/lib/elvarine/elvarine-services.so");
+    const QString aside = module + QStringLiteral(".ailleurs");
+    QVERIFY(QFile::rename(module, aside));
+    auto restore = qScopeGuard([&] { QFile::rename(aside, module); });
+    const QString why = QStringLiteral("Le module elvarine-services.so d'Elvarine est introuvable "
+                                       "(cherché dans %1/bin et %1/lib/elvarine) : réinstallez "
+                                       "Elvarine.\n")
+                            .arg(m_prefix);
+    const Run refused = runAsOrdinaryUser(print, home.path(), env);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.endsWith(QStringLiteral("L'impression est impossible. ") + why),
+             qPrintable(refused.err));
+    QVERIFY(!QFile::exists(pdf));
+    const Run sync = runAsOrdinaryUser(
+        {QStringLiteral("--sync-setup"), QStringLiteral("http://127.0.0.1:9/"),
+         QStringLiteral("moi"), adb},
+        home.path(), env);
+    QCOMPARE(sync.status, 1);
+    QVERIFY2(sync.err.endsWith(QLatin1Char('\n') + why) || sync.err == why, qPrintable(sync.err));
+    const Run help = runAsOrdinaryUser({QStringLiteral("--help")}, home.path(), env);
+    QCOMPARE(help.status, 0);
 }
 
 void TestInstalledProgram::validators()
@@ -635,6 +693,20 @@ void TestInstalledProgram::startAsOrdinaryUser(QProcess& program, const QStringL
                               QStringLiteral("--clear-groups"), QStringLiteral("--"), m_program} +
                       args);
     QVERIFY(program.waitForStarted());
+}
+
+Run TestInstalledProgram::runAsOrdinaryUser(const QStringList& args, const QString& home,
+                                             const QProcessEnvironment& env)
+{
+    Run r;
+    QProcess program;
+    startAsOrdinaryUser(program, args, home, env);
+    if (QTest::currentTestFailed() || !program.waitForFinished(60000))
+        return r;
+    r.status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    r.out = QString::fromUtf8(program.readAllStandardOutput());
+    r.err = QString::fromUtf8(program.readAllStandardError());
+    return r;
 }
 
 QTEST_GUILESS_MAIN(TestInstalledProgram)

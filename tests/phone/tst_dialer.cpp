@@ -6,6 +6,7 @@
 #include "phone/dialer.h"
 #include "phone/modemdial.h"
 #include "phone/portcom.h"
+#include "platform/servicesmodule.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
@@ -47,6 +48,7 @@ private slots:
     void cancelEndsTheWait();
     void emptyAnswerKeepsNumberAndSendsNothing();
     void portThatCannotBeOpened();
+    void serialPartMissingIsSaidSo();
     void numberTheModemCannotDialIsSaidSo();
     void closingWhileWaitingHangsUp_data();
     void closingWhileWaitingHangsUp();
@@ -207,6 +209,22 @@ void TestDialer::portThatCannotBeOpened()
     // Quitting afterwards sends nothing either.
     window.quitButton()->click();
     QCOMPARE(failing.writes, 0);
+}
+
+void TestDialer::serialPartMissingIsSaidSo()
+{
+    // The program's own ports, from its services module, which this test program does not have
+    // beside it: the reason is told, not the port's usual message.
+    const auto ports = moduleSerialPorts();
+    m_services.serial = ports.get();
+    QString why;
+    QVERIFY(!servicesModule(&why));
+    QVERIFY2(why.contains(QStringLiteral("elvarine-services.so")), qPrintable(why));
+    DIALER window(m_state, m_services, nullptr, 20);
+    m_dialogs.expectInput(Prompt, InputTitle, QStringLiteral("0123456789"));
+    m_dialogs.expectMessage(why, vbExclamation, QStringLiteral("Erreur"));
+    window.dial();
+    checkIdle(window);
 }
 
 void TestDialer::numberTheModemCannotDialIsSaidSo()

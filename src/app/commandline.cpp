@@ -3,8 +3,8 @@
 #include "contacts/commandline.h"
 #include "mailing/mailingcommandline.h"
 #include "platform/programfolder.h"
-#include "printer/printeroffsets.h"
 #include "platform/servicesmodule.h"
+#include "printer/printeroffsets.h"
 #include "printer/systemprintersurface.h"
 #include "sync/synccommandline.h"
 

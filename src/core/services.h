@@ -22,6 +22,6 @@ struct Services {
     PrinterSettingsStore* printerSettings = nullptr;
     PrinterOffsets* printerOffsets = nullptr;
     SerialPortFactory* serial = nullptr;
-    PasswordStore* passwords = nullptr; // the desktop's keyring
+    PasswordStore* passwords = nullptr;     // the desktop's keyring
     DavClientFactory* davClients = nullptr; // the CardDAV client of each synchronisation
 };

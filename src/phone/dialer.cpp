@@ -214,7 +214,8 @@ void DIALER::dialNumber(const QString& number)
 {
     const ModemDial::Result result = m_modem->dial(number, m_state.dialer);
     if (result == ModemDial::Result::PortError) {
-        const QString unavailable = m_services.serial ? m_services.serial->unavailable() : QString();
+        const QString unavailable =
+            m_services.serial ? m_services.serial->unavailable() : QString();
         if (m_services.dialogs && !unavailable.isEmpty())
             m_services.dialogs->msgBox(unavailable, vbExclamation, QStringLiteral("Erreur"));
         else if (m_services.dialogs)

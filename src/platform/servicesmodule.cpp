@@ -117,7 +117,8 @@ private:
 class UnavailableSerialPort : public SerialPort
 {
 public:
-    UnavailableSerialPort(QString path, QString why) : m_path(std::move(path)), m_why(std::move(why))
+    UnavailableSerialPort(QString path, QString why)
+        : m_path(std::move(path)), m_why(std::move(why))
     {
     }
     QString devicePath() const override { return m_path; }
@@ -190,8 +191,9 @@ private:
 QStringList servicesModuleCandidates(const QString& executableFolder, const QString& moduleFromBin)
 {
     const QString name = QString::fromLatin1(kServicesModuleName);
-    return {QDir(executableFolder).filePath(name),
-            QDir::cleanPath(QDir(executableFolder).filePath(moduleFromBin + QLatin1Char('/') + name))};
+    return {
+        QDir(executableFolder).filePath(name),
+        QDir::cleanPath(QDir(executableFolder).filePath(moduleFromBin + QLatin1Char('/') + name))};
 }
 
 QString installModuleFromBin()

@@ -2,8 +2,8 @@
 
 #include "core/services.h"
 #include "printer/cupsprintersettings.h"
-#include "printer/printeroffsets.h"
 #include "printer/moduleprintersurface.h"
+#include "printer/printeroffsets.h"
 
 PrinterServices::PrinterServices()
     : settings(std::make_unique<CupsPrinterSettings>()),

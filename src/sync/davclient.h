@@ -45,9 +45,7 @@ struct DavReply {
 class DavClient
 {
 public:
-    DavClient(const QString& user, const QString& password) : m_user(user), m_password(password)
-    {
-    }
+    DavClient(const QString& user, const QString& password) : m_user(user), m_password(password) {}
     virtual ~DavClient();
     DavClient(const DavClient&) = delete;
     DavClient& operator=(const DavClient&) = delete;

@@ -307,7 +307,7 @@ void QtDavClient::collectAnswer(Pending& pending, QNetworkReply* reply)
 }
 
 int QtDavClient::sendAll(const std::vector<DavRequest>& requests,
-                       const std::function<bool(size_t, DavReply&)>& done)
+                         const std::function<bool(size_t, DavReply&)>& done)
 {
     std::vector<Pending> pending(requests.size());
     size_t next = 0;

@@ -142,8 +142,8 @@ bool openSyncSettings(AppState& state, Services& services, RecordBinding& data1,
     SyncStore store(data1.database()->sql());
     try {
         const SyncSettings before = store.loadSettings();
-        SyncSettingsDialog window(before, services.passwords, services.davClients, *services.dialogs,
-                                  state.sync.timeoutMs, parent);
+        SyncSettingsDialog window(before, services.passwords, services.davClients,
+                                  *services.dialogs, state.sync.timeoutMs, parent);
         if (window.exec() != QDialog::Accepted)
             return false;
         const SyncSettings after = window.settings();

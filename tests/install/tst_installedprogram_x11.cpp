@@ -323,10 +323,10 @@ void TestInstalledProgram::servicesModuleLoadedAtFirstUse()
     QVERIFY2(refused.err.endsWith(QStringLiteral("L'impression est impossible. ") + why),
              qPrintable(refused.err));
     QVERIFY(!QFile::exists(pdf));
-    const Run sync = runAsOrdinaryUser(
-        {QStringLiteral("--sync-setup"), QStringLiteral("http://127.0.0.1:9/"),
-         QStringLiteral("moi"), adb},
-        home.path(), env);
+    const Run sync =
+        runAsOrdinaryUser({QStringLiteral("--sync-setup"), QStringLiteral("http://127.0.0.1:9/"),
+                           QStringLiteral("moi"), adb},
+                          home.path(), env);
     QCOMPARE(sync.status, 1);
     QVERIFY2(sync.err.endsWith(QLatin1Char('\n') + why) || sync.err == why, qPrintable(sync.err));
     const Run help = runAsOrdinaryUser({QStringLiteral("--help")}, home.path(), env);
@@ -696,7 +696,7 @@ void TestInstalledProgram::startAsOrdinaryUser(QProcess& program, const QStringL
 }
 
 Run TestInstalledProgram::runAsOrdinaryUser(const QStringList& args, const QString& home,
-                                             const QProcessEnvironment& env)
+                                            const QProcessEnvironment& env)
 {
     Run r;
     QProcess program;

@@ -3,6 +3,7 @@
 // "Annuler", the summary, and the synchronisation at opening. Against a real radicale server.
 #include "mainwindowfixture.h"
 #include "modaldriver.h"
+#include "platform/servicesmodule.h"
 #include "syncfixture.h"
 
 #include <QAction>
@@ -374,6 +375,18 @@ void TestSyncWindows::synchronisedAtOpening()
     QVERIFY2(s->fixture.dialogs.done(), qPrintable(s->fixture.dialogs.pending()));
     QCOMPARE(listLines(w), QStringList({"Hugo Victor", "Sand George"}));
     QCOMPARE(s->phone.cards(s->server.addressBook()).size(), 2);
+
+    // The program's own CardDAV client comes from its services module, which this test program
+    // does not have beside it: Synchroniser maintenant says so and changes nothing.
+    const auto missing = moduleDavClients();
+    s->fixture.services.davClients = missing.get();
+    QString why;
+    QVERIFY(!servicesModule(&why));
+    s->fixture.dialogs.expectMessage(why, vbExclamation, QStringLiteral("Synchroniser maintenant"));
+    w.command(Command::SynchroniserMaintenant)->trigger();
+    QVERIFY2(s->fixture.dialogs.done(), qPrintable(s->fixture.dialogs.pending()));
+    QCOMPARE(listLines(w), QStringList({"Hugo Victor", "Sand George"}));
+    QVERIFY(w.command(Command::SynchroniserMaintenant)->isEnabled());
 }
 
 SYNC_TEST_MAIN(TestSyncWindows, QApplication)

@@ -5,6 +5,7 @@
 #include "phone/modemdial.h"
 #include "phone/portcom.h"
 #include "platform/dialogs.h"
+#include "platform/serialport.h"
 #include "platform/windowkeys.h"
 
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include <dlfcn.h>
 
 #ifndef ELVARINE_MODULE_FROM_BIN
-#define ELVARINE_MODULE_FROM_BIN "../lib/elvarine"
+#define ELVARINE_MODULE_FROM_BIN "../lib/elvarine/modules"
 #endif
 
 namespace

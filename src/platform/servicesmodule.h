@@ -30,7 +30,7 @@ constexpr const char* kServicesModuleEntry = "elvarine_services_module";
 
 // Where the module is looked for, first to last: beside the executable in `executableFolder`
 // (a build folder, a portable copy), then in the install's folder for it (`moduleFromBin`,
-// relative to the executable's folder, e.g. "../lib/elvarine").
+// relative to the executable's folder, e.g. "../lib/elvarine/modules").
 QStringList servicesModuleCandidates(const QString& executableFolder, const QString& moduleFromBin);
 // The install's module folder relative to the folder of the installed executable.
 QString installModuleFromBin();

@@ -230,7 +230,7 @@ void TestInstalledProgram::installedTree()
 {
     QStringList expected{
         QStringLiteral("bin/Elvarine"),
-        QStringLiteral("lib/elvarine/elvarine-services.so"),
+        QStringLiteral("lib/elvarine/modules/elvarine-services.so"),
         QStringLiteral("share/elvarine/Elvarine.mdb"),
         QStringLiteral("share/elvarine/Elvarine.HLP"),
         QStringLiteral("share/applications/%1.desktop").arg(kAppId),
@@ -310,14 +310,15 @@ void TestInstalledProgram::servicesModuleLoadedAtFirstUse()
     QVERIFY(QFile::remove(pdf));
 
     // Without the module, each command that needs it says why and fails; the others work.
-    const QString module = m_prefix + QStringLiteral("/lib/elvarine/elvarine-services.so");
+    const QString module = m_prefix + QStringLiteral("/lib/elvarine/modules/elvarine-services.so");
     const QString aside = module + QStringLiteral(".ailleurs");
     QVERIFY(QFile::rename(module, aside));
     auto restore = qScopeGuard([&] { QFile::rename(aside, module); });
-    const QString why = QStringLiteral("Le module elvarine-services.so d'Elvarine est introuvable "
-                                       "(cherché dans %1/bin et %1/lib/elvarine) : réinstallez "
-                                       "Elvarine.\n")
-                            .arg(m_prefix);
+    const QString why =
+        QStringLiteral("Le module elvarine-services.so d'Elvarine est introuvable "
+                       "(cherché dans %1/bin et %1/lib/elvarine/modules) : réinstallez "
+                       "Elvarine.\n")
+            .arg(m_prefix);
     const Run refused = runAsOrdinaryUser(print, home.path(), env);
     QCOMPARE(refused.status, 1);
     QVERIFY2(refused.err.endsWith(QStringLiteral("L'impression est impossible. ") + why),

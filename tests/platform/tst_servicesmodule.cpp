@@ -20,13 +20,15 @@ private slots:
 void TestServicesModule::foundBesideTheProgramThenInTheInstall()
 {
     QCOMPARE(servicesModuleCandidates(QStringLiteral("/opt/préfixe local/bin"),
-                                      QStringLiteral("../lib/elvarine")),
-             (QStringList{QStringLiteral("/opt/préfixe local/bin/elvarine-services.so"),
-                          QStringLiteral("/opt/préfixe local/lib/elvarine/elvarine-services.so")}));
+                                      QStringLiteral("../lib/elvarine/modules")),
+             (QStringList{
+                 QStringLiteral("/opt/préfixe local/bin/elvarine-services.so"),
+                 QStringLiteral("/opt/préfixe local/lib/elvarine/modules/elvarine-services.so")}));
     // A program folder outside any install: the module beside it only can be found.
-    QCOMPARE(servicesModuleCandidates(QStringLiteral("/bin"), QStringLiteral("../lib/elvarine")),
-             (QStringList{QStringLiteral("/bin/elvarine-services.so"),
-                          QStringLiteral("/lib/elvarine/elvarine-services.so")}));
+    QCOMPARE(
+        servicesModuleCandidates(QStringLiteral("/bin"), QStringLiteral("../lib/elvarine/modules")),
+        (QStringList{QStringLiteral("/bin/elvarine-services.so"),
+                     QStringLiteral("/lib/elvarine/modules/elvarine-services.so")}));
 }
 
 void TestServicesModule::missingModuleFailsEachServiceWithItsReason()

@@ -394,6 +394,9 @@ void NameListView::updateGeometries()
             vertical->setRange(0, contents.height() - viewport()->height());
     }
     QAbstractItemView::updateGeometries();
+    // The scroll bars shown or hidden now for the new ranges, the viewport sized for them
+    // (they would be a moment later, after the line under the mouse was looked for).
+    setViewportMargins(viewportMargins());
     if (horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
         horizontal->setRange(0, 0);
 }

@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QAccessible>
 #include <QApplication>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <functional>
@@ -17,6 +18,7 @@ class TestNameListView : public QObject
     Q_OBJECT
 private slots:
     void samePixels();
+    void sameScrolling();
     void sameKeysAndClicks();
     void sameAccessibleList();
     void longList();
@@ -217,6 +219,26 @@ void TestNameListView::samePixels()
                 QCOMPARE((t.ours->*bar)()->isVisible(), (t.stock->*bar)()->isVisible());
             }
         }
+    }
+}
+
+void TestNameListView::sameScrolling()
+{
+    // What the screen shows after the wheel scrolled each list (the viewport moved, only the
+    // lines uncovered painted), neither list focused.
+    TwinLists t;
+    t.stock->clearFocus();
+    t.ours->clearFocus();
+    QScreen* screen = t.window.screen();
+    const auto shown = [&t, screen](QListView* v) {
+        return screen->grabWindow(t.window.winId(), v->x(), v->y(), v->width(), v->height())
+            .toImage();
+    };
+    for (const int notches : {1, 2, -1, 7, -3}) {
+        for (QListView* v : t.views())
+            wheel(v, notches);
+        QCOMPARE(t.ours->verticalScrollBar()->value(), t.stock->verticalScrollBar()->value());
+        QTRY_VERIFY(shown(t.ours) == shown(t.stock));
     }
 }
 

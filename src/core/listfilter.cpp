@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <sqlite3.h>
@@ -232,7 +233,8 @@ size_t FilterIndex::entryEnd(size_t block, size_t entry) const
     return entry + 1 < next ? m_starts[entry + 1] : m_blocks[block].text.size();
 }
 
-void FilterIndex::scanBlock(size_t b, const std::string& needle, std::vector<std::uint64_t>& found)
+void FilterIndex::scanBlock(size_t b, const std::string& needle,
+                            std::vector<std::uint64_t>& found) const
 {
     // Straight through the block's text, sixteen places at a time as findIn does. Each place
     // found belongs to the entry whose start is the last one before it (entries in order, so
@@ -331,11 +333,30 @@ bool FilterIndex::find(const std::string& needle, RowNumbers& rowids,
         if (!whole)
             return false;
     } else {
-        for (size_t b = 0; b < m_blocks.size(); ++b) {
-            scanBlock(b, needle, found);
-            if (stop())
-                return false;
+        // The second half of the blocks read on a thread of its own, at the same time: the
+        // window waits meanwhile, and reading the texts takes most of a search.
+        const size_t half = std::thread::hardware_concurrency() > 1 ? m_blocks.size() / 2 : 0;
+        std::atomic<bool> dropped{false};
+        std::vector<std::uint64_t> second;
+        auto scan = [&](size_t from, size_t to, std::vector<std::uint64_t>& bits) {
+            for (size_t b = from; b < to && !dropped; ++b) {
+                scanBlock(b, needle, bits);
+                if (stop())
+                    dropped = true;
+            }
+        };
+        std::thread other;
+        if (half > 0) {
+            second.assign(found.size(), 0);
+            other = std::thread(scan, half, m_blocks.size(), std::ref(second));
         }
+        scan(0, half > 0 ? half : m_blocks.size(), found);
+        if (other.joinable())
+            other.join();
+        if (dropped)
+            return false;
+        for (size_t w = 0; w < second.size(); ++w)
+            found[w] |= second[w];
     }
     // The rows written since the build, merged in by row number.
     size_t count = 0;

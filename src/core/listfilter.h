@@ -65,7 +65,10 @@ private:
     }
     // Entry of row `rowid`, or size() when none.
     size_t entryOf(qint64 rowid) const;
-    void scanBlock(size_t block, const std::string& needle, std::vector<std::uint64_t>& found);
+    // Marks in `found` the entries of `block` holding `needle` (reads only: two blocks may be
+    // scanned at once).
+    void scanBlock(size_t block, const std::string& needle,
+                   std::vector<std::uint64_t>& found) const;
     // Calls `visit(entry, block)` for each entry whose bit is set in `bits`, in entry order,
     // with the block holding it; stops at the first false (and then gives false).
     template <typename Visit>

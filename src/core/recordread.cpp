@@ -282,8 +282,20 @@ std::vector<std::uint8_t> Recordset::marksOf(const RowNumbers& rowids) const
     if (rowids.empty())
         return marks;
     if (std::is_sorted(m_rowids.begin(), m_rowids.end())) {
-        // Both in ascending order: one pass over each.
         RowNumbers::Reader found(rowids);
+        if (rowids.size() * 16 < m_rowids.size()) {
+            // A few: each looked up, each further on than the one before.
+            auto from = m_rowids.begin();
+            for (qint64 rowid; found.next(rowid);) {
+                from = std::lower_bound(from, m_rowids.end(), rowid);
+                if (from == m_rowids.end())
+                    break;
+                if (*from == rowid)
+                    marks[size_t(from - m_rowids.begin())] = 1;
+            }
+            return marks;
+        }
+        // Both in ascending order: one pass over each.
         qint64 next = 0;
         bool more = found.next(next);
         for (size_t p = 0; more && p < m_rowids.size(); ++p) {

@@ -66,8 +66,8 @@ QSize NameListView::contentsExtent() const
 {
     const QSize line = lineSize();
     const int height = std::max(line.height(), 1);
-    const int width = horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff ? viewport()->width()
-                                                                           : line.width();
+    const int width =
+        horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff ? viewport()->width() : line.width();
     return QSize(width, height * lineCount());
 }
 

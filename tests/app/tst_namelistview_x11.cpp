@@ -40,8 +40,8 @@ public:
     {
         if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
             return QVariant();
-        static const char* const names[] = {"Abel", "Bernard", "Durand", "Lebrun", "Martin",
-                                            "Zola"};
+        static const char* const names[] = {"Abel",   "Bernard", "Durand",
+                                            "Lebrun", "Martin",  "Zola"};
         const int row = index.row();
         if (row == m_count - 1)
             return m_wideLast ? QStringLiteral("Dernière ligne assez longue pour déborder")
@@ -173,7 +173,6 @@ void recordEvent(QAccessibleEvent* event)
 }
 
 } // namespace
-
 
 void TestNameListView::samePixels()
 {

@@ -51,6 +51,19 @@ public:
             line += QStringLiteral(" Élisabeth-Marie-Josèphe de la Grande Maison du Bout");
         return line;
     }
+    // A line added or taken away before `row`.
+    void insertAt(int row)
+    {
+        beginInsertRows(QModelIndex(), row, row);
+        ++m_count;
+        endInsertRows();
+    }
+    void removeAt(int row)
+    {
+        beginRemoveRows(QModelIndex(), row, row);
+        --m_count;
+        endRemoveRows();
+    }
     void reset(int count, bool wideLast)
     {
         beginResetModel();
@@ -404,6 +417,18 @@ void TestNameListView::longList()
     user.key(Qt::Key_PageUp);
     const int pageUp = view->currentIndex().row();
     QVERIFY(pageUp < clicked && pageUp >= clicked - view->viewport()->height() / h);
+    // A line added before it, then one taken away: the same line current, the list as long.
+    model.insertAt(10);
+    TwinLists::settle(view);
+    QCOMPARE(view->currentIndex().row(), pageUp + 1);
+    QCOMPARE(bar->maximum(), (lines + 1) * h - view->viewport()->height());
+    model.removeAt(0);
+    model.removeAt(0);
+    TwinLists::settle(view);
+    QCOMPARE(view->currentIndex().row(), pageUp - 1);
+    QCOMPARE(bar->maximum(), (lines - 1) * h - view->viewport()->height());
+    model.insertAt(0);
+    TwinLists::settle(view);
 
     // Every line selected as one range; then a new, shorter list.
     user.key(Qt::Key_A, Qt::ControlModifier);

@@ -10,6 +10,9 @@ packages=(
   qtkeychain-qt6-dev radicale xandikos openssl
   libcups2-dev cups-daemon cups-client
   xvfb xauth xdotool xclip libxcb1-dev sqlite3 libsqlite3-dev poppler-utils fonts-dejavu-core
+  # A session bus with the accessibility bus, for the tests that listen to what a screen reader
+  # is told (scripts/a11y-session.sh).
+  dbus at-spi2-core
   # Desktops have these faces (CUPS's filters bring them): the printing tests run with them.
   fonts-urw-base35
   # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.

@@ -295,9 +295,6 @@ void frmElvarine::filterFound(quint64 tag, RowNumbers rowids)
 
 void frmElvarine::showRecordLine(int position)
 {
-    // The list was reset: laid out now, before a line is made current, so that no index is
-    // kept for the view while it places every line (it looks each one up among those kept).
-    m_widgets.nameList->doItemsLayout();
     const int index = m_listModel->indexOfPosition(position);
     if (index >= 0) {
         const QSignalBlocker block(m_widgets.nameList->selectionModel());

@@ -1,4 +1,5 @@
 #include "app/mainwindowlayout.h"
+#include "app/namelistview.h"
 
 #include "core/addressschema.h"
 
@@ -133,19 +134,9 @@ QString captionName(const QString& caption)
 
 QListView* buildNameList(QWidget* parent, QAbstractItemModel& names)
 {
-    auto* list = new QListView(parent);
-    list->setObjectName(QStringLiteral("List1"));
-    list->setModel(&names);
-    list->setUniformItemSizes(true);
-    // Scrolled by pixels (a wheel step still a line's height): per line, the view would copy
-    // every line's place each time it lays them out.
-    list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // The usual extended selection: Ctrl+click, Shift+click, Shift+arrows, Ctrl+A. The record
-    // shown is the one of the current line, the last one clicked or reached.
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setAccessibleName(QStringLiteral("Liste des noms"));
-    list->setMinimumWidth(160);
+    // Every line one height: nothing laid out line by line, whatever the number of lines.
+    auto* list = new NameListView(parent);
+    setUpNameList(*list, names);
     return list;
 }
 
@@ -423,4 +414,19 @@ std::optional<FieldBox> nextBox(FieldBox box)
             return kEnterOrder[i + 1];
     }
     return std::nullopt;
+}
+
+void setUpNameList(QListView& list, QAbstractItemModel& names)
+{
+    list.setObjectName(QStringLiteral("List1"));
+    list.setModel(&names);
+    list.setUniformItemSizes(true);
+    // Scrolled by pixels, a wheel step still a line's height.
+    list.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The usual extended selection: Ctrl+click, Shift+click, Shift+arrows, Ctrl+A. The record
+    // shown is the one of the current line, the last one clicked or reached.
+    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.setAccessibleName(QStringLiteral("Liste des noms"));
+    list.setMinimumWidth(160);
 }

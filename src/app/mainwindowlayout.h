@@ -46,6 +46,9 @@ QString startHintText();
 MainWindowWidgets buildMainWindowWidgets(QMainWindow& window, QAbstractItemModel& names,
                                          const std::function<void(FieldBox)>& boxChanged);
 
+// Sets up the name list `list` (List1) on `names`: its selection, its name for a screen reader.
+void setUpNameList(QListView& list, QAbstractItemModel& names);
+
 // Text of a field box as displayed.
 QString fieldBoxText(const QWidget* box);
 // Sets the text of field box `box` (widget `widget`); a text longer than the box accepts as typed

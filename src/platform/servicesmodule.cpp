@@ -73,6 +73,25 @@ LoadedModule load()
     return loaded;
 }
 
+// `target`, made by the module's maker `make` at the first call and kept; null when the module
+// cannot be loaded, with the reason in `why` (when given).
+template <typename Service>
+Service* madeByModule(std::unique_ptr<Service>& target,
+                      std::unique_ptr<Service> (*ServicesModuleTable::*make)(), QString* why)
+{
+    if (!target) {
+        QString reason;
+        const ServicesModuleTable* module = servicesModule(&reason);
+        if (!module) {
+            if (why)
+                *why = reason;
+            return nullptr;
+        }
+        target = (module->*make)();
+    }
+    return target.get();
+}
+
 // The keyring, made at the first call.
 class ModulePasswordStore : public PasswordStore
 {
@@ -96,18 +115,10 @@ public:
 private:
     PasswordStore* target(QString* why)
     {
-        if (!m_target) {
-            QString reason;
-            const ServicesModuleTable* module = servicesModule(&reason);
-            if (!module) {
-                if (why)
-                    *why = reason;
-                return nullptr;
-            }
-            m_target = module->keyring();
-        }
-        m_target->setWaitCancel(m_waitCancel);
-        return m_target.get();
+        PasswordStore* store = madeByModule(m_target, &ServicesModuleTable::keyring, why);
+        if (store)
+            store->setWaitCancel(m_waitCancel);
+        return store;
     }
 
     std::unique_ptr<PasswordStore> m_target;
@@ -143,14 +154,11 @@ class ModuleSerialPortFactory : public SerialPortFactory
 public:
     std::unique_ptr<SerialPort> create(const QString& devicePath) override
     {
-        if (!m_target) {
-            QString why;
-            const ServicesModuleTable* module = servicesModule(&why);
-            if (!module)
-                return std::make_unique<UnavailableSerialPort>(devicePath, why);
-            m_target = module->serialPorts();
-        }
-        return m_target->create(devicePath);
+        QString why;
+        SerialPortFactory* ports = madeByModule(m_target, &ServicesModuleTable::serialPorts, &why);
+        if (!ports)
+            return std::make_unique<UnavailableSerialPort>(devicePath, why);
+        return ports->create(devicePath);
     }
     QString unavailable() override
     {
@@ -169,17 +177,8 @@ public:
     std::unique_ptr<DavClient> create(const QString& user, const QString& password,
                                       QString* why) override
     {
-        if (!m_target) {
-            QString reason;
-            const ServicesModuleTable* module = servicesModule(&reason);
-            if (!module) {
-                if (why)
-                    *why = reason;
-                return nullptr;
-            }
-            m_target = module->davClients();
-        }
-        return m_target->create(user, password, why);
+        DavClientFactory* clients = madeByModule(m_target, &ServicesModuleTable::davClients, why);
+        return clients ? clients->create(user, password, why) : nullptr;
     }
 
 private:

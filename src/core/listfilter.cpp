@@ -28,6 +28,9 @@ constexpr size_t kBlockBytes = size_t(1) << 20;
 constexpr char kColumnEnd = '\x01'; // between two columns
 // Beyond this many rows written since the file was read, reading it anew is as quick.
 constexpr size_t kMaxLater = 65536;
+// Rows read in one read transaction while the index is built: a store waits for that many at
+// most (a few milliseconds).
+constexpr int kChunkRows = 2048;
 
 // UTF-16 to UTF-8, a lone surrogate encoded as any other code unit.
 void appendUtf8(const char16_t* s, size_t n, std::string& out)
@@ -125,6 +128,48 @@ struct Statement {
 };
 
 } // namespace
+
+RowsRead readFoldedRows(sqlite3* db, const QString& scanSql, int chunkRows,
+                        const std::function<void(qint64 rowid, const std::string& text)>& row,
+                        const std::function<bool()>& next)
+{
+    Statement scan(db, scanSql);
+    if (!scan.stmt)
+        return RowsRead::Failed;
+    std::vector<std::pair<const char*, int>> columns;
+    std::string text;
+    qint64 from = std::numeric_limits<qint64>::min();
+    int busyChunks = 0;
+    for (;;) {
+        sqlite3_bind_int64(scan.stmt, 1, from);
+        sqlite3_bind_int(scan.stmt, 2, chunkRows);
+        int rows = 0;
+        bool last = false; // the row read was the highest row number there can be
+        int rc;
+        while ((rc = sqlite3_step(scan.stmt)) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(scan.stmt, 0);
+            scan.record(columns, text);
+            row(rowid, text);
+            ++rows;
+            last = rowid == std::numeric_limits<qint64>::max();
+            if (!last)
+                from = rowid + 1;
+        }
+        // Ends the chunk's read transaction.
+        sqlite3_reset(scan.stmt);
+        if (rc != SQLITE_DONE) {
+            // Kept waiting past the busy timeout by a writer: that chunk is read again, from
+            // its first row not read, a few times.
+            if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++busyChunks < 4 && next())
+                continue;
+            return RowsRead::Failed;
+        }
+        if (rows < chunkRows || last)
+            return RowsRead::Whole;
+        if (!next())
+            return RowsRead::Stopped;
+    }
+}
 
 void releaseFreedHeap()
 {
@@ -550,19 +595,17 @@ void ListFilter::run()
                 path = work.path;
                 scanSql = work.scanSql;
                 rowSql = work.rowSql;
-                Statement scan(db.isOpen() ? handleOf(db) : nullptr, work.scanSql);
-                bool stopped = false;
-                for (int n = 0; scan.stmt && sqlite3_step(scan.stmt) == SQLITE_ROW; ++n) {
-                    scan.record(columns, text);
-                    index.append(sqlite3_column_int64(scan.stmt, 0), text);
-                    if (n % 4096 == 4095) {
-                        const std::lock_guard<std::mutex> lock(m_mutex);
-                        if (m_quit || m_indexGeneration != generation) {
-                            stopped = true;
-                            break;
-                        }
-                    }
-                }
+                // A file that cannot be read to its end keeps what was read of it.
+                const bool stopped =
+                    readFoldedRows(
+                        db.isOpen() ? handleOf(db) : nullptr, work.scanSql, kChunkRows,
+                        [&index](qint64 rowid, const std::string& text) {
+                            index.append(rowid, text);
+                        },
+                        [this, generation] {
+                            const std::lock_guard<std::mutex> lock(m_mutex);
+                            return !m_quit && m_indexGeneration == generation;
+                        }) == RowsRead::Stopped;
                 indexed = !stopped;
                 if (indexed) {
                     index.shrink();

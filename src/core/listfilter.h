@@ -16,6 +16,7 @@
 
 class NameTable;
 class Recordset;
+struct sqlite3;
 
 // Gives the room freed in the heaps back to the system (glibc keeps it otherwise, resident):
 // after the large, short-lived vectors of reading the file and of a filter's result.
@@ -87,6 +88,18 @@ private:
     bool m_lastValid = false;
 };
 
+// How reading the rows of `scanSql` ended.
+enum class RowsRead { Whole, Stopped, Failed };
+
+// Reads the rows of `scanSql` (a row number and sixteen columns, ascending, from the row number
+// bound first, at most as many rows as the second value bound) `chunkRows` at a time, each
+// chunk in a read transaction of its own: a store through another connection then waits for
+// one chunk at most, never for the whole file. Gives each row's number and folded text to
+// `row`; `next` is asked between two chunks, and false stops the reading.
+RowsRead readFoldedRows(sqlite3* db, const QString& scanSql, int chunkRows,
+                        const std::function<void(qint64 rowid, const std::string& text)>& row,
+                        const std::function<bool()>& next);
+
 // Looks for a text in every record of an address file on a thread of its own, through a
 // read-only connection of its own, so that typing in the list filter never waits: the thread
 // reads the file once into a FilterIndex, then each request searches it; each new request drops
@@ -102,8 +115,9 @@ public:
     explicit ListFilter(Result result, QObject* parent = nullptr);
     ~ListFilter() override;
 
-    // Reads the file `path` anew into the index, in the background: `scanSql` gives every row's
-    // number and sixteen columns, ascending; `rowSql` the same for the row number bound to it.
+    // Reads the file `path` anew into the index, in the background: `scanSql` gives the rows as
+    // readFoldedRows reads them; `rowSql` the row number and sixteen columns of the row number
+    // bound to it.
     void index(const QString& path, const QString& scanSql, const QString& rowSql);
     // Rows written (stored, added, deleted) since: read again before the next search.
     void written(const std::vector<qint64>& rowids);

@@ -146,8 +146,9 @@ public:
     void scanInOrder(const std::vector<int>& positions, int from,
                      const std::vector<std::vector<int>>& columnGroups,
                      const std::function<bool(int index, const QString& text)>& visit);
-    // For the list filter's index: the statement giving every row's number and its sixteen
-    // columns, by row number; the same for the one row whose number is bound to it; the
+    // For the list filter's index: the statement giving the rows' numbers and their sixteen
+    // columns, by row number, from the row number bound first, as many rows as the second value
+    // bound; the same for the one row whose number is bound to it; the
     // sixteen columns of one row in one text (separated by kGroupSeparator); and, for row
     // numbers (ascending), a mark by stored position.
     QString filterScanSql() const;

@@ -228,7 +228,7 @@ QVariant Recordset::Field(const QString& name) const
 QString Recordset::filterScanSql() const
 {
     QStringList names(m_sqlNames.begin(), m_sqlNames.end());
-    return QStringLiteral("SELECT %1, %3 FROM %2 ORDER BY %1")
+    return QStringLiteral("SELECT %1, %3 FROM %2 WHERE %1 >= ? ORDER BY %1 LIMIT ?")
         .arg(m_rowNumber, m_table, names.join(QLatin1String(", ")));
 }
 

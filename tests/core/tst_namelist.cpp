@@ -1,6 +1,7 @@
 // The name list kept in step with the stores, the deletions and the pastes, against the list
 // sorted anew from the file; the order of its lines; the list filter's index against the
-// records' texts folded one by one, and over several blocks of texts against a plain search.
+// records' texts folded one by one, and over several blocks of texts against a plain search;
+// the index read a chunk of rows at a time, a store getting in between two.
 #include "addressfiles.h"
 #include "core/listfilter.h"
 #include "core/namelist.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <map>
 #include <random>
+#include <sqlite3.h>
 
 class TestNameList : public QObject
 {
@@ -21,6 +23,7 @@ private slots:
     void followsRandomChangesAsASortAnew();
     void filterIndexFindsWhatFoldingEachRecordFinds();
     void filterIndexOverSeveralBlocksFindsWhatAPlainSearchFinds();
+    void filterIndexIsReadInChunksAStoreCommitsBetween();
 };
 
 void TestNameList::order()
@@ -318,6 +321,77 @@ void TestNameList::filterIndexOverSeveralBlocksFindsWhatAPlainSearchFinds()
             }
         }
     }
+}
+
+void TestNameList::filterIndexIsReadInChunksAStoreCommitsBetween()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.adb"));
+    QList<QVariantList> rows;
+    for (int i = 0; i < 10; ++i)
+        rows.append({QStringLiteral("Nom%1").arg(i)});
+    makeAddressFile(path, rows);
+    const QString scanSql =
+        Database::OpenDatabase(path)->OpenRecordset(QStringLiteral("Elvarine"))->filterScanSql();
+    const QByteArray file = path.toUtf8();
+    sqlite3* reader = nullptr;
+    sqlite3* writer = nullptr; // no busy timeout: a reader holding the file fails its commit
+    QCOMPARE(sqlite3_open_v2(file.constData(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(file.constData(), &writer, SQLITE_OPEN_READWRITE, nullptr),
+             SQLITE_OK);
+    const QString update =
+        QStringLiteral("UPDATE Elvarine SET %1 = ?1 WHERE rowid = ?2").arg(columnName(0));
+    sqlite3_stmt* store = nullptr;
+    QCOMPARE(sqlite3_prepare16_v2(writer, update.utf16(), -1, &store, nullptr), SQLITE_OK);
+    auto rename = [&](qint64 rowid, const char* name) {
+        sqlite3_bind_text(store, 1, name, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(store, 2, rowid);
+        const int rc = sqlite3_step(store);
+        sqlite3_reset(store);
+        return rc;
+    };
+
+    for (const int chunk : {1, 3, 5, 10, 11}) {
+        for (qint64 rowid = 1; rowid <= 10; ++rowid)
+            QCOMPARE(rename(rowid, QStringLiteral("Nom%1").arg(rowid - 1).toUtf8().constData()),
+                     SQLITE_DONE);
+        std::vector<qint64> read;
+        std::vector<std::string> texts;
+        std::vector<int> commits;
+        const RowsRead end = readFoldedRows(
+            reader, scanSql, chunk,
+            [&](qint64 rowid, const std::string& text) {
+                read.push_back(rowid);
+                texts.push_back(text.substr(0, text.find('\x01')));
+            },
+            [&] {
+                // Between two chunks: one row already read and the next one to read renamed.
+                commits.push_back(rename(read.back(), "avant"));
+                commits.push_back(rename(read.back() + 1, "apres"));
+                return true;
+            });
+        QCOMPARE(end, RowsRead::Whole);
+        QCOMPARE(read, (std::vector<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        QVERIFY(std::all_of(commits.begin(), commits.end(),
+                            [](int rc) { return rc == SQLITE_DONE; }));
+        QCOMPARE(commits.size(), size_t(2 * (10 / chunk))); // after each full chunk
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const bool renamedAhead = i % size_t(chunk) == 0 && i > 0;
+            QCOMPARE(texts[i], renamedAhead ? std::string("apres")
+                                            : "nom" + std::to_string(i));
+        }
+    }
+    // Stopped between two chunks: the first chunk only.
+    int chunks = 0;
+    std::vector<qint64> read;
+    QCOMPARE(readFoldedRows(
+                 reader, scanSql, 4, [&](qint64 rowid, const std::string&) { read.push_back(rowid); },
+                 [&] { return ++chunks < 2; }),
+             RowsRead::Stopped);
+    QCOMPARE(read.size(), size_t(8));
+    sqlite3_finalize(store);
+    sqlite3_close(writer);
+    sqlite3_close(reader);
 }
 
 QTEST_GUILESS_MAIN(TestNameList)

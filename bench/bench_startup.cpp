@@ -19,8 +19,7 @@
 namespace
 {
 
-struct Start
-{
+struct Start {
     QString program;
     QStringList arguments;
     std::vector<double> times;

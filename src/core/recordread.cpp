@@ -4,6 +4,7 @@
 #include "core/enginemessages.h"
 #include "core/enginesql.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -35,6 +36,36 @@ sqlite3* handleOf(const QSqlDatabase& db)
     fail(errNotDatabase, QStringLiteral("Lecture impossible des fiches. (%1)")
                              .arg(QString::fromUtf8(sqlite3_errmsg(handle))));
 }
+
+// For a scan reading rows here and there across the whole file: the file is read through a
+// mapping of it for as long as the scan lasts, instead of one system call and one copy per page
+// (a search over a million records took twice as long as reading the file straight through).
+// The scan holds a read of the file, so no other connection can change or shorten it meanwhile;
+// the mapping is given back at the end.
+class MappedReading
+{
+public:
+    MappedReading(sqlite3* handle, const QString& path) : m_handle(handle)
+    {
+        const qint64 size = QFileInfo(path).size();
+        if (m_handle && size > 0)
+            exec(QByteArray("PRAGMA mmap_size = ") + QByteArray::number(size + (size >> 3)));
+    }
+    ~MappedReading()
+    {
+        if (m_handle)
+            exec("PRAGMA mmap_size = 0");
+    }
+    MappedReading(const MappedReading&) = delete;
+    MappedReading& operator=(const MappedReading&) = delete;
+
+private:
+    void exec(const QByteArray& sql)
+    {
+        sqlite3_exec(m_handle, sql.constData(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* m_handle;
+};
 
 // Decodes `size` bytes of UTF-8 into `out` (room for `size` units); the units written.
 qsizetype decodeUtf8(const char* bytes, int size, QChar* out)
@@ -342,6 +373,9 @@ void Recordset::scanInOrder(const std::vector<int>& positions, int from,
         sqlite3_finalize(raw);
         stepFail(handle, m_db.Name());
     }
+    // Given back after the statements below are finalized.
+    const MappedReading mapped(positions.size() - size_t(from) > 4096 ? handle : nullptr,
+                               m_db.Name());
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
     // A second statement left on its first row keeps one read of the file open for the whole
     // scan: without it every row would take and drop the file's lock on its own.

@@ -337,8 +337,7 @@ void TestNameList::filterIndexIsReadInChunksAStoreCommitsBetween()
     sqlite3* reader = nullptr;
     sqlite3* writer = nullptr; // no busy timeout: a reader holding the file fails its commit
     QCOMPARE(sqlite3_open_v2(file.constData(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_open_v2(file.constData(), &writer, SQLITE_OPEN_READWRITE, nullptr),
-             SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(file.constData(), &writer, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     const QString update =
         QStringLiteral("UPDATE Elvarine SET %1 = ?1 WHERE rowid = ?2").arg(columnName(0));
     sqlite3_stmt* store = nullptr;
@@ -372,20 +371,20 @@ void TestNameList::filterIndexIsReadInChunksAStoreCommitsBetween()
             });
         QCOMPARE(end, RowsRead::Whole);
         QCOMPARE(read, (std::vector<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-        QVERIFY(std::all_of(commits.begin(), commits.end(),
-                            [](int rc) { return rc == SQLITE_DONE; }));
+        QVERIFY(
+            std::all_of(commits.begin(), commits.end(), [](int rc) { return rc == SQLITE_DONE; }));
         QCOMPARE(commits.size(), size_t(2 * (10 / chunk))); // after each full chunk
         for (size_t i = 0; i < texts.size(); ++i) {
             const bool renamedAhead = i % size_t(chunk) == 0 && i > 0;
-            QCOMPARE(texts[i], renamedAhead ? std::string("apres")
-                                            : "nom" + std::to_string(i));
+            QCOMPARE(texts[i], renamedAhead ? std::string("apres") : "nom" + std::to_string(i));
         }
     }
     // Stopped between two chunks: the first chunk only.
     int chunks = 0;
     std::vector<qint64> read;
     QCOMPARE(readFoldedRows(
-                 reader, scanSql, 4, [&](qint64 rowid, const std::string&) { read.push_back(rowid); },
+                 reader, scanSql, 4,
+                 [&](qint64 rowid, const std::string&) { read.push_back(rowid); },
                  [&] { return ++chunks < 2; }),
              RowsRead::Stopped);
     QCOMPARE(read.size(), size_t(8));

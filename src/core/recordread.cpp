@@ -9,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 #include <algorithm>
 #include <memory>
 #include <sqlite3.h>
@@ -41,13 +42,19 @@ sqlite3* handleOf(const QSqlDatabase& db)
 // mapping of it for as long as the scan lasts, instead of one system call and one copy per page
 // (a search over a million records took twice as long as reading the file straight through).
 // The scan holds a read of the file, so no other connection can change or shorten it meanwhile;
-// the mapping is given back at the end.
+// the mapping is given back at the end. A page of a mapping that cannot be read (a USB key
+// pulled out, a network share gone) ends the program instead of failing the read: files
+// elsewhere than on the machine's own disks are read as before.
 class MappedReading
 {
 public:
     MappedReading(sqlite3* handle, const QString& path) : m_handle(handle)
     {
+        static const QList<QByteArray> kLocalDisks = {"ext2", "ext3", "ext4", "btrfs", "xfs",
+                                                      "f2fs", "jfs",  "zfs",  "tmpfs"};
         const qint64 size = QFileInfo(path).size();
+        if (!kLocalDisks.contains(QStorageInfo(path).fileSystemType()))
+            m_handle = nullptr;
         if (m_handle && size > 0)
             exec(QByteArray("PRAGMA mmap_size = ") + QByteArray::number(size + (size >> 3)));
     }
